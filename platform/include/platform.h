@@ -1,0 +1,58 @@
+// The stand-in platform's own interface: device profile, test hooks, handset
+// controls. Programs never call these; tests and the launcher tools do.
+#pragma once
+#include <windows.h>
+
+// Geometry of the emulated handset.
+#define PHONE_CX        176
+#define PHONE_CY        220
+#define PHONE_STRIP_CY  20      // shell title strip at the top
+#define PHONE_BAR_CY    20      // soft-key bar at the bottom
+#define PHONE_WORK_Y    PHONE_STRIP_CY
+#define PHONE_WORK_CY   (PHONE_CY - PHONE_STRIP_CY - PHONE_BAR_CY)
+
+// Window classes of the shell itself (never a program's window).
+#define PLAT_BAR_CLASS   L"menu_worker"
+#define PLAT_STRIP_CLASS L"PhoneTitleStrip"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Message boxes: a hook sees every box instead of the user and answers it.
+typedef int (CALLBACK *PLATMSGBOXHOOK)(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
+PLATMSGBOXHOOK WINAPI PlatSetMessageBoxHook(PLATMSGBOXHOOK pfn);
+
+// Profile folder (Windows path, no trailing backslash); empty when none.
+LPCWSTR WINAPI PlatProfileDir(void);
+// Re-reads PHONE_PROFILE and forgets cached profile data (tests).
+void WINAPI PlatProfileReset(void);
+// Full path of the trace file NKDbgPrintfW appends to.
+BOOL WINAPI PlatTraceFilePath(LPWSTR pszPath, DWORD cchPath);
+
+// Soft-key bar of a window: the visible bar owned by hwnd (or NULL).
+HWND WINAPI PlatFindSoftKeyBar(HWND hwndParent);
+// Presses soft key 0 (left) or 1 (right) of a bar, as the key would.
+BOOL WINAPI PlatPressSoftKey(HWND hwndBar, int iKey);
+// Label of soft key 0 or 1 as shown; FALSE when the key does not exist.
+BOOL WINAPI PlatGetSoftKeyLabel(HWND hwndBar, int iKey, LPWSTR pszLabel, int cchLabel);
+// Command id of a soft key and whether it is enabled.
+BOOL WINAPI PlatGetSoftKeyInfo(HWND hwndBar, int iKey, UINT *puCmd, BOOL *pfEnabled, BOOL *pfDropDown);
+
+// Message-box soft keys: labels and answers for a box type (tests, drawing).
+int WINAPI PlatMessageBoxSoftKeys(UINT uType, int aidAnswer[2], LPCWSTR apszLabel[2]);
+
+#ifdef __cplusplus
+}
+
+#include <string>
+#include <nlohmann/json.hpp>
+
+// One JSON file of the profile ("sim.json", ...). A missing file reads as
+// an empty object; a damaged one stops the program with a message naming it.
+nlohmann::json PlatProfileLoad(const wchar_t *pszName);
+// Atomic save: temp file, then rename over the old one.
+BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j);
+// Full path of a profile file.
+std::wstring PlatProfilePath(const wchar_t *pszName);
+#endif

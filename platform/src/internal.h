@@ -1,0 +1,25 @@
+// Shared inside the platform stand-in only.
+#pragma once
+#include <windows.h>
+#include "platform.h"
+
+struct PlatSoftKey {
+    UINT uCmd;
+    BOOL fDropDown;
+    BOOL fEnabled;
+    int iPopup;
+    WCHAR szLabel[32];
+};
+
+// Creates a soft-key bar for hwndParent from a ready key table (message boxes).
+HWND PlatCreateBar(HWND hwndParent, HINSTANCE hinst, HMENU hMenu, const PlatSoftKey *pKeys, int cKeys);
+// Back key on the active window: TRUE when the bar consumed it.
+BOOL PlatBarHandleBack(HWND hwndActive);
+// The handset's default Back on a top-level window.
+void PlatDefaultBack(HWND hwndTop);
+// Moves the focus for UP/DOWN in a full-screen dialog; TRUE when it moved.
+BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
+// Ends with a message naming the damaged profile file.
+void PlatProfileFatal(const std::wstring &path, const char *pszWhy);
+// Writes a line to the process's standard error (the launcher shows it).
+void PlatStdErr(const wchar_t *psz);

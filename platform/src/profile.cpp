@@ -1,0 +1,170 @@
+// The device profile: a folder of JSON files that holds the handset's state.
+#include "internal.h"
+#include <strsafe.h>
+#include <fstream>
+#include <sstream>
+#include <mutex>
+
+namespace {
+std::mutex g_mtx;
+WCHAR g_szDir[MAX_PATH];
+bool g_fDirRead = false;
+
+// Files whose damage stops a program at start, before it shows anything.
+const wchar_t *const g_apszKnown[] = {
+    L"device.json", L"sim.json", L"contacts.json", L"messages.json",
+    L"irda.json", L"calllog.json", L"registry.json",
+};
+
+void ReadDirLocked()
+{
+    if (g_fDirRead)
+        return;
+    g_fDirRead = true;
+    g_szDir[0] = 0;
+    DWORD cch = GetEnvironmentVariableW(L"PHONE_PROFILE", g_szDir, ARRAYSIZE(g_szDir));
+    if (cch == 0 || cch >= ARRAYSIZE(g_szDir)) {
+        g_szDir[0] = 0;
+        return;
+    }
+    size_t len = wcslen(g_szDir);
+    while (len > 0 && (g_szDir[len - 1] == L'\\' || g_szDir[len - 1] == L'/'))
+        g_szDir[--len] = 0;
+}
+
+std::string Narrow(const std::wstring &w)
+{
+    int cb = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(cb > 0 ? cb - 1 : 0, '\0');
+    if (cb > 1)
+        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], cb, nullptr, nullptr);
+    return s;
+}
+
+// Reads a whole file; false when it does not exist.
+bool ReadFileText(const std::wstring &path, std::string &text)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    text.clear();
+    char buf[16384];
+    DWORD cb = 0;
+    while (ReadFile(h, buf, sizeof(buf), &cb, nullptr) && cb > 0)
+        text.append(buf, cb);
+    CloseHandle(h);
+    return true;
+}
+
+bool Parse(const std::wstring &path, nlohmann::json &j)
+{
+    std::string text;
+    if (!ReadFileText(path, text)) {
+        j = nlohmann::json::object();
+        return true;
+    }
+    try {
+        j = nlohmann::json::parse(text);
+    } catch (const std::exception &e) {
+        PlatProfileFatal(path, e.what());
+        return false;
+    }
+    if (!j.is_object()) {
+        PlatProfileFatal(path, "the file must hold one JSON object");
+        return false;
+    }
+    return true;
+}
+
+// Runs before WinMain: a damaged profile stops the program before any window.
+struct ProfileCheck {
+    ProfileCheck()
+    {
+        if (PlatProfileDir()[0] == 0)
+            return;
+        for (const wchar_t *psz : g_apszKnown) {
+            nlohmann::json j;
+            Parse(PlatProfilePath(psz), j);
+        }
+    }
+} g_check;
+} // namespace
+
+LPCWSTR WINAPI PlatProfileDir(void)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    ReadDirLocked();
+    return g_szDir;
+}
+
+void WINAPI PlatProfileReset(void)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    g_fDirRead = false;
+    ReadDirLocked();
+}
+
+std::wstring PlatProfilePath(const wchar_t *pszName)
+{
+    std::wstring path = PlatProfileDir();
+    path += L"\\";
+    path += pszName;
+    return path;
+}
+
+nlohmann::json PlatProfileLoad(const wchar_t *pszName)
+{
+    nlohmann::json j = nlohmann::json::object();
+    if (PlatProfileDir()[0] != 0)
+        Parse(PlatProfilePath(pszName), j);
+    return j;
+}
+
+BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j)
+{
+    if (PlatProfileDir()[0] == 0)
+        return FALSE;  // no profile: state lives only as long as the process
+    std::wstring path = PlatProfilePath(pszName);
+    std::wstring tmp = path + L".tmp";
+    std::string text = j.dump(2);
+    text += "\n";
+    HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    DWORD cb = 0;
+    BOOL fOk = WriteFile(h, text.data(), (DWORD)text.size(), &cb, nullptr) && cb == text.size();
+    fOk = FlushFileBuffers(h) && fOk;
+    CloseHandle(h);
+    if (fOk)
+        fOk = MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!fOk)
+        DeleteFileW(tmp.c_str());
+    return fOk;
+}
+
+void PlatStdErr(const wchar_t *psz)
+{
+    std::string s = Narrow(psz);
+    s += "\n";
+    HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD cb = 0;
+    if (h && h != INVALID_HANDLE_VALUE)
+        WriteFile(h, s.data(), (DWORD)s.size(), &cb, nullptr);
+}
+
+void PlatProfileFatal(const std::wstring &path, const char *pszWhy)
+{
+    std::wstring why;
+    for (const char *p = pszWhy; *p; ++p)
+        why += (wchar_t)(unsigned char)*p;
+    WCHAR szMsg[1024];
+    StringCchPrintfW(szMsg, ARRAYSIZE(szMsg),
+                     L"The device profile file %s is damaged and was left untouched: %s", path.c_str(),
+                     why.c_str());
+    PlatStdErr(szMsg);
+    WCHAR szHeadless[8];
+    if (!GetEnvironmentVariableW(L"PHONE_HEADLESS", szHeadless, ARRAYSIZE(szHeadless)))
+        PlatMessageBoxW(nullptr, szMsg, L"Device profile", MB_OK | MB_ICONHAND);
+    ExitProcess(3);
+}

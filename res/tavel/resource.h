@@ -1,0 +1,78 @@
+// Resource ids of the file manager (shared with tavel.rc).
+#pragma once
+
+// Soft-key bars and their menus (one id for the RCDATA bar and its RT_MENU)
+#define IDR_BAR_LIST        105
+#define IDR_BAR_TREE        114
+#define IDR_BAR_RENAME      124
+#define IDR_BAR_DESTINATION 125
+#define IDR_BAR_MULTISELECT 126
+
+// Controls
+#define IDC_FILELIST        2000
+#define IDC_FOLDERTREE      2001
+#define IDC_DESTTREE        2002
+
+// Strings
+#define IDS_APP_TITLE       40004
+#define IDS_MENU            40048
+#define IDS_TREE_VIEW       40050
+
+// Commands: list-mode menu
+#define IDM_DELETE          40002
+#define IDM_RENAME          40003
+#define IDM_SORT_NAME       40005
+#define IDM_SORT_SIZE       40006
+#define IDM_SORT_TYPE       40007
+#define IDM_PROPERTIES      40010
+#define IDM_REFRESH         40012
+#define IDM_EXIT            40013
+#define IDM_NEW_FOLDER      40015
+#define IDM_TREE_VIEW       40051
+#define IDM_LIST_VIEW       40052
+#define IDM_SEND_IR         40057
+#define IDM_SEND_EMAIL      40058
+#define IDM_MOVE_TO         40059
+#define IDM_COPY_TO         40060
+#define IDM_DEST_DONE       40061
+#define IDM_DEST_CANCEL     40063
+#define IDM_CREATE_SHORTCUT 40065
+#define IDM_SELECT_ALL      40066
+#define IDM_SELECT_MULTIPLE 40067
+#define IDM_MULTI_DONE      40068
+#define IDM_MULTI_SELECT_ALL 40071
+#define IDM_MULTI_CANCEL    40072
+#define IDM_MULTI_SELECT_NONE 40073
+#define IDM_MULTI_SELECT_FILES 40074
+#define IDM_MULTI_SELECT_FOLDERS 40075
+#define IDM_MULTI_INVERT    40076
+#define IDM_SELECT_NONE     40131
+#define IDM_INVERT_SELECT   40132
+#define IDM_SEND_MMS        40143
+#define IDM_SEND_BT         40144
+#define IDM_RECEIVE_BT      40145
+#define IDM_OPTIONS         40146
+#define IDM_SORT_ASCENDING  40149
+#define IDM_SORT_DESCENDING 40150
+#define IDM_ABOUT           40164
+#define IDM_FIND            40165
+#define IDM_RECEIVE_IR      40166
+#define IDM_SORT_DATE       40167
+#define IDM_MENU_KEY        40180
+
+// Commands: tree-mode menu
+#define IDM_TREE_EXIT       40001
+#define IDM_TREE_NEW_FOLDER 40133
+#define IDM_TREE_MOVE_TO    40134
+#define IDM_TREE_COPY_TO    40135
+#define IDM_TREE_DELETE     40136
+#define IDM_TREE_RENAME     40137
+#define IDM_TREE_FIND       40138
+#define IDM_TREE_RECEIVE_IR 40139
+#define IDM_TREE_REFRESH    40140
+#define IDM_TREE_PROPERTIES 40141
+#define IDM_TREE_ABOUT      40142
+#define IDM_TREE_RECEIVE_BT 40147
+#define IDM_TREE_OPTIONS    40148
+#define IDM_TREE_RENAME_CANCEL 40053
+#define IDM_TREE_RENAME_DONE   40055

@@ -1,0 +1,24 @@
+// Ostrel start-up: single instance, an owner window, then the page.
+#include "kit.h"
+#include "sysinfo.h"
+#include "../res/ostrel/resource.h"
+
+int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int)
+{
+    g_hInst = hinst;
+    LPCWSTR pszTitle = nullptr;
+    LoadStringW(hinst, IDS_APP_TITLE, (LPWSTR)&pszTitle, 0);  // pointer into the string table
+    g_pszTitle = pszTitle;
+    BOOL fAlreadyRunning = FALSE;
+    if (FAILED(ActivateExistingInstance(OSTREL_CLASS, g_pszTitle, &fAlreadyRunning)) || fAlreadyRunning)
+        return 0;
+    if (!RegisterMainClass(OSTREL_CLASS, MainWndProc))
+        return 0;
+    g_hwndMain = CreateWindowExW(0, OSTREL_CLASS, g_pszTitle, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hinst, nullptr);
+    if (!g_hwndMain)
+        return 0;
+    RunDialogFromTemplate(hinst, IDD_SYSINFO, g_hwndMain, SysInfoDlgProc, 0);
+    DestroyWindow(g_hwndMain);
+    return RunMessageLoop();
+}
