@@ -101,6 +101,10 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+    case WM_WINDOWPOSCHANGING:
+        // Programs show bars with SW_SHOW; the handset's bar never takes activation.
+        ((WINDOWPOS *)lp)->flags |= SWP_NOACTIVATE;
+        break;
     case WM_LBUTTONUP: {
         RECT rc;
         GetClientRect(hwnd, &rc);

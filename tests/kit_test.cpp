@@ -1,0 +1,353 @@
+// The kit's shell services against real windows, resources and message boxes.
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include "kit.h"
+#include "platform.h"
+#include "support.h"
+
+namespace {
+struct Recorded {
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+};
+std::vector<Recorded> g_seen;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_COMMAND || msg == WM_HOTKEY || msg == WM_INITMENUPOPUP)
+        g_seen.push_back({msg, wp, lp});
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HWND MakeWindow()
+{
+    static bool s_fRegistered = RegisterMainClass(L"KitTestWindow", RecordingProc);
+    (void)s_fRegistered;
+    HWND hwnd = CreateWindowExW(0, L"KitTestWindow", L"Kit window", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
+    Pump();
+    return hwnd;
+}
+
+class Kit : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_seen.clear();
+        MessageBoxes::Reset();
+    }
+};
+
+// Sends a key the way the keyboard does: through the thread's message queue.
+void PressKey(HWND hwndTarget, UINT vk)
+{
+    PostMessageW(hwndTarget, WM_KEYDOWN, vk, 1);
+    PostMessageW(hwndTarget, WM_KEYUP, vk, 0xC0000001);
+    Pump();
+}
+} // namespace
+
+TEST_F(Kit, ResourceMessageFormatsInsertsAndUsesCaption)
+{
+    MessageBoxes::answers.push_back(IDYES);
+    HWND hwnd = MakeWindow();
+    EXPECT_EQ(IDYES, ShowResourceMessage(hwnd, MB_YESNO | MB_ICONQUESTION, g_hInst, 1, 2, L"notes.txt"));
+    EXPECT_EQ(IDOK, ShowResourceMessage(nullptr, MB_ICONHAND, g_hInst, 1, 3, 7, L"\\My Documents"));
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Do you want to delete notes.txt ?", MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"Kit Caption", MessageBoxes::calls[0].caption);
+    EXPECT_EQ(hwnd, MessageBoxes::calls[0].hwndOwner);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
+    EXPECT_EQ(L"7 files in \\My Documents", MessageBoxes::calls[1].text);
+    DestroyWindow(hwnd);
+}
+
+TEST_F(Kit, ResourceMessageWithMissingStringShowsNothing)
+{
+    EXPECT_EQ(0, ShowResourceMessage(nullptr, MB_YESNO, g_hInst, 1, 9999, L"x"));
+    EXPECT_EQ(0, ShowResourceMessage(nullptr, MB_YESNO, g_hInst, 9999, 2, L"x"));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+TEST_F(Kit, SoftKeyBarFromResources)
+{
+    HWND hwnd = MakeWindow();
+    HWND hwndBar = CreateSoftKeyBar(hwnd, 200);
+    ASSERT_NE(nullptr, hwndBar);
+    EXPECT_EQ(hwndBar, PlatFindSoftKeyBar(hwnd));
+    RECT rc;
+    GetWindowRect(hwndBar, &rc);
+    EXPECT_EQ(PHONE_CY - PHONE_BAR_CY, rc.top);
+    EXPECT_EQ(PHONE_CX, rc.right - rc.left);
+
+    WCHAR sz[32];
+    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 0, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"Left", sz);
+    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 1, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"Menu", sz);
+    UINT uCmd = 0;
+    BOOL fEnabled = FALSE, fDrop = TRUE;
+    ASSERT_TRUE(PlatGetSoftKeyInfo(hwndBar, 0, &uCmd, &fEnabled, &fDrop));
+    EXPECT_EQ(300u, uCmd);
+    EXPECT_TRUE(fEnabled);
+    EXPECT_FALSE(fDrop);
+
+    // SOFT1 through the message queue sends the left key's command.
+    PressKey(hwnd, VK_F1);
+    ASSERT_EQ(1u, g_seen.size());
+    EXPECT_EQ((UINT)WM_COMMAND, g_seen[0].msg);
+    EXPECT_EQ(300u, LOWORD(g_seen[0].wp));
+
+    // A disabled key does nothing.
+    g_seen.clear();
+    SendMessageW(hwndBar, TB_ENABLEBUTTON, 300, FALSE);
+    PressKey(hwnd, VK_F1);
+    EXPECT_TRUE(g_seen.empty());
+
+    // The drop-down key's pop-up is the menu's first pop-up; the owner sees it open.
+    HMENU hSub = (HMENU)SendMessageW(hwndBar, SHCMBM_GETSUBMENU, 0, 310);
+    ASSERT_NE(nullptr, hSub);
+    EXPECT_EQ(301u, GetMenuItemID(hSub, 0));
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        EndMenu();
+    });
+    PlatPressSoftKey(hwndBar, 1);
+    ASSERT_FALSE(g_seen.empty());
+    EXPECT_EQ((UINT)WM_INITMENUPOPUP, g_seen[0].msg);
+    EXPECT_EQ((WPARAM)hSub, g_seen[0].wp);
+    DestroyWindow(hwnd);
+    EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
+}
+
+TEST_F(Kit, SoftKeyBarRefusesBrokenResources)
+{
+    HWND hwnd = MakeWindow();
+    EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 201));  // pop-up index past the menu
+    EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 777));  // no such bar
+    EXPECT_EQ(nullptr, CreateSoftKeyBar(nullptr, 200));
+    DestroyWindow(hwnd);
+}
+
+TEST_F(Kit, OnlyTheVisibleBarAnswersTheKeys)
+{
+    HWND hwnd = MakeWindow();
+    HWND hwndA = CreateSoftKeyBar(hwnd, 200);
+    HWND hwndB = CreateSoftKeyBar(hwnd, 200);
+    ASSERT_TRUE(hwndA && hwndB);
+    SendMessageW(hwndA, TB_ENABLEBUTTON, 300, FALSE);
+    ShowWindow(hwndB, SW_HIDE);
+    EXPECT_EQ(hwndA, PlatFindSoftKeyBar(hwnd));
+    PressKey(hwnd, VK_F1);
+    EXPECT_TRUE(g_seen.empty());  // A is visible and its key is disabled
+    ShowWindow(hwndA, SW_HIDE);
+    ShowWindow(hwndB, SW_SHOW);
+    PressKey(hwnd, VK_F1);
+    ASSERT_EQ(1u, g_seen.size());
+    DestroyWindow(hwnd);
+}
+
+TEST_F(Kit, BackOverrideNotifiesTheOwner)
+{
+    HWND hwnd = MakeWindow();
+    HWND hwndBar = CreateSoftKeyBar(hwnd, 200);
+    PressKey(hwnd, VK_ESCAPE);
+    EXPECT_TRUE(g_seen.empty());  // a main window's default Back does nothing
+    ASSERT_TRUE(OverrideBackKey(hwndBar));
+    PressKey(hwnd, VK_ESCAPE);
+    ASSERT_EQ(1u, g_seen.size());
+    EXPECT_EQ((UINT)WM_HOTKEY, g_seen[0].msg);
+    EXPECT_EQ(VK_TBACK, HIWORD(g_seen[0].lp));
+    DestroyWindow(hwnd);
+}
+
+namespace {
+HWND g_hdlgFields;
+std::vector<WPARAM> g_dlgCommands;
+
+INT_PTR CALLBACK FieldsProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        g_hdlgFields = hdlg;
+        if (!CreateSoftKeyBar(hdlg, 200) || !InitFullScreenDialog(hdlg))
+            return FALSE;
+        OverrideBackKey(PlatFindSoftKeyBar(hdlg));
+        return TRUE;
+    case WM_HOTKEY:
+        HandleBackHotKey(wp, lp);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDCANCEL) {
+            g_dlgCommands.push_back(wp);
+            DestroyWindow(hdlg);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+} // namespace
+
+TEST_F(Kit, FullScreenDialogFieldsAndBack)
+{
+    HWND hwnd = MakeWindow();
+    g_dlgCommands.clear();
+    HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(400), RT_DIALOG);
+    HWND hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), hwnd, FieldsProc, 0);
+    ASSERT_NE(nullptr, hdlg);
+    ShowWindow(hdlg, SW_SHOW);
+    Pump();
+    RECT rc;
+    GetWindowRect(hdlg, &rc);
+    EXPECT_EQ(0, rc.left);
+    EXPECT_EQ(PHONE_WORK_Y, rc.top);
+    EXPECT_EQ(PHONE_CX, rc.right);
+    EXPECT_EQ(PHONE_WORK_Y + PHONE_WORK_CY, rc.bottom);
+    EXPECT_FALSE(GetWindowLongW(hdlg, GWL_STYLE) & WS_CAPTION);
+
+    HWND hwndEdit = GetDlgItem(hdlg, 401), hwndMulti = GetDlgItem(hdlg, 402), hwndGo = GetDlgItem(hdlg, 403);
+    SetFocus(hwndEdit);
+    PressKey(hwndEdit, VK_DOWN);
+    EXPECT_EQ(hwndMulti, GetFocus());
+    // A multi-line edit keeps DOWN while its caret can still move down.
+    SetWindowTextW(hwndMulti, L"one\r\ntwo");
+    SendMessageW(hwndMulti, EM_SETSEL, 0, 0);
+    PressKey(hwndMulti, VK_DOWN);
+    EXPECT_EQ(hwndMulti, GetFocus());
+    SendMessageW(hwndMulti, EM_SETSEL, 7, 7);
+    PressKey(hwndMulti, VK_DOWN);
+    EXPECT_EQ(hwndGo, GetFocus());
+    PressKey(hwndGo, VK_UP);
+    EXPECT_EQ(hwndMulti, GetFocus());
+
+    // Back deletes in a non-empty edit, and leaves the dialog from an empty one.
+    SetFocus(hwndEdit);
+    SetWindowTextW(hwndEdit, L"ab");
+    SendMessageW(hwndEdit, EM_SETSEL, 2, 2);
+    PressKey(hwndEdit, VK_ESCAPE);
+    WCHAR sz[16];
+    GetWindowTextW(hwndEdit, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"a", sz);
+    PressKey(hwndEdit, VK_ESCAPE);
+    PressKey(hwndEdit, VK_ESCAPE);
+    ASSERT_EQ(1u, g_dlgCommands.size());
+    EXPECT_EQ(IDCANCEL, LOWORD(g_dlgCommands[0]));
+    EXPECT_FALSE(IsWindow(hdlg));
+    DestroyWindow(hwnd);
+}
+
+TEST_F(Kit, RealMessageBoxPutsAnswersOnSoftKeys)
+{
+    PLATMSGBOXHOOK pfnOld = PlatSetMessageBoxHook(nullptr);
+    static WCHAR s_szLeft[32], s_szRight[32];
+    s_szLeft[0] = s_szRight[0] = 0;
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND hwndBox = FindWindowW(L"#32770", L"Question");
+        HWND hwndBar = PlatFindSoftKeyBar(hwndBox);
+        PlatGetSoftKeyLabel(hwndBar, 0, s_szLeft, ARRAYSIZE(s_szLeft));
+        PlatGetSoftKeyLabel(hwndBar, 1, s_szRight, ARRAYSIZE(s_szRight));
+        if (!PlatPressSoftKey(hwndBar, 1) && hwndBox)
+            EndDialog(hwndBox, IDCANCEL);
+    });
+    int iResult = MessageBoxW(nullptr, L"Delete it?", L"Question", MB_YESNO | MB_ICONQUESTION);
+    PlatSetMessageBoxHook(pfnOld);
+    EXPECT_EQ(IDNO, iResult);
+    EXPECT_STREQ(L"Yes", s_szLeft);
+    EXPECT_STREQ(L"No", s_szRight);
+}
+
+// ---- reports that end the process -----------------------------------------
+
+namespace {
+int g_cFailures;
+void *FailingMalloc(size_t cb)
+{
+    return g_cFailures-- > 0 ? nullptr : std::malloc(cb);
+}
+int g_cHandlerCalls;
+void CountingHandler()
+{
+    ++g_cHandlerCalls;
+}
+
+// A child's message box, written to the file named by KIT_CHILD_OUT, since
+// the report ends the process before anything else could look at it.
+int CALLBACK RecordBoxToFile(HWND, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType)
+{
+    WCHAR szPath[MAX_PATH];
+    GetEnvironmentVariableW(L"KIT_CHILD_OUT", szPath, ARRAYSIZE(szPath));
+    char sz[600];
+    WideCharToMultiByte(CP_UTF8, 0, pszText, -1, sz, sizeof(sz), nullptr, nullptr);
+    MakeFile(szPath, std::string(pszCaption ? "caption" : "nocaption") + "|" + sz + "|" + std::to_string(uType));
+    return IDRETRY;  // for the assertion: retry still ends the process
+}
+} // namespace
+
+TEST_CHILD(OutOfMemory)
+{
+    g_pfnKitMalloc = FailingMalloc;
+    g_cFailures = 1000000;
+    PlatSetMessageBoxHook(RecordBoxToFile);
+    std::vector<int, KitAllocator<int>> v;
+    v.push_back(1);
+    return 0;  // not reached
+}
+
+TEST_CHILD(Assertion)
+{
+    PlatSetMessageBoxHook(RecordBoxToFile);
+    ReportAssertion(TRUE, L"mainwnd.cpp", 10, L"never shown");
+    ReportAssertion(FALSE, L"mainwnd.cpp", 42, L"iItem < 1000");
+    return 7;  // not reached
+}
+
+static std::string ReadText(const std::wstring &path)
+{
+    std::string s;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return s;
+    char buf[1024];
+    DWORD cb = 0;
+    while (ReadFile(h, buf, sizeof(buf), &cb, nullptr) && cb)
+        s.append(buf, cb);
+    CloseHandle(h);
+    return s;
+}
+
+TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
+{
+    g_pfnKitMalloc = FailingMalloc;
+    g_cFailures = 2;
+    g_cHandlerCalls = 0;
+    KitSetOutOfMemoryHandler(CountingHandler);
+    void *p = KitAllocate(64);
+    KitSetOutOfMemoryHandler(nullptr);
+    g_pfnKitMalloc = std::malloc;
+    EXPECT_NE(nullptr, p);
+    EXPECT_EQ(2, g_cHandlerCalls);
+    std::free(p);
+}
+
+TEST_F(Kit, OutOfMemoryWithoutHandlerReportsAndExitsWithOne)
+{
+    std::wstring out = StoreRoot() + L"oom.txt";
+    DeleteFileW(out.c_str());
+    SetEnvironmentVariableW(L"KIT_CHILD_OUT", out.c_str());
+    EXPECT_EQ(1u, RunChild(L"OutOfMemory", out));
+    EXPECT_EQ("nocaption|out of memory|0", ReadText(out));
+}
+
+TEST_F(Kit, AssertionReportShowsWhereAndEndsWithZero)
+{
+    std::wstring out = StoreRoot() + L"assert.txt";
+    DeleteFileW(out.c_str());
+    SetEnvironmentVariableW(L"KIT_CHILD_OUT", out.c_str());
+    EXPECT_EQ(0u, RunChild(L"Assertion", out));
+    EXPECT_EQ("nocaption|mainwnd.cpp:42 assertion failure:\niItem < 1000|5", ReadText(out));
+}

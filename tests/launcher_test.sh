@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The launcher as a user drives it: key scripts, screenshots, refusals.
+set -u
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+fails=0
+check() { # description, then a command that must succeed
+    local what=$1; shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; fails=$((fails + 1)); fi
+}
+png_size() { # prints "W H" of a PNG
+    od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}'
+}
+is_png() { [ -f "$1" ] && [ "$(od -An -c -j1 -N3 "$1" | tr -d ' ')" = "PNG" ]; }
+
+# A screenshot of the whole handset screen.
+"$ROOT/phone" run tavel --keys "SHOT=$TMP/before.png SOFT2" --shot "$TMP/menu.png"
+check "run exits 0" [ $? -eq 0 ]
+check "shot is a PNG" is_png "$TMP/menu.png"
+check "shot is 176 x 220" [ "$(png_size "$TMP/menu.png")" = "176 220" ]
+check "mid-sequence shot taken" is_png "$TMP/before.png"
+check "the key changed the screen" bash -c "! cmp -s '$TMP/before.png' '$TMP/menu.png'"
+
+# An unknown key name is refused before anything starts.
+out=$("$ROOT/phone" run tavel --keys "SOFT1 JUMP" --shot "$TMP/never.png" 2>&1)
+rc=$?
+check "unknown key refused" [ $rc -ne 0 ]
+check "unknown key named" grep -q "JUMP" <<<"$out"
+check "nothing ran" [ ! -e "$TMP/never.png" ]
+
+# A damaged profile file stops the program with the file named, untouched.
+mkdir -p "$TMP/bad/store"
+printf '{ "phonebook": [ 1, 2 ' > "$TMP/bad/sim.json"
+before=$(md5sum < "$TMP/bad/sim.json")
+out=$("$ROOT/phone" run morlin --profile "$TMP/bad" --shot "$TMP/bad.png" 2>&1)
+rc=$?
+check "corrupt profile refused" [ $rc -ne 0 ]
+check "corrupt file named" grep -q "sim.json" <<<"$out"
+check "corrupt file untouched" [ "$before" = "$(md5sum < "$TMP/bad/sim.json")" ]
+
+# A profile that holds only store/ is valid.
+mkdir -p "$TMP/bare/store"
+"$ROOT/phone" run ostrel --profile "$TMP/bare" --shot "$TMP/bare.png"
+check "store-only profile runs" is_png "$TMP/bare.png"
+
+# A folder without store/ is not a profile.
+mkdir -p "$TMP/empty"
+check "profile without store refused" bash -c "! '$ROOT/phone' run tavel --profile '$TMP/empty' --shot '$TMP/x.png' 2>/dev/null"
+
+[ $fails -eq 0 ]

@@ -1,0 +1,225 @@
+// The striped background, its painting by clip box, and the row rules.
+#include <gtest/gtest.h>
+#include "kit.h"
+#include "listkit.h"
+#include "support.h"
+
+namespace {
+// A 5-6-5 pixel read back as COLORREF: each channel within one step of the source.
+::testing::AssertionResult Near565(COLORREF expected, COLORREF actual)
+{
+    int dr = abs((int)GetRValue(expected) - (int)GetRValue(actual));
+    int dg = abs((int)GetGValue(expected) - (int)GetGValue(actual));
+    int db = abs((int)GetBValue(expected) - (int)GetBValue(actual));
+    if (dr <= 8 && dg <= 4 && db <= 8)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << std::hex << "expected 0x" << expected << " got 0x" << actual;
+}
+
+HWND MakeOwner()
+{
+    static bool s_fReg = RegisterMainClass(L"ListKitOwner", DefWindowProcW);
+    (void)s_fReg;
+    HWND hwnd = CreateWindowExW(0, L"ListKitOwner", L"List owner", WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    return hwnd;
+}
+} // namespace
+
+TEST(ListKit, FilerColumnColours)
+{
+    COLORREF a, b;
+    FilerStripeColors(0, &a, &b);
+    EXPECT_EQ(RGB(255, 255, 255), a);
+    EXPECT_EQ(RGB(255, 255, 255), b);
+    FilerStripeColors(20, &a, &b);
+    EXPECT_EQ(RGB(255, 255, 255), a);
+    FilerStripeColors(175, &a, &b);
+    EXPECT_EQ(RGB(206, 215, 247), a);
+    EXPECT_EQ(RGB(158, 223, 247), b);
+    FilerStripeColors(98, &a, &b);  // v = 78/155, truncated components
+    EXPECT_EQ(RGB(230, 234, 250), a);
+    EXPECT_EQ(RGB(206, 238, 250), b);
+}
+
+TEST(ListKit, MorlinColumnColours)
+{
+    static COLORREF acr[3][LIST_BG_CX];
+    MorlinStripeColors(acr);
+    EXPECT_EQ(0xFFFFFFu, acr[0][19]);
+    EXPECT_EQ(0xFFFFFFu - 257 * 19, acr[0][59]);  // (59 - 20) / 2 = 19
+    EXPECT_EQ(0xFFFFFFu, acr[1][59]);
+    EXPECT_EQ(0xFFEBEBu, acr[0][60]);
+    EXPECT_EQ(0xFFFFFFu, acr[2][79]);            // c2 only starts at column 80
+    EXPECT_EQ(0xFFFFFFu - (257 * 90 - 20560), acr[2][90]);
+    EXPECT_EQ(0xFFD7D7u, acr[1][100]);
+    EXPECT_EQ(0xFFD7D7u, acr[1][175]);           // c1 unchanged from 101 on
+    EXPECT_EQ(0xFFD7D7u - (257 * 127 - 20560), acr[0][175]);
+    EXPECT_EQ(0xFFFFFFu - (257 * 120 - 20560), acr[2][175]);
+}
+
+TEST(ListKit, BackgroundBitmapsHoldThePatterns)
+{
+    HWND hwnd = MakeOwner();
+    ASSERT_TRUE(BuildListBackground(hwnd, LIST_PATTERN_FILER));
+    BITMAP bm;
+    GetObjectW(g_hbmListBackground, sizeof(bm), &bm);
+    EXPECT_EQ(LIST_BG_CX, bm.bmWidth);
+    EXPECT_EQ(LIST_BG_CY, bm.bmHeight);
+    EXPECT_EQ(16, bm.bmBitsPixel);
+    for (int y : {0, 1, 2, 3, 6, 13, 127, 128, 177, 179}) {
+        for (int x : {0, 20, 21, 90, 175}) {
+            COLORREF a, b;
+            FilerStripeColors(x, &a, &b);
+            EXPECT_TRUE(Near565(y % 4 < 2 ? a : b, GetPixel(g_hdcListBackground, x, y))) << x << "," << y;
+        }
+    }
+    DeleteDC(g_hdcListBackground);
+    DeleteObject(g_hbmListBackground);
+
+    ASSERT_TRUE(BuildListBackground(hwnd, LIST_PATTERN_MORLIN));
+    static COLORREF acr[3][LIST_BG_CX];
+    MorlinStripeColors(acr);
+    for (int y : {0, 1, 2, 5, 6, 11, 95, 96, 178, 179})
+        for (int x : {0, 40, 70, 90, 110, 175})
+            EXPECT_TRUE(Near565(acr[y % 3][x], GetPixel(g_hdcListBackground, x, y))) << x << "," << y;
+    DestroyWindow(hwnd);
+}
+
+TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
+{
+    HWND hwnd = MakeOwner();
+    ASSERT_TRUE(BuildListBackground(hwnd, LIST_PATTERN_FILER));
+    RECT rc = {0, 0, LIST_BG_CX, 140};
+    ListColumn col = {150, LVCFMT_LEFT};
+    HWND hwndList = CreateKitList(hwnd, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, rc, 2000, nullptr, &col, 1, TRUE);
+    ASSERT_NE(nullptr, hwndList);
+    EXPECT_TRUE(SendMessageW(hwndList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+    EXPECT_EQ(CLR_NONE, (COLORREF)SendMessageW(hwndList, LVM_GETTEXTBKCOLOR, 0, 0));
+    for (int i = 0; i < 60; ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = (LPWSTR)L"row";
+        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    }
+    SubclassListBackground(hwndList);
+
+    auto eraseInto = [&](HDC hdc) {
+        HRGN hrgn = CreateRectRgn(10, 30, 60, 47);
+        SelectClipRgn(hdc, hrgn);
+        DeleteObject(hrgn);
+        return SendMessageW(hwndList, WM_ERASEBKGND, (WPARAM)hdc, 0);
+    };
+    HDC hdcWin = GetDC(hwndList);
+    HDC hdc = CreateCompatibleDC(hdcWin);
+    HBITMAP hbm = CreateCompatibleBitmap(hdcWin, LIST_BG_CX, 140);
+    SelectObject(hdc, hbm);
+    RECT rcAll = {0, 0, LIST_BG_CX, 140};
+    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(1, eraseInto(hdc));
+    // Inside the clip box the bitmap at the same coordinates, outside untouched.
+    for (int y = 30; y < 47; ++y)
+        EXPECT_EQ(GetPixel(g_hdcListBackground, 40, y), GetPixel(hdc, 40, y)) << y;
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(hdc, 70, 35));
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(hdc, 40, 50));
+
+    // After scrolling, the same window coordinates get the same pixels.
+    SendMessageW(hwndList, LVM_SCROLL, 0, 90);
+    SelectClipRgn(hdc, nullptr);
+    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    eraseInto(hdc);
+    for (int y = 30; y < 47; ++y)
+        EXPECT_EQ(GetPixel(g_hdcListBackground, 40, y), GetPixel(hdc, 40, y)) << y;
+    DeleteDC(hdc);
+    DeleteObject(hbm);
+    ReleaseDC(hwndList, hdcWin);
+    DestroyWindow(hwnd);
+}
+
+TEST(ListKit, HighlightAndFocusRules)
+{
+    EXPECT_TRUE(IsRowHighlighted(CDIS_SELECTED, FALSE));
+    EXPECT_FALSE(IsRowHighlighted(CDIS_FOCUS, FALSE));
+    EXPECT_FALSE(IsRowHighlighted(CDIS_SELECTED, TRUE));  // selected without focus: ordinary row
+    EXPECT_TRUE(IsRowHighlighted(CDIS_SELECTED | CDIS_FOCUS, TRUE));
+    EXPECT_TRUE(HasFocusFrame(CDIS_FOCUS, FALSE));
+    EXPECT_FALSE(HasFocusFrame(CDIS_FOCUS | CDIS_SELECTED, TRUE));
+}
+
+namespace {
+int g_iDrawnRow = -1;
+BOOL g_fDrawnHighlighted;
+void RecordRow(HDC, int iRow, const RECT &, BOOL fHighlighted, void *)
+{
+    g_iDrawnRow = iRow;
+    g_fDrawnHighlighted = fHighlighted;
+}
+} // namespace
+
+TEST(ListKit, CustomDrawStagesAndRowPainting)
+{
+    HWND hwnd = MakeOwner();
+    RECT rc = {0, 0, LIST_BG_CX, 140};
+    ListColumn col = {150, LVCFMT_LEFT};
+    HWND hwndList = CreateKitList(hwnd, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, rc, 2000, nullptr, &col, 1, TRUE);
+    for (int i = 0; i < 3; ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = (LPWSTR)L"row";
+        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    }
+    HBRUSH hbrBlue = CreateSolidBrush(0x00FF0000);
+    HDC hdcWin = GetDC(hwndList);
+    HDC hdc = CreateCompatibleDC(hdcWin);
+    HBITMAP hbm = CreateCompatibleBitmap(hdcWin, LIST_BG_CX, 140);
+    SelectObject(hdc, hbm);
+    RECT rcAll = {0, 0, LIST_BG_CX, 140};
+    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
+
+    NMLVCUSTOMDRAW cd = {};
+    cd.nmcd.hdr.hwndFrom = hwndList;
+    cd.nmcd.hdr.idFrom = 2000;
+    cd.nmcd.hdc = hdc;
+    cd.nmcd.dwDrawStage = CDDS_PREPAINT;
+    EXPECT_EQ(0x20, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
+    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    EXPECT_EQ(0x20, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
+    cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
+    EXPECT_EQ(0, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
+    EXPECT_EQ(-1, g_iDrawnRow);
+
+    RECT rcRow1 = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(hwndList, LVM_GETITEMRECT, 1, (LPARAM)&rcRow1);
+    int yMid = (rcRow1.top + rcRow1.bottom) / 2;
+    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    cd.nmcd.dwItemSpec = 1;
+    cd.nmcd.uItemState = CDIS_SELECTED;
+    EXPECT_EQ(CDRF_SKIPDEFAULT, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
+    EXPECT_EQ(1, g_iDrawnRow);
+    EXPECT_TRUE(g_fDrawnHighlighted);
+    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 0, yMid));
+    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 175, yMid));
+
+    // In multiple-selection mode a selected row without focus is an ordinary row.
+    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
+    EXPECT_FALSE(g_fDrawnHighlighted);
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 90, yMid));
+
+    // Focus without selection: only the etched frame, starting at x = 1.
+    cd.nmcd.uItemState = CDIS_FOCUS;
+    ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr);
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 90, yMid));
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 0, yMid));
+    EXPECT_NE(RGB(255, 255, 255), GetPixel(hdc, 1, yMid));
+    EXPECT_NE(RGB(255, 255, 255), GetPixel(hdc, 90, rcRow1.top));
+
+    DeleteDC(hdc);
+    DeleteObject(hbm);
+    DeleteObject(hbrBlue);
+    ReleaseDC(hwndList, hdcWin);
+    DestroyWindow(hwnd);
+}

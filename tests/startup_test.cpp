@@ -1,0 +1,92 @@
+// The programs' start-up through the kit: one instance, the running one
+// brought forward, and the guard giving up on a mutex without a window.
+#include <gtest/gtest.h>
+#include "support.h"
+
+namespace {
+struct Program {
+    const wchar_t *pszExe;
+    const wchar_t *pszClass;
+    const wchar_t *pszTitle;
+};
+const Program kPrograms[] = {
+    {L"filer\\tavel.exe", L"TavelApp", L"File Manager"},
+    {L"simprog\\morlin.exe", L"Morlin", L"SIM Phonebook"},
+    {L"sysres\\ostrel.exe", L"Ostrel", L"Ostrel"},
+};
+
+class Startup : public testing::TestWithParam<Program> {};
+
+HWND WaitForWindow(const wchar_t *pszClass, const wchar_t *pszTitle)
+{
+    HWND hwnd = nullptr;
+    PumpUntil([&] { return (hwnd = FindWindowW(pszClass, pszTitle)) != nullptr; }, 10000);
+    return hwnd;
+}
+
+void Close(HWND hwnd, HANDLE hProcess)
+{
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwnd, &dwPid);
+    // Ostrel's window only owns its page: ending the page ends the program.
+    HWND hwndPopup = GetLastActivePopup(hwnd);
+    if (hwndPopup && hwndPopup != hwnd)
+        PostMessageW(hwndPopup, WM_COMMAND, 40032, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    if (WaitExit(hProcess, 5000) == STILL_ACTIVE)
+        TerminateProcess(hProcess, 1);
+}
+} // namespace
+
+TEST_P(Startup, SecondStartBringsTheFirstForwardAndExitsWithZero)
+{
+    const Program &prog = GetParam();
+    PROCESS_INFORMATION pi1 = {}, pi2 = {};
+    ASSERT_TRUE(StartProgram(BuildPath(prog.pszExe), L"", &pi1));
+    HWND hwnd = WaitForWindow(prog.pszClass, prog.pszTitle);
+    ASSERT_NE(nullptr, hwnd);
+    WaitForInputIdle(pi1.hProcess, 5000);
+    Pump(300);
+    HWND hwndFront = GetLastActivePopup(hwnd);  // Ostrel's page, the others' main window
+
+    // Something else in front first, so "forward" means something.
+    HWND hwndOther = CreateWindowExW(0, L"Static", L"Other", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                     nullptr, nullptr);
+    ShowWindow(hwndOther, SW_SHOW);
+    SetForegroundWindow(hwndOther);
+    Pump(100);
+
+    ASSERT_TRUE(StartProgram(BuildPath(prog.pszExe), L"", &pi2));
+    EXPECT_EQ(0u, WaitExit(pi2.hProcess, 10000));
+    EXPECT_EQ(1u, FindTopLevel(prog.pszClass).size());
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndFront; }, 3000));
+    EXPECT_EQ(STILL_ACTIVE, WaitExit(pi1.hProcess, 0));
+
+    DestroyWindow(hwndOther);
+    Close(hwnd, pi1.hProcess);
+    for (HANDLE h : {pi1.hProcess, pi1.hThread, pi2.hProcess, pi2.hThread})
+        CloseHandle(h);
+}
+
+TEST_P(Startup, MutexWithoutWindowGivesUpAfterFiveAttempts)
+{
+    const Program &prog = GetParam();
+    HANDLE hMutex = CreateMutexW(nullptr, FALSE, prog.pszClass);
+    ASSERT_NE(nullptr, hMutex);
+    ASSERT_NE((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
+    PROCESS_INFORMATION pi = {};
+    DWORD dwStart = GetTickCount();
+    ASSERT_TRUE(StartProgram(BuildPath(prog.pszExe), L"", &pi));
+    EXPECT_EQ(0u, WaitExit(pi.hProcess, 15000));
+    DWORD dwElapsed = GetTickCount() - dwStart;
+    EXPECT_GE(dwElapsed, 2400u);  // five waits of 500 ms
+    EXPECT_TRUE(FindTopLevel(prog.pszClass).empty());
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(hMutex);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, Startup, testing::ValuesIn(kPrograms),
+                         [](const testing::TestParamInfo<Program> &info) {
+                             return std::string(info.index == 0 ? "Tavel" : info.index == 1 ? "Morlin" : "Ostrel");
+                         });

@@ -1,0 +1,189 @@
+#include "support.h"
+#include <strsafe.h>
+
+std::vector<BoxCall> MessageBoxes::calls;
+std::deque<int> MessageBoxes::answers;
+
+void MessageBoxes::Reset()
+{
+    calls.clear();
+    answers.clear();
+}
+
+void Pump(DWORD ms)
+{
+    DWORD dwStart = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - dwStart < ms);
+}
+
+bool PumpUntil(const std::function<bool()> &pred, DWORD timeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - dwStart > timeoutMs)
+            return pred();
+        Pump(10);
+    }
+    return true;
+}
+
+std::wstring StoreRoot()
+{
+    return L"P:\\";
+}
+
+static void DeleteTree(const std::wstring &dir)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        std::wstring path = dir + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DeleteTree(path);
+            RemoveDirectoryW(path.c_str());
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+void ResetStore()
+{
+    DeleteTree(L"P:");
+    SetCurrentDirectoryW(L"P:\\");
+}
+
+bool MakeDir(const std::wstring &path)
+{
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool MakeFile(const std::wstring &path, const std::string &content)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD cb = 0;
+    BOOL ok = WriteFile(h, content.data(), (DWORD)content.size(), &cb, nullptr);
+    CloseHandle(h);
+    return ok && cb == content.size();
+}
+
+std::wstring BuildPath(const std::wstring &relative)
+{
+    WCHAR sz[MAX_PATH];
+    DWORD cch = GetEnvironmentVariableW(L"PHONE_BUILD", sz, ARRAYSIZE(sz));
+    std::wstring dir = cch && cch < ARRAYSIZE(sz) ? std::wstring(L"Z:") + sz : L".";
+    for (auto &ch : dir)
+        if (ch == L'/')
+            ch = L'\\';
+    return dir + L"\\" + relative;
+}
+
+bool StartProgram(const std::wstring &exe, const std::wstring &args, PROCESS_INFORMATION *ppi)
+{
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    std::vector<wchar_t> buf(cmd.begin(), cmd.end());
+    buf.push_back(0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    return CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, StoreRoot().c_str(), &si, ppi);
+}
+
+DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (WaitForSingleObject(hProcess, 10) == WAIT_TIMEOUT) {
+        if (GetTickCount() - dwStart > timeoutMs)
+            return STILL_ACTIVE;
+        Pump(0);
+    }
+    DWORD dwCode = 0;
+    GetExitCodeProcess(hProcess, &dwCode);
+    return dwCode;
+}
+
+namespace {
+struct ClassSearch {
+    const wchar_t *pszClass;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectClass(HWND hwnd, LPARAM lp)
+{
+    ClassSearch *ps = (ClassSearch *)lp;
+    WCHAR sz[64];
+    if (GetClassNameW(hwnd, sz, ARRAYSIZE(sz)) && lstrcmpW(sz, ps->pszClass) == 0)
+        ps->found.push_back(hwnd);
+    return TRUE;
+}
+} // namespace
+
+std::vector<HWND> FindTopLevel(const wchar_t *pszClass)
+{
+    ClassSearch search = {pszClass, {}};
+    EnumWindows(CollectClass, (LPARAM)&search);
+    return search.found;
+}
+
+std::wstring SelfPath()
+{
+    WCHAR sz[MAX_PATH];
+    GetModuleFileNameW(nullptr, sz, ARRAYSIZE(sz));
+    return sz;
+}
+
+namespace {
+struct ChildEntry {
+    const wchar_t *pszName;
+    CHILDMAIN pfn;
+};
+std::vector<ChildEntry> &Children()
+{
+    static std::vector<ChildEntry> s_children;
+    return s_children;
+}
+} // namespace
+
+ChildRegistrar::ChildRegistrar(const wchar_t *pszName, CHILDMAIN pfn)
+{
+    Children().push_back({pszName, pfn});
+}
+
+CHILDMAIN FindChildMain(const wchar_t *pszName)
+{
+    for (const ChildEntry &e : Children())
+        if (lstrcmpW(e.pszName, pszName) == 0)
+            return e.pfn;
+    return nullptr;
+}
+
+DWORD RunChild(const wchar_t *pszName, const std::wstring &arg, DWORD timeoutMs)
+{
+    PROCESS_INFORMATION pi = {};
+    std::wstring args = L"--child " + std::wstring(pszName);
+    if (!arg.empty())
+        args += L" \"" + arg + L"\"";
+    if (!StartProgram(SelfPath(), args, &pi))
+        return (DWORD)-1;
+    CloseHandle(pi.hThread);
+    DWORD dwCode = WaitExit(pi.hProcess, timeoutMs);
+    if (dwCode == STILL_ACTIVE)
+        TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hProcess);
+    return dwCode;
+}

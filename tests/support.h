@@ -1,0 +1,59 @@
+// Shared test helpers: answered message boxes, bounded pumping, the test's
+// object store, and starting the real programs.
+#pragma once
+#include <windows.h>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct BoxCall {
+    HWND hwndOwner;
+    std::wstring text;
+    std::wstring caption;
+    UINT uType;
+};
+
+// Every message box of the process lands here; answers are queued by tests
+// (an empty queue answers IDOK, or IDNO for a question).
+struct MessageBoxes {
+    static std::vector<BoxCall> calls;
+    static std::deque<int> answers;
+    static void Reset();
+};
+
+// Dispatches pending messages for at most ms milliseconds.
+void Pump(DWORD ms = 30);
+// Pumps until pred() holds or timeoutMs passes; returns pred().
+bool PumpUntil(const std::function<bool()> &pred, DWORD timeoutMs = 3000);
+
+// The object store of the test run ("\" of the handset), emptied on demand.
+std::wstring StoreRoot();
+void ResetStore();
+bool MakeDir(const std::wstring &path);
+bool MakeFile(const std::wstring &path, const std::string &content);
+
+// Windows path of a file in the build folder (programs, helpers).
+std::wstring BuildPath(const std::wstring &relative);
+// Starts a program with the store as current directory.
+bool StartProgram(const std::wstring &exe, const std::wstring &args, PROCESS_INFORMATION *ppi);
+// Waits for a process and returns its exit code (or STILL_ACTIVE after the timeout).
+DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs);
+// Top-level windows of a class in the whole desktop.
+std::vector<HWND> FindTopLevel(const wchar_t *pszClass);
+
+// The test executable's own path, for child-process tests.
+std::wstring SelfPath();
+
+// Code a test runs in a child copy of the test executable (for behaviour
+// that ends the process): TEST_CHILD(Name) { ... return code; }
+typedef int (*CHILDMAIN)(int argc, wchar_t **argv);
+struct ChildRegistrar {
+    ChildRegistrar(const wchar_t *pszName, CHILDMAIN pfn);
+};
+#define TEST_CHILD(name)                                               \
+    static int Child_##name(int argc, wchar_t **argv);                 \
+    static ChildRegistrar s_child_##name(L## #name, Child_##name);     \
+    static int Child_##name(int argc, wchar_t **argv)
+// Runs a child and returns its exit code; pszArg is passed after the name.
+DWORD RunChild(const wchar_t *pszName, const std::wstring &arg = L"", DWORD timeoutMs = 10000);
