@@ -3,6 +3,7 @@
 //   SetForegroundWindow  low bit set: bring the window's last active pop-up forward
 //   NKDbgPrintfW         kernel debug output, also appended to the profile's trace file
 //   MessageBoxW          handset message box (soft keys); tests can record and answer it
+//   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -22,6 +23,8 @@ extern "C" {
 BOOL WINAPI PlatSetForegroundWindow(HWND hwnd);
 int  WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
 void NKDbgPrintfW(LPCWSTR pszFormat, ...);
+BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCaller, PULARGE_INTEGER pcbTotal,
+                                    PULARGE_INTEGER pcbFree);
 #ifdef __cplusplus
 }
 #endif
@@ -33,5 +36,7 @@ void NKDbgPrintfW(LPCWSTR pszFormat, ...);
 #define MessageBoxW PlatMessageBoxW
 #undef MessageBox
 #define MessageBox PlatMessageBoxW
+#undef GetDiskFreeSpaceExW
+#define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW
 #endif
 #endif

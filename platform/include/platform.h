@@ -39,6 +39,10 @@ BOOL WINAPI PlatGetSoftKeyLabel(HWND hwndBar, int iKey, LPWSTR pszLabel, int cch
 // Command id of a soft key and whether it is enabled.
 BOOL WINAPI PlatGetSoftKeyInfo(HWND hwndBar, int iKey, UINT *puCmd, BOOL *pfEnabled, BOOL *pfDropDown);
 
+// Storage cards: out of the store into the profile's "removed-cards" and back.
+BOOL WINAPI PlatInsertCard(LPCWSTR pszName);
+BOOL WINAPI PlatRemoveCard(LPCWSTR pszName);
+
 // Message-box soft keys: labels and answers for a box type (tests, drawing).
 int WINAPI PlatMessageBoxSoftKeys(UINT uType, int aidAnswer[2], LPCWSTR apszLabel[2]);
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The launcher as a user drives it: key scripts, screenshots, refusals.
 set -u
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 fails=0
