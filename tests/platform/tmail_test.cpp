@@ -1,0 +1,32 @@
+// The mail program stand-in: what Tavel hands it arrives in the outbox.
+#include <gtest/gtest.h>
+#include "platform.h"
+#include "support.h"
+
+TEST(MailProgram, SendRecordsTheAttachmentCancelDoesNot)
+{
+    ResetStore();
+    MakeDir(L"\\Windows");
+    MakeDir(L"\\My Documents");
+    MakeFile(L"\\My Documents\\report.txt", "quarterly");
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"\\Windows\\tmail.exe", FALSE));
+    DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+
+    for (UINT uCmd : {1002u, 1001u}) {  // Cancel, then Send
+        PROCESS_INFORMATION pi = {};
+        ASSERT_TRUE(StartProgram(L"P:\\Windows\\tmail.exe", L"-attach \"\\My Documents\\report.txt\"", &pi));
+        HWND hwnd = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (hwnd = FindWindowW(L"tmail", L"Messaging")) != nullptr; }, 10000));
+        PostMessageW(hwnd, WM_COMMAND, uCmd, 0);
+        EXPECT_EQ(0u, WaitExit(pi.hProcess, 10000));
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        if (uCmd == 1002u) {
+            EXPECT_TRUE(PlatProfileLoad(L"mail.json").empty());
+        }
+    }
+    nlohmann::json j = PlatProfileLoad(L"mail.json");
+    ASSERT_EQ(1u, j["outbox"].size());
+    EXPECT_EQ("\\My Documents\\report.txt", j["outbox"][0]["attachment"]);
+    DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+}
