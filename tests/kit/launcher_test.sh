@@ -44,6 +44,12 @@ mkdir -p "$TMP/bare/store"
 "$ROOT/phone" run ostrel --profile "$TMP/bare" --shot "$TMP/bare.png"
 check "store-only profile runs" is_png "$TMP/bare.png"
 
+# The profile's registry set-up goes in before the run and comes back after it.
+mkdir -p "$TMP/reg/store"
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\ControlPanel\\Probe]\n"Kept"=dword:00000005\n' > "$TMP/reg/registry.reg"
+"$ROOT/phone" run ostrel --profile "$TMP/reg" --shot "$TMP/reg.png"
+check "registry value survives a run" grep -q '"Kept"=dword:00000005' "$TMP/reg/registry.reg"
+
 # A folder without store/ is not a profile.
 mkdir -p "$TMP/empty"
 check "profile without store refused" bash -c "! '$ROOT/phone' run tavel --profile '$TMP/empty' --shot '$TMP/x.png' 2>/dev/null"
