@@ -306,20 +306,6 @@ TEST_CHILD(Assertion)
     return 7;  // not reached
 }
 
-static std::string ReadText(const std::wstring &path)
-{
-    std::string s;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return s;
-    char buf[1024];
-    DWORD cb = 0;
-    while (ReadFile(h, buf, sizeof(buf), &cb, nullptr) && cb)
-        s.append(buf, cb);
-    CloseHandle(h);
-    return s;
-}
-
 TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
 {
     g_pfnKitMalloc = FailingMalloc;
@@ -340,7 +326,7 @@ TEST_F(Kit, OutOfMemoryWithoutHandlerReportsAndExitsWithOne)
     DeleteFileW(out.c_str());
     SetEnvironmentVariableW(L"KIT_CHILD_OUT", out.c_str());
     EXPECT_EQ(1u, RunChild(L"OutOfMemory", out));
-    EXPECT_EQ("nocaption|out of memory|0", ReadText(out));
+    EXPECT_EQ("nocaption|out of memory|0", ReadFileText(out));
 }
 
 TEST_F(Kit, AssertionReportShowsWhereAndEndsWithZero)
@@ -349,5 +335,5 @@ TEST_F(Kit, AssertionReportShowsWhereAndEndsWithZero)
     DeleteFileW(out.c_str());
     SetEnvironmentVariableW(L"KIT_CHILD_OUT", out.c_str());
     EXPECT_EQ(0u, RunChild(L"Assertion", out));
-    EXPECT_EQ("nocaption|mainwnd.cpp:42 assertion failure:\niItem < 1000|5", ReadText(out));
+    EXPECT_EQ("nocaption|mainwnd.cpp:42 assertion failure:\niItem < 1000|5", ReadFileText(out));
 }

@@ -25,6 +25,17 @@ HWND MakeOwner()
     ShowWindow(hwnd, SW_SHOW);
     return hwnd;
 }
+
+void AddRows(HWND hwndList, int cRows)
+{
+    for (int i = 0; i < cRows; ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = (LPWSTR)L"row";
+        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    }
+}
 } // namespace
 
 TEST(ListKit, FilerColumnColours)
@@ -97,13 +108,7 @@ TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
     ASSERT_NE(nullptr, hwndList);
     EXPECT_TRUE(SendMessageW(hwndList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
     EXPECT_EQ(CLR_NONE, (COLORREF)SendMessageW(hwndList, LVM_GETTEXTBKCOLOR, 0, 0));
-    for (int i = 0; i < 60; ++i) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = i;
-        item.pszText = (LPWSTR)L"row";
-        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
-    }
+    AddRows(hwndList, 60);
     SubclassListBackground(hwndList);
 
     auto eraseInto = [&](HDC hdc) {
@@ -164,13 +169,7 @@ TEST(ListKit, CustomDrawStagesAndRowPainting)
     RECT rc = {0, 0, LIST_BG_CX, 140};
     ListColumn col = {150, LVCFMT_LEFT};
     HWND hwndList = CreateKitList(hwnd, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, rc, 2000, nullptr, &col, 1, TRUE);
-    for (int i = 0; i < 3; ++i) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = i;
-        item.pszText = (LPWSTR)L"row";
-        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
-    }
+    AddRows(hwndList, 3);
     HBRUSH hbrBlue = CreateSolidBrush(0x00FF0000);
     HDC hdcWin = GetDC(hwndList);
     HDC hdc = CreateCompatibleDC(hdcWin);

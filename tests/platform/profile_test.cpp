@@ -3,22 +3,17 @@
 #include <gtest/gtest.h>
 #include "platform.h"
 #include "support.h"
-#include <fstream>
 
 namespace {
-std::string ReadAll(const std::wstring &path)
+// Runs the start-up check of a child process on a profile folder of its own.
+DWORD RunChildOnProfile(const std::wstring &dir)
 {
-    std::string s;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return s;
-    char buf[4096];
-    DWORD cb = 0;
-    while (ReadFile(h, buf, sizeof(buf), &cb, nullptr) && cb)
-        s.append(buf, cb);
-    CloseHandle(h);
-    return s;
+    WCHAR szOld[MAX_PATH];
+    GetEnvironmentVariableW(L"PHONE_PROFILE", szOld, ARRAYSIZE(szOld));
+    SetEnvironmentVariableW(L"PHONE_PROFILE", dir.c_str());
+    DWORD dwCode = RunChild(L"LoadDamaged");
+    SetEnvironmentVariableW(L"PHONE_PROFILE", szOld);
+    return dwCode;
 }
 } // namespace
 
@@ -48,13 +43,8 @@ TEST(Profile, DamagedFileStopsTheProgramAndIsLeftUntouched)
     MakeDir(dir);
     std::string bad = "{ \"phonebook\": [ 1, 2 ";
     ASSERT_TRUE(MakeFile(dir + L"\\sim.json", bad));
-    WCHAR szOld[MAX_PATH];
-    GetEnvironmentVariableW(L"PHONE_PROFILE", szOld, ARRAYSIZE(szOld));
-    SetEnvironmentVariableW(L"PHONE_PROFILE", dir.c_str());
-    DWORD dwCode = RunChild(L"LoadDamaged");
-    SetEnvironmentVariableW(L"PHONE_PROFILE", szOld);
-    EXPECT_EQ(3u, dwCode);
-    EXPECT_EQ(bad, ReadAll(dir + L"\\sim.json"));
+    EXPECT_EQ(3u, RunChildOnProfile(dir));
+    EXPECT_EQ(bad, ReadFileText(dir + L"\\sim.json"));
 }
 
 TEST(Profile, NonObjectFileIsDamagedToo)
@@ -62,12 +52,7 @@ TEST(Profile, NonObjectFileIsDamagedToo)
     std::wstring dir = StoreRoot() + L"array";
     MakeDir(dir);
     ASSERT_TRUE(MakeFile(dir + L"\\sim.json", "[1, 2, 3]"));
-    WCHAR szOld[MAX_PATH];
-    GetEnvironmentVariableW(L"PHONE_PROFILE", szOld, ARRAYSIZE(szOld));
-    SetEnvironmentVariableW(L"PHONE_PROFILE", dir.c_str());
-    DWORD dwCode = RunChild(L"LoadDamaged");
-    SetEnvironmentVariableW(L"PHONE_PROFILE", szOld);
-    EXPECT_EQ(3u, dwCode);
+    EXPECT_EQ(3u, RunChildOnProfile(dir));
 }
 
 TEST(Trace, LinesGoToTheTraceFile)
@@ -77,5 +62,5 @@ TEST(Trace, LinesGoToTheTraceFile)
     DeleteFileW(szPath);
     NKDbgPrintfW(L"SimNotifyCallback %d %s\r\n", 7, L"stored");
     NKDbgPrintfW(L"second %%s kept literal: %s\r\n", L"%s");
-    EXPECT_EQ("SimNotifyCallback 7 stored\r\nsecond %s kept literal: %s\r\n", ReadAll(szPath));
+    EXPECT_EQ("SimNotifyCallback 7 stored\r\nsecond %s kept literal: %s\r\n", ReadFileText(szPath));
 }

@@ -83,6 +83,21 @@ bool MakeFile(const std::wstring &path, const std::string &content)
     return ok && cb == content.size();
 }
 
+std::string ReadFileText(const std::wstring &path)
+{
+    std::string s;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return s;
+    char buf[4096];
+    DWORD cb = 0;
+    while (ReadFile(h, buf, sizeof(buf), &cb, nullptr) && cb)
+        s.append(buf, cb);
+    CloseHandle(h);
+    return s;
+}
+
 std::wstring BuildPath(const std::wstring &relative)
 {
     WCHAR sz[MAX_PATH];

@@ -32,6 +32,8 @@ std::wstring StoreRoot();
 void ResetStore();
 bool MakeDir(const std::wstring &path);
 bool MakeFile(const std::wstring &path, const std::string &content);
+// Whole content of a file; empty when it cannot be read.
+std::string ReadFileText(const std::wstring &path);
 
 // Windows path of a file in the build folder (programs, helpers).
 std::wstring BuildPath(const std::wstring &relative);
