@@ -563,3 +563,66 @@ TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
     EXPECT_FALSE(g_fListingIncomplete);
     EXPECT_STREQ(L"1/1", GetStatusStripCounts());
 }
+
+TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Keys"));
+    ASSERT_TRUE(MakeDir(L"P:\\Keys\\Tunes"));
+    for (const wchar_t *psz : {L"apple.txt", L"pear.txt", L"todo.txt", L"tune.mid"})
+        ASSERT_TRUE(MakeFile(std::wstring(L"P:\\Keys\\") + psz, "x"));
+    Open();
+    Activate(0);
+    ASSERT_EQ(6, g_cFileRows);  // .., Tunes, apple, pear, todo, tune
+    SetFocus(hwndList);
+    PostMessageW(hwndList, WM_CHAR, L'8', 1);
+    Pump(50);
+    // "Tunes" is a folder: keypad search finds files only.
+    EXPECT_EQ(std::vector<int>{4}, SelectedRows());
+    // A second digit soon after searches for both: "tu" is 8 8.
+    PostMessageW(hwndList, WM_CHAR, L'8', 1);
+    Pump(50);
+    EXPECT_EQ(std::vector<int>{5}, SelectedRows());
+}
+
+TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Few"));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
+    ASSERT_TRUE(MakeDir(L"P:\\Lots"));
+    for (int i = 0; i < 40; ++i) {
+        WCHAR sz[64];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Lots\\doc%02d.txt", i);
+        ASSERT_TRUE(MakeFile(sz, "x"));
+    }
+    Open();
+    Activate(RowOf(L"Few"));
+    Pump(50);
+    EXPECT_EQ(176, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    // The parent row has no date; a file shows its last-write time.
+    EXPECT_STREQ(L"", GetStatusStripDate());
+    EXPECT_STREQ(L"1/2", GetStatusStripCounts());
+    Select({1});
+    InvalidateRect(hwndList, nullptr, TRUE);
+    Pump(50);
+    EXPECT_NE(std::wstring::npos, std::wstring(GetStatusStripDate()).find(L"2000"));
+    Activate(0);
+    Activate(RowOf(L"Lots"));
+    Pump(50);
+    EXPECT_EQ(170, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    // Icons are looked up for the rows drawn, not for the rest.
+    EXPECT_NE(-1, g_aFileTable[1].iIcon);
+    EXPECT_EQ(-1, g_aFileTable[40].iIcon);
+}
+
+TEST_F(MainWindow, ActivationKeepsTheMultipleSelectionBar)
+{
+    MakeMixedFolder();
+    Open();
+    Command(IDM_SELECT_MULTIPLE);
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(L"Done", BarLabel(0));
+    Command(IDM_MULTI_CANCEL);
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(L"Tree View", BarLabel(0));
+    EXPECT_EQ(hwndList, GetFocus());
+}
