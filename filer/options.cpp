@@ -154,6 +154,11 @@ int NormalizeSortType(DWORD dwType)
     return dwType == 0 || dwType > 4 ? 1 : (int)dwType;
 }
 
+DWORD ReadBeamTimeout()
+{
+    return ReadDword(TAVEL_KEY L"\\", L"Timeout", 3000000);
+}
+
 int ReadSortOrder()
 {
     return ReadDword(TAVEL_KEY, L"SortOrder", 1) == 1;

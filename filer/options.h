@@ -31,6 +31,9 @@ void WriteLastFolder(LPCWSTR pszFolder);
 DWORD ReadSortType();
 void WriteSortType(DWORD dwType);
 int NormalizeSortType(DWORD dwType);
+// Reminder period of the receive server (its key is spelled with a trailing backslash).
+DWORD ReadBeamTimeout();
+
 // SortOrder: 1 when stored as 1 or missing, else 0.
 int ReadSortOrder();
 void WriteSortOrder(DWORD dwOrder);

@@ -82,6 +82,13 @@ TEST_F(Options, SortTypeAndOrderValues)
     EXPECT_EQ(1, ReadSortOrder());
 }
 
+TEST_F(Options, BeamTimeoutDefaultsAndReads)
+{
+    EXPECT_EQ(3000000u, ReadBeamTimeout());
+    SetTavelDword(TAVEL_KEY, L"Timeout", 60000);
+    EXPECT_EQ(60000u, ReadBeamTimeout());
+}
+
 TEST_F(Options, WritesUseTheirValueNamesAndTheSortClass)
 {
     WriteSortType(3);
