@@ -286,31 +286,6 @@ TEST(RowText, TitleIsCutFromTheLeftTwoAtATime)
     EXPECT_EQ(before, sz);
 }
 
-TEST(MenuState, GrayingRules)
-{
-    SelectionFacts none = {0, FALSE, FALSE}, parent = {1, TRUE, TRUE}, folder = {1, FALSE, TRUE},
-                   file = {1, FALSE, FALSE}, parentAndFile = {2, TRUE, TRUE}, files = {3, FALSE, FALSE};
-    for (UINT id : {40059u, 40060u, 40002u}) {  // Move To, Copy To, Delete
-        EXPECT_TRUE(IsListCommandGrayed(id, none));
-        EXPECT_TRUE(IsListCommandGrayed(id, parent));
-        EXPECT_FALSE(IsListCommandGrayed(id, parentAndFile));
-        EXPECT_FALSE(IsListCommandGrayed(id, folder));
-    }
-    EXPECT_TRUE(IsListCommandGrayed(40003, parentAndFile));  // Rename
-    EXPECT_TRUE(IsListCommandGrayed(40003, files));
-    EXPECT_FALSE(IsListCommandGrayed(40003, folder));
-    for (UINT id : {40065u, 40058u, 40057u}) {  // Shortcut, E-mail, IR
-        EXPECT_TRUE(IsListCommandGrayed(id, folder));
-        EXPECT_TRUE(IsListCommandGrayed(id, none));
-        EXPECT_FALSE(IsListCommandGrayed(id, files));
-    }
-    for (UINT id : {40143u, 40144u, 40145u})
-        EXPECT_TRUE(IsListCommandGrayed(id, file));
-    EXPECT_TRUE(IsListCommandGrayed(40010, parentAndFile));  // Properties
-    EXPECT_FALSE(IsListCommandGrayed(40010, files));
-    EXPECT_FALSE(IsListCommandGrayed(40165, none));  // Find
-}
-
 namespace {
 class Listing : public testing::Test {
 protected:
