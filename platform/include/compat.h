@@ -4,6 +4,8 @@
 //   NKDbgPrintfW         kernel debug output, also appended to the profile's trace file
 //   MessageBoxW          handset message box (soft keys); tests can record and answer it
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
+//   FindFirstFileW,      the object store lists no "." and ".." entries
+//   FindNextFileW
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -25,6 +27,8 @@ int  WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT
 void NKDbgPrintfW(LPCWSTR pszFormat, ...);
 BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCaller, PULARGE_INTEGER pcbTotal,
                                     PULARGE_INTEGER pcbFree);
+HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd);
+BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd);
 #ifdef __cplusplus
 }
 #endif
@@ -38,5 +42,9 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
 #define MessageBox PlatMessageBoxW
 #undef GetDiskFreeSpaceExW
 #define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW
+#undef FindFirstFileW
+#define FindFirstFileW PlatFindFirstFileW
+#undef FindNextFileW
+#define FindNextFileW PlatFindNextFileW
 #endif
 #endif

@@ -13,10 +13,21 @@
 #define IDC_FOLDERTREE      2001
 #define IDC_DESTTREE        2002
 
+// Icons of the list's own image list (images 0, 1, 2)
+#define IDI_FOLDER          107
+#define IDI_PARENT_FOLDER   108
+#define IDI_FILE            109
+
 // Strings
 #define IDS_APP_TITLE       40004
+#define IDS_ABOUT_TEXT      40035
+#define IDS_ABOUT           40036
+#define IDS_LIST_VIEW       40041
 #define IDS_MENU            40048
 #define IDS_TREE_VIEW       40050
+#define IDS_DONE            40062
+#define IDS_CANCEL          40064
+#define IDS_SELECT_ITEM     40100
 
 // Commands: list-mode menu
 #define IDM_DELETE          40002

@@ -1,0 +1,399 @@
+// The file table: sort orders, keypad search, size texts, hide rules, the
+// parent row, the vanished folder and the 1,000-row bound.
+#include <gtest/gtest.h>
+#include "support.h"
+#include "filer_test.h"
+#include "filelist.h"
+#include "mainwnd.h"
+#include "options.h"
+#include <strsafe.h>
+#include <string>
+#include <vector>
+
+namespace {
+struct Row {
+    const wchar_t *pszName;
+    DWORD dwAttr;
+    DWORD cbLow;
+    DWORD cbHigh;
+    DWORD dwAccess;  // last-access time, low word
+    DWORD dwWrite;   // last-write time, low word
+};
+
+// Fills the table as a listing would (type keys, icons), without files.
+void Fill(BOOL fAtRoot, std::initializer_list<Row> rows)
+{
+    g_cFileRows = 0;
+    g_fAtRoot = fAtRoot;
+    g_fTypeKeysExtended = FALSE;
+    if (!fAtRoot) {
+        FileEntry &fe = g_aFileTable[g_cFileRows++];
+        memset(&fe, 0, sizeof(fe));
+        fe.fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        StringCchCopyW(fe.fd.cFileName, MAX_PATH, L"..");
+    }
+    for (const Row &r : rows) {
+        FileEntry &fe = g_aFileTable[g_cFileRows++];
+        memset(&fe, 0, sizeof(fe));
+        fe.fd.dwFileAttributes = r.dwAttr;
+        fe.fd.nFileSizeLow = r.cbLow;
+        fe.fd.nFileSizeHigh = r.cbHigh;
+        fe.fd.ftLastAccessTime.dwLowDateTime = r.dwAccess;
+        fe.fd.ftLastWriteTime.dwLowDateTime = r.dwWrite;
+        StringCchCopyW(fe.fd.cFileName, MAX_PATH, r.pszName);
+        if (!(r.dwAttr & FILE_ATTRIBUTE_DIRECTORY)) {
+            const wchar_t *pszDot = wcsrchr(r.pszName, L'.');
+            StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
+        }
+        fe.iIcon = -1;
+    }
+}
+
+std::vector<std::wstring> Names()
+{
+    std::vector<std::wstring> v;
+    for (int i = 0; i < g_cFileRows; ++i)
+        v.push_back(g_aFileTable[i].fd.cFileName);
+    return v;
+}
+
+const DWORD F = FILE_ATTRIBUTE_NORMAL;
+const DWORD D = FILE_ATTRIBUTE_DIRECTORY;
+typedef std::vector<std::wstring> Names_t;
+
+void FillMixed()
+{
+    Fill(FALSE, {{L"b.txt", F, 30, 0, 5, 1},
+                 {L"Zeta", D, 0, 0, 0, 0},
+                 {L"a.txt", F, 10, 0, 9, 2},
+                 {L"README", F, 20, 0, 1, 3},
+                 {L"alpha", D, 0, 0, 0, 0},
+                 {L"c.doc", F, 40, 0, 7, 4}});
+}
+} // namespace
+
+TEST(FileTable, RowLayoutIsTheFindRecordThenKeyAndIcon)
+{
+    EXPECT_EQ(0u, offsetof(FileEntry, fd));
+    EXPECT_EQ(sizeof(WIN32_FIND_DATAW) + MAX_PATH * sizeof(WCHAR) + sizeof(int), sizeof(FileEntry));
+    EXPECT_EQ(1000u, sizeof(g_aFileTable) / sizeof(g_aFileTable[0]));
+    EXPECT_EQ(4000u, sizeof(g_adwMarks));
+}
+
+TEST(FileSort, ByNameBothWaysWithParentFirstAndFoldersByName)
+{
+    FillMixed();
+    SortFileRows(1, TRUE);
+    EXPECT_EQ((Names_t{L"..", L"alpha", L"Zeta", L"a.txt", L"b.txt", L"c.doc", L"README"}), Names());
+    FillMixed();
+    SortFileRows(1, FALSE);
+    EXPECT_EQ((Names_t{L"..", L"Zeta", L"alpha", L"README", L"c.doc", L"b.txt", L"a.txt"}), Names());
+}
+
+TEST(FileSort, BySizeUsesTheLowWordOnly)
+{
+    Fill(TRUE, {{L"big", F, 5, 1, 0, 0}, {L"small", F, 10, 0, 0, 0}, {L"mid", F, 7, 0, 0, 0}, {L"dir", D, 0, 0, 0, 0}});
+    SortFileRows(2, TRUE);
+    // "big" is 4 GB + 5 bytes: only its 5 counts.
+    EXPECT_EQ((Names_t{L"dir", L"big", L"mid", L"small"}), Names());
+    SortFileRows(2, FALSE);
+    EXPECT_EQ((Names_t{L"dir", L"small", L"mid", L"big"}), Names());
+}
+
+TEST(FileSort, ByTypeThenNameWithTheKeysExtendedOnce)
+{
+    Fill(TRUE, {{L"b.txt", F, 0, 0, 0, 0}, {L"a.txt", F, 0, 0, 0, 0}, {L"c.doc", F, 0, 0, 0, 0},
+                {L"noext", F, 0, 0, 0, 0}});
+    SortFileRows(3, TRUE);
+    EXPECT_EQ((Names_t{L"noext", L"c.doc", L"a.txt", L"b.txt"}), Names());
+    EXPECT_TRUE(g_fTypeKeysExtended);
+    EXPECT_STREQ(L".txtb.txt", g_aFileTable[3].szTypeKey);
+    EXPECT_STREQ(L"   noext", g_aFileTable[0].szTypeKey);
+    SortFileRows(3, FALSE);
+    EXPECT_EQ((Names_t{L"b.txt", L"a.txt", L"c.doc", L"noext"}), Names());
+    EXPECT_STREQ(L".txtb.txt", g_aFileTable[0].szTypeKey);  // not extended a second time
+}
+
+TEST(FileSort, ByDateUsesLastAccessNotLastWrite)
+{
+    FillMixed();
+    SortFileRows(4, TRUE);
+    // Access times: README 1, b 5, c 7, a 9 (write times run the other way).
+    EXPECT_EQ((Names_t{L"..", L"alpha", L"Zeta", L"README", L"b.txt", L"c.doc", L"a.txt"}), Names());
+    FillMixed();
+    SortFileRows(4, FALSE);
+    EXPECT_EQ((Names_t{L"..", L"Zeta", L"alpha", L"a.txt", L"c.doc", L"b.txt", L"README"}), Names());
+}
+
+TEST(FileSort, FoldersComeFirstAtTheRootWhateverTheKey)
+{
+    for (int iType = 1; iType <= 4; ++iType) {
+        Fill(TRUE, {{L"f1", F, 3, 0, 3, 0}, {L"f2", F, 1, 0, 1, 0}, {L"D2", D, 0, 0, 0, 0}, {L"f3", F, 2, 0, 2, 0},
+                    {L"d1", D, 0, 0, 0, 0}});
+        SortFileRows(iType, TRUE);
+        Names_t v = Names();
+        EXPECT_EQ(L"d1", v[0]) << iType;
+        EXPECT_EQ(L"D2", v[1]) << iType;
+        for (int i = 2; i < 5; ++i)
+            EXPECT_EQ(L'f', v[i][0]) << iType;
+    }
+}
+
+TEST(FileSort, SortedReversedAndEqualInputsComeOutOrdered)
+{
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 300; ++i) {
+        WCHAR sz[16];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"n%03d", i);
+        names.push_back(sz);
+    }
+    for (int iCase = 0; iCase < 3; ++iCase) {
+        g_cFileRows = 0;
+        g_fAtRoot = TRUE;
+        for (int i = 0; i < 300; ++i) {
+            FileEntry &fe = g_aFileTable[g_cFileRows++];
+            memset(&fe, 0, sizeof(fe));
+            StringCchCopyW(fe.fd.cFileName, MAX_PATH, names[iCase == 1 ? 299 - i : i].c_str());
+            fe.fd.nFileSizeLow = iCase == 2 ? 77 : (DWORD)i;
+        }
+        SortFileRows(1, TRUE);
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(names[i], g_aFileTable[i].fd.cFileName) << iCase;
+        SortFileRows(2, FALSE);  // equal sizes in case 2: no crash, all rows kept
+        std::vector<std::wstring> v = Names();
+        std::sort(v.begin(), v.end());
+        EXPECT_EQ(names, v) << iCase;
+    }
+}
+
+TEST(Keypad, LettersMapToTheirKeys)
+{
+    const wchar_t *kKeys[] = {L"", L"", L"abc", L"def", L"ghi", L"jkl", L"mno", L"pqrs", L"tuv", L"wxyz"};
+    for (int d = 2; d <= 9; ++d) {
+        for (const wchar_t *p = kKeys[d]; *p; ++p) {
+            EXPECT_EQ((WCHAR)(L'0' + d), KeypadDigit(*p)) << (char)*p;
+            EXPECT_EQ((WCHAR)(L'0' + d), KeypadDigit(towupper(*p))) << (char)*p;
+        }
+    }
+    for (WCHAR ch = L'0'; ch <= L'9'; ++ch)
+        EXPECT_EQ(ch, KeypadDigit(ch));
+    for (WCHAR ch : {L' ', L'.', L'_', L'-', (WCHAR)0xE9, (WCHAR)0})
+        EXPECT_EQ(L'U', KeypadDigit(ch));
+}
+
+TEST(Keypad, FindsTheFirstFileFromTheStartRow)
+{
+    Fill(FALSE, {{L"Cards", D, 0, 0, 0, 0},
+                 {L"2go.txt", F, 0, 0, 0, 0},
+                 {L"apple", F, 0, 0, 0, 0},
+                 {L"Beta", F, 0, 0, 0, 0},
+                 {L"dog", F, 0, 0, 0, 0},
+                 {L"b", F, 0, 0, 0, 0}});
+    EXPECT_EQ(2, FindByKeypad(0, L"2"));   // folders are never found
+    EXPECT_EQ(3, FindByKeypad(3, L"2"));
+    EXPECT_EQ(4, FindByKeypad(4, L"2"));
+    EXPECT_EQ(3, FindByKeypad(0, L"27"));  // a-c then p-s: "apple"
+    EXPECT_EQ(4, FindByKeypad(0, L"23"));  // "Beta"
+    EXPECT_EQ(5, FindByKeypad(0, L"364")); // "dog"
+    EXPECT_EQ(1, FindByKeypad(1, L"22")); // "b" is too short: no match, the start row
+    EXPECT_EQ(4, FindByKeypad(4, L"9"));
+    EXPECT_EQ(0, FindByKeypad(0, L"U"));  // not a key
+    EXPECT_EQ(2, FindByKeypad(0, L"246"));  // "2go" by its digit
+    Fill(FALSE, {{L"only", D, 0, 0, 0, 0}});
+    EXPECT_EQ(0, FindByKeypad(1, L"6"));
+    g_cFileRows = 0;
+    EXPECT_EQ(0, FindByKeypad(3, L"2"));
+}
+
+TEST(Keypad, TheListSearchStartsAtRowZeroForOneCharacter)
+{
+    Fill(TRUE, {{L"a1", F, 0, 0, 0, 0}, {L"b2", F, 0, 0, 0, 0}, {L"x", F, 0, 0, 0, 0}, {L"c3", F, 0, 0, 0, 0}});
+    NMLVFINDITEMW fi = {};
+    fi.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
+    fi.lvfi.psz = L"2";
+    fi.iStart = 2;
+    EXPECT_EQ(0, OnFindItem(&fi));
+    fi.lvfi.psz = L"22";
+    EXPECT_EQ(2, OnFindItem(&fi));  // from row 2: nothing, the start row
+    fi.iStart = 5;                   // past the end wraps to row 1
+    EXPECT_EQ(1, OnFindItem(&fi));
+    fi.lvfi.psz = nullptr;
+    EXPECT_EQ(-1, OnFindItem(&fi));
+}
+
+TEST(SizeText, DecimalThousandsAndThePrecisionSteps)
+{
+    struct Case {
+        DWORD cb;
+        const wchar_t *psz;
+    } cases[] = {{0, L"0B"},          {999, L"999B"},        {1000, L"1.00K"},       {1234, L"1.23K"},
+                 {10000, L"10.0K"},   {99900, L"99.9K"},     {100000, L"100K"},      {123456, L"123K"},
+                 {999999, L"999K"},   {1000000, L"1.00M"},   {12345678, L"12.3M"},   {123456789, L"123M"},
+                 {4294967295u, L"4294M"}};
+    for (const Case &c : cases) {
+        WCHAR sz[16];
+        FormatFileSize(c.cb, sz, ARRAYSIZE(sz));
+        EXPECT_STREQ(c.psz, sz) << c.cb;
+    }
+    WCHAR szTiny[3];
+    FormatFileSize(123456789, szTiny, ARRAYSIZE(szTiny));  // bounded, terminated
+    EXPECT_EQ(2u, wcslen(szTiny));
+}
+
+namespace {
+int SixPerChar(LPCWSTR psz, void *)
+{
+    return 6 * (int)wcslen(psz);
+}
+} // namespace
+
+TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
+{
+    WCHAR sz[MAX_PATH + 4];
+    FitTextToColumn(L"short.txt", 60, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"short.txt", sz);
+    FitTextToColumn(L"0123456789abcdef", 60, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"012345...", sz);  // 9 characters = 54 < 60; 10 would be 60
+    FitTextToColumn(L"abc", 5, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"...", sz);
+    Fill(TRUE, {{L"photo.2026.jpg", F, 0, 0, 0, 0}, {L"My.Folder", D, 0, 0, 0, 0}, {L"plain", F, 0, 0, 0, 0}});
+    GetRowDisplayName(0, TRUE, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"photo.2026", sz);
+    GetRowDisplayName(1, TRUE, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"My.Folder", sz);  // folders keep their dots
+    GetRowDisplayName(2, TRUE, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"plain", sz);
+    GetRowDisplayName(0, FALSE, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"photo.2026.jpg", sz);
+}
+
+TEST(RowText, TitleIsCutFromTheLeftTwoAtATime)
+{
+    WCHAR sz[300];
+    StringCchCopyW(sz, ARRAYSIZE(sz), L"  \\short");
+    ShortenStripText(sz, SixPerChar, nullptr);
+    EXPECT_STREQ(L"  \\short", sz);
+    // 40 characters at 6 pixels: cut to 28 (168 < 176), then "..." in front.
+    StringCchCopyW(sz, ARRAYSIZE(sz), L"  \\0123456789\\0123456789\\0123456789\\abcd");
+    ASSERT_EQ(40u, wcslen(sz));
+    ShortenStripText(sz, SixPerChar, nullptr);
+    EXPECT_STREQ(L"...123456789\\0123456789\\abcd", sz);
+    EXPECT_EQ(28u, wcslen(sz));
+    // Over 30 characters but narrow enough: unchanged.
+    StringCchCopyW(sz, ARRAYSIZE(sz), L"  \\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l\\m\\n");
+    std::wstring before = sz;
+    ShortenStripText(sz, [](LPCWSTR, void *) { return 100; }, nullptr);
+    EXPECT_EQ(before, sz);
+}
+
+namespace {
+class Listing : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetStore();
+        ClearTavelRegistry();
+        SetOption(OPT_HIDE_HIDDEN, 0);
+        g_hwndFileList = nullptr;
+        g_iSortType = 1;
+        g_szCurrentFolder[0] = 0;
+    }
+    void TearDown() override
+    {
+        SetOption(OPT_HIDE_HIDDEN, 0);
+        ClearTavelRegistry();
+    }
+};
+
+void Hide(const std::wstring &path)
+{
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+}
+} // namespace
+
+TEST_F(Listing, HiddenFilesGoWhenAskedHiddenFoldersStay)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\H"));
+    ASSERT_TRUE(MakeDir(L"P:\\H\\secret"));
+    ASSERT_TRUE(MakeFile(L"P:\\H\\seen.txt", "x"));
+    ASSERT_TRUE(MakeFile(L"P:\\H\\unseen.txt", "x"));
+    Hide(L"P:\\H\\secret");
+    Hide(L"P:\\H\\unseen.txt");
+    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\H");
+    BuildFileTable();
+    EXPECT_EQ((Names_t{L"..", L"secret", L"seen.txt", L"unseen.txt"}), Names());
+    SetOption(OPT_HIDE_HIDDEN, 1);
+    BuildFileTable();
+    EXPECT_EQ((Names_t{L"..", L"secret", L"seen.txt"}), Names());
+    EXPECT_FALSE(g_fAtRoot);
+    EXPECT_STREQ(L".txt", g_aFileTable[2].szTypeKey);
+    EXPECT_EQ(-1, g_aFileTable[2].iIcon);
+}
+
+TEST_F(Listing, RootHasNoParentRowAndEmptyFoldersOnlyIt)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Empty"));
+    ASSERT_TRUE(MakeFile(L"P:\\file", "x"));
+    BuildFileTable();
+    EXPECT_TRUE(g_fAtRoot);
+    EXPECT_EQ((Names_t{L"Empty", L"file"}), Names());
+    EXPECT_STREQ(L"   ", g_aFileTable[1].szTypeKey);
+    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\Empty");
+    BuildFileTable();
+    EXPECT_EQ((Names_t{L".."}), Names());
+    EXPECT_STREQ(L"\\Empty", g_szCurrentFolder);
+}
+
+TEST_F(Listing, AVanishedFolderListsTheRoot)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Kept"));
+    ASSERT_TRUE(MakeDir(L"P:\\Kept\\Gone"));
+    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\Kept\\Gone");
+    BuildFileTable();
+    EXPECT_EQ((Names_t{L".."}), Names());
+    ASSERT_TRUE(RemoveDirectoryW(L"P:\\Kept\\Gone"));
+    BuildFileTable();
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+    EXPECT_TRUE(g_fAtRoot);
+    EXPECT_EQ((Names_t{L"Kept"}), Names());
+}
+
+TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\T"));
+    for (int i = 0; i < 999; ++i) {
+        WCHAR sz[32];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\T\\%03d.dat", i);
+        ASSERT_TRUE(MakeFile(sz, ""));
+    }
+    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\T");
+    BuildFileTable();
+    EXPECT_EQ(1000, g_cFileRows);  // the ".." row and 999 files fit exactly
+    EXPECT_FALSE(g_fListingIncomplete);
+    // One hidden file more, hidden files left out: still complete.
+    ASSERT_TRUE(MakeFile(L"P:\\T\\zz-hidden", ""));
+    Hide(L"P:\\T\\zz-hidden");
+    SetOption(OPT_HIDE_HIDDEN, 1);
+    BuildFileTable();
+    EXPECT_EQ(1000, g_cFileRows);
+    EXPECT_FALSE(g_fListingIncomplete);
+    SetOption(OPT_HIDE_HIDDEN, 0);
+    BuildFileTable();
+    EXPECT_EQ(1000, g_cFileRows);
+    EXPECT_TRUE(g_fListingIncomplete);
+    EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
+    EXPECT_EQ(-1, g_aFileTable[FILE_TABLE_ROWS - 1].iIcon);
+    EXPECT_NE(0, g_aFileTable[FILE_TABLE_ROWS - 1].fd.cFileName[0]);
+}
+
+TEST_F(Listing, JoinedPathsPastTheLimitAreRefused)
+{
+    WCHAR sz[MAX_PATH];
+    std::wstring folder = L"\\" + std::wstring(250, L'x');
+    EXPECT_TRUE(JoinPath(folder.c_str(), L"1234567", sz, ARRAYSIZE(sz)));  // 259 characters
+    EXPECT_EQ(259u, wcslen(sz));
+    EXPECT_FALSE(JoinPath(folder.c_str(), L"12345678", sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"", sz);
+    EXPECT_TRUE(JoinPath(L"", L"My Documents", sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"\\My Documents", sz);
+}

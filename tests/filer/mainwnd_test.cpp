@@ -1,0 +1,628 @@
+// The main window through real messages: activation up and down the
+// folders, star/pound, page moves, multiple selection, menu state, sort
+// commands, the strips and the message boxes.
+#include <gtest/gtest.h>
+#include "kit.h"
+#include "platform.h"
+#include "support.h"
+#include "filer_test.h"
+#include "mainwnd.h"
+#include "options.h"
+#include "../../res/tavel/resource.h"
+#include <strsafe.h>
+
+namespace {
+class MainWindow : public testing::Test {
+protected:
+    HWND hwnd = nullptr;
+    HWND hwndList = nullptr;
+
+    void SetUp() override
+    {
+        ResetStore();
+        ClearTavelRegistry();
+        MessageBoxes::Reset();
+        SetOption(OPT_HIDE_HIDDEN, 0);
+        SetOption(OPT_REMEMBER_FOLDER, 0);
+        SetOption(OPT_HIDE_EXTENSIONS, 0);
+        g_szCurrentFolder[0] = 0;
+    }
+
+    void TearDown() override
+    {
+        if (hwnd && IsWindow(hwnd))
+            DestroyWindow(hwnd);
+        Pump(20);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        ClearTavelRegistry();
+    }
+
+    void Open()
+    {
+        static bool s_fRegistered = RegisterMainClass(TAVEL_CLASS, MainWndProc);
+        ASSERT_TRUE(s_fRegistered);
+        StringCchCopyW(g_szTitle, ARRAYSIZE(g_szTitle), L"File Manager");
+        hwnd = CreateWindowExW(0, TAVEL_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
+        ASSERT_NE(nullptr, hwnd);
+        ShowWindow(hwnd, SW_SHOW);
+        SetForegroundWindow(hwnd);
+        hwndList = GetDlgItem(hwnd, IDC_FILELIST);
+        ASSERT_NE(nullptr, hwndList);
+        Pump(50);
+    }
+
+    void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    void Key(UINT vk)
+    {
+        SetFocus(hwndList);
+        PostMessageW(hwndList, WM_KEYDOWN, vk, 1);
+        PostMessageW(hwndList, WM_KEYUP, vk, 0xC0000001);
+        Pump(30);
+    }
+
+    // The action key on a row: focus and select it, then activate it.
+    void Activate(int iRow)
+    {
+        Select({iRow});
+        Key(VK_RETURN);
+    }
+
+    void Select(std::initializer_list<int> rows)
+    {
+        LVITEMW lvi = {};
+        lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+        for (int i : rows) {
+            lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(hwndList, LVM_SETITEMSTATE, i, (LPARAM)&lvi);
+        }
+    }
+
+    UINT State(int iRow) { return (UINT)SendMessageW(hwndList, LVM_GETITEMSTATE, iRow, LVIS_SELECTED | LVIS_FOCUSED); }
+
+    std::vector<int> SelectedRows()
+    {
+        std::vector<int> v;
+        int i = -1;
+        while ((i = (int)SendMessageW(hwndList, LVM_GETNEXTITEM, i, LVNI_SELECTED)) >= 0)
+            v.push_back(i);
+        return v;
+    }
+
+    int RowOf(const wchar_t *pszName)
+    {
+        for (int i = 0; i < g_cFileRows; ++i)
+            if (lstrcmpW(g_aFileTable[i].fd.cFileName, pszName) == 0)
+                return i;
+        return -1;
+    }
+
+    std::wstring BarLabel(int iKey)
+    {
+        WCHAR sz[64] = L"";
+        PlatGetSoftKeyLabel(PlatFindSoftKeyBar(hwnd), iKey, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+};
+} // namespace
+
+TEST_F(MainWindow, ActivationGoesDownAndUpTheFolders)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Storage Card"));
+    ASSERT_TRUE(MakeDir(L"P:\\Storage Card\\Music"));
+    ASSERT_TRUE(MakeFile(L"P:\\Storage Card\\Music\\song.mid", "x"));
+    ASSERT_TRUE(MakeFile(L"P:\\top.txt", "x"));
+    Open();
+    // At the root there is no ".." row: row 0 is the folder itself.
+    ASSERT_EQ(2, g_cFileRows);
+    EXPECT_STREQ(L"Storage Card", g_aFileTable[0].fd.cFileName);
+    EXPECT_STREQ(L"  \\", GetTitleStripText());
+
+    Activate(0);
+    EXPECT_STREQ(L"\\Storage Card", g_szCurrentFolder);
+    EXPECT_STREQ(L"  \\Storage Card", GetTitleStripText());
+    ASSERT_EQ(2, g_cFileRows);
+    EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
+    EXPECT_EQ(std::vector<int>{0}, SelectedRows());
+
+    Activate(RowOf(L"Music"));
+    EXPECT_STREQ(L"\\Storage Card\\Music", g_szCurrentFolder);
+    EXPECT_EQ(2, g_cFileRows);
+
+    Activate(0);
+    EXPECT_STREQ(L"\\Storage Card", g_szCurrentFolder);
+    Activate(0);
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+    EXPECT_EQ(2, g_cFileRows);
+    EXPECT_STREQ(L"  \\", GetTitleStripText());
+}
+
+TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Deep"));
+    Open();
+    Activate(0);
+    ASSERT_STREQ(L"\\Deep", g_szCurrentFolder);
+    // A folder row whose joined path would pass 259 characters.
+    std::wstring folder(250, L'd');
+    folder = L"\\" + folder;
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), folder.c_str());
+    FileEntry &fe = g_aFileTable[1];
+    memset(&fe, 0, sizeof(fe));
+    fe.fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    StringCchCopyW(fe.fd.cFileName, ARRAYSIZE(fe.fd.cFileName), L"twelve-chars");
+    g_cFileRows = 2;
+    SendMessageW(hwndList, LVM_SETITEMCOUNT, 2, 0);
+    Activate(1);
+    EXPECT_EQ(folder, g_szCurrentFolder);
+    EXPECT_EQ(2, g_cFileRows);
+    // The same for a file: nothing is opened and nothing changes.
+    fe.fd.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+    Activate(1);
+    EXPECT_EQ(folder, g_szCurrentFolder);
+    // One character less fits exactly 259 and is entered.
+    folder.resize(folder.size() - 5);
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), folder.c_str());
+    fe.fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    ASSERT_EQ(259u, folder.size() + 1 + wcslen(fe.fd.cFileName));
+    Activate(1);
+    // It is entered: the listing finds no such folder and shows the root.
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+    EXPECT_EQ(1, g_cFileRows);
+}
+
+TEST_F(MainWindow, StarAndPoundSelectTheFirstAndLastRowsAndScroll)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Many"));
+    for (int i = 0; i < 40; ++i) {
+        WCHAR sz[64];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Many\\file%02d.txt", i);
+        ASSERT_TRUE(MakeFile(sz, "x"));
+    }
+    Open();
+    Activate(0);
+    ASSERT_EQ(41, g_cFileRows);
+    Key(VK_F9);
+    EXPECT_EQ(std::vector<int>{40}, SelectedRows());
+    EXPECT_EQ((UINT)(LVIS_SELECTED | LVIS_FOCUSED), State(40));
+    EXPECT_GT(SendMessageW(hwndList, LVM_GETTOPINDEX, 0, 0), 0);
+    Key(VK_F8);
+    EXPECT_EQ(std::vector<int>{0}, SelectedRows());
+    EXPECT_EQ((UINT)(LVIS_SELECTED | LVIS_FOCUSED), State(0));
+    EXPECT_EQ(0, SendMessageW(hwndList, LVM_GETTOPINDEX, 0, 0));
+}
+
+TEST_F(MainWindow, LeftAndRightMoveOnePageAndStopAtTheEnds)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Pages"));
+    for (int i = 0; i < 30; ++i) {
+        WCHAR sz[64];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Pages\\f%02d", i);
+        ASSERT_TRUE(MakeFile(sz, "x"));
+    }
+    Open();
+    Activate(0);
+    ASSERT_EQ(31, g_cFileRows);
+    int cPage = (int)SendMessageW(hwndList, LVM_GETCOUNTPERPAGE, 0, 0);
+    ASSERT_GT(cPage, 1);
+    ASSERT_LT(cPage * 2, 31);
+    Select({2});
+    Key(VK_RIGHT);
+    EXPECT_EQ(std::vector<int>{2 + cPage}, SelectedRows());
+    EXPECT_TRUE(State(2 + cPage) & LVIS_FOCUSED);
+    Key(VK_LEFT);
+    EXPECT_EQ(std::vector<int>{2}, SelectedRows());
+    Key(VK_LEFT);  // within the first page: row 0
+    EXPECT_EQ(std::vector<int>{0}, SelectedRows());
+    Select({30 - cPage / 2});
+    Key(VK_RIGHT);  // less than a page left: the last row
+    EXPECT_EQ(std::vector<int>{30}, SelectedRows());
+    EXPECT_GT(SendMessageW(hwndList, LVM_GETTOPINDEX, 0, 0), 0);
+}
+
+namespace {
+void MakeMixedFolder()
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Mix"));
+    ASSERT_TRUE(MakeDir(L"P:\\Mix\\Sub1"));
+    ASSERT_TRUE(MakeDir(L"P:\\Mix\\Sub2"));
+    ASSERT_TRUE(MakeFile(L"P:\\Mix\\a.txt", "a"));
+    ASSERT_TRUE(MakeFile(L"P:\\Mix\\b.txt", "bb"));
+    ASSERT_TRUE(MakeFile(L"P:\\Mix\\c.txt", "ccc"));
+}
+} // namespace
+
+TEST_F(MainWindow, MultipleSelectionDoneSelectsTheMarkedRows)
+{
+    MakeMixedFolder();
+    Open();
+    Activate(0);
+    ASSERT_EQ(6, g_cFileRows);  // .., Sub1, Sub2, a, b, c
+    Select({3});
+    Command(IDM_SELECT_MULTIPLE);
+    EXPECT_TRUE(IsMultiSelectMode());
+    EXPECT_EQ(L"Done", BarLabel(0));
+    EXPECT_EQ(L"Menu", BarLabel(1));
+    // The row that was selected starts marked, the others not.
+    EXPECT_EQ(1u, g_adwMarks[3]);
+    EXPECT_EQ(0u, g_adwMarks[4]);
+    EXPECT_STREQ(L"1/6", GetStatusStripCounts());
+    // The action key flips the focused row's mark and nothing else.
+    Select({5});
+    Key(VK_RETURN);
+    EXPECT_EQ(1u, g_adwMarks[5]);
+    EXPECT_STREQ(L"\\Mix", g_szCurrentFolder);
+    Key(VK_RETURN);
+    EXPECT_EQ(0u, g_adwMarks[5]);
+    Key(VK_RETURN);
+    Command(IDM_MULTI_DONE);
+    EXPECT_FALSE(IsMultiSelectMode());
+    EXPECT_EQ((std::vector<int>{3, 5}), SelectedRows());
+    EXPECT_EQ((UINT)LVIS_SELECTED, State(5));  // focus cleared with the other bits
+    EXPECT_EQ(L"Tree View", BarLabel(0));
+}
+
+TEST_F(MainWindow, MultipleSelectionCancelRestoresTheEarlierStates)
+{
+    MakeMixedFolder();
+    Open();
+    Activate(0);
+    Select({1, 4});
+    UINT uBefore1 = State(1), uBefore4 = State(4);
+    Command(IDM_SELECT_MULTIPLE);
+    Command(IDM_MULTI_SELECT_ALL);
+    for (int i = 0; i < g_cFileRows; ++i)
+        EXPECT_EQ(1u, g_adwMarks[i]) << i;
+    Pump(50);
+    EXPECT_STREQ(L"6/6", GetStatusStripCounts());
+    Command(IDM_MULTI_CANCEL);
+    EXPECT_FALSE(IsMultiSelectMode());
+    EXPECT_EQ((std::vector<int>{1, 4}), SelectedRows());
+    EXPECT_EQ(uBefore1, State(1));
+    EXPECT_EQ(uBefore4, State(4));
+    EXPECT_EQ(L"Tree View", BarLabel(0));
+}
+
+TEST_F(MainWindow, MarkCommandsFollowFoldersAndFilesWithTheParentRowAFolder)
+{
+    MakeMixedFolder();
+    Open();
+    Activate(0);
+    Select({});
+    Command(IDM_SELECT_MULTIPLE);
+    Command(IDM_MULTI_SELECT_FOLDERS);
+    std::vector<DWORD> marks(g_adwMarks, g_adwMarks + g_cFileRows);
+    EXPECT_EQ((std::vector<DWORD>{1, 1, 1, 0, 0, 0}), marks);
+    Command(IDM_MULTI_INVERT);
+    marks.assign(g_adwMarks, g_adwMarks + g_cFileRows);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 1, 1}), marks);
+    Command(IDM_MULTI_SELECT_NONE);
+    Command(IDM_MULTI_SELECT_FILES);
+    marks.assign(g_adwMarks, g_adwMarks + g_cFileRows);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 1, 1}), marks);
+    Command(IDM_MULTI_SELECT_FOLDERS);
+    Command(IDM_MULTI_DONE);
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), SelectedRows());  // the ".." row is part of it
+}
+
+TEST_F(MainWindow, NormalSelectionCommands)
+{
+    MakeMixedFolder();
+    Open();
+    Activate(0);
+    Command(IDM_SELECT_ALL);
+    EXPECT_EQ(6u, SelectedRows().size());
+    Select({1, 2});
+    Command(IDM_INVERT_SELECT);
+    EXPECT_EQ((std::vector<int>{0, 3, 4, 5}), SelectedRows());
+    EXPECT_STREQ(L"4/6", GetStatusStripCounts());
+    Command(IDM_SELECT_NONE);
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_EQ(-1, (int)SendMessageW(hwndList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
+    EXPECT_STREQ(L"0/6", GetStatusStripCounts());
+    EXPECT_STREQ(L"", GetStatusStripDate());
+}
+
+namespace {
+struct MenuProbe {
+    HMENU hmenu;
+    explicit MenuProbe(HWND hwnd) : hmenu(LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_LIST)))
+    {
+        HMENU hPopup = GetSubMenu(hmenu, 1);
+        SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)hPopup, 1);
+    }
+    ~MenuProbe() { DestroyMenu(hmenu); }
+    bool Grayed(UINT id) { return (GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+    bool Checked(UINT id) { return (GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+};
+} // namespace
+
+TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
+{
+    MakeMixedFolder();
+    Open();
+    Activate(0);
+    const UINT kAlways[] = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT};
+    {
+        SCOPED_TRACE("nothing selected");
+        Select({});
+        MenuProbe m(hwnd);
+        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL,
+                        IDM_SEND_IR, IDM_PROPERTIES})
+            EXPECT_TRUE(m.Grayed(id)) << id;
+        for (UINT id : kAlways)
+            EXPECT_TRUE(m.Grayed(id)) << id;
+        EXPECT_FALSE(m.Grayed(IDM_NEW_FOLDER));
+        EXPECT_FALSE(m.Grayed(IDM_FIND));
+    }
+    {
+        SCOPED_TRACE("the parent row only");
+        Select({0});
+        MenuProbe m(hwnd);
+        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL,
+                        IDM_SEND_IR, IDM_PROPERTIES})
+            EXPECT_TRUE(m.Grayed(id)) << id;
+    }
+    {
+        SCOPED_TRACE("a folder");
+        Select({1});
+        MenuProbe m(hwnd);
+        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES})
+            EXPECT_FALSE(m.Grayed(id)) << id;
+        for (UINT id : {IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR})
+            EXPECT_TRUE(m.Grayed(id)) << id;
+        for (UINT id : kAlways)
+            EXPECT_TRUE(m.Grayed(id)) << id;
+    }
+    {
+        SCOPED_TRACE("a file");
+        Select({3});
+        MenuProbe m(hwnd);
+        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT,
+                        IDM_SEND_EMAIL, IDM_SEND_IR})
+            EXPECT_FALSE(m.Grayed(id)) << id;
+    }
+    {
+        SCOPED_TRACE("several rows, the parent row first");
+        Select({0, 4});
+        MenuProbe m(hwnd);
+        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE})
+            EXPECT_FALSE(m.Grayed(id)) << id;
+        for (UINT id : {IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT})
+            EXPECT_TRUE(m.Grayed(id)) << id;
+    }
+    {
+        SCOPED_TRACE("several files");
+        Select({3, 4});
+        MenuProbe m(hwnd);
+        EXPECT_TRUE(m.Grayed(IDM_RENAME));
+        EXPECT_FALSE(m.Grayed(IDM_PROPERTIES));
+        EXPECT_FALSE(m.Grayed(IDM_DELETE));
+    }
+}
+
+TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Sort"));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\a.doc", 300));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\b.txt", 100));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\c.bmp", 200));
+    Open();
+    Activate(0);
+    ASSERT_EQ(4, g_cFileRows);
+    EXPECT_STREQ(L"a.doc", g_aFileTable[1].fd.cFileName);
+    Command(IDM_SORT_SIZE);
+    EXPECT_EQ(2u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
+    EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
+    EXPECT_STREQ(L"a.doc", g_aFileTable[3].fd.cFileName);
+    {
+        MenuProbe m(hwnd);
+        EXPECT_TRUE(m.Checked(IDM_SORT_SIZE));
+        EXPECT_FALSE(m.Checked(IDM_SORT_NAME));
+        EXPECT_TRUE(m.Checked(IDM_SORT_ASCENDING));
+        EXPECT_FALSE(m.Checked(IDM_SORT_DESCENDING));
+    }
+    // The type already in force does not sort again.
+    std::swap(g_aFileTable[1], g_aFileTable[3]);
+    Command(IDM_SORT_SIZE);
+    EXPECT_STREQ(L"a.doc", g_aFileTable[1].fd.cFileName);
+    // Ascending sorts again even when it already is.
+    Command(IDM_SORT_ASCENDING);
+    EXPECT_EQ(1u, GetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 7));
+    EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
+    Command(IDM_SORT_DESCENDING);
+    EXPECT_EQ(0u, GetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 7));
+    EXPECT_STREQ(L"a.doc", g_aFileTable[1].fd.cFileName);
+    EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
+    Command(IDM_SORT_TYPE);
+    EXPECT_EQ(3u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
+    EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);  // descending: .txt, .doc, .bmp
+    EXPECT_STREQ(L"c.bmp", g_aFileTable[3].fd.cFileName);
+    {
+        MenuProbe m(hwnd);
+        EXPECT_TRUE(m.Checked(IDM_SORT_TYPE));
+        EXPECT_TRUE(m.Checked(IDM_SORT_DESCENDING));
+        EXPECT_FALSE(m.Checked(IDM_SORT_ASCENDING));
+    }
+}
+
+TEST_F(MainWindow, TitleStripShortensALongPathFromTheLeft)
+{
+    std::wstring path = L"P:";
+    for (const wchar_t *psz : {L"\\Documents and Settings", L"\\Holiday Pictures 2026", L"\\Seaside Week"}) {
+        path += psz;
+        ASSERT_TRUE(MakeDir(path));
+    }
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder),
+                   L"\\Documents and Settings\\Holiday Pictures 2026\\Seaside Week");
+    Open();
+    std::wstring shown = GetTitleStripText();
+    EXPECT_EQ(0u, shown.find(L"..."));
+    EXPECT_LT(shown.size(), wcslen(g_szCurrentFolder) + 2);
+    std::wstring full = std::wstring(L"  ") + g_szCurrentFolder;
+    ASSERT_GT(shown.size(), 3u);
+    // After the "..." the end of the real path, unchanged.
+    EXPECT_EQ(full.substr(full.size() - (shown.size() - 3)), shown.substr(3));
+    // A short path is shown whole.
+    Activate(0);
+    Activate(0);
+    EXPECT_STREQ(L"  \\Documents and Settings", GetTitleStripText());
+}
+
+TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)
+{
+    MakeMixedFolder();
+    Open();
+    Select({});
+    Command(IDM_RENAME);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"You must select an item.", MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    Select({0});
+    Command(IDM_RENAME);  // with a row it belongs to the rename dialog
+    EXPECT_EQ(1u, MessageBoxes::calls.size());
+    Command(IDM_ABOUT);
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"About", MessageBoxes::calls[1].caption);
+    EXPECT_EQ((UINT)MB_ICONINFORMATION, MessageBoxes::calls[1].uType);
+    EXPECT_FALSE(MessageBoxes::calls[1].text.empty());
+    Command(IDM_SEND_MMS);
+    Command(IDM_SEND_BT);
+    Command(IDM_RECEIVE_BT);
+    ASSERT_EQ(5u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"send by MMS not implemented", MessageBoxes::calls[2].text);
+    EXPECT_EQ(L"send by Bluetooth not implemented", MessageBoxes::calls[3].text);
+    EXPECT_EQ(L"recevie from Bluetooth not implemented", MessageBoxes::calls[4].text);
+    for (int i = 2; i < 5; ++i) {
+        EXPECT_EQ(L"send & receive", MessageBoxes::calls[i].caption);
+        EXPECT_EQ(nullptr, MessageBoxes::calls[i].hwndOwner);
+        EXPECT_EQ((UINT)MB_OK, MessageBoxes::calls[i].uType);
+    }
+}
+
+TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
+{
+    MakeMixedFolder();
+    Open();
+    Activate(0);
+    Activate(1);
+    ASSERT_STREQ(L"\\Mix\\Sub1", g_szCurrentFolder);
+    Command(IDM_EXIT);
+    EXPECT_FALSE(IsWindow(hwnd));
+    WCHAR sz[MAX_PATH];
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"", sz);
+
+    SetOption(OPT_REMEMBER_FOLDER, 1);
+    g_szCurrentFolder[0] = 0;
+    Open();
+    Activate(0);
+    Activate(2);
+    ASSERT_STREQ(L"\\Mix\\Sub2", g_szCurrentFolder);
+    Command(IDM_EXIT);
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"\\Mix\\Sub2", sz);
+    g_szCurrentFolder[0] = 0;
+    Open();
+    EXPECT_STREQ(L"\\Mix\\Sub2", g_szCurrentFolder);
+    EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
+    DestroyWindow(hwnd);
+
+    // A remembered folder that is gone shows the root.
+    WriteLastFolder(L"\\Gone\\Away");
+    Open();
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+    EXPECT_STREQ(L"Mix", g_aFileTable[0].fd.cFileName);
+    SetOption(OPT_REMEMBER_FOLDER, 0);
+}
+
+TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Big"));
+    for (int i = 0; i < 1003; ++i) {
+        WCHAR sz[64];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Big\\n%04d", i);
+        ASSERT_TRUE(MakeFile(sz, ""));
+    }
+    Open();
+    Activate(0);
+    EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);
+    EXPECT_TRUE(g_fListingIncomplete);
+    EXPECT_EQ(FILE_TABLE_ROWS, (int)SendMessageW(hwndList, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_STREQ(L"1/1000+", GetStatusStripCounts());
+    Key(VK_F9);
+    EXPECT_EQ(std::vector<int>{999}, SelectedRows());
+    // Up again: a complete listing has no mark.
+    Activate(0);
+    Pump(50);
+    EXPECT_FALSE(g_fListingIncomplete);
+    EXPECT_STREQ(L"1/1", GetStatusStripCounts());
+}
+
+TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Keys"));
+    ASSERT_TRUE(MakeDir(L"P:\\Keys\\Tunes"));
+    for (const wchar_t *psz : {L"apple.txt", L"pear.txt", L"todo.txt", L"tune.mid"})
+        ASSERT_TRUE(MakeFile(std::wstring(L"P:\\Keys\\") + psz, "x"));
+    Open();
+    Activate(0);
+    ASSERT_EQ(6, g_cFileRows);  // .., Tunes, apple, pear, todo, tune
+    SetFocus(hwndList);
+    PostMessageW(hwndList, WM_CHAR, L'8', 1);
+    Pump(50);
+    // "Tunes" is a folder: keypad search finds files only.
+    EXPECT_EQ(std::vector<int>{4}, SelectedRows());
+    // A second digit soon after searches for both: "tu" is 8 8.
+    PostMessageW(hwndList, WM_CHAR, L'8', 1);
+    Pump(50);
+    EXPECT_EQ(std::vector<int>{5}, SelectedRows());
+}
+
+TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Few"));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
+    ASSERT_TRUE(MakeDir(L"P:\\Lots"));
+    for (int i = 0; i < 40; ++i) {
+        WCHAR sz[64];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Lots\\doc%02d.txt", i);
+        ASSERT_TRUE(MakeFile(sz, "x"));
+    }
+    Open();
+    Activate(RowOf(L"Few"));
+    Pump(50);
+    EXPECT_EQ(176, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    // The parent row has no date; a file shows its last-write time.
+    EXPECT_STREQ(L"", GetStatusStripDate());
+    EXPECT_STREQ(L"1/2", GetStatusStripCounts());
+    Select({1});
+    InvalidateRect(hwndList, nullptr, TRUE);
+    Pump(50);
+    EXPECT_NE(std::wstring::npos, std::wstring(GetStatusStripDate()).find(L"2000"));
+    Activate(0);
+    Activate(RowOf(L"Lots"));
+    Pump(50);
+    EXPECT_EQ(170, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    // Icons are looked up for the rows drawn, not for the rest.
+    EXPECT_NE(-1, g_aFileTable[1].iIcon);
+    EXPECT_EQ(-1, g_aFileTable[40].iIcon);
+}
+
+TEST_F(MainWindow, ActivationKeepsTheMultipleSelectionBar)
+{
+    MakeMixedFolder();
+    Open();
+    Command(IDM_SELECT_MULTIPLE);
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(L"Done", BarLabel(0));
+    Command(IDM_MULTI_CANCEL);
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(L"Tree View", BarLabel(0));
+    EXPECT_EQ(hwndList, GetFocus());
+}

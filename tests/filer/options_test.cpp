@@ -1,0 +1,168 @@
+// The options store: registry defaults, flag reading, the options map built
+// once per process, the sort values and LastFolder.
+#include <gtest/gtest.h>
+#include "support.h"
+#include "filer_test.h"
+#include "options.h"
+#include <string>
+
+namespace {
+class Options : public testing::Test {
+protected:
+    void SetUp() override { ClearTavelRegistry(); }
+    void TearDown() override { ClearTavelRegistry(); }
+};
+
+void SetLastFolderBytes(const void *pv, DWORD cb, DWORD dwType = REG_SZ)
+{
+    HKEY hk;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, TAVEL_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &hk,
+                                             nullptr));
+    RegSetValueExW(hk, L"LastFolder", 0, dwType, (const BYTE *)pv, cb);
+    RegCloseKey(hk);
+}
+
+std::wstring KeyClass(LPCWSTR pszKey)
+{
+    HKEY hk;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, pszKey, 0, KEY_READ, &hk) != ERROR_SUCCESS)
+        return L"<no key>";
+    WCHAR sz[64] = L"";
+    DWORD cch = ARRAYSIZE(sz);
+    RegQueryInfoKeyW(hk, sz, &cch, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(hk);
+    return sz;
+}
+} // namespace
+
+TEST_F(Options, EmptyRegistryGivesTheDefaults)
+{
+    EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_OVERWRITE));
+    EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_DELETE));
+    EXPECT_EQ(0, ReadOptionFlag(OPT_REMEMBER_FOLDER));
+    EXPECT_EQ(0, ReadOptionFlag(OPT_HIDE_HIDDEN));
+    EXPECT_EQ(0, ReadOptionFlag(OPT_HIDE_EXTENSIONS));
+    EXPECT_EQ(0, ReadOptionFlag(OPT_SWITCH_TO_CARD));
+    EXPECT_EQ(1, ReadOptionFlag(OPT_SMALL_FONT));
+    EXPECT_EQ(1u, ReadSortType());
+    EXPECT_EQ(1, ReadSortOrder());
+    WCHAR sz[MAX_PATH] = L"junk";
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"", sz);
+    EXPECT_EQ(0, ReadOptionFlag("NoSuchOption"));
+}
+
+TEST_F(Options, StoredFlagsReadAsZeroOrOne)
+{
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 5);
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"SmallFont", 0);
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"ConfirmDeleteFiles", 0);
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"SwitchToStorageCard", 0xFFFFFFFF);
+    EXPECT_EQ(1, ReadOptionFlag(OPT_HIDE_HIDDEN));
+    EXPECT_EQ(0, ReadOptionFlag(OPT_SMALL_FONT));
+    EXPECT_EQ(0, ReadOptionFlag(OPT_CONFIRM_DELETE));
+    EXPECT_EQ(1, ReadOptionFlag(OPT_SWITCH_TO_CARD));
+    EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_OVERWRITE));  // the others keep their defaults
+}
+
+TEST_F(Options, SortTypeAndOrderValues)
+{
+    SetTavelDword(TAVEL_KEY, L"SortType", 7);
+    EXPECT_EQ(7u, ReadSortType());
+    EXPECT_EQ(1, NormalizeSortType(ReadSortType()));
+    EXPECT_EQ(1, NormalizeSortType(0));
+    EXPECT_EQ(1, NormalizeSortType(5));
+    for (DWORD dw = 1; dw <= 4; ++dw)
+        EXPECT_EQ((int)dw, NormalizeSortType(dw));
+    SetTavelDword(TAVEL_KEY, L"SortOrder", 2);
+    EXPECT_EQ(0, ReadSortOrder());
+    SetTavelDword(TAVEL_KEY, L"SortOrder", 0);
+    EXPECT_EQ(0, ReadSortOrder());
+    SetTavelDword(TAVEL_KEY, L"SortOrder", 1);
+    EXPECT_EQ(1, ReadSortOrder());
+}
+
+TEST_F(Options, BeamTimeoutDefaultsAndReads)
+{
+    EXPECT_EQ(3000000u, ReadBeamTimeout());
+    SetTavelDword(TAVEL_KEY, L"Timeout", 60000);
+    EXPECT_EQ(60000u, ReadBeamTimeout());
+}
+
+TEST_F(Options, WritesUseTheirValueNamesAndTheSortClass)
+{
+    WriteSortType(3);
+    WriteSortOrder(0);
+    EXPECT_EQ(3u, GetTavelDword(TAVEL_KEY, L"SortType", 0));
+    EXPECT_EQ(0u, GetTavelDword(TAVEL_KEY, L"SortOrder", 9));
+    EXPECT_EQ(L"Sort", KeyClass(TAVEL_KEY));
+    WriteOptionFlag(OPT_HIDE_EXTENSIONS, 1);
+    EXPECT_EQ(1u, GetTavelDword(TAVEL_OPTIONS_KEY, L"HideFileExtensions", 9));
+    EXPECT_EQ(L"HideFileExtensions", KeyClass(TAVEL_OPTIONS_KEY));
+    WriteOptionFlag("NoSuchOption", 1);
+    EXPECT_EQ(9u, GetTavelDword(TAVEL_OPTIONS_KEY, L"NoSuchOption", 9));
+}
+
+TEST_F(Options, LastFolderRoundTrip)
+{
+    WriteLastFolder(L"\\My Documents\\Personal");
+    WCHAR sz[MAX_PATH];
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"\\My Documents\\Personal", sz);
+    WriteLastFolder(L"");
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"", sz);
+}
+
+TEST_F(Options, LastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
+{
+    WCHAR sz[MAX_PATH];
+    // 259 characters and no terminator stored: still a path.
+    std::wstring fits = L"\\" + std::wstring(258, L'f');
+    SetLastFolderBytes(fits.data(), (DWORD)(fits.size() * sizeof(WCHAR)));
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_EQ(fits, sz);
+    // 260 characters fill the buffer: no terminator, so no path.
+    std::wstring full = L"\\" + std::wstring(259, L'g');
+    SetLastFolderBytes(full.data(), (DWORD)(full.size() * sizeof(WCHAR)));
+    wmemset(sz, L'x', ARRAYSIZE(sz));
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"", sz);
+    std::wstring longer = L"\\" + std::wstring(400, L'h');
+    SetLastFolderBytes(longer.c_str(), (DWORD)((longer.size() + 1) * sizeof(WCHAR)));
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"", sz);
+    // A smaller caller buffer is never overrun either.
+    WCHAR szSmall[8];
+    WriteLastFolder(L"\\A much longer folder");
+    ReadLastFolder(szSmall, ARRAYSIZE(szSmall));
+    EXPECT_STREQ(L"", szSmall);
+}
+
+// The options map is built once per process from the registry: these run
+// in a child process so the map starts unbuilt.
+TEST_CHILD(OptionsMapFromRegistry)
+{
+    int iFail = 0;
+    if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 1;          // stored 5
+    if (GetOption(OPT_SMALL_FONT) != 1) iFail |= 2;           // not stored: its default 1
+    if (GetOption(OPT_CONFIRM_DELETE) != 0) iFail |= 4;       // stored 0
+    if (GetOption(OPT_CONFIRM_OVERWRITE) != 1) iFail |= 8;
+    if (GetOption(OPT_REMEMBER_FOLDER) != 0) iFail |= 16;
+    // Changed from outside: not seen until the next start.
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 0);
+    if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 32;
+    // SetOption changes both at once.
+    SetOption(OPT_HIDE_EXTENSIONS, 1);
+    if (GetOption(OPT_HIDE_EXTENSIONS) != 1) iFail |= 64;
+    if (GetTavelDword(TAVEL_OPTIONS_KEY, L"HideFileExtensions", 9) != 1) iFail |= 128;
+    if (GetOption("NoSuchOption") != 0) iFail |= 256;
+    return iFail;
+}
+
+TEST_F(Options, MapIsBuiltOnceFromTheRegistry)
+{
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 5);
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"ConfirmDeleteFiles", 0);
+    EXPECT_EQ(0u, RunChild(L"OptionsMapFromRegistry"));
+}
