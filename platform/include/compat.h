@@ -4,6 +4,14 @@
 //   NKDbgPrintfW         kernel debug output, also appended to the profile's trace file
 //   MessageBoxW          handset message box (soft keys); tests can record and answer it
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
+//   GlobalMemoryStatus   program memory (total and available) from the profile
+//   SystemParametersInfoW  action 258 (SPI_GETOEMINFO): the maker's text from the profile
+//   GetSystemInfo        processor type from the profile (the handset's ARM core)
+//   GetVersionExW        platform id 3 (Windows CE), 4.20 and the build from the profile
+//   SHGetSpecialFolderPathW  documents (5) and Start menu (11) are the handset's folders
+//   GetModuleFileNameW   also takes a process id in place of a module, as CE does
+//   OpenProcess          CE ignores the access rights (it is called with 0)
+// CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -16,6 +24,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <shlobj.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -25,6 +34,13 @@ int  WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT
 void NKDbgPrintfW(LPCWSTR pszFormat, ...);
 BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCaller, PULARGE_INTEGER pcbTotal,
                                     PULARGE_INTEGER pcbFree);
+void WINAPI PlatGlobalMemoryStatus(LPMEMORYSTATUS pms);
+BOOL WINAPI PlatSystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
+void WINAPI PlatGetSystemInfo(LPSYSTEM_INFO psi);
+BOOL WINAPI PlatGetVersionExW(LPOSVERSIONINFOW pvi);
+BOOL WINAPI PlatSHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BOOL fCreate);
+DWORD WINAPI PlatGetModuleFileNameW(HMODULE hmod, LPWSTR pszPath, DWORD cchPath);
+HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid);
 #ifdef __cplusplus
 }
 #endif
@@ -38,5 +54,27 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
 #define MessageBox PlatMessageBoxW
 #undef GetDiskFreeSpaceExW
 #define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW
+#undef GlobalMemoryStatus
+#define GlobalMemoryStatus PlatGlobalMemoryStatus
+#undef SystemParametersInfoW
+#define SystemParametersInfoW PlatSystemParametersInfoW
+#undef SystemParametersInfo
+#define SystemParametersInfo PlatSystemParametersInfoW
+#undef GetSystemInfo
+#define GetSystemInfo PlatGetSystemInfo
+#undef GetVersionExW
+#define GetVersionExW PlatGetVersionExW
+#undef GetVersionEx
+#define GetVersionEx PlatGetVersionExW
+#undef SHGetSpecialFolderPathW
+#define SHGetSpecialFolderPathW PlatSHGetSpecialFolderPathW
+#undef SHGetSpecialFolderPath
+#define SHGetSpecialFolderPath PlatSHGetSpecialFolderPathW
+#undef GetModuleFileNameW
+#define GetModuleFileNameW PlatGetModuleFileNameW
+#undef GetModuleFileName
+#define GetModuleFileName PlatGetModuleFileNameW
+#undef OpenProcess
+#define OpenProcess PlatOpenProcess
 #endif
 #endif
