@@ -58,8 +58,9 @@ BOOL CALLBACK FindPidProc(HWND hwnd, LPARAM lp)
     PidSearch *ps = (PidSearch *)lp;
     DWORD dwPid = 0;
     GetWindowThreadProcessId(hwnd, &dwPid);
-    // Hidden helper windows (IME and the like) cannot come forward.
-    if (dwPid != ps->dwPid || !IsWindowVisible(hwnd))
+    // Only a window of the kind the list shows: hidden helper windows (IME and
+    // the like) and pop-ups cannot come forward in place of the application.
+    if (dwPid != ps->dwPid || !IsWindowVisible(hwnd) || (GetWindowLongW(hwnd, GWL_STYLE) & WS_POPUP))
         return TRUE;
     ps->hwnd = hwnd;
     return FALSE;
@@ -145,14 +146,22 @@ void OnKill(HWND hdlg)
 }
 
 // Every row (fExceptSelected: but the selected one); the list stays as it is
-// during the loop, so two rows of one process mean two attempts.
+// during the loop. A process already ended by an earlier row is not tried
+// again, which would only report its end as a failure.
 void OnKillAll(HWND hdlg, BOOL fExceptSelected)
 {
+    std::set<DWORD, std::less<DWORD>, KitAllocator<DWORD>> setEnded;
     int cItems = (int)SendMessageW(s_hwndList, LVM_GETITEMCOUNT, 0, 0);
     for (int iItem = 0; iItem < cItems; ++iItem) {
         if (fExceptSelected && (SendMessageW(s_hwndList, LVM_GETITEMSTATE, iItem, LVIS_SELECTED) & LVIS_SELECTED))
             continue;
-        KillRow(iItem);
+        DWORD dwPid = RowPid(iItem);
+        if (setEnded.count(dwPid))
+            continue;
+        if (KillTaskProcess(dwPid))
+            setEnded.insert(dwPid);
+        else
+            ShowResourceMessage(s_hwndList, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_KILL_ERROR, dwPid);
     }
     SendMessageW(hdlg, WM_COMMAND, IDM_TASK_REFRESH, 0);
 }
@@ -298,7 +307,8 @@ BOOL EnumTasks(const TaskTables &tables, const std::function<void(const TaskWind
 BOOL KillTaskProcess(DWORD dwPid)
 {
     HANDLE hProcess = OpenProcess(0, FALSE, dwPid);
-    BOOL fOk = hProcess && TerminateProcess(hProcess, 0);
+    // A process that has already ended cannot be ended again: that is a failure.
+    BOOL fOk = hProcess && WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT && TerminateProcess(hProcess, 0);
     // Let it go before the list is read again, so it is not listed once more.
     if (fOk)
         WaitForSingleObject(hProcess, kKillWaitMs);

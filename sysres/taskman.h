@@ -39,7 +39,7 @@ LPCWSTR TaskIconSource(const TaskWindow &tw, const TaskTables &tables);
 BOOL EnumTasks(const TaskTables &tables, const std::function<void(const TaskWindow &)> &fn);
 // Ends a process; FALSE when it could not be ended.
 BOOL KillTaskProcess(DWORD dwPid);
-// The first top-level window of a process that an application shows.
+// The first visible, non-pop-up top-level window of a process.
 HWND FindTaskWindow(DWORD dwPid);
 
 INT_PTR CALLBACK TaskManagerDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
