@@ -2,6 +2,29 @@
 #include "kit.h"
 #include "sysinfo.h"
 #include "../res/ostrel/resource.h"
+#include <cemapi.h>
+#include <objbase.h>
+
+namespace {
+// COM and messaging for the whole run (the space manager erases messages),
+// started before anything else and released at exit.
+struct ProgramServices {
+    BOOL fCom;
+    BOOL fMapi;
+    ProgramServices()
+    {
+        fCom = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        fMapi = SUCCEEDED(MAPIInitialize(nullptr));
+    }
+    ~ProgramServices()
+    {
+        if (fMapi)
+            MAPIUninitialize();
+        if (fCom)
+            CoUninitialize();
+    }
+} g_services;
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int)
 {

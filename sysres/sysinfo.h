@@ -10,3 +10,10 @@ extern LPCWSTR g_pszTitle;
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK SysInfoDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+
+// Every label and group text from the string table; storage values "Unknown".
+void FillSysInfoLabels(HWND hdlg);
+// Power, memory, storage and device values, read afresh.
+void RefreshSysInfo(HWND hdlg);
+// A byte count as text into a control of a page.
+void SetByteCountText(HWND hdlg, int idControl, double dblBytes);

@@ -1,6 +1,6 @@
 // Drives a program on the emulated handset: starts it, presses keys (waiting
 // for it to go idle after each), captures the screen, and closes it.
-//   phonectl run [--cwd DIR] [--keys "K ..."] [--shot FILE.png] [--stay] EXE [ARGS...]
+//   phonectl run [--cwd DIR] [--keys "K ..."] [--shot FILE.png] [--stay] [--with "HELPER ARGS"] EXE [ARGS...]
 //   phonectl keys "K ..."      phonectl shot FILE.png
 #include <windows.h>
 #include <cstdio>
@@ -186,9 +186,30 @@ std::vector<HWND> WindowsOf(DWORD dwPid)
     return pw.hwnds;
 }
 
+int RunProgram(int argc, wchar_t **argv, int i, const std::wstring &cwd, const std::wstring &shot,
+               const std::vector<std::wstring> &keys, bool fStay);
+
+// A helper program that runs beside the driven one (a demo's other application).
+bool StartHelper(const std::wstring &cmd, const std::wstring &cwd, PROCESS_INFORMATION *ppi)
+{
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    std::vector<wchar_t> cmdBuf(cmd.begin(), cmd.end());
+    cmdBuf.push_back(0);
+    if (!CreateProcessW(nullptr, cmdBuf.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
+                        &si, ppi))
+        return false;
+    CloseHandle(ppi->hThread);
+    for (int t = 0; t < 200 && WindowsOf(ppi->dwProcessId).empty(); ++t)
+        if (WaitForSingleObject(ppi->hProcess, 50) == WAIT_OBJECT_0)
+            break;
+    WaitForInputIdle(ppi->hProcess, 3000);
+    return true;
+}
+
 int Run(int argc, wchar_t **argv)
 {
-    std::wstring cwd, shot, keyText;
+    std::wstring cwd, shot, keyText, with;
     bool fStay = false;
     int i = 2;
     for (; i < argc; ++i) {
@@ -201,6 +222,8 @@ int Run(int argc, wchar_t **argv)
             shot = argv[++i];
         else if (a == L"--stay")
             fStay = true;
+        else if (a == L"--with" && i + 1 < argc)
+            with = argv[++i];
         else
             break;
     }
@@ -211,6 +234,23 @@ int Run(int argc, wchar_t **argv)
     std::vector<std::wstring> keys = Split(keyText);
     if (!CheckKeys(keys))
         return 2;
+    PROCESS_INFORMATION piHelper = {};
+    if (!with.empty() && !StartHelper(with, cwd, &piHelper)) {
+        Fail(L"cannot start ", with);
+        return 2;
+    }
+    int rc = RunProgram(argc, argv, i, cwd, shot, keys, fStay);
+    if (piHelper.hProcess) {
+        TerminateProcess(piHelper.hProcess, 0);
+        WaitForSingleObject(piHelper.hProcess, 3000);
+        CloseHandle(piHelper.hProcess);
+    }
+    return rc;
+}
+
+int RunProgram(int argc, wchar_t **argv, int i, const std::wstring &cwd, const std::wstring &shot,
+               const std::vector<std::wstring> &keys, bool fStay)
+{
     std::wstring cmd = L"\"" + std::wstring(argv[i]) + L"\"";
     for (int j = i + 1; j < argc; ++j)
         cmd += L" \"" + std::wstring(argv[j]) + L"\"";
@@ -271,7 +311,7 @@ int wmain(int argc, wchar_t **argv)
         std::vector<std::wstring> keys = Split(argv[2]);
         return CheckKeys(keys) && PressKeys(keys, nullptr) ? 0 : 2;
     }
-    fwprintf(stderr, L"usage: phonectl run [--cwd DIR] [--keys \"K ...\"] [--shot FILE.png] EXE [ARGS...]\n"
+    fwprintf(stderr, L"usage: phonectl run [--cwd DIR] [--keys \"K ...\"] [--shot FILE.png] [--with \"HELPER ARGS\"] EXE [ARGS...]\n"
                      L"       phonectl keys \"K ...\" | phonectl shot FILE.png\n");
     return 2;
 }

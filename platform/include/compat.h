@@ -6,6 +6,14 @@
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
 //   FindFirstFileW,      the object store lists no "." and ".." entries
 //   FindNextFileW
+//   GlobalMemoryStatus   program memory (total and available) from the profile
+//   SystemParametersInfoW  action 258 (SPI_GETOEMINFO): the maker's text from the profile
+//   GetSystemInfo        processor type from the profile (the handset's ARM core)
+//   GetVersionExW        platform id 3 (Windows CE), 4.20 and the build from the profile
+//   SHGetSpecialFolderPathW  documents (5) and Start menu (11) are the handset's folders
+//   GetModuleFileNameW   also takes a process id in place of a module, as CE does
+//   OpenProcess          CE ignores the access rights (it is called with 0)
+// CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -18,6 +26,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <shlobj.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -29,6 +38,13 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
                                     PULARGE_INTEGER pcbFree);
 HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd);
 BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd);
+void WINAPI PlatGlobalMemoryStatus(LPMEMORYSTATUS pms);
+BOOL WINAPI PlatSystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
+void WINAPI PlatGetSystemInfo(LPSYSTEM_INFO psi);
+BOOL WINAPI PlatGetVersionExW(LPOSVERSIONINFOW pvi);
+BOOL WINAPI PlatSHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BOOL fCreate);
+DWORD WINAPI PlatGetModuleFileNameW(HMODULE hmod, LPWSTR pszPath, DWORD cchPath);
+HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid);
 #ifdef __cplusplus
 }
 #endif
@@ -46,5 +62,27 @@ BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd);
 #define FindFirstFileW PlatFindFirstFileW
 #undef FindNextFileW
 #define FindNextFileW PlatFindNextFileW
+#undef GlobalMemoryStatus
+#define GlobalMemoryStatus PlatGlobalMemoryStatus
+#undef SystemParametersInfoW
+#define SystemParametersInfoW PlatSystemParametersInfoW
+#undef SystemParametersInfo
+#define SystemParametersInfo PlatSystemParametersInfoW
+#undef GetSystemInfo
+#define GetSystemInfo PlatGetSystemInfo
+#undef GetVersionExW
+#define GetVersionExW PlatGetVersionExW
+#undef GetVersionEx
+#define GetVersionEx PlatGetVersionExW
+#undef SHGetSpecialFolderPathW
+#define SHGetSpecialFolderPathW PlatSHGetSpecialFolderPathW
+#undef SHGetSpecialFolderPath
+#define SHGetSpecialFolderPath PlatSHGetSpecialFolderPathW
+#undef GetModuleFileNameW
+#define GetModuleFileNameW PlatGetModuleFileNameW
+#undef GetModuleFileName
+#define GetModuleFileName PlatGetModuleFileNameW
+#undef OpenProcess
+#define OpenProcess PlatOpenProcess
 #endif
 #endif

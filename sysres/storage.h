@@ -1,0 +1,8 @@
+// Flash storage: the device storage (the volume of the documents folder) and a card.
+#pragma once
+#include <windows.h>
+
+// System-information page: the device and card groups (values keep their text when no card).
+void ShowFlashStorage(HWND hdlg);
+// Space-manager page: the device storage's total, used and free, and its usage bar.
+void ShowDeviceStorageWithBar(HWND hdlg);

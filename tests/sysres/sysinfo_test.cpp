@@ -1,0 +1,311 @@
+// The system-information page against the device profile: labels, power,
+// memory, device information, flash storage in both orders, Refresh, Back,
+// scrolling, and the space manager's storage bar.
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include "platform.h"
+#include "support.h"
+#include "kit.h"
+#include "storage.h"
+#include "sysinfo.h"
+#include "../res/ostrel/resource.h"
+
+namespace {
+const char kSystem[] = R"({
+  "power": {"main": {"flag": 1, "percent": 82}, "backup": {"flag": 8, "percent": 40}},
+  "memory": {"total": 16777216, "available": 7340032},
+  "store": {"size": 33554432, "free": 20971520},
+  "oem": "Test Maker & Co",
+  "processor": 2577,
+  "version": {"major": 4, "minor": 20, "build": 1081},
+  "folders": {"documents": "\\Flash\\My Documents"}
+})";
+
+class SysInfo : public testing::Test {
+protected:
+    nlohmann::json m_device;
+    HWND m_hwndOwner = nullptr;
+    HWND m_hdlg = nullptr;
+
+    void SetUp() override
+    {
+        ResetStore();
+        MessageBoxes::Reset();
+        m_device = nlohmann::json::object();
+        m_device["system"] = nlohmann::json::parse(kSystem);
+        m_device["cards"] = nlohmann::json::parse(
+            R"([{"name": "Flash", "capacity": 1048576}, {"name": "Storage Card", "capacity": 2097152}])");
+        Save();
+        m_hwndOwner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
+    }
+    void TearDown() override
+    {
+        if (m_hdlg)
+            DestroyWindow(m_hdlg);
+        DestroyWindow(m_hwndOwner);
+        DeleteFileW(PlatProfilePath(L"device.json").c_str());
+    }
+    void Save() { ASSERT_TRUE(PlatProfileSave(L"device.json", m_device)); }
+
+    void Open()
+    {
+        HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(IDD_SYSINFO), RT_DIALOG);
+        ASSERT_NE(nullptr, hrsrc);
+        m_hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), m_hwndOwner,
+                                            SysInfoDlgProc, 0);
+        ASSERT_NE(nullptr, m_hdlg);
+        ShowWindow(m_hdlg, SW_SHOW);
+        Pump();
+    }
+    std::wstring Text(int id)
+    {
+        WCHAR sz[300] = L"";
+        GetDlgItemTextW(m_hdlg, id, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+    void Refresh()
+    {
+        HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
+        ASSERT_NE(nullptr, hwndBar);
+        PlatPressSoftKey(hwndBar, 0);
+        Pump();
+    }
+    // A file of a given size, without writing its bytes.
+    void MakeSizedFile(const std::wstring &path, LONGLONG cb)
+    {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        LARGE_INTEGER li;
+        li.QuadPart = cb;
+        SetFilePointerEx(h, li, nullptr, FILE_BEGIN);
+        SetEndOfFile(h);
+        CloseHandle(h);
+    }
+};
+} // namespace
+
+TEST_F(SysInfo, PageShowsLabelsAndTheProfilesFigures)
+{
+    MakeDir(L"\\Flash");
+    Open();
+    WCHAR szCaption[64];
+    GetWindowTextW(m_hdlg, szCaption, ARRAYSIZE(szCaption));
+    EXPECT_STREQ(L"System Information", szCaption);
+    EXPECT_EQ(L"Power Status", Text(IDC_POWER_GROUP));
+    EXPECT_EQ(L"Program Memory :", Text(IDC_PROGRAM_MEMORY_LABEL));
+    EXPECT_EQ(L"O.S.:", Text(IDC_OS_LABEL));
+    EXPECT_EQ(L"Flash Info.", Text(IDC_FLASH_GROUP));
+    EXPECT_EQ(L"High(82%)", Text(IDC_MAIN_BATTERY));
+    EXPECT_EQ(L"Charging(40%)", Text(IDC_BACKUP_BATTERY));
+    EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));
+    EXPECT_EQ(L"7.00 MB", Text(IDC_PROGRAM_FREE));
+    EXPECT_EQ(L"9.00 MB", Text(IDC_PROGRAM_USED));
+    EXPECT_EQ(L"32.00 MB", Text(IDC_STORAGE_MEMORY));
+    EXPECT_EQ(L"20.00 MB", Text(IDC_STORAGE_FREE));
+    EXPECT_EQ(L"12.00 MB", Text(IDC_STORAGE_USED));
+    EXPECT_EQ(L"48.00 MB", Text(IDC_TOTAL_MEMORY));
+    EXPECT_EQ(L"Test Maker & Co", Text(IDC_MAKER));
+    EXPECT_EQ(L"StrongARM", Text(IDC_PROCESSOR));
+    EXPECT_EQ(L"Windows CE", Text(IDC_OS));
+    EXPECT_EQ(L"4.200 (Build 1081)", Text(IDC_VERSION));
+    HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
+    WCHAR szKey[32];
+    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 0, szKey, ARRAYSIZE(szKey)));
+    EXPECT_STREQ(L"Refresh", szKey);
+    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 1, szKey, ARRAYSIZE(szKey)));
+    EXPECT_STREQ(L"Menu", szKey);
+}
+
+TEST_F(SysInfo, RefreshShowsChangedFigures)
+{
+    Open();
+    m_device["system"]["power"]["main"] = {{"flag", 9}, {"percent", 255}};  // charging and high at once
+    m_device["system"]["power"]["backup"] = {{"flag", 4}, {"percent", 3}};
+    m_device["system"]["memory"] = {{"total", 999}, {"available", 0}};
+    m_device["system"]["store"] = {{"size", 1000}, {"free", 1000}};
+    m_device["system"]["processor"] = 1824;
+    m_device["system"]["oem"] = "Other";
+    m_device["system"]["version"] = {{"major", 5}, {"minor", 2}, {"build", 7}};
+    Save();
+    EXPECT_EQ(L"High(82%)", Text(IDC_MAIN_BATTERY));  // nothing changes before Refresh
+    Refresh();
+    EXPECT_EQ(L"Unknown(255%)", Text(IDC_MAIN_BATTERY));
+    EXPECT_EQ(L"Critical(3%)", Text(IDC_BACKUP_BATTERY));
+    EXPECT_EQ(L"999 B", Text(IDC_PROGRAM_MEMORY));
+    EXPECT_EQ(L"999 B", Text(IDC_PROGRAM_USED));
+    EXPECT_EQ(L"0 B", Text(IDC_PROGRAM_FREE));
+    EXPECT_EQ(L"0.98 KB", Text(IDC_STORAGE_MEMORY));
+    EXPECT_EQ(L"0 B", Text(IDC_STORAGE_USED));
+    EXPECT_EQ(L"1.95 KB", Text(IDC_TOTAL_MEMORY));
+    EXPECT_EQ(L"ARM720", Text(IDC_PROCESSOR));
+    EXPECT_EQ(L"Other", Text(IDC_MAKER));
+    EXPECT_EQ(L"5.20 (Build 7)", Text(IDC_VERSION));
+    EXPECT_TRUE(IsWindow(m_hdlg));  // the same page, not a new one
+}
+
+TEST_F(SysInfo, UnknownProcessorAndBadProfileValues)
+{
+    m_device["system"]["processor"] = 586;
+    m_device["system"]["power"]["main"] = {{"flag", "high"}, {"percent", -5}};  // wrong types: defaults
+    Save();
+    Open();
+    EXPECT_EQ(L"Unknown", Text(IDC_PROCESSOR));
+    EXPECT_EQ(L"High(100%)", Text(IDC_MAIN_BATTERY));
+}
+
+TEST_F(SysInfo, DeviceStorageFirstThenCard)
+{
+    MakeDir(L"\\Flash");
+    MakeDir(L"\\Storage Card");
+    MakeFile(L"\\Flash\\a.bin", std::string(2048, 'a'));
+    MakeFile(L"\\Storage Card\\b.bin", std::string(1048576, 'b'));
+    Open();
+    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
+    EXPECT_EQ(L"2.00 KB", Text(IDC_DEVICE_USED));
+    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_FREE));  // 1 046 528 B is past 1000 KB
+    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
+    EXPECT_EQ(L"1.00 MB", Text(IDC_CARD_USED));
+    EXPECT_EQ(L"1.00 MB", Text(IDC_CARD_FREE));
+}
+
+TEST_F(SysInfo, CardListedBeforeTheDeviceStorageStillFillsTheCardGroup)
+{
+    m_device["cards"] = nlohmann::json::parse(
+        R"([{"name": "Storage Card", "capacity": 2097152}, {"name": "Flash", "capacity": 1048576}])");
+    Save();
+    MakeDir(L"\\Flash");
+    MakeDir(L"\\Storage Card");
+    MakeFile(L"\\Storage Card\\b.bin", std::string(500, 'b'));
+    Open();
+    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
+    EXPECT_EQ(L"0 B", Text(IDC_DEVICE_USED));
+    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
+    EXPECT_EQ(L"500 B", Text(IDC_CARD_USED));
+}
+
+TEST_F(SysInfo, WithoutACardTheCardGroupStaysUnknown)
+{
+    MakeDir(L"\\Flash");
+    Open();
+    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
+    for (int id : {IDC_CARD_TOTAL, IDC_CARD_USED, IDC_CARD_FREE})
+        EXPECT_EQ(L"Unknown", Text(id));
+    // The card comes in: the next Refresh fills its group.
+    MakeDir(L"\\Storage Card");
+    Refresh();
+    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
+}
+
+TEST_F(SysInfo, OneComponentDocumentsPathNamesTheDeviceStorage)
+{
+    m_device["system"]["folders"]["documents"] = "\\Storage Card";
+    Save();
+    MakeDir(L"\\Flash");
+    MakeDir(L"\\Storage Card");
+    Open();
+    EXPECT_EQ(L"2.00 MB", Text(IDC_DEVICE_TOTAL));
+    EXPECT_EQ(L"1.00 MB", Text(IDC_CARD_TOTAL));  // Flash is now the other card
+}
+
+TEST_F(SysInfo, CardNamedLikeTheDeviceStoragePlusMoreIsACard)
+{
+    m_device["system"]["folders"]["documents"] = "\\Storage\\My Documents";
+    m_device["cards"] = nlohmann::json::parse(
+        R"([{"name": "Storage", "capacity": 1048576}, {"name": "Storage Card", "capacity": 2097152}])");
+    Save();
+    MakeDir(L"\\Storage");
+    MakeDir(L"\\Storage Card");
+    Open();
+    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
+    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
+}
+
+TEST_F(SysInfo, NoDocumentsFolderShowsNoStorage)
+{
+    m_device["system"]["folders"]["documents"] = "";
+    Save();
+    MakeDir(L"\\Flash");
+    MakeDir(L"\\Storage Card");
+    Open();
+    for (int id : {IDC_DEVICE_TOTAL, IDC_DEVICE_USED, IDC_DEVICE_FREE, IDC_CARD_TOTAL, IDC_CARD_USED, IDC_CARD_FREE})
+        EXPECT_EQ(L"Unknown", Text(id));
+    EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));  // the rest of the page is filled
+}
+
+TEST_F(SysInfo, CardOfMoreThanFourGigabytesIsNotCutToItsLowWord)
+{
+    m_device["cards"] = nlohmann::json::parse(R"([{"name": "Flash", "capacity": 4296015872}])");  // 4 GiB + 1 MiB
+    Save();
+    MakeDir(L"\\Flash");
+    Open();
+    EXPECT_EQ(L"4097.00 MB", Text(IDC_DEVICE_TOTAL));
+    EXPECT_EQ(L"4097.00 MB", Text(IDC_DEVICE_FREE));
+}
+
+TEST_F(SysInfo, BackStaysOnThePageAndArrowsScrollIt)
+{
+    Open();
+    SetForegroundWindow(m_hdlg);
+    Pump();
+    SendMessageW(m_hdlg, WM_COMMAND, IDCANCEL, 0);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(m_hdlg));
+
+    RECT rcClient, rcVersion;
+    GetClientRect(m_hdlg, &rcClient);
+    auto versionTop = [&] {
+        GetWindowRect(GetDlgItem(m_hdlg, IDC_VERSION), &rcVersion);
+        MapWindowPoints(nullptr, m_hdlg, (POINT *)&rcVersion, 2);
+        return rcVersion.top;
+    };
+    int yStart = versionTop();
+    ASSERT_GT(yStart, rcClient.bottom);  // the last row starts out of sight
+    for (int i = 0; i < 40; ++i) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 1);
+        Pump(5);
+    }
+    Pump();
+    EXPECT_LT(versionTop(), yStart);
+    EXPECT_LE(rcVersion.bottom, rcClient.bottom);  // scrolled to the end, and no further
+    EXPECT_GE(rcVersion.top, 0);
+    for (int i = 0; i < 40; ++i) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_UP, 1);
+        Pump(5);
+    }
+    Pump();
+    EXPECT_EQ(yStart, versionTop());
+}
+
+TEST_F(SysInfo, SpaceManagerBarAtSeventyFiveForFortyEightOfSixtyFourMegabytes)
+{
+    m_device["cards"] = nlohmann::json::parse(
+        R"([{"name": "Storage Card", "capacity": 2097152}, {"name": "Flash", "capacity": 67108864}])");
+    Save();
+    MakeDir(L"\\Flash");
+    MakeDir(L"\\Storage Card");
+    MakeSizedFile(L"\\Flash\\big.bin", 48LL << 20);
+    HWND hwnd = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    for (int id : {IDC_SPACE_TOTAL, IDC_SPACE_USED, IDC_SPACE_FREE})
+        CreateWindowExW(0, L"Static", L"Unknown", WS_CHILD, 0, 0, 50, 10, hwnd, (HMENU)(INT_PTR)id, nullptr, nullptr);
+    HWND hwndBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 50, 10, hwnd,
+                                   (HMENU)(INT_PTR)IDC_SPACE_BAR, nullptr, nullptr);
+    ShowDeviceStorageWithBar(hwnd);
+    WCHAR sz[32];
+    GetDlgItemTextW(hwnd, IDC_SPACE_TOTAL, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"64.00 MB", sz);
+    GetDlgItemTextW(hwnd, IDC_SPACE_USED, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"48.00 MB", sz);
+    GetDlgItemTextW(hwnd, IDC_SPACE_FREE, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"16.00 MB", sz);
+    EXPECT_EQ(75, (int)SendMessageW(hwndBar, PBM_GETPOS, 0, 0));
+    EXPECT_EQ(100, (int)SendMessageW(hwndBar, PBM_GETRANGE, FALSE, 0));
+
+    // No volume holds the documents folder: nothing changes.
+    m_device["system"]["folders"]["documents"] = "\\Elsewhere";
+    Save();
+    SendMessageW(hwndBar, PBM_SETPOS, 10, 0);
+    ShowDeviceStorageWithBar(hwnd);
+    EXPECT_EQ(10, (int)SendMessageW(hwndBar, PBM_GETPOS, 0, 0));
+    DestroyWindow(hwnd);
+}

@@ -1,0 +1,353 @@
+// The task manager over real windows of helper processes: which windows are
+// listed, their icon source and PID text, Kill, Kill All (Except Selected),
+// Go To, and the refresh on activation.
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include "platform.h"
+#include "support.h"
+#include "kit.h"
+#include "taskman.h"
+#include "../res/ostrel/resource.h"
+#include <strsafe.h>
+
+namespace {
+struct Helper {
+    PROCESS_INFORMATION pi = {};
+    std::vector<std::wstring> classes;
+};
+
+class TaskManager : public testing::Test {
+protected:
+    std::deque<Helper> m_helpers;  // references stay valid as helpers are added
+    HWND m_hwndOwner = nullptr;
+    HWND m_hdlg = nullptr;
+    HWND m_hwndList = nullptr;
+
+    void SetUp() override
+    {
+        ResetStore();
+        MessageBoxes::Reset();
+        SetStartMenu("\\Windows\\Start Menu");
+        m_hwndOwner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
+    }
+    void TearDown() override
+    {
+        if (m_hdlg)
+            DestroyWindow(m_hdlg);
+        DestroyWindow(m_hwndOwner);
+        for (Helper &h : m_helpers) {
+            TerminateProcess(h.pi.hProcess, 1);
+            WaitExit(h.pi.hProcess, 3000);
+            CloseHandle(h.pi.hProcess);
+            CloseHandle(h.pi.hThread);
+        }
+        DeleteFileW(PlatProfilePath(L"device.json").c_str());
+    }
+    void SetStartMenu(const char *psz)
+    {
+        nlohmann::json j;
+        j["system"]["folders"]["startmenu"] = psz;
+        ASSERT_TRUE(PlatProfileSave(L"device.json", j));
+    }
+
+    // Starts a helper with windows "CLASS|TITLE[|popup|hidden]"; waits for the first class.
+    Helper &Start(const std::vector<std::wstring> &specs)
+    {
+        std::wstring args;
+        Helper h;
+        for (const std::wstring &spec : specs) {
+            args += L"\"" + spec + L"\" ";
+            h.classes.push_back(spec.substr(0, spec.find(L'|')));
+        }
+        EXPECT_TRUE(StartProgram(BuildPath(L"tests\\sysres\\taskwnd.exe"), args, &h.pi));
+        std::wstring first = h.classes[0];
+        EXPECT_TRUE(PumpUntil([&] { return !FindTopLevel(first.c_str()).empty(); }, 10000));
+        WaitForInputIdle(h.pi.hProcess, 3000);
+        m_helpers.push_back(h);
+        return m_helpers.back();
+    }
+    bool Running(const Helper &h) { return WaitForSingleObject(h.pi.hProcess, 0) == WAIT_TIMEOUT; }
+    bool Ended(const Helper &h) { return WaitExit(h.pi.hProcess, 5000) != STILL_ACTIVE; }
+
+    void Open()
+    {
+        HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(IDD_TASKS), RT_DIALOG);
+        ASSERT_NE(nullptr, hrsrc);
+        m_hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), m_hwndOwner,
+                                            TaskManagerDlgProc, 0);
+        ASSERT_NE(nullptr, m_hdlg);
+        m_hwndList = GetDlgItem(m_hdlg, IDC_TASK_LIST);
+        ShowWindow(m_hdlg, SW_SHOW);  // activation fills the list
+        Pump();
+    }
+    void Command(UINT id)
+    {
+        SendMessageW(m_hdlg, WM_COMMAND, id, 0);
+        Pump();
+    }
+    int Count() { return (int)SendMessageW(m_hwndList, LVM_GETITEMCOUNT, 0, 0); }
+    std::wstring Cell(int iItem, int iSub)
+    {
+        WCHAR sz[400] = L"";
+        LVITEMW lvi = {};
+        lvi.iSubItem = iSub;
+        lvi.pszText = sz;
+        lvi.cchTextMax = ARRAYSIZE(sz);
+        SendMessageW(m_hwndList, LVM_GETITEMTEXTW, iItem, (LPARAM)&lvi);
+        return sz;
+    }
+    int Find(const std::wstring &title)
+    {
+        for (int i = 0; i < Count(); ++i)
+            if (Cell(i, 0) == title)
+                return i;
+        return -1;
+    }
+    std::wstring PidText(const Helper &h)
+    {
+        WCHAR sz[16];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"0x%08x", h.pi.dwProcessId);
+        return sz;
+    }
+    void Select(int iItem)
+    {
+        LVITEMW lvi = {};
+        lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        lvi.state = 0;
+        SendMessageW(m_hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+        if (iItem < 0)
+            return;
+        lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(m_hwndList, LVM_SETITEMSTATE, iItem, (LPARAM)&lvi);
+    }
+    // Kill All is only safe when every row is one of ours.
+    bool OnlyOurRows()
+    {
+        for (int i = 0; i < Count(); ++i) {
+            LVITEMW lvi = {};
+            lvi.mask = LVIF_PARAM;
+            lvi.iItem = i;
+            SendMessageW(m_hwndList, LVM_GETITEMW, 0, (LPARAM)&lvi);
+            bool fOurs = false;
+            for (const Helper &h : m_helpers)
+                fOurs = fOurs || (DWORD)lvi.lParam == h.pi.dwProcessId;
+            if (!fOurs)
+                return false;
+        }
+        return true;
+    }
+};
+} // namespace
+
+TEST_F(TaskManager, ListsVisibleTitledTopLevelWindowsSortedWithTheirPid)
+{
+    Helper &a = Start({L"Notes.MainWnd|Voice Notes", L"EmptyTitle|", L"Invisible|Invisible|hidden",
+                       L"PopupWnd|Popup|popup", L"Tray|Tray", L"MSStart|Start", L"Ostrel|Ostrel"});
+    Helper &b = Start({L"TwoA|Beta", L"TwoB|Alpha"});
+    HWND hwndOwn = CreateWindowExW(0, L"Static", L"Own window", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                   nullptr, nullptr, nullptr);
+    Open();
+    WCHAR szCaption[64];
+    GetWindowTextW(m_hdlg, szCaption, ARRAYSIZE(szCaption));
+    EXPECT_STREQ(L"Task Manager", szCaption);
+    int iNotes = Find(L"Voice Notes"), iAlpha = Find(L"Alpha"), iBeta = Find(L"Beta");
+    ASSERT_GE(iNotes, 0);
+    ASSERT_GE(iAlpha, 0);
+    ASSERT_GE(iBeta, 0);
+    EXPECT_EQ(PidText(a), Cell(iNotes, 1));
+    EXPECT_EQ(PidText(b), Cell(iAlpha, 1));  // two windows of one process: two rows, one PID
+    EXPECT_EQ(PidText(b), Cell(iBeta, 1));
+    EXPECT_LT(iAlpha, iBeta);
+    EXPECT_LT(iBeta, iNotes);
+    for (const wchar_t *psz : {L"", L"Invisible", L"Popup", L"Tray", L"Start", L"Ostrel", L"Task Manager"})
+        EXPECT_EQ(-1, Find(psz)) << psz;
+    EXPECT_GE(Find(L"Own window"), 0);
+    EXPECT_EQ(0, (int)SendMessageW(m_hwndList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
+    EXPECT_EQ(1u, FindTopLevel(L"Tray").size());  // listed or not, nothing was ended
+    DestroyWindow(hwndOwn);
+}
+
+TEST_F(TaskManager, ShortcutClassesTakeTheirIconFromTheStartMenu)
+{
+    Helper &a = Start({L"Notes.MainWnd|Voice Notes", L"mssolitaire|Solitaire", L"PlainApp|Plain"});
+    TaskTables tables;
+    BuildTaskTables(&tables);
+    std::map<std::wstring, std::wstring> sources;
+    EXPECT_TRUE(EnumTasks(tables, [&](const TaskWindow &tw) {
+        if (tw.dwPid == a.pi.dwProcessId)
+            sources[tw.szClass] = TaskIconSource(tw, tables);
+    }));
+    EXPECT_EQ(L"\\Windows\\Start Menu\\Voice Notes.lnk", sources[L"Notes.MainWnd"]);
+    EXPECT_EQ(L"\\Windows\\Start Menu\\Games\\Solitaire.lnk", sources[L"mssolitaire"]);
+    std::wstring module = sources[L"PlainApp"];
+    ASSERT_GE(module.size(), 11u);
+    EXPECT_EQ(L"taskwnd.exe", module.substr(module.size() - 11));
+}
+
+TEST_F(TaskManager, WithoutAStartMenuNothingIsHiddenAndIconsComeFromModules)
+{
+    SetStartMenu("");
+    Helper &a = Start({L"Notes.MainWnd|Voice Notes", L"Tray|Tray"});
+    Open();
+    EXPECT_GE(Find(L"Voice Notes"), 0);
+    EXPECT_GE(Find(L"Tray"), 0);
+    TaskTables tables;
+    BuildTaskTables(&tables);
+    EXPECT_TRUE(tables.mapShortcuts.empty());
+    EXPECT_TRUE(tables.setHidden.empty());
+    TaskWindow tw;
+    ReadTaskWindow(FindTopLevel(L"Notes.MainWnd")[0], &tw);
+    EXPECT_EQ(a.pi.dwProcessId, tw.dwPid);
+    EXPECT_STREQ(tw.szModule, TaskIconSource(tw, tables));
+}
+
+TEST_F(TaskManager, OverlongTitleIsShownCut)
+{
+    Start({L"LongTitle|*300"});
+    HWND hwnd = FindTopLevel(L"LongTitle")[0];
+    ASSERT_EQ(300, GetWindowTextLengthW(hwnd));
+    TaskWindow tw;
+    ReadTaskWindow(hwnd, &tw);
+    EXPECT_EQ(259u, wcslen(tw.szTitle));
+    Open();
+    EXPECT_GE(Find(std::wstring(259, L'x')), 0);
+}
+
+TEST_F(TaskManager, KillEndsTheSelectedProcessAndRefreshes)
+{
+    Helper &a = Start({L"KillMe|Kill me"});
+    Helper &b = Start({L"KeepMe|Keep me"});
+    Open();
+    Select(-1);
+    Command(IDM_KILL);  // nothing selected: nothing happens
+    EXPECT_TRUE(Running(a));
+    Select(Find(L"Kill me"));
+    Command(IDM_KILL);
+    EXPECT_TRUE(Ended(a));
+    EXPECT_TRUE(Running(b));
+    EXPECT_EQ(-1, Find(L"Kill me"));
+    EXPECT_GE(Find(L"Keep me"), 0);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+TEST_F(TaskManager, FailedKillIsReportedWithThePid)
+{
+    Helper &a = Start({L"Gone|Gone soon"});
+    Open();
+    int iItem = Find(L"Gone soon");
+    ASSERT_GE(iItem, 0);
+    // The process ends on its own before the user picks Kill.
+    TerminateProcess(a.pi.hProcess, 5);
+    ASSERT_TRUE(Ended(a));
+    Select(iItem);
+    Command(IDM_KILL);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    WCHAR szText[64];
+    StringCchPrintfW(szText, ARRAYSIZE(szText), L"Kill process(0x%08x) error.", a.pi.dwProcessId);
+    EXPECT_EQ(szText, MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    EXPECT_EQ(m_hwndList, MessageBoxes::calls[0].hwndOwner);
+    EXPECT_EQ(-1, Find(L"Gone soon"));  // refreshed all the same
+}
+
+TEST_F(TaskManager, KillAllExceptSelectedKeepsTheSelectedOne)
+{
+    Helper &a = Start({L"EndA|End A"});
+    Helper &b = Start({L"StayB|Stay B"});
+    Open();
+    if (!OnlyOurRows())
+        GTEST_SKIP() << "other applications are running on this desktop";
+    Select(Find(L"Stay B"));
+    Command(IDM_KILL_ALL_EXCEPT);
+    EXPECT_TRUE(Ended(a));
+    EXPECT_TRUE(Running(b));
+    EXPECT_EQ(1, Count());
+}
+
+TEST_F(TaskManager, KillAllExceptSelectedWithNoSelectionEndsEveryProcess)
+{
+    Helper &a = Start({L"EndA|End A"});
+    Helper &b = Start({L"EndB1|End B1", L"EndB2|End B2"});
+    Open();
+    if (!OnlyOurRows())
+        GTEST_SKIP() << "other applications are running on this desktop";
+    Select(-1);
+    Command(IDM_KILL_ALL_EXCEPT);
+    EXPECT_TRUE(Ended(a));
+    EXPECT_TRUE(Ended(b));
+    EXPECT_EQ(0, Count());
+    // The second row of the ended process is not reported as a failure.
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+TEST_F(TaskManager, KillAllGoesOnAfterAFailure)
+{
+    Helper &a = Start({L"Dead|Dead"});
+    Helper &b = Start({L"Live|Live"});
+    Open();
+    if (!OnlyOurRows())
+        GTEST_SKIP() << "other applications are running on this desktop";
+    TerminateProcess(a.pi.hProcess, 5);
+    ASSERT_TRUE(Ended(a));
+    Command(IDM_KILL_ALL);
+    EXPECT_TRUE(Ended(b));
+    EXPECT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(0, Count());
+}
+
+TEST_F(TaskManager, GoToBringsTheApplicationForward)
+{
+    Start({L"GoHere|Go here"});
+    HWND hwndApp = FindTopLevel(L"GoHere")[0];
+    Open();
+    SetForegroundWindow(m_hdlg);
+    Pump();
+    Select(-1);
+    Command(IDM_GOTO);  // nothing selected: nothing happens
+    EXPECT_NE(hwndApp, GetForegroundWindow());
+    Select(Find(L"Go here"));
+    EXPECT_EQ(hwndApp, FindTaskWindow(m_helpers[0].pi.dwProcessId));
+    Command(IDM_GOTO);
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndApp; }, 3000));
+    EXPECT_TRUE(IsWindow(m_hdlg));  // the page stays open
+
+    // The action key does the same.
+    SetForegroundWindow(m_hdlg);
+    Pump();
+    Select(Find(L"Go here"));
+    Command(IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndApp; }, 3000));
+}
+
+TEST_F(TaskManager, ComingBackToThePageRefreshesTheList)
+{
+    Start({L"First|First"});
+    Open();
+    EXPECT_EQ(-1, Find(L"Later"));
+    Start({L"Later|Later"});
+    HWND hwndLater = FindTopLevel(L"Later")[0];
+    SetForegroundWindow(hwndLater);
+    Pump(100);
+    EXPECT_EQ(-1, Find(L"Later"));  // no refresh while away
+    SetForegroundWindow(m_hdlg);
+    EXPECT_TRUE(PumpUntil([&] { return Find(L"Later") >= 0; }, 3000));
+}
+
+TEST_F(TaskManager, SoftKeysAndQuit)
+{
+    Open();
+    HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
+    ASSERT_NE(nullptr, hwndBar);
+    WCHAR sz[32];
+    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 0, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"Quit", sz);
+    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 1, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"Menu", sz);
+    Command(IDCANCEL);  // Back: the page stays
+    EXPECT_TRUE(IsWindowVisible(m_hdlg));
+    PlatPressSoftKey(hwndBar, 0);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(m_hdlg));  // ended
+}
