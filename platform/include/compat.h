@@ -4,6 +4,7 @@
 //   NKDbgPrintfW         kernel debug output, also appended to the profile's trace file
 //   MessageBoxW          handset message box (soft keys); tests can record and answer it
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
+//   CoCreateInstance     the handset's own classes (the contacts application object) come from the platform
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -25,6 +26,8 @@ int  WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT
 void NKDbgPrintfW(LPCWSTR pszFormat, ...);
 BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCaller, PULARGE_INTEGER pcbTotal,
                                     PULARGE_INTEGER pcbFree);
+HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
+                                    LPVOID *ppv);
 #ifdef __cplusplus
 }
 #endif
@@ -38,5 +41,7 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
 #define MessageBox PlatMessageBoxW
 #undef GetDiskFreeSpaceExW
 #define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW
+#undef CoCreateInstance
+#define CoCreateInstance PlatCoCreateInstance
 #endif
 #endif
