@@ -178,18 +178,14 @@ void ReleasePhoneBook()
 
 void CopySimText(WCHAR *pszField, size_t cchField, LPCWSTR pszText, DWORD cchMax)
 {
+    size_t cchLimit = cchMax < cchField - 1 ? cchMax : cchField - 1;
     size_t cch = 0;
-    if (pszText)
-        StringCchLengthW(pszText, cchField, &cch);  // bounded even when unterminated
-    if (!pszText || cch == 0) {
+    while (pszText && cch < cchLimit && pszText[cch])
+        ++cch;
+    if (cch)
+        StringCchCopyNW(pszField, cchField, pszText, cch);
+    else
         pszField[0] = 0;
-        return;
-    }
-    if (cch > cchMax)
-        cch = cchMax;
-    if (cch > cchField - 1)
-        cch = cchField - 1;
-    StringCchCopyNW(pszField, cchField, pszText, cch);
 }
 
 LPCWSTR EntryDisplayText(const SIMPHONEBOOKENTRY *pEntry)

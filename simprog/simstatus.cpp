@@ -82,6 +82,8 @@ static BOOL OnSimNumberInit(HWND hdlg)
     if (FAILED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_OWNNUMBERS, 1, &s_ownNumber)))
         ZeroMemory(&s_ownNumber, sizeof(s_ownNumber));
     ShowOwnNumber(hdlg);
+    SetFocus(GetDlgItem(hdlg, IDC_OWN_NUMBER));
+    SendDlgItemMessageW(hdlg, IDC_OWN_NUMBER, EM_SETSEL, 0x7FFF, 0x7FFF);
     return TRUE;
 }
 

@@ -34,7 +34,6 @@ bool g_fThreadStarted = false;
 std::set<SimHandle *> g_handles;
 json g_sim;
 bool g_fLoaded = false;
-FILETIME g_ftLoaded;
 DWORD g_dwFail = 0;
 DWORD g_cReads = 0, g_cWrites = 0, g_cDeletes = 0;
 
@@ -58,25 +57,32 @@ std::string Narrow(const wchar_t *psz)
     return s;
 }
 
-bool FileTime(FILETIME *pft)
+// Time and size of sim.json: either changing means someone else wrote it.
+struct FileStamp {
+    FILETIME ft;
+    ULONGLONG cb;
+    bool operator!=(const FileStamp &o) const { return CompareFileTime(&ft, &o.ft) != 0 || cb != o.cb; }
+};
+FileStamp g_stampLoaded;
+
+FileStamp Stamp()
 {
+    FileStamp st = {};
     WIN32_FILE_ATTRIBUTE_DATA fad;
-    if (PlatProfileDir()[0] == 0 || !GetFileAttributesExW(PlatProfilePath(kFile).c_str(), GetFileExInfoStandard, &fad)) {
-        pft->dwLowDateTime = pft->dwHighDateTime = 0;
-        return false;
-    }
-    *pft = fad.ftLastWriteTime;
-    return true;
+    if (PlatProfileDir()[0] == 0 || !GetFileAttributesExW(PlatProfilePath(kFile).c_str(), GetFileExInfoStandard, &fad))
+        return st;
+    st.ft = fad.ftLastWriteTime;
+    st.cb = ((ULONGLONG)fad.nFileSizeHigh << 32) | fad.nFileSizeLow;
+    return st;
 }
 
 // The file may be changed by another program: read it again when it did.
 json &SimLocked()
 {
-    FILETIME ft;
-    FileTime(&ft);
-    if (!g_fLoaded || CompareFileTime(&ft, &g_ftLoaded) != 0) {
+    FileStamp st = Stamp();
+    if (!g_fLoaded || st != g_stampLoaded) {
         g_sim = PlatProfileLoad(kFile);
-        g_ftLoaded = ft;
+        g_stampLoaded = st;
         g_fLoaded = true;
     }
     return g_sim;
@@ -85,7 +91,7 @@ json &SimLocked()
 void SaveLocked()
 {
     PlatProfileSave(kFile, g_sim);
-    FileTime(&g_ftLoaded);
+    g_stampLoaded = Stamp();
 }
 
 DWORD Num(const json &j, const char *pszKey, DWORD dwDefault)
