@@ -2,6 +2,7 @@
 // the window title as caption.
 #include "morlin.h"
 #include "kit.h"
+#include "../res/morlin/resource.h"
 #include <strsafe.h>
 
 WCHAR g_szMessage[256];
@@ -38,4 +39,25 @@ HFONT CreateBoldSystemFont(LONG lHeight)
     if (lHeight)
         lf.lfHeight = lHeight;
     return CreateFontIndirectW(&lf);
+}
+
+HWND InitMorlinScreen(HWND hdlg, UINT idBar, UINT idsTitle)
+{
+    HWND hwndBar = nullptr;
+    if (!InitFullScreenDialog(hdlg) || !(hwndBar = CreateSoftKeyBar(hdlg, idBar))) {
+        PostQuitMessage(0);
+        return nullptr;
+    }
+    WCHAR szTitle[64];
+    if (LoadStringW(g_hInst, idsTitle, szTitle, ARRAYSIZE(szTitle)))
+        SetWindowTextW(hdlg, szTitle);
+    OverrideBackKey(hwndBar);
+    return hwndBar;
+}
+
+void SetStringText(HWND hdlg, int id, UINT ids)
+{
+    WCHAR sz[64];
+    if (LoadStringW(g_hInst, ids, sz, ARRAYSIZE(sz)))
+        SetDlgItemTextW(hdlg, id, sz);
 }

@@ -39,6 +39,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 int ShowMorlinMessage(HWND hwndOwner, UINT ids, UINT uType);
 // Same, with the text's "%1" replaced by pszInsert (at most cchMax characters).
 int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType);
+// Full-screen dialog with its bar, title and Back override; on failure the
+// program ends (PostQuitMessage) and NULL comes back.
+HWND InitMorlinScreen(HWND hdlg, UINT idBar, UINT idsTitle);
+void SetStringText(HWND hdlg, int id, UINT ids);
 // Bold SYSTEM_FONT (weight 700), optionally with another height.
 HFONT CreateBoldSystemFont(LONG lHeight);
 

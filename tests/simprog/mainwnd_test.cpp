@@ -168,7 +168,7 @@ TEST_F(MainWindow, NotificationsWhileTheStartupReadRuns)
             PlatSimNotify(SIM_NOTIFY_PBE_STORED, i % 7 == 0 ? SIM_PBINDEX_FIRSTAVAILABLE : 1 + i % 240);
             if (i % 5 == 0)
                 PlatSimNotify(SIM_NOTIFY_PBE_DELETED, 1 + i % 240);
-            Sleep(1);
+            Sleep(1);  // paces the notifications across the start-up read
         }
     });
     Start(-1);
