@@ -19,10 +19,16 @@ int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType)
     WCHAR szFormat[256];
     if (!LoadStringW(g_hInst, ids, szFormat, ARRAYSIZE(szFormat)))
         return 0;
-    // The insert is SIM text: an argument, never part of the format.
-    DWORD_PTR args[1] = {(DWORD_PTR)pszInsert};
     if (cchMax > ARRAYSIZE(g_szMessage))
         cchMax = ARRAYSIZE(g_szMessage);
+    // A long SIM text is cut so the question still fits its buffer.
+    size_t cchFormat = 0;
+    StringCchLengthW(szFormat, ARRAYSIZE(szFormat), &cchFormat);
+    size_t cchRoom = cchMax > cchFormat + 1 ? cchMax - cchFormat - 1 : 0;
+    WCHAR szInsert[256];
+    StringCchCopyNW(szInsert, ARRAYSIZE(szInsert), pszInsert ? pszInsert : L"", cchRoom);
+    // The insert is SIM text: an argument, never part of the format.
+    DWORD_PTR args[1] = {(DWORD_PTR)szInsert};
     DWORD cch = FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, szFormat, 0, 0,
                                g_szMessage, (DWORD)cchMax, (va_list *)args);
     if (!cch)

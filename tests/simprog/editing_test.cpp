@@ -110,6 +110,17 @@ TEST_F(Editing, DeleteDeclinedRefusedAndDone)
     EXPECT_EQ(1u, ReadSim()["phonebook"]["entries"].size());
 }
 
+TEST_F(Editing, LongNamesStillGetTheirQuestion)
+{
+    Load({{3, std::string(200, 'L'), "1"}}, 250 /* name length */);
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_TRUE(DeletePhoneBookEntry(3));
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    EXPECT_GT(128u, MessageBoxes::calls[0].text.size());
+    EXPECT_EQ(0u, MessageBoxes::calls[0].text.find(L"Do you want to delete \"LLLL"));
+    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
+}
+
 TEST_F(Editing, DialWithAndWithoutANumber)
 {
     Load({{3, "Anna", "+4670p12"}});
