@@ -308,3 +308,25 @@ TEST_F(Screens, FreeSpaceThresholdOfTheInternalStore)
     EXPECT_NE(std::string::npos,
               ReadTrace().find("GetIPSMAvailableSpace, free low : 102399, free high: 0 , free 102399 \r\n"));
 }
+
+TEST_F(Screens, ProgressCounterShowsDoneAndTotal)
+{
+    EXPECT_FALSE(ShowProgress(1, 2));
+    HWND hdlg = ProgressDialog(nullptr);
+    ASSERT_NE(nullptr, hdlg);
+    EXPECT_EQ(hdlg, g_hwndProgress);
+    WCHAR sz[64] = L"";
+    GetDlgItemTextW(hdlg, IDC_PROGRESS_TEXT, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Please wait...", sz);
+    EXPECT_TRUE(ShowProgress(3, 10));
+    GetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Processing...(3/10)", sz);
+    EXPECT_EQ(3, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+    EXPECT_EQ(10, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETRANGE, FALSE, 0));
+    EXPECT_TRUE(ShowProgress(5, 0));
+    GetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Processing...(5)", sz);
+    EXPECT_EQ(3, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+    DestroyWindow(hdlg);
+    g_hwndProgress = nullptr;
+}

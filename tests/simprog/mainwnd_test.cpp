@@ -161,8 +161,11 @@ TEST_F(MainWindow, NotificationsWhileTheStartupReadRuns)
 {
     WriteSim(NumberedSlots(240), 250);
     std::atomic<bool> fStop(false);
+    std::atomic<int> cDuringRead(0);
     std::thread noisy([&] {
         for (int i = 0; !fStop && i < 400; ++i) {
+            if (g_hwndProgress)
+                ++cDuringRead;
             if (i % 40 == 0)
                 PlatSimStoreFromOutside(241 + (i / 40) % 8, L"Outside", L"12345");
             PlatSimNotify(SIM_NOTIFY_PBE_STORED, i % 7 == 0 ? SIM_PBINDEX_FIRSTAVAILABLE : 1 + i % 240);
@@ -173,6 +176,7 @@ TEST_F(MainWindow, NotificationsWhileTheStartupReadRuns)
     });
     Start(-1);
     noisy.join();
+    EXPECT_GT(cDuringRead, 0);
     ASSERT_TRUE(PlatSimWaitIdle(20000));
     PlatSimNotify(SIM_NOTIFY_PBE_STORED, SIM_PBINDEX_FIRSTAVAILABLE);  // settle on a last full read
     ASSERT_TRUE(PlatSimWaitIdle(20000));
@@ -186,6 +190,38 @@ TEST_F(MainWindow, NotificationsWhileTheStartupReadRuns)
     for (WORD w : v)
         EXPECT_TRUE(IsSlotUsed(w)) << w;
     EXPECT_EQ(SIM_PBINDEX_FIRSTAVAILABLE == FindFreeSlot(), dwUsed == 250);
+}
+
+namespace {
+HWND g_hwndEditSeen;
+WCHAR g_szEditName[64];
+void CALLBACK CloseEditDialog(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    HWND hdlg = GetLastActivePopup(g_hwndMain);
+    WCHAR szTitle[64] = L"";
+    GetWindowTextW(hdlg, szTitle, ARRAYSIZE(szTitle));
+    if (lstrcmpW(szTitle, L"Edit phone book") != 0)
+        return;
+    KillTimer(nullptr, idTimer);
+    g_hwndEditSeen = hdlg;
+    GetDlgItemTextW(hdlg, IDC_EDIT_NAME, g_szEditName, ARRAYSIZE(g_szEditName));
+    PostMessageW(hdlg, WM_COMMAND, IDM_EDITENTRY_CANCEL, 0);
+}
+} // namespace
+
+TEST_F(MainWindow, ActionKeyOpensTheMarkedRowsEntry)
+{
+    WriteSim({{4, "Bo", "1"}, {2, "Al", "2"}}, 250);
+    Start(2);
+    ListView_SetItemState(g_hwndPhoneBookList, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(g_hwndPhoneBookList, 1);
+    g_hwndEditSeen = nullptr;
+    UINT_PTR idTimer = SetTimer(nullptr, 0, 50, CloseEditDialog);
+    SendMessageW(g_hwndPhoneBookList, WM_KEYDOWN, VK_RETURN, 1);  // returns when the dialog ends
+    KillTimer(nullptr, idTimer);
+    EXPECT_NE(nullptr, g_hwndEditSeen);
+    EXPECT_EQ(4, g_wMarkedIndex);
+    EXPECT_STREQ(L"Bo", g_szEditName);
 }
 
 TEST_F(MainWindow, ContactsConnectionLivesWithTheWindow)
