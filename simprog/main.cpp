@@ -1,6 +1,7 @@
-// Morlin start-up: single instance and the main window.
+// Morlin start-up: trace switch, single instance and the main window.
 #include "kit.h"
-#include "mainwnd.h"
+#include "morlin.h"
+#include "trace.h"
 #include "../res/morlin/resource.h"
 
 int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
@@ -12,6 +13,9 @@ int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
     BOOL fAlreadyRunning = FALSE;
     if (FAILED(ActivateExistingInstance(MORLIN_CLASS, g_szTitle, &fAlreadyRunning)) || fAlreadyRunning)
         return 0;
+    // Before the window: its creation may already trace.
+    if (!TraceSwitch)
+        TraceSwitch = (volatile WORD *)MapPhysicalBlock(TRACE_SWITCH_ADDRESS, TRACE_SWITCH_SIZE, TRACE_SWITCH_PROTECT);
     if (!RegisterMainClass(MORLIN_CLASS, MainWndProc))
         return 0;
     HWND hwnd = CreateWindowExW(0, MORLIN_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -20,5 +24,8 @@ int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
         return 0;
     ShowWindow(hwnd, nCmdShow);
     UpdateWindow(hwnd);
-    return RunMessageLoop();
+    int iExit = RunMessageLoop();
+    UnmapPhysicalBlock((void *)TraceSwitch);
+    TraceSwitch = nullptr;
+    return iExit;
 }

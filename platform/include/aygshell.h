@@ -65,6 +65,14 @@ void WINAPI SHSendBackToFocusWindow(UINT uMsg, WPARAM wp, LPARAM lp);
 // aygshell ordinal 183: hand the Back key to the shell.
 void WINAPI SHNavigateBack(void);
 
+
+// Input mode of an edit control on the phone keypad.
+#ifndef EM_SETINPUTMODE
+#define EM_SETINPUTMODE 0x00DE
+#endif
+#define EIM_NUMBERS 2
+#define EIM_TEXT    3
+
 #ifdef __cplusplus
 }
 #endif

@@ -14,6 +14,7 @@
 //   GetModuleFileNameW   also takes a process id in place of a module, as CE does
 //   OpenProcess          CE ignores the access rights (it is called with 0)
 // CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
+//   CoCreateInstance     the handset's own classes (the contacts application object) come from the platform
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -45,6 +46,8 @@ BOOL WINAPI PlatGetVersionExW(LPOSVERSIONINFOW pvi);
 BOOL WINAPI PlatSHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BOOL fCreate);
 DWORD WINAPI PlatGetModuleFileNameW(HMODULE hmod, LPWSTR pszPath, DWORD cchPath);
 HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid);
+HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
+                                    LPVOID *ppv);
 #ifdef __cplusplus
 }
 #endif
@@ -84,5 +87,7 @@ HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid);
 #define GetModuleFileName PlatGetModuleFileNameW
 #undef OpenProcess
 #define OpenProcess PlatOpenProcess
+#undef CoCreateInstance
+#define CoCreateInstance PlatCoCreateInstance
 #endif
 #endif

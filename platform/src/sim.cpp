@@ -1,0 +1,529 @@
+// The SIM card and its service: the phone book, own numbers and message
+// counters live in the profile's sim.json and are saved on every change.
+// Notifications go out on the service's own thread, as on the handset.
+#include "internal.h"
+#include "simmgr.h"
+#include "platsim.h"
+#include <strsafe.h>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+using nlohmann::json;
+
+namespace {
+struct SimHandle {
+    SIMCALLBACK pfn;
+    DWORD dwParam;
+    bool fNotify;
+};
+
+struct Notice {
+    DWORD dwCode;
+    DWORD dwEntry;
+};
+
+std::mutex g_mtx;               // state and handles
+std::condition_variable g_cvQueue;
+std::deque<Notice> g_queue;
+bool g_fDelivering = false;
+bool g_fThreadStarted = false;
+std::set<SimHandle *> g_handles;
+json g_sim;
+bool g_fLoaded = false;
+DWORD g_dwFail = 0;
+DWORD g_cReads = 0, g_cWrites = 0, g_cDeletes = 0;
+
+const wchar_t kFile[] = L"sim.json";
+
+std::wstring Widen(const std::string &s)
+{
+    int cch = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(cch > 0 ? cch - 1 : 0, L'\0');
+    if (cch > 1)
+        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], cch);
+    return w;
+}
+
+std::string Narrow(const wchar_t *psz)
+{
+    int cb = WideCharToMultiByte(CP_UTF8, 0, psz, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(cb > 0 ? cb - 1 : 0, '\0');
+    if (cb > 1)
+        WideCharToMultiByte(CP_UTF8, 0, psz, -1, &s[0], cb, nullptr, nullptr);
+    return s;
+}
+
+// Time and size of sim.json: either changing means someone else wrote it.
+struct FileStamp {
+    FILETIME ft;
+    ULONGLONG cb;
+    bool operator!=(const FileStamp &o) const { return CompareFileTime(&ft, &o.ft) != 0 || cb != o.cb; }
+};
+FileStamp g_stampLoaded;
+
+FileStamp Stamp()
+{
+    FileStamp st = {};
+    WIN32_FILE_ATTRIBUTE_DATA fad;
+    if (PlatProfileDir()[0] == 0 || !GetFileAttributesExW(PlatProfilePath(kFile).c_str(), GetFileExInfoStandard, &fad))
+        return st;
+    st.ft = fad.ftLastWriteTime;
+    st.cb = ((ULONGLONG)fad.nFileSizeHigh << 32) | fad.nFileSizeLow;
+    return st;
+}
+
+// The file may be changed by another program: read it again when it did.
+json &SimLocked()
+{
+    FileStamp st = Stamp();
+    if (!g_fLoaded || st != g_stampLoaded) {
+        g_sim = PlatProfileLoad(kFile);
+        g_stampLoaded = st;
+        g_fLoaded = true;
+    }
+    return g_sim;
+}
+
+void SaveLocked()
+{
+    PlatProfileSave(kFile, g_sim);
+    g_stampLoaded = Stamp();
+}
+
+DWORD Num(const json &j, const char *pszKey, DWORD dwDefault)
+{
+    auto it = j.find(pszKey);
+    return it != j.end() && it->is_number_unsigned() ? it->get<DWORD>() : dwDefault;
+}
+
+bool Flag(const json &j, const char *pszKey)
+{
+    auto it = j.find(pszKey);
+    return it == j.end() || !it->is_boolean() || it->get<bool>();
+}
+
+json &Section(json &sim, const char *pszKey)
+{
+    if (!sim.contains(pszKey) || !sim[pszKey].is_object())
+        sim[pszKey] = json::object();
+    return sim[pszKey];
+}
+
+json &Entries(json &book)
+{
+    if (!book.contains("entries") || !book["entries"].is_array())
+        book["entries"] = json::array();
+    return book["entries"];
+}
+
+struct Limits {
+    DWORD dwMin, dwMax, cchText, cchAddress;
+};
+
+Limits LimitsOf(json &sim)
+{
+    json &book = Section(sim, "phonebook");
+    Limits l;
+    l.dwMin = Num(book, "minIndex", 1);
+    l.dwMax = Num(book, "maxIndex", 250);
+    l.cchText = Num(book, "maxTextLength", 14);
+    l.cchAddress = Num(book, "maxAddressLength", 40);
+    if (l.cchText > MAX_LENGTH_PHONEBOOKENTRYTEXT - 1)
+        l.cchText = MAX_LENGTH_PHONEBOOKENTRYTEXT - 1;
+    if (l.cchAddress > MAX_LENGTH_ADDRESS - 1)
+        l.cchAddress = MAX_LENGTH_ADDRESS - 1;
+    if (l.dwMax < l.dwMin)
+        l.dwMax = l.dwMin;
+    return l;
+}
+
+// The storage's book: the phone book, or the own numbers (one to four slots).
+json &BookOf(json &sim, DWORD dwLocation, Limits *pl)
+{
+    *pl = LimitsOf(sim);
+    if (dwLocation == SIM_PBSTORAGE_OWNNUMBERS) {
+        pl->dwMin = 1;
+        pl->dwMax = 4;
+        return Section(sim, "ownNumbers");
+    }
+    return Section(sim, "phonebook");
+}
+
+json *FindEntry(json &entries, DWORD dwIndex)
+{
+    for (json &e : entries)
+        if (e.is_object() && Num(e, "index", 0) == dwIndex)
+            return &e;
+    return nullptr;
+}
+
+HRESULT CheckLocked(HSIM hSim)
+{
+    if (!g_handles.count(reinterpret_cast<SimHandle *>(hSim)))
+        return SIM_E_BADHANDLE;
+    json &sim = SimLocked();
+    if (!Flag(sim, "present"))
+        return SIM_E_NOSIM;
+    if (!Flag(sim, "radio"))
+        return SIM_E_RADIOOFF;
+    return S_OK;
+}
+
+void DeliveryThread()
+{
+    std::unique_lock<std::mutex> lock(g_mtx);
+    for (;;) {
+        g_cvQueue.wait(lock, [] { return !g_queue.empty(); });
+        Notice n = g_queue.front();
+        g_queue.pop_front();
+        g_fDelivering = true;
+        std::set<SimHandle *> handles = g_handles;
+        for (SimHandle *p : handles) {
+            if (!g_handles.count(p) || !p->fNotify || !p->pfn)
+                continue;
+            SIMPBECHANGE change = {n.dwEntry, SIM_PBSTORAGE_SIM};
+            SIMCALLBACK pfn = p->pfn;
+            DWORD dwParam = p->dwParam;
+            lock.unlock();  // the callback calls back into the service
+            pfn(n.dwCode, &change, sizeof(change), dwParam);
+            lock.lock();
+        }
+        g_fDelivering = false;
+        g_cvQueue.notify_all();
+    }
+}
+
+void QueueLocked(DWORD dwCode, DWORD dwEntry)
+{
+    if (!g_fThreadStarted) {
+        std::thread(DeliveryThread).detach();
+        g_fThreadStarted = true;
+    }
+    g_queue.push_back({dwCode, dwEntry});
+    g_cvQueue.notify_all();
+}
+
+std::string Cut(const WCHAR *psz, size_t cchMax, size_t cchLimit)
+{
+    size_t cch = 0;
+    while (cch < cchMax && cch < cchLimit && psz[cch])
+        ++cch;
+    std::wstring w(psz, cch);
+    return Narrow(w.c_str());
+}
+
+HRESULT StoreLocked(json &sim, DWORD dwLocation, DWORD dwIndex, const SIMPHONEBOOKENTRY &entry, DWORD *pdwStored)
+{
+    Limits l;
+    json &book = BookOf(sim, dwLocation, &l);
+    json &entries = Entries(book);
+    if (dwIndex == SIM_PBINDEX_FIRSTAVAILABLE) {
+        dwIndex = 0;
+        for (DWORD s = l.dwMin; s <= l.dwMax && !dwIndex; ++s)
+            if (!FindEntry(entries, s))
+                dwIndex = s;
+        if (!dwIndex)
+            return SIM_E_MEMORYFULL;
+    }
+    if (dwIndex < l.dwMin || dwIndex > l.dwMax)
+        return SIM_E_INVALIDINDEX;
+    json e = json::object();
+    e["index"] = dwIndex;
+    // The card holds no more than its own lengths.
+    e["name"] = Cut(entry.lpszText, MAX_LENGTH_PHONEBOOKENTRYTEXT, l.cchText);
+    e["number"] = Cut(entry.lpszAddress, MAX_LENGTH_ADDRESS, l.cchAddress);
+    e["addressType"] = entry.dwAddressType;
+    e["numPlan"] = entry.dwNumPlan;
+    if (json *pOld = FindEntry(entries, dwIndex))
+        *pOld = e;
+    else
+        entries.push_back(e);
+    *pdwStored = dwIndex;
+    return S_OK;
+}
+} // namespace
+
+extern "C" {
+
+HRESULT WINAPI SimInitialize(DWORD dwFlags, SIMCALLBACK lpfnCallBack, DWORD dwParam, LPHSIM lphSim)
+{
+    if (!lphSim)
+        return E_INVALIDARG;
+    *lphSim = nullptr;
+    std::lock_guard<std::mutex> lock(g_mtx);
+    json &sim = SimLocked();
+    if (!Flag(sim, "present"))
+        return SIM_E_NOSIM;
+    if (!Flag(sim, "radio"))
+        return SIM_E_RADIOOFF;
+    SimHandle *p = new SimHandle{lpfnCallBack, dwParam, (dwFlags & SIM_INIT_SIMCARD_NOTIFICATIONS) != 0};
+    g_handles.insert(p);
+    if (!g_fThreadStarted) {
+        std::thread(DeliveryThread).detach();
+        g_fThreadStarted = true;
+    }
+    *lphSim = reinterpret_cast<HSIM>(p);
+    return S_OK;
+}
+
+HRESULT WINAPI SimDeinitialize(HSIM hSim)
+{
+    std::unique_lock<std::mutex> lock(g_mtx);
+    SimHandle *p = reinterpret_cast<SimHandle *>(hSim);
+    if (!g_handles.erase(p))
+        return SIM_E_BADHANDLE;
+    delete p;
+    return S_OK;
+}
+
+HRESULT WINAPI SimGetDevCaps(HSIM hSim, DWORD dwCapsType, LPSIMCAPS lpSimCaps)
+{
+    if (!lpSimCaps)
+        return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(g_mtx);
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    Limits l = LimitsOf(g_sim);
+    ZeroMemory(lpSimCaps, sizeof(*lpSimCaps));
+    lpSimCaps->cbSize = sizeof(*lpSimCaps);
+    if (dwCapsType & SIM_CAPSTYPE_PBENTRYLENGTH) {
+        lpSimCaps->dwMaxPBEAddressLength = l.cchAddress;
+        lpSimCaps->dwMaxPBETextLength = l.cchText;
+    }
+    if (dwCapsType & SIM_CAPSTYPE_PBINDEXRANGE) {
+        lpSimCaps->dwMinPBIndex = l.dwMin;
+        lpSimCaps->dwMaxPBIndex = l.dwMax;
+    }
+    if (dwCapsType & SIM_CAPSTYPE_PBSTORAGES)
+        lpSimCaps->dwPBStorages = SIM_PBSTORAGE_SIM | SIM_PBSTORAGE_OWNNUMBERS;
+    lpSimCaps->dwParams = dwCapsType & SIM_CAPSTYPE_ALL;
+    return S_OK;
+}
+
+HRESULT WINAPI SimGetPhonebookStatus(HSIM hSim, DWORD dwLocation, LPDWORD lpdwUsed, LPDWORD lpdwTotal)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
+        return E_INVALIDARG;
+    Limits l;
+    json &book = BookOf(g_sim, dwLocation, &l);
+    DWORD cUsed = 0;
+    for (const json &e : Entries(book)) {
+        DWORD dw = e.is_object() ? Num(e, "index", 0) : 0;
+        if (dw >= l.dwMin && dw <= l.dwMax)
+            ++cUsed;
+    }
+    if (lpdwUsed)
+        *lpdwUsed = cUsed;
+    if (lpdwTotal)
+        *lpdwTotal = l.dwMax - l.dwMin + 1;
+    return S_OK;
+}
+
+HRESULT WINAPI SimReadPhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex, LPSIMPHONEBOOKENTRY lpEntry)
+{
+    if (!lpEntry)
+        return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(g_mtx);
+    ++g_cReads;
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (g_dwFail & PLATSIM_FAIL_READ)
+        return SIM_E_SIMFAILURE;
+    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
+        return E_INVALIDARG;
+    Limits l;
+    json &book = BookOf(g_sim, dwLocation, &l);
+    if (dwIndex < l.dwMin || dwIndex > l.dwMax)
+        return SIM_E_INVALIDINDEX;
+    json *pe = FindEntry(Entries(book), dwIndex);
+    if (!pe)
+        return SIM_E_NOTFOUND;  // an empty slot
+    ZeroMemory(lpEntry, sizeof(*lpEntry));
+    lpEntry->cbSize = sizeof(*lpEntry);
+    lpEntry->dwParams = SIM_PARAM_PBE_ALL;
+    std::wstring name = Widen(pe->value("name", std::string()));
+    std::wstring number = Widen(pe->value("number", std::string()));
+    if (name.size() > l.cchText)
+        name.resize(l.cchText);
+    if (number.size() > l.cchAddress)
+        number.resize(l.cchAddress);
+    StringCchCopyW(lpEntry->lpszText, ARRAYSIZE(lpEntry->lpszText), name.c_str());
+    StringCchCopyW(lpEntry->lpszAddress, ARRAYSIZE(lpEntry->lpszAddress), number.c_str());
+    lpEntry->dwAddressType = Num(*pe, "addressType", number.size() && number[0] == L'+' ? 1 : 0);
+    lpEntry->dwNumPlan = Num(*pe, "numPlan", SIM_NUMPLAN_TELEPHONE);
+    return S_OK;
+}
+
+HRESULT WINAPI SimWritePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex, LPSIMPHONEBOOKENTRY lpEntry)
+{
+    if (!lpEntry)
+        return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(g_mtx);
+    ++g_cWrites;
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (g_dwFail & PLATSIM_FAIL_WRITE)
+        return SIM_E_SIMFAILURE;
+    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
+        return E_INVALIDARG;
+    DWORD dwStored = 0;
+    hr = StoreLocked(g_sim, dwLocation, dwIndex, *lpEntry, &dwStored);
+    if (FAILED(hr))
+        return hr;
+    SaveLocked();
+    if (dwLocation == SIM_PBSTORAGE_SIM)
+        QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
+    return S_OK;
+}
+
+HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    ++g_cDeletes;
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (g_dwFail & PLATSIM_FAIL_DELETE)
+        return SIM_E_SIMFAILURE;
+    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
+        return E_INVALIDARG;
+    Limits l;
+    json &entries = Entries(BookOf(g_sim, dwLocation, &l));
+    if (dwIndex < l.dwMin || dwIndex > l.dwMax)
+        return SIM_E_INVALIDINDEX;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i].is_object() || Num(entries[i], "index", 0) != dwIndex)
+            continue;
+        entries.erase(entries.begin() + i);
+        SaveLocked();
+        if (dwLocation == SIM_PBSTORAGE_SIM)
+            QueueLocked(SIM_NOTIFY_PBE_DELETED, dwIndex);
+        return S_OK;
+    }
+    return SIM_E_NOTFOUND;
+}
+
+HRESULT WINAPI SimGetSmsStorageStatus(HSIM hSim, DWORD dwStorage, LPDWORD lpdwUsed, LPDWORD lpdwTotal)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (dwStorage != SIM_SMSSTORAGE_SIM)
+        return E_INVALIDARG;
+    json &sms = Section(g_sim, "sms");
+    DWORD cUsed = 0;
+    if (sms.contains("messages") && sms["messages"].is_array())
+        cUsed = (DWORD)sms["messages"].size();
+    if (lpdwUsed)
+        *lpdwUsed = cUsed;
+    if (lpdwTotal)
+        *lpdwTotal = Num(sms, "total", 20);
+    return S_OK;
+}
+
+HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (dwStorage != SIM_SMSSTORAGE_SIM)
+        return E_INVALIDARG;
+    json &sms = Section(g_sim, "sms");
+    if (!sms.contains("messages") || !sms["messages"].is_array())
+        return SIM_E_NOTFOUND;
+    json &msgs = sms["messages"];
+    for (size_t i = 0; i < msgs.size(); ++i) {
+        if (msgs[i].is_object() && Num(msgs[i], "index", 0) == dwIndex) {
+            msgs.erase(msgs.begin() + i);
+            SaveLocked();
+            return S_OK;
+        }
+    }
+    return SIM_E_NOTFOUND;
+}
+
+void WINAPI PlatSimSetFailures(DWORD dwFail)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    g_dwFail = dwFail;
+}
+
+BOOL WINAPI PlatSimSetPresent(BOOL fPresent, BOOL fRadioOn)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    json &sim = SimLocked();
+    sim["present"] = fPresent != FALSE;
+    sim["radio"] = fRadioOn != FALSE;
+    SaveLocked();
+    return TRUE;
+}
+
+BOOL WINAPI PlatSimStoreFromOutside(DWORD dwIndex, LPCWSTR pszName, LPCWSTR pszNumber)
+{
+    SIMPHONEBOOKENTRY entry;
+    ZeroMemory(&entry, sizeof(entry));
+    entry.cbSize = sizeof(entry);
+    entry.dwParams = SIM_PARAM_PBE_ALL;
+    StringCchCopyW(entry.lpszText, ARRAYSIZE(entry.lpszText), pszName ? pszName : L"");
+    StringCchCopyW(entry.lpszAddress, ARRAYSIZE(entry.lpszAddress), pszNumber ? pszNumber : L"");
+    entry.dwAddressType = entry.lpszAddress[0] == L'+' ? SIM_ADDRTYPE_INTERNATIONAL : SIM_ADDRTYPE_UNKNOWN;
+    entry.dwNumPlan = SIM_NUMPLAN_TELEPHONE;
+    std::lock_guard<std::mutex> lock(g_mtx);
+    DWORD dwStored = 0;
+    if (FAILED(StoreLocked(SimLocked(), SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)))
+        return FALSE;
+    SaveLocked();
+    QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
+    return TRUE;
+}
+
+void WINAPI PlatSimNotify(DWORD dwCode, DWORD dwEntry)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    QueueLocked(dwCode, dwEntry);
+}
+
+BOOL WINAPI PlatSimWaitIdle(DWORD dwTimeoutMs)
+{
+    std::unique_lock<std::mutex> lock(g_mtx);
+    return g_cvQueue.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs),
+                              [] { return g_queue.empty() && !g_fDelivering; });
+}
+
+void WINAPI PlatSimCounters(DWORD *pcReads, DWORD *pcWrites, DWORD *pcDeletes)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    if (pcReads)
+        *pcReads = g_cReads;
+    if (pcWrites)
+        *pcWrites = g_cWrites;
+    if (pcDeletes)
+        *pcDeletes = g_cDeletes;
+}
+
+void WINAPI PlatSimResetCounters(void)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    g_cReads = g_cWrites = g_cDeletes = 0;
+}
+
+void WINAPI PlatSimReload(void)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    g_fLoaded = false;
+}
+
+} // extern "C"

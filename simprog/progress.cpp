@@ -1,0 +1,57 @@
+// The "Please wait..." window of every long operation, with its counter.
+#include "morlin.h"
+#include "kit.h"
+#include "../res/morlin/resource.h"
+#include <strsafe.h>
+
+HWND g_hwndProgress;
+
+HWND ProgressDialog(HWND hwndOwner)
+{
+    HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(IDD_PROGRESS), RT_DIALOG);
+    HGLOBAL hglob = hrsrc ? LoadResource(g_hInst, hrsrc) : nullptr;
+    if (!hglob)
+        return nullptr;
+    HWND hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LockResource(hglob), hwndOwner, nullptr, 0);
+    if (!hdlg)
+        return nullptr;
+    WCHAR sz[64];
+    if (LoadStringW(g_hInst, IDS_PLEASE_WAIT, sz, ARRAYSIZE(sz)))
+        SetDlgItemTextW(hdlg, IDC_PROGRESS_TEXT, sz);
+    g_hwndProgress = hdlg;
+    UpdateWindow(hdlg);
+    return hdlg;
+}
+
+BOOL ShowProgress(int iDone, int iTotal)
+{
+    HWND hdlg = g_hwndProgress;
+    // Only the thread that opened the dialog drives it.
+    if (!hdlg || GetWindowThreadProcessId(hdlg, nullptr) != GetCurrentThreadId())
+        return 0;
+    WCHAR szFormat[64];
+    WCHAR szText[64];
+    szText[0] = 0;
+    if (LoadStringW(g_hInst, iTotal ? IDS_PROCESSING_OF : IDS_PROCESSING, szFormat, ARRAYSIZE(szFormat))) {
+        if (iTotal)
+            StringCchPrintfW(szText, ARRAYSIZE(szText), szFormat, iDone, iTotal);
+        else
+            StringCchPrintfW(szText, ARRAYSIZE(szText), szFormat, iDone);
+    }
+    SetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, szText);
+    if (iTotal) {
+        SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, iTotal));
+        SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_SETPOS, iDone, 0);
+    }
+    UpdateWindow(hdlg);
+    return 1;
+}
+
+void DestroyProgressDialog(HWND hdlg)
+{
+    if (!hdlg)
+        return;
+    if (g_hwndProgress == hdlg)
+        g_hwndProgress = nullptr;
+    DestroyWindow(hdlg);
+}

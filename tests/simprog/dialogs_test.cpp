@@ -1,0 +1,332 @@
+// The New Entry, Edit, SIM Number and SIM Status screens, driven through
+// their commands, and the free-space check.
+#include "simtest.h"
+#include "kit.h"
+#include "trace.h"
+#include "../res/morlin/resource.h"
+
+namespace {
+class Screens : public SimTest {
+protected:
+    HWND m_hdlg = nullptr;
+
+    void TearDown() override
+    {
+        if (m_hdlg && IsWindow(m_hdlg))
+            DestroyWindow(m_hdlg);
+        Pump(30);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        SimTest::TearDown();
+    }
+    void Load(const std::vector<SimSlot> &slots, DWORD dwMax = 250)
+    {
+        WriteSim(slots, dwMax);
+        ASSERT_TRUE(OpenSim());
+        ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+        PlatSimResetCounters();
+    }
+    HWND Open(UINT idd, DLGPROC pfn)
+    {
+        if (m_hdlg && IsWindow(m_hdlg))
+            DestroyWindow(m_hdlg);
+        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(idd), nullptr, pfn, 0);
+        EXPECT_NE(nullptr, m_hdlg);
+        ShowWindow(m_hdlg, SW_SHOW);
+        Pump(20);
+        return m_hdlg;
+    }
+    bool Closed() { return !IsWindow(m_hdlg) || !IsWindowVisible(m_hdlg); }
+    void Command(UINT id) { SendMessageW(m_hdlg, WM_COMMAND, id, 0); }
+    void SetText(int id, const wchar_t *psz) { SetDlgItemTextW(m_hdlg, id, psz); }
+    std::wstring Text(int id)
+    {
+        WCHAR sz[300] = L"";
+        GetDlgItemTextW(m_hdlg, id, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+    std::wstring Title()
+    {
+        WCHAR sz[64] = L"";
+        GetWindowTextW(m_hdlg, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+    LONG FontHeight(int id)
+    {
+        LOGFONTW lf = {};
+        GetObjectW((HFONT)SendDlgItemMessageW(m_hdlg, id, WM_GETFONT, 0, 0), sizeof(lf), &lf);
+        return lf.lfHeight;
+    }
+    UINT PopupState(UINT idBar, UINT id)
+    {
+        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(idBar));
+        HMENU hsub = GetSubMenu(hmenu, 0);
+        SendMessageW(m_hdlg, WM_INITMENUPOPUP, (WPARAM)hsub, 0);
+        UINT u = GetMenuState(hsub, id, MF_BYCOMMAND);
+        DestroyMenu(hmenu);
+        return u;
+    }
+    DWORD Writes()
+    {
+        DWORD c = 0;
+        PlatSimCounters(nullptr, &c, nullptr);
+        return c;
+    }
+};
+} // namespace
+
+TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
+{
+    Load({}, 250);
+    Open(IDD_NEWENTRY, NewEntryProc);
+    EXPECT_EQ(L"New Entry", Title());
+    EXPECT_EQ(L"Name:", Text(IDC_NEW_NAME_LABEL));
+    EXPECT_EQ(L"Phone number:", Text(IDC_NEW_NUMBER_LABEL));
+    EXPECT_EQ(14, SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME, EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(40, SendDlgItemMessageW(m_hdlg, IDC_NEW_NUMBER, EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(700, [&] {
+        LOGFONTW lf = {};
+        GetObjectW((HFONT)SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME_LABEL, WM_GETFONT, 0, 0), sizeof(lf), &lf);
+        return (int)lf.lfWeight;
+    }());
+    SetFocus(GetDlgItem(m_hdlg, IDC_NEW_NAME));
+    EXPECT_EQ((UINT)MF_GRAYED, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_PAUSE) & MF_GRAYED);
+    EXPECT_EQ((UINT)MF_GRAYED, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_WAIT) & MF_GRAYED);
+    SetFocus(GetDlgItem(m_hdlg, IDC_NEW_NUMBER));
+    EXPECT_EQ(0u, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_PAUSE) & MF_GRAYED);
+    SetText(IDC_NEW_NUMBER, L"0123");
+    Command(IDM_INSERT_WAIT);
+    EXPECT_EQ(L"0123w", Text(IDC_NEW_NUMBER));
+}
+
+TEST_F(Screens, NewEntryNeedsANumberAndMayHaveNoName)
+{
+    Load({}, 250);
+    Open(IDD_NEWENTRY, NewEntryProc);
+    SetText(IDC_NEW_NAME, L"Only name");
+    Command(IDM_NEWENTRY_DONE);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Phone number cannot be empty!", MessageBoxes::calls[0].text);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    EXPECT_EQ(m_hdlg, MessageBoxes::calls[0].hwndOwner);
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ(0u, Writes());
+
+    SetText(IDC_NEW_NAME, L"");
+    SetText(IDC_NEW_NUMBER, L"+4455");
+    Command(IDM_NEWENTRY_DONE);
+    EXPECT_EQ(L"Successfully added the phone book entry.", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONASTERISK, MessageBoxes::calls.back().uType);
+    EXPECT_TRUE(Closed());
+    ASSERT_NE(nullptr, FindPhoneBookRecord(1));
+    EXPECT_STREQ(L"", FindPhoneBookRecord(1)->lpszText);
+    EXPECT_STREQ(L"+4455", EntryDisplayText(FindPhoneBookRecord(1)));
+}
+
+TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
+{
+    Load(NumberedSlots(249), 250);
+    Open(IDD_NEWENTRY, NewEntryProc);
+    SetText(IDC_NEW_NUMBER, L"250");
+    Command(IDM_NEWENTRY_DONE);
+    EXPECT_EQ(L"Successfully added the phone book entry.", MessageBoxes::calls.back().text);
+    EXPECT_EQ(250, MyPhoneBook.wUsed);
+
+    Open(IDD_NEWENTRY, NewEntryProc);
+    PlatSimResetCounters();
+    SetText(IDC_NEW_NUMBER, L"251");
+    Command(IDM_NEWENTRY_DONE);
+    EXPECT_EQ(L"SIM phone book is full!", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(0u, Writes());
+}
+
+TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
+{
+    Load({}, 250);
+    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
+    Open(IDD_NEWENTRY, NewEntryProc);
+    SetText(IDC_NEW_NUMBER, L"123");
+    Command(IDM_NEWENTRY_DONE);
+    EXPECT_EQ(L"Add phone book entry failed!", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+    Command(IDM_NEWENTRY_CANCEL);
+    EXPECT_TRUE(Closed());
+}
+
+TEST_F(Screens, NewEntryTraceHasItsOwnBit)
+{
+    Load({}, 250);
+    for (int iBits : {0x0001, 0x0080}) {
+        WriteTraceWords(0x0100, iBits);
+        ClearTrace();
+        Open(IDD_NEWENTRY, NewEntryProc);
+        Command(IDM_NEWENTRY_DONE);
+        std::string trace = ReadTrace();
+        EXPECT_EQ(iBits == 0x0001, trace.find("NewEntryProc IDM_NEWENTRY_DONE 1 \r\n") != std::string::npos);
+    }
+}
+
+TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
+{
+    Load({{3, "Anna", "+4670"}}, 250);
+    g_wMarkedIndex = 3;
+    Open(IDD_EDITENTRY, EditEntryProc);
+    EXPECT_EQ(L"Edit phone book", Title());
+    EXPECT_EQ(L"Key:3#", Text(IDC_EDIT_KEY_LABEL));
+    EXPECT_EQ(L"3#", Text(IDC_EDIT_KEY));
+    RECT rc;
+    GetWindowRect(GetDlgItem(m_hdlg, IDC_EDIT_KEY), &rc);
+    EXPECT_EQ(0, rc.right - rc.left);
+    EXPECT_EQ(L"Anna", Text(IDC_EDIT_NAME));
+    EXPECT_EQ(L"+4670", Text(IDC_EDIT_NUMBER));
+
+    SetText(IDC_EDIT_NAME, L"Anne");
+    Command(IDM_EDITENTRY_DONE);  // the question is answered No
+    EXPECT_EQ(L"Changes were not saved!", MessageBoxes::calls.back().text);
+    EXPECT_TRUE(Closed());
+    EXPECT_STREQ(L"Anna", FindPhoneBookRecord(3)->lpszText);
+
+    Open(IDD_EDITENTRY, EditEntryProc);
+    SetText(IDC_EDIT_NUMBER, L"");
+    Command(IDM_EDITENTRY_DONE);
+    EXPECT_EQ(L"Phone number cannot be empty!", MessageBoxes::calls.back().text);
+    EXPECT_FALSE(Closed());
+    Command(IDM_DIAL);
+    EXPECT_EQ(L"No phone number!", MessageBoxes::calls.back().text);
+
+    SetText(IDC_EDIT_NAME, L"ANNA");
+    SetText(IDC_EDIT_NUMBER, L"+4670");
+    MessageBoxes::answers.push_back(IDYES);
+    Command(IDM_EDITENTRY_DONE);
+    EXPECT_EQ(L"Successfully saved the phone book entry.", MessageBoxes::calls.back().text);
+    EXPECT_EQ(0u, Writes());
+}
+
+TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
+{
+    Load({{3, "Anna", "+4670"}}, 250);
+    g_wMarkedIndex = 3;
+    Open(IDD_EDITENTRY, EditEntryProc);
+    SetText(IDC_EDIT_NUMBER, L"+4671w9");
+    Command(IDM_DIAL);
+    EXPECT_EQ("+4671w9", PlatProfileLoad(L"calllog.json")["calls"][0]["number"]);
+    Command(IDM_EDITENTRY_DELETE);  // declined
+    EXPECT_TRUE(Closed());
+    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
+
+    Open(IDD_EDITENTRY, EditEntryProc);
+    MessageBoxes::answers.push_back(IDYES);
+    Command(IDM_EDITENTRY_DELETE);
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
+}
+
+TEST_F(Screens, SimNumberFontFollowsTheNumbersLength)
+{
+    struct Case {
+        const char *pszNumber;
+        LONG lHeight;
+        const wchar_t *pszShown;
+    } cases[] = {{"01234567890", 24, L"01234567890"}, {"01234567890123456789", 13, L"01234567890123456789"},
+                 {"", 19, L"No own number."}, {"1", 24, L"1"}};
+    for (const Case &c : cases) {
+        WriteSim({{1, "A", "1"}});
+        nlohmann::json sim = ReadSim();
+        if (c.pszNumber[0])
+            sim["ownNumbers"] = {{"entries", {{{"index", 1}, {"number", c.pszNumber}}}}};
+        ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+        PlatSimReload();
+        if (!g_hSim) {
+            ASSERT_TRUE(OpenSim());
+        }
+        Open(IDD_SIMNUMBER, SimNumberProc);
+        EXPECT_EQ(L"SIM Number", Title());
+        EXPECT_EQ(c.pszShown, Text(IDC_OWN_NUMBER)) << c.pszNumber;
+        EXPECT_EQ(c.lHeight, FontHeight(IDC_OWN_NUMBER)) << c.pszNumber;
+        EXPECT_EQ(22, FontHeight(IDC_OWN_NUMBER_LABEL));
+        EXPECT_EQ(L"SIM Number", Text(IDC_OWN_NUMBER_GROUP));
+        Command(IDM_SIMNUMBER_DONE);
+        EXPECT_TRUE(Closed());
+    }
+    EXPECT_EQ(24, OwnNumberFontHeight(11));
+    EXPECT_EQ(13, OwnNumberFontHeight(20));
+}
+
+TEST_F(Screens, SimStatusShowsTheStorageCounts)
+{
+    Load({{1, "A", "1"}, {2, "B", "2"}, {9, "C", "3"}}, 250);
+    nlohmann::json sim = ReadSim();
+    sim["sms"] = {{"total", 20}, {"messages", {{{"index", 1}}, {{"index", 2}}, {{"index", 3}}, {{"index", 7}},
+                                               {{"index", 8}}}}};
+    ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+    Open(IDD_SIMSTATUS, SimStatusProc);
+    EXPECT_EQ(L"SIM Status", Title());
+    EXPECT_EQ(L"Total:250", Text(IDC_PB_TOTAL));
+    EXPECT_EQ(L"Used:3", Text(IDC_PB_USED));
+    EXPECT_EQ(L"Total:20", Text(IDC_SMS_TOTAL));
+    EXPECT_EQ(L"Used:5", Text(IDC_SMS_USED));
+    EXPECT_EQ(L"Phonebook Storage", Text(IDC_PB_GROUP));
+    EXPECT_EQ(L"SMS Storage", Text(IDC_SMS_GROUP));
+    for (int id : {IDC_STATUS_HIDDEN1, IDC_STATUS_HIDDEN4}) {
+        RECT rc;
+        GetWindowRect(GetDlgItem(m_hdlg, id), &rc);
+        EXPECT_EQ(0, rc.right - rc.left);
+    }
+    Command(IDM_SIMSTATUS_DONE);
+    EXPECT_TRUE(Closed());
+
+    // Counts the SIM does not report show as 0.
+    ASSERT_TRUE(PlatSimSetPresent(FALSE, TRUE));
+    Open(IDD_SIMSTATUS, SimStatusProc);
+    EXPECT_EQ(L"Total:0", Text(IDC_PB_TOTAL));
+    EXPECT_EQ(L"Used:0", Text(IDC_SMS_USED));
+}
+
+TEST_F(Screens, FreeSpaceThresholdOfTheInternalStore)
+{
+    EXPECT_EQ(0u, GetIPSMAvailableSpace());
+    ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", 103400}}}}}));
+    ASSERT_TRUE(MakeDir(L"\\IPSM"));
+    ASSERT_TRUE(MakeFile(L"\\IPSM\\a.bin", std::string(1000, 'a')));
+    EXPECT_EQ(102400u, GetIPSMAvailableSpace());
+    EXPECT_GE(GetIPSMAvailableSpace(), (DWORD)IPSM_MIN_FREE);
+    ASSERT_TRUE(MakeFile(L"\\IPSM\\b.bin", "b"));
+    EXPECT_EQ(102399u, GetIPSMAvailableSpace());
+    EXPECT_LT(GetIPSMAvailableSpace(), (DWORD)IPSM_MIN_FREE);
+
+    nlohmann::json device = PlatProfileLoad(L"device.json");
+    device["traces"] = {{"word0", 0x100}, {"word16", 0x4}};
+    ASSERT_TRUE(PlatProfileSave(L"device.json", device));
+    TraceSwitch = (volatile WORD *)MapPhysicalBlock(TRACE_SWITCH_ADDRESS, TRACE_SWITCH_SIZE, TRACE_SWITCH_PROTECT);
+    ClearTrace();
+    GetIPSMAvailableSpace();
+    EXPECT_NE(std::string::npos,
+              ReadTrace().find("GetIPSMAvailableSpace, free low : 102399, free high: 0 , free 102399 \r\n"));
+}
+
+TEST_F(Screens, ProgressCounterShowsDoneAndTotal)
+{
+    EXPECT_FALSE(ShowProgress(1, 2));
+    HWND hdlg = ProgressDialog(nullptr);
+    ASSERT_NE(nullptr, hdlg);
+    EXPECT_EQ(hdlg, g_hwndProgress);
+    WCHAR sz[64] = L"";
+    GetDlgItemTextW(hdlg, IDC_PROGRESS_TEXT, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Please wait...", sz);
+    EXPECT_TRUE(ShowProgress(3, 10));
+    GetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Processing...(3/10)", sz);
+    EXPECT_EQ(3, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+    EXPECT_EQ(10, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETRANGE, FALSE, 0));
+    EXPECT_TRUE(ShowProgress(5, 0));
+    GetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Processing...(5)", sz);
+    EXPECT_EQ(3, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+    DestroyWindow(hdlg);
+    g_hwndProgress = nullptr;
+}

@@ -1,0 +1,159 @@
+// Editing, deleting and dialling entries: the questions, the SIM writes and
+// what the cache holds afterwards.
+#include "simtest.h"
+#include "kit.h"
+
+namespace {
+class Editing : public SimTest {
+protected:
+    void Load(const std::vector<SimSlot> &slots, DWORD cchText = 14, DWORD cchAddress = 40)
+    {
+        WriteSim(slots, 250, cchText, cchAddress);
+        ASSERT_TRUE(OpenSim());
+        ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+        PlatSimResetCounters();
+    }
+    DWORD Writes()
+    {
+        DWORD c = 0;
+        PlatSimCounters(nullptr, &c, nullptr);
+        return c;
+    }
+};
+} // namespace
+
+TEST_F(Editing, CaseOnlyChangeWritesNothingAndCountsAsSaved)
+{
+    Load({{3, "Anna", "+4670"}});
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_TRUE(EditPhoneBook(3, L"ANNA", L"+4670"));
+    EXPECT_EQ(0u, Writes());
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Do you want to save the changes to \"ANNA\"?", MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"SIM Phonebook", MessageBoxes::calls[0].caption);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), MessageBoxes::calls[0].uType);
+}
+
+TEST_F(Editing, ChangeIsWrittenToTheSameSlot)
+{
+    Load({{3, "Anna", "+4670"}, {4, "Bo", "1"}});
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_TRUE(EditPhoneBook(3, L"", L"0800"));
+    EXPECT_EQ(1u, Writes());
+    EXPECT_EQ(L"Do you want to save the changes to \"0800\"?", MessageBoxes::calls[0].text);
+    EXPECT_STREQ(L"0800", FindPhoneBookRecord(3)->lpszAddress);
+    EXPECT_STREQ(L"", FindPhoneBookRecord(3)->lpszText);
+    nlohmann::json e = ReadSim()["phonebook"]["entries"][0];
+    EXPECT_EQ(3, e["index"]);
+    EXPECT_EQ("0800", e["number"]);
+    // Address type and plan of the cached entry stay as they were.
+    EXPECT_EQ(1, e["addressType"]);
+}
+
+TEST_F(Editing, DeclinedOrMissingEntryIsNotSaved)
+{
+    Load({{3, "Anna", "+4670"}});
+    EXPECT_FALSE(EditPhoneBook(3, L"Other", L"1"));  // the recorder answers No
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_FALSE(EditPhoneBook(8, L"Other", L"1"));
+    EXPECT_EQ(0u, Writes());
+    EXPECT_STREQ(L"Anna", FindPhoneBookRecord(3)->lpszText);
+}
+
+TEST_F(Editing, FailedWriteRestoresTheCachedRecord)
+{
+    Load({{3, "Anna", "+4670"}});
+    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_FALSE(EditPhoneBook(3, L"Changed", L"999"));
+    EXPECT_STREQ(L"Anna", FindPhoneBookRecord(3)->lpszText);
+    EXPECT_STREQ(L"+4670", FindPhoneBookRecord(3)->lpszAddress);
+}
+
+TEST_F(Editing, OverlongTextsAreBoundedByTheSimLengths)
+{
+    Load({{3, "Anna", "+4670"}}, 10, 20);
+    std::wstring name(47, L'N'), number(511, L'7');
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_TRUE(EditPhoneBook(3, name.c_str(), number.c_str()));
+    EXPECT_EQ(std::wstring(10, L'N'), FindPhoneBookRecord(3)->lpszText);
+    EXPECT_EQ(std::wstring(20, L'7'), FindPhoneBookRecord(3)->lpszAddress);
+    EXPECT_EQ(std::string(20, '7'), ReadSim()["phonebook"]["entries"][0]["number"]);
+}
+
+TEST_F(Editing, DeleteDeclinedRefusedAndDone)
+{
+    Load({{3, "", "+4670"}, {5, "Bo", "1"}});
+    EXPECT_FALSE(DeletePhoneBookEntry(9));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+
+    EXPECT_TRUE(DeletePhoneBookEntry(3));  // declined
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Do you want to delete \"+4670\"?", MessageBoxes::calls[0].text);
+    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
+
+    PlatSimSetFailures(PLATSIM_FAIL_DELETE);
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_FALSE(DeletePhoneBookEntry(3));
+    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
+    EXPECT_EQ(2u, MessageBoxes::calls.size());  // no message for the refusal
+    EXPECT_TRUE(IsSlotUsed(3));
+
+    PlatSimSetFailures(0);
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_TRUE(DeletePhoneBookEntry(3));
+    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
+    EXPECT_FALSE(IsSlotUsed(3));
+    EXPECT_TRUE(IsSlotUsed(5));
+    EXPECT_EQ(L"Phone book entry deleted!", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
+    EXPECT_EQ(1u, ReadSim()["phonebook"]["entries"].size());
+}
+
+TEST_F(Editing, LongNamesStillGetTheirQuestion)
+{
+    Load({{3, std::string(200, 'L'), "1"}}, 250 /* name length */);
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_TRUE(DeletePhoneBookEntry(3));
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    EXPECT_GT(128u, MessageBoxes::calls[0].text.size());
+    EXPECT_EQ(0u, MessageBoxes::calls[0].text.find(L"Do you want to delete \"LLLL"));
+    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
+}
+
+TEST_F(Editing, DialWithAndWithoutANumber)
+{
+    Load({{3, "Anna", "+4670p12"}});
+    g_wMarkedIndex = 3;
+    DialMarkedEntry();
+    nlohmann::json calls = PlatProfileLoad(L"calllog.json")["calls"];
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("+4670p12", calls[0]["number"]);
+
+    MessageBoxes::Reset();
+    g_wMarkedIndex = 0;
+    DialMarkedEntry();
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"No phone number!", MessageBoxes::calls[0].text);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    EXPECT_EQ(1u, PlatProfileLoad(L"calllog.json")["calls"].size());
+}
+
+TEST_F(Editing, PauseAndWaitAreAppendedAtTheEnd)
+{
+    g_dwMaxNumberLength = 6;
+    HWND hwndEdit = CreateWindowExW(0, L"Edit", L"0123", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, g_hInst, nullptr);
+    ASSERT_NE(nullptr, hwndEdit);
+    SendMessageW(hwndEdit, EM_SETSEL, 1, 1);
+    AppendDialCharacter(hwndEdit, L'p');
+    AppendDialCharacter(hwndEdit, L'w');
+    AppendDialCharacter(hwndEdit, L'p');  // no room left on the SIM
+    WCHAR sz[32];
+    GetWindowTextW(hwndEdit, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"0123pw", sz);
+    DWORD dwStart = 0, dwEnd = 0;
+    SendMessageW(hwndEdit, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
+    EXPECT_EQ(6u, dwStart);
+    EXPECT_EQ(6u, dwEnd);
+    DestroyWindow(hwndEdit);
+}

@@ -1,0 +1,281 @@
+// The main window against the SIM stand-in: start-up, the list, the menu
+// state, the notifications (also while the start-up read runs) and Quit.
+#include "simtest.h"
+#include "kit.h"
+#include "trace.h"
+#include "../res/morlin/resource.h"
+#include <atomic>
+#include <thread>
+
+namespace {
+class MainWindow : public SimTest {
+protected:
+    HWND m_hwnd = nullptr;
+
+    void TearDown() override
+    {
+        if (m_hwnd && IsWindow(m_hwnd))
+            DestroyWindow(m_hwnd);
+        Pump(50);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        SimTest::TearDown();
+    }
+
+    // Creates the window and waits until the start-up thread is done.
+    HWND Start(int cExpectedRows)
+    {
+        static bool s_fRegistered = RegisterMainClass(MORLIN_CLASS, MainWndProc);
+        EXPECT_TRUE(s_fRegistered);
+        m_hwnd = CreateWindowExW(0, MORLIN_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
+        EXPECT_NE(nullptr, m_hwnd);
+        ShowWindow(m_hwnd, SW_SHOW);
+        if (cExpectedRows >= 0) {
+            EXPECT_TRUE(PumpUntil([&] { return g_hSim && !g_hwndProgress && Rows() == cExpectedRows; }, 10000))
+                << "rows " << Rows();
+        }
+        return m_hwnd;
+    }
+    int Rows() { return g_hwndPhoneBookList ? ListView_GetItemCount(g_hwndPhoneBookList) : -1; }
+    std::wstring RowText(int i)
+    {
+        WCHAR sz[256] = L"";
+        ListView_GetItemText(g_hwndPhoneBookList, i, 0, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+    int RowImage(int i)
+    {
+        LVITEMW item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = i;
+        ListView_GetItem(g_hwndPhoneBookList, &item);
+        return item.iImage;
+    }
+    UINT MenuState(UINT id)
+    {
+        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_MAIN));
+        HMENU hsub = GetSubMenu(hmenu, 0);
+        SendMessageW(m_hwnd, WM_INITMENUPOPUP, (WPARAM)hsub, 0);
+        UINT u = GetMenuState(hsub, id, MF_BYCOMMAND);
+        DestroyMenu(hmenu);
+        return u;
+    }
+};
+} // namespace
+
+TEST_F(MainWindow, StartupListsTheEntriesSortedWithTheirSimIndexes)
+{
+    WriteSim({{3, "Zed", "1"}, {1, "Anna", "2"}, {7, "", "+3361"}}, 250);
+    Start(3);
+    EXPECT_EQ(L"+3361", RowText(0));
+    EXPECT_EQ(L"Anna", RowText(1));
+    EXPECT_EQ(L"Zed", RowText(2));
+    EXPECT_EQ(7, RowImage(0));
+    EXPECT_EQ(1, RowImage(1));
+    EXPECT_EQ(3, RowImage(2));
+    EXPECT_EQ(LVIS_SELECTED, ListView_GetItemState(g_hwndPhoneBookList, 0, LVIS_SELECTED));
+    RECT rc;
+    GetClientRect(m_hwnd, &rc);
+    EXPECT_EQ(rc.right, ListView_GetColumnWidth(g_hwndPhoneBookList, 0));
+    EXPECT_EQ((UINT)MF_ENABLED, MenuState(IDM_EDIT) & MF_GRAYED);
+}
+
+TEST_F(MainWindow, MoreThanTenRowsNarrowTheColumnByAScrollBar)
+{
+    WriteSim(NumberedSlots(11), 250);
+    Start(11);
+    RECT rc;
+    GetClientRect(m_hwnd, &rc);
+    EXPECT_EQ(rc.right - GetSystemMetrics(SM_CXVSCROLL), ListView_GetColumnWidth(g_hwndPhoneBookList, 0));
+}
+
+TEST_F(MainWindow, EmptyPhoneBookGraysEditDeleteAndDial)
+{
+    WriteSim({}, 250);
+    Start(0);
+    for (UINT id : {IDM_EDIT, IDM_DELETE, IDM_DIAL})
+        EXPECT_EQ((UINT)MF_GRAYED, MenuState(id) & MF_GRAYED) << id;
+    EXPECT_EQ(0u, MenuState(IDM_SIM_STATUS) & MF_GRAYED);
+    g_wMarkedIndex = 5;
+    SendMessageW(g_hwndPhoneBookList, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(0, g_wMarkedIndex);  // and no Edit dialog held the key up
+}
+
+TEST_F(MainWindow, NoSimOrRadioOffEndsWithTheMessage)
+{
+    for (BOOL fPresent : {FALSE, TRUE}) {
+        MessageBoxes::Reset();
+        WriteSim({{1, "A", "1"}});
+        ASSERT_TRUE(PlatSimSetPresent(fPresent, !fPresent));
+        HWND hwnd = Start(-1);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd); }, 10000));
+        ASSERT_EQ(1u, MessageBoxes::calls.size());
+        EXPECT_EQ(L"Fail to initialize SIM, possible Radio Off or SIM failure.", MessageBoxes::calls[0].text);
+        EXPECT_EQ(L"SIM Phonebook", MessageBoxes::calls[0].caption);
+        EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls[0].uType);
+        EXPECT_EQ(nullptr, MessageBoxes::calls[0].hwndOwner);
+        EXPECT_EQ(nullptr, g_hSim);
+    }
+}
+
+TEST_F(MainWindow, StoredNotificationRebuildsTheListFromTheCacheOnly)
+{
+    WriteSim({{1, "A", "1"}, {2, "B", "2"}, {3, "C", "3"}}, 250);
+    Start(3);
+    ASSERT_TRUE(RemovePhoneBookRecord(2));  // the cache changed, the list not yet
+    ASSERT_EQ(3, Rows());
+    ASSERT_TRUE(PlatSimStoreFromOutside(9, L"Outside", L"99"));
+    EXPECT_TRUE(PumpUntil([&] { return Rows() == 2; }));
+    EXPECT_EQ(nullptr, FindPhoneBookRecord(9));  // not read into the cache
+
+    PlatSimResetCounters();
+    PlatSimNotify(SIM_NOTIFY_PBE_STORED, SIM_PBINDEX_FIRSTAVAILABLE);
+    EXPECT_TRUE(PumpUntil([&] { return Rows() == 4; }));
+    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 9}), CachedIndexes());
+    DWORD cReads = 0;
+    PlatSimCounters(&cReads, nullptr, nullptr);
+    EXPECT_EQ(9u, cReads);
+}
+
+TEST_F(MainWindow, DeletedNotificationRebuildsOnlyWithAMarkedRow)
+{
+    WriteSim({{1, "A", "1"}, {2, "B", "2"}, {3, "C", "3"}}, 250);
+    Start(3);
+    ASSERT_TRUE(RemovePhoneBookRecord(3));
+    ListView_SetSelectionMark(g_hwndPhoneBookList, -1);
+    PlatSimNotify(SIM_NOTIFY_PBE_DELETED, 3);
+    ASSERT_TRUE(PlatSimWaitIdle(3000));
+    Pump(100);
+    EXPECT_EQ(3, Rows());
+    ListView_SetSelectionMark(g_hwndPhoneBookList, 1);
+    PlatSimNotify(SIM_NOTIFY_PBE_DELETED, 3);
+    EXPECT_TRUE(PumpUntil([&] { return Rows() == 2; }));
+    EXPECT_EQ(LVIS_SELECTED, ListView_GetItemState(g_hwndPhoneBookList, 0, LVIS_SELECTED));
+    PlatSimNotify(0x999, 1);  // other codes are ignored
+    ASSERT_TRUE(PlatSimWaitIdle(3000));
+}
+
+TEST_F(MainWindow, NotificationsWhileTheStartupReadRuns)
+{
+    WriteSim(NumberedSlots(240), 250);
+    std::atomic<bool> fStop(false);
+    std::atomic<int> cDuringRead(0);
+    std::thread noisy([&] {
+        for (int i = 0; !fStop && i < 400; ++i) {
+            if (g_hwndProgress)
+                ++cDuringRead;
+            if (i % 40 == 0)
+                PlatSimStoreFromOutside(241 + (i / 40) % 8, L"Outside", L"12345");
+            PlatSimNotify(SIM_NOTIFY_PBE_STORED, i % 7 == 0 ? SIM_PBINDEX_FIRSTAVAILABLE : 1 + i % 240);
+            if (i % 5 == 0)
+                PlatSimNotify(SIM_NOTIFY_PBE_DELETED, 1 + i % 240);
+            Sleep(1);  // paces the notifications across the start-up read
+        }
+    });
+    Start(-1);
+    noisy.join();
+    EXPECT_GT(cDuringRead, 0);
+    ASSERT_TRUE(PlatSimWaitIdle(20000));
+    PlatSimNotify(SIM_NOTIFY_PBE_STORED, SIM_PBINDEX_FIRSTAVAILABLE);  // settle on a last full read
+    ASSERT_TRUE(PlatSimWaitIdle(20000));
+    DWORD dwUsed = 0;
+    SimGetPhonebookStatus(g_hSim, SIM_PBSTORAGE_SIM, &dwUsed, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return !g_hwndProgress && Rows() == (int)dwUsed; }, 20000)) << Rows();
+    std::vector<WORD> v = CachedIndexes();
+    ASSERT_EQ(dwUsed, v.size());
+    for (size_t i = 1; i < v.size(); ++i)
+        ASSERT_LT(v[i - 1], v[i]);
+    for (WORD w : v)
+        EXPECT_TRUE(IsSlotUsed(w)) << w;
+    EXPECT_EQ(SIM_PBINDEX_FIRSTAVAILABLE == FindFreeSlot(), dwUsed == 250);
+}
+
+namespace {
+HWND g_hwndEditSeen;
+WCHAR g_szEditName[64];
+void CALLBACK CloseEditDialog(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    HWND hdlg = GetLastActivePopup(g_hwndMain);
+    WCHAR szTitle[64] = L"";
+    GetWindowTextW(hdlg, szTitle, ARRAYSIZE(szTitle));
+    if (lstrcmpW(szTitle, L"Edit phone book") != 0)
+        return;
+    KillTimer(nullptr, idTimer);
+    g_hwndEditSeen = hdlg;
+    GetDlgItemTextW(hdlg, IDC_EDIT_NAME, g_szEditName, ARRAYSIZE(g_szEditName));
+    PostMessageW(hdlg, WM_COMMAND, IDM_EDITENTRY_CANCEL, 0);
+}
+} // namespace
+
+TEST_F(MainWindow, ActionKeyOpensTheMarkedRowsEntry)
+{
+    WriteSim({{4, "Bo", "1"}, {2, "Al", "2"}}, 250);
+    Start(2);
+    ListView_SetItemState(g_hwndPhoneBookList, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(g_hwndPhoneBookList, 1);
+    g_hwndEditSeen = nullptr;
+    UINT_PTR idTimer = SetTimer(nullptr, 0, 50, CloseEditDialog);
+    SendMessageW(g_hwndPhoneBookList, WM_KEYDOWN, VK_RETURN, 1);  // returns when the dialog ends
+    KillTimer(nullptr, idTimer);
+    EXPECT_NE(nullptr, g_hwndEditSeen);
+    EXPECT_EQ(4, g_wMarkedIndex);
+    EXPECT_STREQ(L"Bo", g_szEditName);
+}
+
+TEST_F(MainWindow, ContactsConnectionLivesWithTheWindow)
+{
+    WriteSim({{1, "A", "1"}});
+    Start(1);
+    EXPECT_NE(nullptr, g_pPoomApp);
+    EXPECT_EQ(1, PlatPoomLogonCount());
+    DestroyWindow(m_hwnd);
+    EXPECT_EQ(nullptr, g_pPoomApp);
+    EXPECT_EQ(0, PlatPoomLogonCount());
+}
+
+TEST_F(MainWindow, WithoutContactsTheProgramStartsAndTraces)
+{
+    WriteSim({{1, "A", "1"}});
+    ASSERT_TRUE(PlatProfileSave(L"contacts.json", {{"available", false}}));
+    WriteTraceWords(0x0100, 0x0080);
+    ClearTrace();
+    Start(1);
+    EXPECT_EQ(nullptr, g_pPoomApp);
+    std::string trace = ReadTrace();
+    EXPECT_NE(std::string::npos, trace.find("Init POOM fails\r\n"));
+    EXPECT_NE(std::string::npos, trace.find("ReadAllPhoneBookEntryFromSIM 1 \r\n"));
+    EXPECT_NE(std::string::npos, trace.find("Phonebook Min:1, Max:250\r\n"));
+    EXPECT_NE(std::string::npos, trace.find("Init MyPhoneBook, Total: 7, Used: 0\r\n"));
+    EXPECT_NE(std::string::npos, trace.find("Data: 0, Index: 1, Name: A" + std::string(11, ' ') + ", Addr: 1"));
+    DestroyWindow(m_hwnd);
+}
+
+TEST_F(MainWindow, TracesNeedTheMasterBitAndTheirOwn)
+{
+    WriteSim({{1, "A", "1"}});
+    const int aCases[][2] = {{-1, 0}, {0x0000, 0x00FF}, {0x0100, 0x0005}};
+    for (const auto &c : aCases) {
+        WriteTraceWords(c[0], c[1]);
+        ClearTrace();
+        Start(1);
+        EXPECT_EQ("", ReadTrace()) << c[0] << " " << c[1];
+        DestroyWindow(m_hwnd);
+        Pump(50);
+        ResetMorlin();
+    }
+}
+
+TEST_F(MainWindow, QuitReleasesTheRecordArraysAndEnds)
+{
+    WriteSim({{1, "A", "1"}});
+    Start(1);
+    g_pSmsRecords = std::malloc(16);
+    SendMessageW(m_hwnd, WM_COMMAND, IDM_QUIT, 0);
+    EXPECT_FALSE(IsWindow(m_hwnd));
+    EXPECT_EQ(nullptr, g_pSmsRecords);
+    EXPECT_EQ(nullptr, MyPhoneBook.pRecords);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}

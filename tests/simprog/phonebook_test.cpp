@@ -1,0 +1,205 @@
+// The phone-book cache: growth, order, the slot map and free-slot search,
+// the full read and the write of a new entry.
+#include "simtest.h"
+#include "kit.h"
+
+namespace {
+class Cache : public SimTest {};
+
+SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber)
+{
+    SIMPHONEBOOKENTRY e = {};
+    e.cbSize = sizeof(e);
+    StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
+    StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
+    return e;
+}
+
+int g_cAllowed;
+void *LimitedMalloc(size_t cb)
+{
+    return g_cAllowed-- > 0 ? std::malloc(cb) : nullptr;
+}
+} // namespace
+
+TEST_F(Cache, GrowsBySixWhenAnAddWouldLeaveNoSpareRecord)
+{
+    ASSERT_TRUE(InitMyPhoneBook(0));
+    EXPECT_EQ(6, MyPhoneBook.wTotal);
+    SIMPHONEBOOKENTRY e = Entry(L"n", L"1");
+    for (WORD i = 1; i <= 5; ++i) {
+        ASSERT_TRUE(AddPhoneBookRecord(i, &e));
+        EXPECT_EQ(6, MyPhoneBook.wTotal) << "after add " << i;
+    }
+    ASSERT_TRUE(AddPhoneBookRecord(6, &e));
+    EXPECT_EQ(12, MyPhoneBook.wTotal);
+    EXPECT_EQ(6, MyPhoneBook.wUsed);
+    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5, 6}), CachedIndexes());
+
+    ASSERT_TRUE(InitMyPhoneBook(3));
+    EXPECT_EQ(9, MyPhoneBook.wTotal);
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+}
+
+TEST_F(Cache, OutOfMemoryWhileGrowingLeavesTheCacheAsItWas)
+{
+    ASSERT_TRUE(InitMyPhoneBook(0));
+    SIMPHONEBOOKENTRY e = Entry(L"n", L"1");
+    for (WORD i = 1; i <= 5; ++i)
+        ASSERT_TRUE(AddPhoneBookRecord(i, &e));
+    g_cAllowed = 0;
+    g_pfnKitMalloc = LimitedMalloc;
+    EXPECT_FALSE(AddPhoneBookRecord(9, &e));
+    EXPECT_EQ(6, MyPhoneBook.wTotal);
+    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5}), CachedIndexes());
+    EXPECT_FALSE(InitMyPhoneBook(4));
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+}
+
+TEST_F(Cache, RemoveKeepsTheOrderAndFindFollowsIt)
+{
+    ASSERT_TRUE(InitMyPhoneBook(0));
+    SIMPHONEBOOKENTRY a = Entry(L"A", L"1"), b = Entry(L"B", L"2"), c = Entry(L"C", L"3");
+    ASSERT_TRUE(AddPhoneBookRecord(9, &a));
+    ASSERT_TRUE(AddPhoneBookRecord(2, &b));
+    ASSERT_TRUE(AddPhoneBookRecord(5, &c));
+    EXPECT_FALSE(RemovePhoneBookRecord(7));
+    EXPECT_EQ((std::vector<WORD>{9, 2, 5}), CachedIndexes());
+    EXPECT_TRUE(RemovePhoneBookRecord(2));
+    EXPECT_EQ((std::vector<WORD>{9, 5}), CachedIndexes());
+    ASSERT_NE(nullptr, FindPhoneBookRecord(5));
+    EXPECT_STREQ(L"C", FindPhoneBookRecord(5)->lpszText);
+    EXPECT_EQ(nullptr, FindPhoneBookRecord(2));
+}
+
+TEST_F(Cache, FullReadStopsAtTheUsedCount)
+{
+    WriteSim({{1, "A", "1"}, {5, "B", "2"}, {9, "C", "3"}}, 250);
+    ASSERT_TRUE(OpenSim());
+    PlatSimResetCounters();
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    DWORD cReads = 0;
+    PlatSimCounters(&cReads, nullptr, nullptr);
+    EXPECT_EQ(9u, cReads);
+    EXPECT_EQ((std::vector<WORD>{1, 5, 9}), CachedIndexes());
+    EXPECT_EQ(0x11, UsedSlotMap[0]);  // bits 0 and 4
+    EXPECT_EQ(0x01, UsedSlotMap[1]);  // bit 8
+    EXPECT_EQ(3u, MyPhoneBook.dwSimUsed);
+    EXPECT_EQ(250u, MyPhoneBook.dwSimTotal);
+    EXPECT_EQ(9, MyPhoneBook.wTotal);
+}
+
+TEST_F(Cache, EmptySimReadsNoSlot)
+{
+    WriteSim({}, 250);
+    ASSERT_TRUE(OpenSim());
+    PlatSimResetCounters();
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    DWORD cReads = 0;
+    PlatSimCounters(&cReads, nullptr, nullptr);
+    EXPECT_EQ(0u, cReads);
+    EXPECT_EQ(6, MyPhoneBook.wTotal);
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+}
+
+TEST_F(Cache, UnreadableSlotsCountAsEmpty)
+{
+    WriteSim({{1, "A", "1"}, {2, "B", "2"}}, 20);
+    ASSERT_TRUE(OpenSim());
+    PlatSimSetFailures(PLATSIM_FAIL_READ);
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+    DWORD cReads = 0;
+    PlatSimCounters(&cReads, nullptr, nullptr);
+    EXPECT_GE(cReads, 20u);  // every slot was tried
+}
+
+TEST_F(Cache, NewEntryGoesToTheFirstFreeSlot)
+{
+    std::vector<SimSlot> slots = NumberedSlots(249);
+    WriteSim(slots, 250);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    EXPECT_EQ(250u, FindFreeSlot());
+    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Last", L"+4999"));
+    EXPECT_EQ(250, CachedIndexes().back());
+    EXPECT_TRUE(IsSlotUsed(250));
+    EXPECT_EQ(SIM_PBINDEX_FIRSTAVAILABLE, FindFreeSlot());
+
+    // A slot freed behind the program's back: the map still says full, the SIM picks it.
+    PlatSimWaitIdle(3000);
+    nlohmann::json sim = ReadSim();
+    sim["phonebook"]["entries"].erase(sim["phonebook"]["entries"].begin() + 9);  // slot 10
+    ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+    WORD wUsedBefore = MyPhoneBook.wUsed;
+    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Chosen", L"5"));
+    EXPECT_EQ(wUsedBefore, MyPhoneBook.wUsed);  // the program does not learn the slot
+    bool fFound = false;
+    nlohmann::json after = ReadSim();
+    for (const auto &e : after["phonebook"]["entries"])
+        fFound = fFound || (e["index"] == 10 && e["name"] == "Chosen");
+    EXPECT_TRUE(fFound);
+}
+
+TEST_F(Cache, FreeSlotSearchStartsAtTheMinimumIndex)
+{
+    WriteSim({{1, "A", "1"}, {2, "B", "2"}, {4, "D", "4"}}, 8);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    EXPECT_EQ(3u, FindFreeSlot());
+    MarkSlot(3, TRUE);
+    EXPECT_EQ(5u, FindFreeSlot());
+    MarkSlot(3, FALSE);
+    MarkSlot(99, TRUE);  // outside the range: ignored
+    EXPECT_EQ(3u, FindFreeSlot());
+}
+
+TEST_F(Cache, AddressTypeFollowsTheLeadingPlus)
+{
+    WriteSim({}, 10);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Intl", L"+441234"));
+    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Local", L"01234"));
+    nlohmann::json entries = ReadSim()["phonebook"]["entries"];
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ("+441234", entries[0]["number"]);
+    EXPECT_EQ(1, entries[0]["addressType"]);
+    EXPECT_EQ(0, entries[1]["addressType"]);
+    EXPECT_EQ(1, entries[1]["numPlan"]);
+    EXPECT_EQ((DWORD)SIM_ADDRTYPE_INTERNATIONAL, FindPhoneBookRecord(1)->dwAddressType);
+}
+
+TEST_F(Cache, NamesAreCutToTheSimsTextLength)
+{
+    WriteSim({}, 10, 5, 8);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Maximilian", L"0123456789012"));
+    EXPECT_STREQ(L"Maxim", FindPhoneBookRecord(1)->lpszText);
+    EXPECT_STREQ(L"01234567", FindPhoneBookRecord(1)->lpszAddress);
+    EXPECT_EQ("Maxim", ReadSim()["phonebook"]["entries"][0]["name"]);
+}
+
+TEST_F(Cache, FailedWriteChangesNothing)
+{
+    WriteSim({}, 10);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
+    EXPECT_FALSE(WriteNewPhoneBookEntry(L"X", L"1"));
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+    EXPECT_FALSE(IsSlotUsed(1));
+}
+
+TEST_F(Cache, SimTextCopiesAreBounded)
+{
+    WCHAR szField[8];
+    std::wstring longText(600, L'9');
+    CopySimText(szField, ARRAYSIZE(szField), longText.c_str(), 40);
+    EXPECT_EQ(7u, wcslen(szField));
+    CopySimText(szField, ARRAYSIZE(szField), L"abcdef", 3);
+    EXPECT_STREQ(L"abc", szField);
+    CopySimText(szField, ARRAYSIZE(szField), nullptr, 3);
+    EXPECT_STREQ(L"", szField);
+}

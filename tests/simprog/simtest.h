@@ -1,0 +1,43 @@
+// Shared set-up of the SIM program's tests: a SIM in the test profile, the
+// program's globals reset between tests, and small look-ups.
+#pragma once
+#include <gtest/gtest.h>
+#include <string>
+#include <strsafe.h>
+#include <vector>
+#include "platform.h"
+#include "platsim.h"
+#include "support.h"
+#include "morlin.h"
+#include "phonebook.h"
+
+struct SimSlot {
+    DWORD dwIndex;
+    std::string name;
+    std::string number;
+};
+
+// Writes sim.json: the index range 1..dwMax, the lengths, the entries.
+void WriteSim(const std::vector<SimSlot> &slots, DWORD dwMax = 250, DWORD cchText = 14, DWORD cchAddress = 40);
+nlohmann::json ReadSim();
+// Entries 1..n named "Name 001"... with numbers "0100000001"...
+std::vector<SimSlot> NumberedSlots(DWORD n);
+// Opens the SIM the way the start-up thread does, without a window.
+bool OpenSim();
+// Forgets the cache, the SIM handle and the flags a test set.
+void ResetMorlin();
+// The SIM indexes in the cache, in cache order.
+std::vector<WORD> CachedIndexes();
+// Texts of message boxes shown since the last reset.
+std::vector<std::wstring> BoxTexts();
+// Trace lines written since the trace file was last removed.
+std::string ReadTrace();
+void ClearTrace();
+// device.json with the trace words (or none).
+void WriteTraceWords(int iWord0, int iWord16);
+
+class SimTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
