@@ -599,8 +599,9 @@ LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
         InterlockedExchange(&s_lAbortCount, 1);
         return 0;
     case TVN_SELCHANGEDW:
-        SetEvent(g_hShowTreeSelectEvent);
+        // Flag first: a count woken by this signal clears the flag and must not see it again.
         InterlockedExchange(&s_lAbortCount, 1);
+        SetEvent(g_hShowTreeSelectEvent);
         return 0;
     case TVN_KEYDOWN:
         OnTreeKey(hwnd, ((NMTVKEYDOWN *)pnm)->wVKey);
