@@ -1,6 +1,7 @@
 // Hand-over point for the commands the main window does not carry out
 // itself. Each module that owns a command adds its case here; until then
-// the command has no effect.
+// the command has no effect (rename, new folder, properties, find, beam,
+// mail, options and the shortcut are still to come).
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
@@ -9,7 +10,8 @@
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
 {
     switch (uCmd) {
-    case IDM_WINDOW_CREATED: ResetTreeWindows(); return 0;
+    case IDM_WINDOW_CREATED:
+    case IDM_WINDOW_DESTROYED: ResetTreeWindows(); return 0;
     case IDM_DEST_ACTIVATE: ShowDestTreeAgain(); return 0;
     case IDM_TREE_VIEW: OnTreeView(hwnd); return 0;
     case IDM_LIST_VIEW: OnListView(hwnd); return 0;

@@ -329,6 +329,7 @@ void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath)
 struct FillStart {
     HWND hwndTree;
     LONG lGen;
+    volatile LONG *pcFills;  // the counter of the tree it was started for
 };
 
 static DWORD WINAPI TreeFillThread(LPVOID pv)
@@ -350,7 +351,7 @@ static DWORD WINAPI TreeFillThread(LPVOID pv)
         SendFillInsert(&fi);
         FillNode(fs.hwndTree, hRoot, L"", fs.lGen);
     }
-    InterlockedDecrement(FillsOf(fs.hwndTree));
+    InterlockedDecrement(fs.pcFills);
     return 0;
 }
 
@@ -361,10 +362,11 @@ static void StartFillThread(HWND hwndTree)
         return;
     pfs->hwndTree = hwndTree;
     pfs->lGen = *GenerationOf(hwndTree);
-    InterlockedIncrement(FillsOf(hwndTree));
+    pfs->pcFills = FillsOf(hwndTree);
+    InterlockedIncrement(pfs->pcFills);
     HANDLE h = CreateThread(nullptr, 0, TreeFillThread, pfs, 0, nullptr);
     if (!h) {
-        InterlockedDecrement(FillsOf(hwndTree));
+        InterlockedDecrement(pfs->pcFills);
         HeapFree(GetProcessHeap(), 0, pfs);
         return;
     }
@@ -606,6 +608,15 @@ LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
     case TVN_KEYDOWN:
         OnTreeKey(hwnd, ((NMTVKEYDOWN *)pnm)->wVKey);
         return 0;
+    case TVN_BEGINLABELEDITW:
+        ShowWindow(GetCurrentBar(), SW_HIDE);
+        ShowWindow(s_hwndBarRename, SW_SHOW);
+        return FALSE;
+    case TVN_ENDLABELEDITW:
+        ShowWindow(s_hwndBarRename, SW_HIDE);
+        ShowWindow(GetCurrentBar(), SW_SHOW);
+        // The folder itself is not renamed here, so the label keeps its name.
+        return FALSE;
     }
     return 0;
 }

@@ -717,6 +717,7 @@ static BOOL OnCreate(HWND hwnd)
 
 static void OnDestroy()
 {
+    DispatchToOwner(g_hwndMain, IDM_WINDOW_DESTROYED);
     if (GetOption(OPT_REMEMBER_FOLDER))
         WriteLastFolder(g_szCurrentFolder);
     g_hwndFileList = nullptr;

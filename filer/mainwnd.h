@@ -71,4 +71,5 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd);
 // Window events handed over the same way (no menu command has these ids).
 #define IDM_WINDOW_CREATED  0xF001
 #define IDM_DEST_ACTIVATE   0xF002
+#define IDM_WINDOW_DESTROYED 0xF003
 LRESULT DispatchTreeNotify(HWND hwnd, NMHDR *pnm);

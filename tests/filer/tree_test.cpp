@@ -232,3 +232,55 @@ TEST_F(FolderTree, FillRunsOnWhileTheWindowSitsInAModalLoop)
     EXPECT_EQ(1, DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_PROGRESS), hwnd, WaitFillProc, 0));
     EXPECT_EQ(61u, (unsigned)SendMessageW(s_hwndFilling, TVM_GETCOUNT, 0, 0));
 }
+
+TEST_F(FolderTree, LabelEditShowsTheRenameBarAndKeepsTheName)
+{
+    ASSERT_TRUE(MakeDir(L"\\a"));
+    OpenTree();
+    HTREEITEM hA = Node(hwndTree, L"\\a");
+    Select(L"\\a");
+    SetFocus(hwndTree);
+    HWND hwndEdit = (HWND)SendMessageW(hwndTree, TVM_EDITLABELW, 0, (LPARAM)hA);
+    ASSERT_NE(nullptr, hwndEdit);
+    EXPECT_TRUE(IsWindowVisible(GetRenameBar()));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    SetWindowTextW(hwndEdit, L"b");
+    SendMessageW(hwndTree, TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
+    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    EXPECT_EQ(hA, Node(hwndTree, L"\\a"));
+    EXPECT_TRUE(Exists(L"\\a"));
+}
+
+TEST_F(FolderTree, DestinationTreeIsRefilledOnEachUseAndComesBackOnActivation)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeFile(L"\\f.txt", "f"));
+    Open();
+    SelectRows({L"f.txt"});
+    Command(IDM_CREATE_SHORTCUT);
+    EXPECT_STREQ(L"  Create Shortcut", GetDestHeaderLine(0));
+    EXPECT_EQ(OP_SHORTCUT, GetOperationMode());
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    EXPECT_TRUE(IsWindowVisible(GetDestBar()));
+    EXPECT_FALSE(IsWindowVisible(hwndList));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    // Another window in front and back again: the destination tree keeps its bar.
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(IsWindowVisible(GetDestBar()));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    Command(IDM_DEST_CANCEL);
+    EXPECT_EQ(OP_NONE, GetOperationMode());
+    EXPECT_TRUE(IsWindowVisible(hwndList));
+    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    EXPECT_FALSE(IsWindowVisible(GetDestBar()));
+
+    ASSERT_TRUE(MakeDir(L"\\later"));
+    SelectRows({L"f.txt"});
+    Command(IDM_COPY_TO);
+    EXPECT_EQ(hwndDest, GetDestTreeWindow());
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    EXPECT_NE(nullptr, Node(hwndDest, L"\\later"));
+    EXPECT_EQ(3u, (unsigned)SendMessageW(hwndDest, TVM_GETCOUNT, 0, 0));
+    Command(IDM_DEST_CANCEL);
+}
