@@ -124,7 +124,7 @@ static INT_PTR CALLBACK ProgressProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
     return FALSE;
 }
 
-static HWND CreateProgressWindow(HWND hwndOwner)
+HWND CreateProgressWindow(HWND hwndOwner)
 {
     HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(IDD_PROGRESS), RT_DIALOG);
     HGLOBAL hglob = hrsrc ? LoadResource(g_hInst, hrsrc) : nullptr;

@@ -23,6 +23,8 @@ void OnTreeDeleteCommand(HWND hwnd);
 
 BOOL CopyFolderRecursive(HWND hwndOwner, LPCWSTR pszSource, LPCWSTR pszTarget);
 BOOL DeleteFolderRecursive(HWND hwndOwner, LPCWSTR pszFolder);
+// The modeless window with its four fixed texts; the caller destroys it.
+HWND CreateProgressWindow(HWND hwndOwner);
 void UpdateCopyProgress(HWND hdlg, LPCWSTR pszSource, LPCWSTR pszTarget);
 
 // The target is the source itself or lies inside it.

@@ -354,3 +354,24 @@ TEST_F(FileOps, DoneWithoutASelectionSaysSo)
     EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, Texts());
     EXPECT_FALSE(Exists(L"\\d\\a.txt"));
 }
+
+TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
+{
+    Open();
+    HWND hdlg = CreateProgressWindow(hwnd);
+    ASSERT_NE(nullptr, hdlg);
+    EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
+    auto text = [&](int id) {
+        WCHAR sz[64] = L"";
+        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
+        return std::wstring(sz);
+    };
+    EXPECT_EQ(L"Copy Files ...", text(IDC_PROGRESS_TITLE));
+    EXPECT_EQ(L"From ", text(IDC_PROGRESS_FROM_LABEL));
+    EXPECT_EQ(L"To", text(IDC_PROGRESS_TO_LABEL));
+    EXPECT_EQ(L"Please wait a moment", text(IDC_PROGRESS_WAIT));
+    UpdateCopyProgress(hdlg, L"\\My Documents\\readme.txt", L"\\b\\readme.txt");
+    EXPECT_EQ(L"...uments\\readme.txt", text(IDC_PROGRESS_FROM));
+    EXPECT_EQ(L"\\b\\readme.txt", text(IDC_PROGRESS_TO));
+    DestroyWindow(hdlg);
+}
