@@ -1,6 +1,7 @@
 // Tavel start-up: single instance, main window, the tree's shared objects.
 #include "kit.h"
 #include "mainwnd.h"
+#include "foldertree.h"
 #include "../res/tavel/resource.h"
 
 int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
@@ -17,8 +18,7 @@ int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hinst, nullptr);
     if (!hwnd)
         return 0;
-    InitializeCriticalSection(&g_csTree);
-    g_hShowTreeSelectEvent = CreateEventW(nullptr, FALSE, FALSE, L"ShowTreeSelectEvent");
+    StartTreeThreads();
     ShowWindow(hwnd, nCmdShow);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);

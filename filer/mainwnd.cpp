@@ -44,6 +44,27 @@ LPCWSTR GetTitleStripText() { return s_szTitleShown; }
 LPCWSTR GetStatusStripCounts() { return s_szCountsShown; }
 LPCWSTR GetStatusStripDate() { return s_szDateShown; }
 BOOL IsMultiSelectMode() { return s_fMultiSelect; }
+BOOL IsTreeMode() { return s_fTreeMode; }
+void SetTreeMode(BOOL fTree) { s_fTreeMode = fTree; }
+BOOL IsDestTreeShown() { return s_fDestTreeShown; }
+void SetDestTreeShown(BOOL fShown) { s_fDestTreeShown = fShown; }
+HWND GetFileListWindow() { return s_hwndList; }
+HWND GetFolderTreeWindow() { return s_hwndTree; }
+void SetFolderTreeWindow(HWND hwndTree) { s_hwndTree = hwndTree; }
+HWND GetCurrentBar() { return s_hwndCurrentBar; }
+void SetCurrentBar(HWND hwndBar) { s_hwndCurrentBar = hwndBar; }
+HFONT GetStripFont() { return s_hfontStrip; }
+HBRUSH GetStatusBrush() { return s_hbrStatus; }
+
+HWND GetModeBar(UINT idBar)
+{
+    switch (idBar) {
+    case IDR_BAR_LIST: return s_hwndBarList;
+    case IDR_BAR_TREE: return s_hwndBarTree;
+    case IDR_BAR_MULTISELECT: return s_hwndBarMulti;
+    }
+    return nullptr;
+}
 
 // ---- strips ----------------------------------------------------------------
 
@@ -139,12 +160,12 @@ void PaintStatusStrip(int iRow)
     ReleaseDC(g_hwndMain, hdc);
 }
 
-static int FirstSelectedRow()
+int FirstSelectedRow()
 {
     return (int)SendMessageW(s_hwndList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
 }
 
-static void RepaintStrips()
+void RepaintStrips()
 {
     PaintStatusStrip(FirstSelectedRow());
     PaintTitleStrip();
@@ -158,12 +179,24 @@ static void OnSelectedRowDrawn(int iRow)
 
 // ---- list rows ---------------------------------------------------------------
 
-static void SetRowState(int iRow, UINT uState, UINT uMask)
+void SetRowState(int iRow, UINT uState, UINT uMask)
 {
     LVITEMW lvi = {};
     lvi.stateMask = uMask;
     lvi.state = uState;
     SendMessageW(s_hwndList, LVM_SETITEMSTATE, iRow, (LPARAM)&lvi);
+}
+
+void RemoveListRow(int iRow)
+{
+    if (iRow < 0 || iRow >= g_cFileRows)
+        return;
+    SendMessageW(s_hwndList, LVM_DELETEITEM, iRow, 0);
+    memmove(&g_aFileTable[iRow], &g_aFileTable[iRow + 1], (size_t)(g_cFileRows - iRow - 1) * sizeof(FileEntry));
+    memmove(&g_adwMarks[iRow], &g_adwMarks[iRow + 1], (size_t)(g_cFileRows - iRow - 1) * sizeof(DWORD));
+    --g_cFileRows;
+    SendMessageW(s_hwndList, LVM_SETITEMCOUNT, g_cFileRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    InvalidateRect(s_hwndList, nullptr, TRUE);
 }
 
 static void DeselectAll()
@@ -294,9 +327,15 @@ static void ShowBar(HWND hwndBar, BOOL fShow)
 
 static void OnActivate(HWND hwnd)
 {
-    (void)hwnd;
-    if (s_fDestTreeShown)
-        return;  // the destination tree restores its own bar and focus
+    if (s_fDestTreeShown) {
+        DispatchToOwner(hwnd, IDM_DEST_ACTIVATE);
+        return;
+    }
+    RestoreView();
+}
+
+void RestoreView()
+{
     ShowBar(s_hwndBarTree, FALSE);
     ShowBar(s_hwndBarList, FALSE);
     // Multiple selection keeps its own bar over the current one.
@@ -552,8 +591,7 @@ static BOOL OnCommand(HWND hwnd, UINT uCmd)
     case IDM_SORT_ASCENDING: OnSortOrder(1); return TRUE;
     case IDM_SORT_DESCENDING: OnSortOrder(0); return TRUE;
     case IDM_RENAME: OnRename(hwnd); return TRUE;
-    case IDM_REFRESH:
-    case IDM_TREE_REFRESH: OnRefresh(hwnd); return TRUE;
+    case IDM_REFRESH: OnRefresh(hwnd); return TRUE;
     case IDM_ABOUT:
     case IDM_TREE_ABOUT: OnAbout(hwnd); return TRUE;
     case IDM_SEND_MMS: ShowNotImplemented(L"send by MMS not implemented"); return TRUE;
@@ -562,6 +600,7 @@ static BOOL OnCommand(HWND hwnd, UINT uCmd)
     case IDM_TREE_RECEIVE_BT: ShowNotImplemented(L"recevie from Bluetooth not implemented"); return TRUE;
     case IDM_TREE_VIEW:
     case IDM_LIST_VIEW:
+    case IDM_TREE_REFRESH:
     case IDM_NEW_FOLDER:
     case IDM_TREE_NEW_FOLDER:
     case IDM_MOVE_TO:
@@ -637,6 +676,7 @@ static BOOL OnCreate(HWND hwnd)
 {
     g_hwndMain = hwnd;
     s_fTreeMode = s_fDestTreeShown = FALSE;
+    DispatchToOwner(hwnd, IDM_WINDOW_CREATED);
     SetMultiSelect(FALSE);
     if (!g_hdcListBackground && !BuildListBackground(hwnd, LIST_PATTERN_FILER))
         return FALSE;
@@ -677,6 +717,7 @@ static BOOL OnCreate(HWND hwnd)
 
 static void OnDestroy()
 {
+    DispatchToOwner(g_hwndMain, IDM_WINDOW_DESTROYED);
     if (GetOption(OPT_REMEMBER_FOLDER))
         WriteLastFolder(g_szCurrentFolder);
     g_hwndFileList = nullptr;
@@ -742,5 +783,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         HandleBackHotKey(wp, lp);
         return 0;
     }
+    if (msg >= WM_TAVEL_FIRST && msg <= WM_TAVEL_LAST)
+        return OnTavelMessage(hwnd, msg, wp, lp);
     return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -21,6 +21,34 @@ LPCWSTR GetStatusStripCounts();
 LPCWSTR GetStatusStripDate();
 
 BOOL IsMultiSelectMode();
+void RepaintStrips();
+// Bars, list or tree as the current mode wants them.
+void RestoreView();
+
+// Mode and windows shared with the tree and file-operation modules.
+BOOL IsTreeMode();
+void SetTreeMode(BOOL fTree);
+BOOL IsDestTreeShown();
+void SetDestTreeShown(BOOL fShown);
+HWND GetFileListWindow();
+HWND GetFolderTreeWindow();
+void SetFolderTreeWindow(HWND hwndTree);
+// Bars 105, 114, 126 by id; the bar in force for list or tree mode.
+HWND GetModeBar(UINT idBar);
+HWND GetCurrentBar();
+void SetCurrentBar(HWND hwndBar);
+HFONT GetStripFont();
+HBRUSH GetStatusBrush();
+// Selection helpers of the list.
+int FirstSelectedRow();
+void SetRowState(int iRow, UINT uState, UINT uMask);
+// Removes row iRow from the table and the list (records behind it move down).
+void RemoveListRow(int iRow);
+
+// Private messages the worker threads send to the main window.
+#define WM_TAVEL_FIRST      (WM_APP + 1)
+#define WM_TAVEL_LAST       (WM_APP + 15)
+LRESULT OnTavelMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // Title text: shortened from the left, two characters at a time, until it
 // is narrower than the strip, then led by "...".
@@ -34,10 +62,14 @@ struct SelectionFacts {
 };
 BOOL IsListCommandGrayed(UINT uCmd, const SelectionFacts &sf);
 
-// Internal checks of the main window module: report and end the process.
-#define TAVEL_ASSERT(expr) ReportAssertion((expr) ? TRUE : FALSE, L"mainwnd.cpp", __LINE__, L## #expr)
+// Internal checks: report with the checking file's name and line, and end the process.
+#define TAVEL_ASSERT(file, expr) ReportAssertion((expr) ? TRUE : FALSE, file, __LINE__, L## #expr)
 
 // Commands and notifications of the tree, file operations, dialogs, beam and
 // mail modules: the one place the main window hands them over.
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd);
+// Window events handed over the same way (no menu command has these ids).
+#define IDM_WINDOW_CREATED  0xF001
+#define IDM_DEST_ACTIVATE   0xF002
+#define IDM_WINDOW_DESTROYED 0xF003
 LRESULT DispatchTreeNotify(HWND hwnd, NMHDR *pnm);

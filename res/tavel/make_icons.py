@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the list's three 16 x 16 icons (folder, parent folder, file) as .ico files.
+"""Writes the 16 x 16 icons (folder, parent folder, file, the three card icons) as .ico files.
 
 Run from this folder: python3 make_icons.py. The pictures are the character
 grids below; each letter is a palette colour, "." is transparent.
@@ -68,6 +68,47 @@ FILE = [
     "................",
 ]
 
+# Storage cards: plain, selected, and the card that holds My Documents.
+CARD = [
+    "................",
+    "....kkkkkkkk....",
+    "...kggggggggk...",
+    "..kgllllllllgk..",
+    "..kglkklkklggk..",
+    "..kglkklkklggk..",
+    "..kgllllllllgk..",
+    "..kgllllllllgk..",
+    "..kgllllllllgk..",
+    "..kgllllllllgk..",
+    "..kgllllllllgk..",
+    "..kgllllllllgk..",
+    "..kggggggggggk..",
+    "..kkkkkkkkkkkk..",
+    "................",
+    "................",
+]
+
+CARD_OPEN = [row.replace('l', 'w') for row in CARD]
+
+CARD_DOCS = [
+    "................",
+    "....kkkkkkkk....",
+    "...kggggggggk...",
+    "..kgllllllllgk..",
+    "..kglkklkklggk..",
+    "..kglkklkklggk..",
+    "..kgllllllllgk..",
+    "..kglkkkkkklgk..",
+    "..kglkyyyyklgk..",
+    "..kglkyyyyklgk..",
+    "..kglkkkkkklgk..",
+    "..kgllllllllgk..",
+    "..kggggggggggk..",
+    "..kkkkkkkkkkkk..",
+    "................",
+    "................",
+]
+
 
 def ico(grid):
     """One 32-bit image with an AND mask, bottom-up rows as the format wants."""
@@ -88,7 +129,8 @@ def ico(grid):
     return struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', 16, 16, 0, 0, 1, 32, len(image), 22) + image
 
 
-for name, grid in (('folder.ico', FOLDER), ('parent.ico', PARENT), ('file.ico', FILE)):
+for name, grid in (('folder.ico', FOLDER), ('parent.ico', PARENT), ('file.ico', FILE),
+                   ('card.ico', CARD), ('cardopen.ico', CARD_OPEN), ('carddocs.ico', CARD_DOCS)):
     assert len(grid) == 16 and all(len(r) == 16 for r in grid), name
     with open(name, 'wb') as f:
         f.write(ico(grid))

@@ -17,6 +17,19 @@
 #define IDI_FOLDER          107
 #define IDI_PARENT_FOLDER   108
 #define IDI_FILE            109
+// Tree images 3, 4, 5: card, selected card, the card holding My Documents
+#define IDI_CARD            130
+#define IDI_CARD_SELECTED   131
+#define IDI_CARD_DOCUMENTS  132
+
+// Copy progress window and its statics
+#define IDD_PROGRESS        115
+#define IDC_PROGRESS_FROM   1010
+#define IDC_PROGRESS_TO     1011
+#define IDC_PROGRESS_TITLE  1033
+#define IDC_PROGRESS_FROM_LABEL 1034
+#define IDC_PROGRESS_TO_LABEL   1035
+#define IDC_PROGRESS_WAIT   1036
 
 // Strings
 #define IDS_APP_TITLE       40004
@@ -28,6 +41,35 @@
 #define IDS_DONE            40062
 #define IDS_CANCEL          40064
 #define IDS_SELECT_ITEM     40100
+#define IDS_CANT_CREATE_DIR 40032
+#define IDS_DELETE_DIR_ASK  40034
+#define IDS_RENAME_CANCEL   40054
+#define IDS_RENAME_DONE     40056
+#define IDS_TREE_COUNTS     40089
+#define IDS_CANT_COPY_FILE  40092
+#define IDS_COPY_TO_SEP     40093
+#define IDS_CANT_DELETE_FILE 40094
+#define IDS_ACCESS_DENIED   40095
+#define IDS_CANT_DELETE_DIR 40096
+#define IDS_HEADER_SHORTCUT 40097
+#define IDS_HEADER_COPY     40098
+#define IDS_HEADER_MOVE     40099
+#define IDS_CANT_MOVE_FILE  40101
+#define IDS_CANT_MOVE_DIR   40102
+#define IDS_MOVE_TO_SEP     40103
+#define IDS_DELETE_DIR_END  40104
+#define IDS_PROGRESS_TITLE  40105
+#define IDS_PROGRESS_FROM   40106
+#define IDS_PROGRESS_TO     40107
+#define IDS_PROGRESS_WAIT   40108
+#define IDS_DELETE_FILE_ASK 40123
+#define IDS_DELETE_FOLDER_ASK 40124
+#define IDS_DELETE_ITEMS_ASK 40125
+#define IDS_OVERWRITE_ASK   40151
+#define IDS_OVERWRITE_DIR_ASK 40153
+#define IDS_COPY_SAME       40155
+#define IDS_MOVE_SAME       40157
+#define IDS_DELETE_FAILED   40163
 
 // Commands: list-mode menu
 #define IDM_DELETE          40002

@@ -1,0 +1,921 @@
+// Folder tree and destination tree: creation, images, filling by worker
+// threads, path look-ups, notifications and keys; the count of the selected
+// folder and the storage-card watcher.
+//
+// Worker threads never touch the trees or the file table themselves: each
+// step goes to the main window as a sent message and runs on the UI thread,
+// so a refill or a card change cannot pull a node away under a worker.
+#include "foldertree.h"
+#include "mainwnd.h"
+#include "filelist.h"
+#include "options.h"
+#include "kit.h"
+#include "projects.h"
+#include "../res/tavel/resource.h"
+#include <shlobj.h>
+#include <strsafe.h>
+#include <cwchar>
+
+#define MAX_CARDS 16
+
+struct FillInsert {
+    HWND hwndTree;
+    LONG lGeneration;
+    BOOL fSelectOnly;  // select hItem instead of inserting
+    HTREEITEM hItem;
+    TVINSERTSTRUCTW tvis;
+};
+
+struct TreeCounts {
+    int cFolders;
+    int cFiles;
+};
+
+static HWND s_hwndFolderTree;
+static HWND s_hwndDestTree;
+static HWND s_hwndBarRename;
+static HWND s_hwndBarDest;
+static HIMAGELIST s_himlTree;
+static HFONT s_hfontTree;
+static HFONT s_hfontDest;
+// A fill belongs to one generation of its tree; emptying the tree starts a new one.
+static volatile LONG s_lGenCounter;
+static volatile LONG s_lGenFolder;
+static volatile LONG s_lGenDest;
+static volatile LONG s_cFillsFolder;
+static volatile LONG s_cFillsDest;
+static volatile LONG s_lAbortCount;
+static volatile LONG s_cAbortedCounts;
+static volatile LONG s_fWatcherRunning;
+static volatile LONG s_fWatcherStarted;
+static WCHAR s_szCountsShown[64];
+
+BOOL IsCardWatcherRunning() { return s_fWatcherRunning; }
+LONG GetAbortedCountRuns() { return s_cAbortedCounts; }
+LPCWSTR GetTreeCountsText() { return s_szCountsShown; }
+HWND GetDestTreeWindow() { return s_hwndDestTree; }
+HWND GetRenameBar() { return s_hwndBarRename; }
+HWND GetDestBar() { return s_hwndBarDest; }
+
+static volatile LONG *GenerationOf(HWND hwndTree)
+{
+    return hwndTree == s_hwndDestTree ? &s_lGenDest : &s_lGenFolder;
+}
+
+static volatile LONG *FillsOf(HWND hwndTree)
+{
+    return hwndTree == s_hwndDestTree ? &s_cFillsDest : &s_cFillsFolder;
+}
+
+BOOL IsTreeFilling(HWND hwndTree) { return *FillsOf(hwndTree) > 0; }
+
+void ResetTreeWindows()
+{
+    InterlockedExchange(&s_lGenFolder, InterlockedIncrement(&s_lGenCounter));
+    InterlockedExchange(&s_lGenDest, InterlockedIncrement(&s_lGenCounter));
+    s_hwndFolderTree = s_hwndDestTree = nullptr;
+    s_hwndBarRename = s_hwndBarDest = nullptr;
+    SetFolderTreeWindow(nullptr);
+}
+
+// ---- nodes -------------------------------------------------------------------
+
+static HTREEITEM NextItem(HWND hwndTree, HTREEITEM hItem, UINT uFlag)
+{
+    return (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, uFlag, (LPARAM)hItem);
+}
+
+HTREEITEM GetSelectedNode(HWND hwndTree)
+{
+    return NextItem(hwndTree, nullptr, TVGN_CARET);
+}
+
+void GetNodeText(HWND hwndTree, HTREEITEM hNode, WCHAR *psz, size_t cch)
+{
+    psz[0] = 0;
+    TVITEMW tvi = {};
+    tvi.mask = TVIF_TEXT | TVIF_HANDLE;
+    tvi.hItem = hNode;
+    tvi.pszText = psz;
+    tvi.cchTextMax = (int)cch;
+    if (!SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi))
+        psz[0] = 0;
+}
+
+static void SetNodeText(HWND hwndTree, HTREEITEM hNode, LPCWSTR psz)
+{
+    TVITEMW tvi = {};
+    tvi.mask = TVIF_TEXT | TVIF_HANDLE;
+    tvi.hItem = hNode;
+    tvi.pszText = (LPWSTR)psz;
+    SendMessageW(hwndTree, TVM_SETITEMW, 0, (LPARAM)&tvi);
+}
+
+void SelectNode(HWND hwndTree, HTREEITEM hNode)
+{
+    if (!hNode)
+        return;
+    SendMessageW(hwndTree, TVM_ENSUREVISIBLE, 0, (LPARAM)hNode);
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hNode);
+}
+
+BOOL GetNodePath(HWND hwndTree, HTREEITEM hNode, WCHAR *pszPath, size_t cchPath)
+{
+    pszPath[0] = 0;
+    HTREEITEM hRoot = NextItem(hwndTree, nullptr, TVGN_ROOT);
+    if (!hNode)
+        hNode = hRoot;
+    if (!hNode || hNode == hRoot)
+        return TRUE;
+    WCHAR szPath[MAX_PATH], szText[MAX_PATH], szJoined[MAX_PATH];
+    GetNodeText(hwndTree, hNode, szPath, ARRAYSIZE(szPath));
+    for (HTREEITEM h = NextItem(hwndTree, hNode, TVGN_PARENT); h && h != hRoot; h = NextItem(hwndTree, h, TVGN_PARENT)) {
+        GetNodeText(hwndTree, h, szText, ARRAYSIZE(szText));
+        if (FAILED(StringCchPrintfW(szJoined, ARRAYSIZE(szJoined), L"%s\\%s", szText, szPath)))
+            return FALSE;
+        StringCchCopyW(szPath, ARRAYSIZE(szPath), szJoined);
+    }
+    if (FAILED(StringCchPrintfW(pszPath, cchPath, L"\\%s", szPath))) {
+        pszPath[0] = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HTREEITEM FindChild(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszText, BOOL fIgnoreCase)
+{
+    WCHAR szText[MAX_PATH];
+    for (HTREEITEM h = NextItem(hwndTree, hParent, TVGN_CHILD); h; h = NextItem(hwndTree, h, TVGN_NEXT)) {
+        GetNodeText(hwndTree, h, szText, ARRAYSIZE(szText));
+        if ((fIgnoreCase ? _wcsicmp(szText, pszText) : wcscmp(szText, pszText)) == 0)
+            return h;
+    }
+    return nullptr;
+}
+
+HTREEITEM FindFolderNode(LPCWSTR pszPath)
+{
+    HWND hwndTree = s_hwndFolderTree;
+    if (!hwndTree)
+        return nullptr;
+    HTREEITEM hCurrent = NextItem(hwndTree, nullptr, TVGN_ROOT);
+    WCHAR szPart[MAX_PATH];
+    LPCWSTR p = pszPath;
+    while (hCurrent && *p == L'\\') {
+        LPCWSTR pEnd = wcschr(p + 1, L'\\');
+        size_t cch = pEnd ? (size_t)(pEnd - p - 1) : wcslen(p + 1);
+        if (cch >= ARRAYSIZE(szPart))
+            break;
+        wmemcpy(szPart, p + 1, cch);
+        szPart[cch] = 0;
+        HTREEITEM hFound = FindChild(hwndTree, hCurrent, szPart, FALSE);
+        if (hFound)
+            hCurrent = hFound;
+        if (!pEnd)
+            break;
+        p = pEnd;
+    }
+    return hCurrent;
+}
+
+HTREEITEM FindExactFolderNode(LPCWSTR pszPath)
+{
+    HTREEITEM hNode = FindFolderNode(pszPath);
+    WCHAR szNodePath[MAX_PATH];
+    if (!hNode || !GetNodePath(s_hwndFolderTree, hNode, szNodePath, ARRAYSIZE(szNodePath)))
+        return nullptr;
+    return _wcsicmp(szNodePath, pszPath) == 0 ? hNode : nullptr;
+}
+
+HTREEITEM CopyTreeNode(HWND hwndTree, HTREEITEM hSource, HTREEITEM hNewParent, BOOL fDeleteSource)
+{
+    WCHAR szText[MAX_PATH];
+    TVITEMW tvi = {};
+    tvi.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+    tvi.hItem = hSource;
+    tvi.pszText = szText;
+    tvi.cchTextMax = ARRAYSIZE(szText);
+    if (!SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi))
+        return nullptr;
+    // A node moved onto a folder of the same name replaces it.
+    HTREEITEM hOld = FindChild(hwndTree, hNewParent, szText, TRUE);
+    if (hOld && hOld != hSource)
+        SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hOld);
+    TVINSERTSTRUCTW tvis = {};
+    tvis.hParent = hNewParent;
+    tvis.hInsertAfter = TVI_SORT;
+    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tvis.item.pszText = szText;
+    tvis.item.iImage = tvi.iImage;
+    tvis.item.iSelectedImage = tvi.iSelectedImage;
+    HTREEITEM hNew = (HTREEITEM)SendMessageW(hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
+    if (!hNew)
+        return nullptr;
+    for (HTREEITEM h = NextItem(hwndTree, hSource, TVGN_CHILD); h; h = NextItem(hwndTree, h, TVGN_NEXT))
+        CopyTreeNode(hwndTree, h, hNew, FALSE);
+    if (fDeleteSource)
+        SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hSource);
+    return hNew;
+}
+
+// ---- filling -------------------------------------------------------------------
+
+// First component of the My Documents folder when it lies in the store.
+static void GetDocumentsComponent(WCHAR *psz, size_t cch)
+{
+    psz[0] = 0;
+    WCHAR szDocs[MAX_PATH] = L"";
+    if (!SHGetSpecialFolderPathW(nullptr, szDocs, CSIDL_PERSONAL, FALSE) || szDocs[0] != L'\\')
+        return;
+    StringCchCopyW(psz, cch, szDocs + 1);
+    WCHAR *pCut = wcschr(psz, L'\\');
+    if (pCut)
+        *pCut = 0;
+}
+
+static int ReadCards(WCHAR (*pNames)[MAX_PATH], int cMax)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFlashCard(&fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    int c = 0;
+    do {
+        if (c < cMax)
+            StringCchCopyW(pNames[c++], MAX_PATH, fd.cFileName);
+    } while (FindNextFlashCard(h, &fd));
+    FindClose(h);
+    return c;
+}
+
+static BOOL BeginsWithIgnoreCase(LPCWSTR psz, LPCWSTR pszPrefix)
+{
+    size_t cch = wcslen(pszPrefix);
+    return cch && _wcsnicmp(psz, pszPrefix, cch) == 0;
+}
+
+static void RootFolderImages(LPCWSTR pszName, const WCHAR (*pCards)[MAX_PATH], int cCards, LPCWSTR pszDocs,
+                             int *piImage, int *piSelected)
+{
+    *piImage = 0;
+    *piSelected = 1;
+    for (int i = 0; i < cCards; ++i) {
+        if (!BeginsWithIgnoreCase(pszName, pCards[i]))
+            continue;
+        size_t cchCard = wcslen(pCards[i]);
+        BOOL fDocs = pszDocs[0] && _wcsnicmp(pszName, pszDocs, cchCard) == 0;
+        *piImage = fDocs ? 5 : 3;
+        *piSelected = fDocs ? 5 : 4;
+        return;
+    }
+}
+
+static HTREEITEM SendFillInsert(FillInsert *pfi)
+{
+    // On the UI thread (a card change) the send is a plain call.
+    return (HTREEITEM)SendMessageW(g_hwndMain, WM_TAVEL_FILLINSERT, 0, (LPARAM)pfi);
+}
+
+static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
+{
+    WCHAR szDocs[MAX_PATH] = L"";
+    WCHAR aCards[MAX_CARDS][MAX_PATH];
+    int cCards = 0;
+    if (!pszPath[0]) {
+        GetDocumentsComponent(szDocs, ARRAYSIZE(szDocs));
+        cCards = ReadCards(aCards, MAX_CARDS);
+    }
+    WCHAR szPattern[MAX_PATH];
+    if (!JoinPath(pszPath, L"*.*", szPattern, ARRAYSIZE(szPattern)))
+        return TRUE;
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW(szPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return TRUE;
+    BOOL fGoOn = TRUE;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        FillInsert fi = {};
+        fi.hwndTree = hwndTree;
+        fi.lGeneration = lGen;
+        fi.tvis.hParent = hNode;
+        fi.tvis.hInsertAfter = TVI_SORT;
+        fi.tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        fi.tvis.item.pszText = fd.cFileName;
+        fi.tvis.item.iImage = 0;
+        fi.tvis.item.iSelectedImage = 1;
+        if (!pszPath[0])
+            RootFolderImages(fd.cFileName, aCards, cCards, szDocs, &fi.tvis.item.iImage, &fi.tvis.item.iSelectedImage);
+        HTREEITEM hChild = SendFillInsert(&fi);
+        if (!hChild) {
+            fGoOn = *GenerationOf(hwndTree) == lGen;  // emptied meanwhile: this fill is over
+            continue;
+        }
+        WCHAR szChild[MAX_PATH];
+        // A deeper path would not fit: the folder shows without children.
+        if (JoinPath(pszPath, fd.cFileName, szChild, ARRAYSIZE(szChild)))
+            fGoOn = FillNode(hwndTree, hChild, szChild, lGen);
+    } while (fGoOn && FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+    return fGoOn;
+}
+
+void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath)
+{
+    FillNode(hwndTree, hNode, pszPath, *GenerationOf(hwndTree));
+}
+
+struct FillStart {
+    HWND hwndTree;
+    LONG lGen;
+    volatile LONG *pcFills;  // the counter of the tree it was started for
+};
+
+static DWORD WINAPI TreeFillThread(LPVOID pv)
+{
+    FillStart fs = *(FillStart *)pv;
+    HeapFree(GetProcessHeap(), 0, pv);
+    FillInsert fi = {};
+    fi.hwndTree = fs.hwndTree;
+    fi.lGeneration = fs.lGen;
+    fi.tvis.hParent = TVI_ROOT;
+    fi.tvis.hInsertAfter = TVI_SORT;
+    fi.tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    fi.tvis.item.pszText = (LPWSTR)ROOT_TEXT_COLLAPSED;
+    fi.tvis.item.iImage = fi.tvis.item.iSelectedImage = 2;
+    HTREEITEM hRoot = SendFillInsert(&fi);
+    if (hRoot) {
+        fi.fSelectOnly = TRUE;
+        fi.hItem = hRoot;
+        SendFillInsert(&fi);
+        FillNode(fs.hwndTree, hRoot, L"", fs.lGen);
+    }
+    InterlockedDecrement(fs.pcFills);
+    return 0;
+}
+
+static void StartFillThread(HWND hwndTree)
+{
+    FillStart *pfs = (FillStart *)HeapAlloc(GetProcessHeap(), 0, sizeof(FillStart));
+    if (!pfs)
+        return;
+    pfs->hwndTree = hwndTree;
+    pfs->lGen = *GenerationOf(hwndTree);
+    pfs->pcFills = FillsOf(hwndTree);
+    InterlockedIncrement(pfs->pcFills);
+    HANDLE h = CreateThread(nullptr, 0, TreeFillThread, pfs, 0, nullptr);
+    if (!h) {
+        InterlockedDecrement(pfs->pcFills);
+        HeapFree(GetProcessHeap(), 0, pfs);
+        return;
+    }
+    CloseHandle(h);
+}
+
+void RefillTree(HWND hwndTree)
+{
+    if (!hwndTree)
+        return;
+    InterlockedExchange(GenerationOf(hwndTree), InterlockedIncrement(&s_lGenCounter));
+    SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    StartFillThread(hwndTree);
+}
+
+static LRESULT OnFillInsert(FillInsert *pfi)
+{
+    if (!pfi->hwndTree || pfi->lGeneration != *GenerationOf(pfi->hwndTree))
+        return 0;
+    if (pfi->fSelectOnly) {
+        SendMessageW(pfi->hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)pfi->hItem);
+        SendMessageW(pfi->hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)pfi->hItem);
+        return 1;
+    }
+    return SendMessageW(pfi->hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&pfi->tvis);
+}
+
+// ---- creation ----------------------------------------------------------------
+
+static BOOL AddIcon(HICON hicon)
+{
+    if (!hicon)
+        return FALSE;
+    BOOL fOk = ImageList_AddIcon(s_himlTree, hicon) >= 0;
+    DestroyIcon(hicon);
+    return fOk;
+}
+
+static BOOL BuildTreeImages()
+{
+    if (s_himlTree)
+        return TRUE;
+    s_himlTree = ImageList_Create(16, 16, ILC_MASK, 6, 0);
+    if (!s_himlTree)
+        return FALSE;
+    SHFILEINFOW sfi = {};
+    SHGetFileInfoW(L"C:\\FAKE_DIR\\", FILE_ATTRIBUTE_DIRECTORY, &sfi, sizeof(sfi),
+                   SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
+    // Without a shell icon the program's own folder keeps the image numbers.
+    if (!sfi.hIcon)
+        sfi.hIcon = (HICON)LoadImageW(g_hInst, MAKEINTRESOURCEW(IDI_FOLDER), IMAGE_ICON, 16, 16, 0);
+    if (!AddIcon(sfi.hIcon))
+        return FALSE;
+    static const UINT kIcons[] = {IDI_FOLDER, IDI_FILE, IDI_CARD, IDI_CARD_SELECTED, IDI_CARD_DOCUMENTS};
+    for (UINT id : kIcons) {
+        if (!AddIcon((HICON)LoadImageW(g_hInst, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+static HFONT TreeFont(int iHeight)
+{
+    LOGFONTW lf = {};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf);
+    lf.lfHeight = iHeight;
+    lf.lfWidth = 0;
+    lf.lfWeight = FW_NORMAL;
+    return CreateFontIndirectW(&lf);
+}
+
+static HWND CreateBarHidden(HWND hwndMain, UINT idBar)
+{
+    HWND hwndBar = CreateSoftKeyBar(hwndMain, idBar);
+    if (!hwndBar)
+        return nullptr;
+    OverrideBackKey(hwndBar);
+    ShowWindow(hwndBar, SW_HIDE);
+    return hwndBar;
+}
+
+static HWND CreateTree(HWND hwndMain, LPCWSTR pszName, int y, int cy, UINT id, HFONT hfont)
+{
+    DWORD dwStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_EDITLABELS | TVS_DISABLEDRAGDROP |
+                    TVS_SHOWSELALWAYS | TVS_TRACKSELECT;
+    HWND hwndTree = CreateWindowExW(0, WC_TREEVIEWW, pszName, dwStyle, 0, y, 176, cy, hwndMain,
+                                    (HMENU)(UINT_PTR)id, g_hInst, nullptr);
+    if (!hwndTree)
+        return nullptr;
+    SendMessageW(hwndTree, WM_SETFONT, (WPARAM)hfont, FALSE);
+    SendMessageW(hwndTree, TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)s_himlTree);
+    return hwndTree;
+}
+
+BOOL CreateFolderTree(HWND hwndMain)
+{
+    if (s_hwndFolderTree)
+        return TRUE;
+    if (!s_hwndBarRename)
+        s_hwndBarRename = CreateBarHidden(hwndMain, IDR_BAR_RENAME);
+    if (!s_hwndBarRename || !BuildTreeImages())
+        return FALSE;
+    if (GetCurrentBar())
+        ShowWindow(GetCurrentBar(), SW_SHOW);
+    if (s_hfontTree)
+        DeleteObject(s_hfontTree);
+    s_hfontTree = TreeFont(GetOption(OPT_SMALL_FONT) ? -12 : -14);
+    s_hwndFolderTree = CreateTree(hwndMain, L"Tree View", 0, 160, IDC_FOLDERTREE, s_hfontTree);
+    if (!s_hwndFolderTree)
+        return FALSE;
+    SetFolderTreeWindow(s_hwndFolderTree);
+    InterlockedExchange(&s_lGenFolder, InterlockedIncrement(&s_lGenCounter));
+    StartFillThread(s_hwndFolderTree);
+    return TRUE;
+}
+
+HWND PrepareDestTree(HWND hwndMain)
+{
+    if (s_hwndDestTree) {
+        RefillTree(s_hwndDestTree);
+        return s_hwndDestTree;
+    }
+    if (!s_hwndBarDest)
+        s_hwndBarDest = CreateBarHidden(hwndMain, IDR_BAR_DESTINATION);
+    if (!s_hwndBarDest || !BuildTreeImages())
+        return nullptr;
+    if (!s_hfontDest)
+        s_hfontDest = TreeFont(-12);
+    s_hwndDestTree = CreateTree(hwndMain, L"MoveCopyTreeView", 40, 140, IDC_DESTTREE, s_hfontDest);
+    if (!s_hwndDestTree)
+        return nullptr;
+    InterlockedExchange(&s_lGenDest, InterlockedIncrement(&s_lGenCounter));
+    StartFillThread(s_hwndDestTree);
+    return s_hwndDestTree;
+}
+
+// ---- modes ---------------------------------------------------------------------
+
+void OnTreeView(HWND hwnd)
+{
+    if (IsTreeMode() || IsDestTreeShown() || IsMultiSelectMode())
+        return;
+    HWND hwndBarTree = GetModeBar(IDR_BAR_TREE);
+    ShowWindow(hwndBarTree, SW_SHOW);
+    ShowWindow(GetModeBar(IDR_BAR_LIST), SW_HIDE);
+    SetCurrentBar(hwndBarTree);
+    if (!CreateFolderTree(hwnd)) {
+        ShowWindow(GetModeBar(IDR_BAR_LIST), SW_SHOW);
+        ShowWindow(hwndBarTree, SW_HIDE);
+        SetCurrentBar(GetModeBar(IDR_BAR_LIST));
+        return;
+    }
+    SetTreeMode(TRUE);
+    SetFocus(s_hwndFolderTree);
+    ShowWindow(s_hwndFolderTree, SW_SHOW);
+    ShowWindow(GetFileListWindow(), SW_HIDE);
+    HTREEITEM hNode = FindFolderNode(g_szCurrentFolder);
+    if (hNode)
+        SelectNode(s_hwndFolderTree, hNode);
+    SetEvent(g_hShowTreeSelectEvent);
+}
+
+void OnListView(HWND hwnd)
+{
+    (void)hwnd;
+    if (!IsTreeMode() || !s_hwndFolderTree)
+        return;
+    WCHAR szPath[MAX_PATH];
+    if (GetNodePath(s_hwndFolderTree, GetSelectedNode(s_hwndFolderTree), szPath, ARRAYSIZE(szPath)))
+        StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), szPath);
+    HWND hwndBarTree = GetModeBar(IDR_BAR_TREE);
+    if (GetCurrentBar() == hwndBarTree) {
+        ShowWindow(GetModeBar(IDR_BAR_LIST), SW_SHOW);
+        ShowWindow(hwndBarTree, SW_HIDE);
+        SetCurrentBar(GetModeBar(IDR_BAR_LIST));
+    }
+    SetTreeMode(FALSE);
+    HWND hwndList = GetFileListWindow();
+    SetFocus(hwndList);
+    ShowWindow(hwndList, SW_SHOW);
+    ShowWindow(s_hwndFolderTree, SW_HIDE);
+    ListFolder();
+    PaintTitleStrip();
+}
+
+void OnTreeRefresh(HWND hwnd)
+{
+    (void)hwnd;
+    RefillTree(s_hwndFolderTree);
+}
+
+// ---- notifications and keys ------------------------------------------------------
+
+static void OnItemExpanded(HWND hwndTree, const NMTREEVIEWW *pnmtv)
+{
+    if (pnmtv->itemNew.hItem != NextItem(hwndTree, nullptr, TVGN_ROOT))
+        return;
+    UINT uState = (UINT)SendMessageW(hwndTree, TVM_GETITEMSTATE, (WPARAM)pnmtv->itemNew.hItem, TVIS_EXPANDED);
+    SetNodeText(hwndTree, pnmtv->itemNew.hItem, (uState & TVIS_EXPANDED) ? ROOT_TEXT_EXPANDED : ROOT_TEXT_COLLAPSED);
+}
+
+static void OnTreeKey(HWND hwnd, WORD wVKey)
+{
+    HWND hwndTree = s_hwndFolderTree;
+    switch (wVKey) {
+    case VK_RETURN: {
+        HTREEITEM hSel = GetSelectedNode(hwndTree);
+        if (hSel && !NextItem(hwndTree, hSel, TVGN_CHILD))
+            OnListView(hwnd);
+        break;
+    }
+    case '7': SendMessageW(hwndTree, WM_VSCROLL, SB_PAGEUP, 0); break;
+    case '9': SendMessageW(hwndTree, WM_VSCROLL, SB_PAGEDOWN, 0); break;
+    case VK_F8: SelectNode(hwndTree, NextItem(hwndTree, nullptr, TVGN_ROOT)); break;
+    case VK_F9:
+        SendMessageW(hwndTree, WM_VSCROLL, SB_BOTTOM, 0);
+        SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)NextItem(hwndTree, nullptr, TVGN_FIRSTVISIBLE));
+        break;
+    }
+}
+
+LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
+{
+    if (pnm->code == TVN_ITEMEXPANDEDW) {
+        OnItemExpanded(pnm->hwndFrom, (NMTREEVIEWW *)pnm);
+        return 0;
+    }
+    if (pnm->idFrom != IDC_FOLDERTREE)
+        return 0;
+    switch (pnm->code) {
+    case TVN_SELCHANGINGW:
+        InterlockedExchange(&s_lAbortCount, 1);
+        return 0;
+    case TVN_SELCHANGEDW:
+        // Flag first: a count woken by this signal clears the flag and must not see it again.
+        InterlockedExchange(&s_lAbortCount, 1);
+        SetEvent(g_hShowTreeSelectEvent);
+        return 0;
+    case TVN_KEYDOWN:
+        OnTreeKey(hwnd, ((NMTVKEYDOWN *)pnm)->wVKey);
+        return 0;
+    case TVN_BEGINLABELEDITW:
+        ShowWindow(GetCurrentBar(), SW_HIDE);
+        ShowWindow(s_hwndBarRename, SW_SHOW);
+        return FALSE;
+    case TVN_ENDLABELEDITW:
+        ShowWindow(s_hwndBarRename, SW_HIDE);
+        ShowWindow(GetCurrentBar(), SW_SHOW);
+        // The folder itself is not renamed here, so the label keeps its name.
+        return FALSE;
+    }
+    return 0;
+}
+
+// ---- the count of the selected folder ------------------------------------------------
+
+static void PaintCounts(BOOL fText)
+{
+    if (!IsTreeMode() || IsDestTreeShown())
+        return;
+    HDC hdc = GetDC(g_hwndMain);
+    HGDIOBJ hfontOld = SelectObject(hdc, GetStripFont());
+    HGDIOBJ hbrOld = SelectObject(hdc, GetStatusBrush());
+    Rectangle(hdc, -1, 160, 177, 181);
+    if (fText) {
+        SetBkMode(hdc, TRANSPARENT);
+        SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+        RECT rc = {2, 160, 175, 180};
+        DrawTextW(hdc, s_szCountsShown, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    }
+    SelectObject(hdc, hbrOld);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(g_hwndMain, hdc);
+}
+
+static LRESULT OnCounts(BOOL fShow, const TreeCounts *ptc)
+{
+    if (!fShow) {
+        PaintCounts(FALSE);
+        return 0;
+    }
+    WCHAR szFormat[64];
+    if (!LoadStringW(g_hInst, IDS_TREE_COUNTS, szFormat, ARRAYSIZE(szFormat)))
+        return 0;
+    StringCchPrintfW(s_szCountsShown, ARRAYSIZE(s_szCountsShown), szFormat, ptc->cFolders, ptc->cFiles);
+    PaintCounts(TRUE);
+    return 0;
+}
+
+static LRESULT OnSelectedPath(WCHAR *pszPath, size_t cchPath)
+{
+    pszPath[0] = 0;
+    if (s_hwndFolderTree)
+        GetNodePath(s_hwndFolderTree, GetSelectedNode(s_hwndFolderTree), pszPath, cchPath);
+    return 0;
+}
+
+// Counts every entry of the folder; FALSE when the selection moved on.
+static BOOL CountFolder(LPCWSTR pszPath, TreeCounts *ptc)
+{
+    ptc->cFolders = ptc->cFiles = 0;
+    WCHAR szPattern[MAX_PATH];
+    if (!JoinPath(pszPath, L"*.*", szPattern, ARRAYSIZE(szPattern)))
+        return TRUE;
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW(szPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return TRUE;
+    BOOL fDone = TRUE;
+    do {
+        if (s_lAbortCount) {
+            fDone = FALSE;
+            break;
+        }
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ++ptc->cFolders;
+        else
+            ++ptc->cFiles;
+    } while (FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+    return fDone;
+}
+
+static DWORD WINAPI TreeSelectionThread(LPVOID)
+{
+    for (;;) {
+        if (WaitForSingleObject(g_hShowTreeSelectEvent, INFINITE) != WAIT_OBJECT_0)
+            return 0;
+        InterlockedExchange(&s_lAbortCount, 0);
+        EnterCriticalSection(&g_csTree);
+        SendMessageW(g_hwndMain, WM_TAVEL_COUNTS, FALSE, 0);
+        WCHAR szPath[MAX_PATH];
+        szPath[0] = 0;
+        SendMessageW(g_hwndMain, WM_TAVEL_SELPATH, ARRAYSIZE(szPath), (LPARAM)szPath);
+        TreeCounts tc;
+        // A count cut short would show wrong figures; the new selection's count follows.
+        if (CountFolder(szPath, &tc))
+            SendMessageW(g_hwndMain, WM_TAVEL_COUNTS, TRUE, (LPARAM)&tc);
+        else
+            InterlockedIncrement(&s_cAbortedCounts);
+        LeaveCriticalSection(&g_csTree);
+    }
+}
+
+// ---- storage cards -----------------------------------------------------------------
+
+static void SortCardNames(WCHAR (*pNames)[MAX_PATH], int c)
+{
+    WCHAR szTemp[MAX_PATH];
+    for (int i = 0; i < c; ++i) {
+        for (int j = i + 1; j < c; ++j) {
+            if (wcscmp(pNames[i], pNames[j]) <= 0)
+                continue;
+            wmemcpy(szTemp, pNames[i], MAX_PATH);
+            wmemcpy(pNames[i], pNames[j], MAX_PATH);
+            wmemcpy(pNames[j], szTemp, MAX_PATH);
+        }
+    }
+}
+
+static BOOL ContainsCard(const WCHAR (*pNames)[MAX_PATH], int c, LPCWSTR pszName)
+{
+    for (int i = 0; i < c; ++i) {
+        if (wcscmp(pNames[i], pszName) == 0)
+            return TRUE;
+    }
+    return FALSE;
+}
+
+int CompareCardSets(const WCHAR (*pOld)[MAX_PATH], int cOld, const WCHAR (*pNew)[MAX_PATH], int cNew,
+                    WCHAR *pszName, size_t cchName)
+{
+    pszName[0] = 0;
+    if (cNew == cOld)
+        return 0;
+    BOOL fInserted = cNew > cOld;
+    const WCHAR (*pFrom)[MAX_PATH] = fInserted ? pNew : pOld;
+    const WCHAR (*pOther)[MAX_PATH] = fInserted ? pOld : pNew;
+    int cFrom = fInserted ? cNew : cOld, cOther = fInserted ? cOld : cNew;
+    // Both sets are in name order, so the first one missing is the first by name.
+    for (int i = 0; i < cFrom; ++i) {
+        if (ContainsCard(pOther, cOther, pFrom[i]))
+            continue;
+        StringCchCopyW(pszName, cchName, pFrom[i]);
+        return fInserted ? 1 : -1;
+    }
+    return 0;
+}
+
+BOOL IsOnCard(LPCWSTR pszPath, LPCWSTR pszCard)
+{
+    size_t cch = wcslen(pszCard);
+    if (pszPath[0] != L'\\' || !cch || _wcsnicmp(pszPath + 1, pszCard, cch) != 0)
+        return FALSE;
+    return pszPath[cch + 1] == 0 || pszPath[cch + 1] == L'\\';
+}
+
+static int FindRootRow(LPCWSTR pszName)
+{
+    for (int i = 0; i < g_cFileRows; ++i) {
+        if (_wcsicmp(g_aFileTable[i].fd.cFileName, pszName) == 0)
+            return i;
+    }
+    return -1;
+}
+
+static void OnCardInserted(LPCWSTR pszName)
+{
+    BOOL fSwitch = GetOption(OPT_SWITCH_TO_CARD);
+    WCHAR szCard[MAX_PATH];
+    if (FAILED(StringCchPrintfW(szCard, ARRAYSIZE(szCard), L"\\%s", pszName)))
+        return;
+    // While a destination is chosen the list holds the pending sources.
+    if (!IsTreeMode() && !IsDestTreeShown()) {
+        if (fSwitch)
+            StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), szCard);
+        if (fSwitch || !g_szCurrentFolder[0]) {
+            ListFolder();
+            PaintTitleStrip();
+        }
+    }
+    if (!s_hwndFolderTree)
+        return;
+    HTREEITEM hRoot = NextItem(s_hwndFolderTree, nullptr, TVGN_ROOT);
+    if (!hRoot || FindChild(s_hwndFolderTree, hRoot, pszName, TRUE))
+        return;
+    TVINSERTSTRUCTW tvis = {};
+    tvis.hParent = hRoot;
+    tvis.hInsertAfter = TVI_SORT;
+    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tvis.item.pszText = (LPWSTR)pszName;
+    tvis.item.iImage = 3;
+    tvis.item.iSelectedImage = 4;
+    HTREEITEM hNode = (HTREEITEM)SendMessageW(s_hwndFolderTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
+    if (!hNode)
+        return;
+    FillFolderNode(s_hwndFolderTree, hNode, szCard);
+    if (IsTreeMode() && fSwitch)
+        SelectNode(s_hwndFolderTree, hNode);
+}
+
+static void OnCardRemoved(LPCWSTR pszName)
+{
+    if (!IsTreeMode() && !IsDestTreeShown()) {
+        if (!g_szCurrentFolder[0]) {
+            RemoveListRow(FindRootRow(pszName));
+            ResetFileList();
+            RepaintStrips();
+        } else if (IsOnCard(g_szCurrentFolder, pszName)) {
+            g_szCurrentFolder[0] = 0;
+            ListFolder();
+            PaintTitleStrip();
+        }
+    }
+    if (!s_hwndFolderTree)
+        return;
+    HTREEITEM hNode = FindChild(s_hwndFolderTree, NextItem(s_hwndFolderTree, nullptr, TVGN_ROOT), pszName, TRUE);
+    if (hNode)
+        SendMessageW(s_hwndFolderTree, TVM_DELETEITEM, 0, (LPARAM)hNode);
+}
+
+void OnCardChanged(BOOL fInserted, LPCWSTR pszName)
+{
+    if (fInserted)
+        OnCardInserted(pszName);
+    else
+        OnCardRemoved(pszName);
+}
+
+static BOOL StorageProfilesSet()
+{
+    WCHAR szFolder[MAX_PATH];
+    DWORD cb = sizeof(szFolder);
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Profiles", L"Folder", RRF_RT_REG_SZ, nullptr,
+                        szFolder, &cb) == ERROR_SUCCESS;
+}
+
+static WCHAR s_aCardsSeen[MAX_CARDS][MAX_PATH];
+static int s_cCardsSeen;
+
+static void RunCardCheck()
+{
+    WCHAR aNow[MAX_CARDS][MAX_PATH];
+    int cNow = ReadCards(aNow, MAX_CARDS);
+    SortCardNames(aNow, cNow);
+    WCHAR szName[MAX_PATH];
+    int iChange = CompareCardSets(s_aCardsSeen, s_cCardsSeen, aNow, cNow, szName, ARRAYSIZE(szName));
+    memcpy(s_aCardsSeen, aNow, sizeof(aNow));
+    s_cCardsSeen = cNow;
+    if (iChange != 0)
+        SendMessageW(g_hwndMain, WM_TAVEL_CARD, iChange > 0, (LPARAM)szName);
+}
+
+static DWORD WINAPI CardWatcherThread(LPVOID)
+{
+    if (!StorageProfilesSet()) {
+        InterlockedExchange(&s_fWatcherStarted, 0);
+        return 0;
+    }
+    s_cCardsSeen = ReadCards(s_aCardsSeen, MAX_CARDS);
+    SortCardNames(s_aCardsSeen, s_cCardsSeen);
+    HANDLE hChange = FindFirstChangeNotificationW(L"\\", FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
+    if (hChange == INVALID_HANDLE_VALUE) {
+        InterlockedExchange(&s_fWatcherStarted, 0);
+        return 0;
+    }
+    InterlockedExchange(&s_fWatcherRunning, 1);
+    while (WaitForSingleObject(hChange, INFINITE) == WAIT_OBJECT_0) {
+        EnterCriticalSection(&g_csTree);
+        RunCardCheck();
+        LeaveCriticalSection(&g_csTree);
+        if (!FindNextChangeNotification(hChange))
+            break;
+    }
+    FindCloseChangeNotification(hChange);
+    InterlockedExchange(&s_fWatcherRunning, 0);
+    InterlockedExchange(&s_fWatcherStarted, 0);
+    return 0;
+}
+
+void StartTreeThreads()
+{
+    static BOOL s_fShared = FALSE;
+    if (!s_fShared) {
+        InitializeCriticalSection(&g_csTree);
+        g_hShowTreeSelectEvent = CreateEventW(nullptr, FALSE, FALSE, L"ShowTreeSelectEvent");
+        HANDLE h = g_hShowTreeSelectEvent ? CreateThread(nullptr, 0, TreeSelectionThread, nullptr, 0, nullptr) : nullptr;
+        if (h)
+            CloseHandle(h);
+        s_fShared = TRUE;
+    }
+    // The watcher gives up when card tracking is off; a later start may find it on.
+    if (InterlockedExchange(&s_fWatcherStarted, 1))
+        return;
+    HANDLE h = CreateThread(nullptr, 0, CardWatcherThread, nullptr, 0, nullptr);
+    if (h)
+        CloseHandle(h);
+    else
+        InterlockedExchange(&s_fWatcherStarted, 0);
+}
+
+LRESULT OnTavelMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    (void)hwnd;
+    switch (msg) {
+    case WM_TAVEL_FILLINSERT: return OnFillInsert((FillInsert *)lp);
+    case WM_TAVEL_SELPATH: return OnSelectedPath((WCHAR *)lp, (size_t)wp);
+    case WM_TAVEL_COUNTS: return OnCounts((BOOL)wp, (const TreeCounts *)lp);
+    case WM_TAVEL_CARD: OnCardChanged((BOOL)wp, (LPCWSTR)lp); return 0;
+    }
+    return 0;
+}

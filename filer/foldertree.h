@@ -1,0 +1,61 @@
+// The folder tree of tree mode, the destination tree, their fill threads,
+// the count of the selected folder and the storage-card watcher.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#define WM_TAVEL_FILLINSERT (WM_TAVEL_FIRST + 0)
+#define WM_TAVEL_SELPATH    (WM_TAVEL_FIRST + 1)
+#define WM_TAVEL_COUNTS     (WM_TAVEL_FIRST + 2)
+#define WM_TAVEL_CARD       (WM_TAVEL_FIRST + 3)
+
+#define ROOT_TEXT_COLLAPSED L"Smartphone[+]"
+#define ROOT_TEXT_EXPANDED  L"Smartphone[-]"
+
+// The critical section, the event and the two threads that live for the run.
+void StartTreeThreads();
+// TRUE once the card watcher holds its first set of cards and watches "\".
+BOOL IsCardWatcherRunning();
+// Counts abandoned because the selection moved on.
+LONG GetAbortedCountRuns();
+// What the status strip of tree mode showed last.
+LPCWSTR GetTreeCountsText();
+
+// Forgets the trees of a destroyed main window.
+void ResetTreeWindows();
+BOOL CreateFolderTree(HWND hwndMain);
+// Created on first use, emptied and refilled afterwards.
+HWND PrepareDestTree(HWND hwndMain);
+HWND GetDestTreeWindow();
+HWND GetRenameBar();
+HWND GetDestBar();
+// Empties a tree and starts a new fill thread on it.
+void RefillTree(HWND hwndTree);
+// TRUE while a fill thread of this tree has not finished.
+BOOL IsTreeFilling(HWND hwndTree);
+
+void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath);
+// Empty for the root node; FALSE (and empty) when the path would pass 259 characters.
+BOOL GetNodePath(HWND hwndTree, HTREEITEM hNode, WCHAR *pszPath, size_t cchPath);
+// Node of the folder tree for the path, or the deepest node that matched.
+HTREEITEM FindFolderNode(LPCWSTR pszPath);
+// The node only when its path is exactly the given one.
+HTREEITEM FindExactFolderNode(LPCWSTR pszPath);
+HTREEITEM CopyTreeNode(HWND hwndTree, HTREEITEM hSource, HTREEITEM hNewParent, BOOL fDeleteSource);
+HTREEITEM GetSelectedNode(HWND hwndTree);
+void GetNodeText(HWND hwndTree, HTREEITEM hNode, WCHAR *psz, size_t cch);
+void SelectNode(HWND hwndTree, HTREEITEM hNode);
+
+void OnTreeView(HWND hwnd);
+void OnListView(HWND hwnd);
+void OnTreeRefresh(HWND hwnd);
+LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm);
+
+// Card sets: names ordered case-sensitively. Returns +1 inserted, -1 removed,
+// 0 no change; the card handled is the first in name order.
+int CompareCardSets(const WCHAR (*pOld)[MAX_PATH], int cOld, const WCHAR (*pNew)[MAX_PATH], int cNew,
+                    WCHAR *pszName, size_t cchName);
+// The list and tree work of a card change, on the UI thread.
+void OnCardChanged(BOOL fInserted, LPCWSTR pszName);
+// TRUE when pszPath is "\" + pszCard or lies inside it.
+BOOL IsOnCard(LPCWSTR pszPath, LPCWSTR pszCard);

@@ -1,0 +1,199 @@
+// Storage cards in and out while the file manager runs: the list, the tree
+// and the SwitchToStorageCard option; the card-set comparison itself.
+#include "tree_fixture.h"
+
+namespace {
+const WCHAR kProfilesKey[] = L"System\\StorageManager\\Profiles";
+
+void DeleteAll(const std::wstring &dir)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteAll(dir + L"\\" + name);
+            else
+                DeleteFileW((dir + L"\\" + name).c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+class Cards : public TavelTree {
+protected:
+    void SetUp() override
+    {
+        TavelTree::SetUp();
+        HKEY hk;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProfilesKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                                 &hk, nullptr));
+        static const WCHAR kFolder[] = L"Storage Card";
+        RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
+        RegCloseKey(hk);
+        ASSERT_TRUE(PlatProfileSave(L"device.json", nlohmann::json::parse(R"({"cards": ["CardA", "CardB"]})")));
+        DeleteAll(PlatProfilePath(L"removed-cards"));
+        // Both cards start out of the handset, with their files kept outside.
+        ASSERT_TRUE(MakeDir(L"\\CardA") && MakeDir(L"\\CardA\\Music") && MakeFile(L"\\CardA\\song.mid", "m"));
+        ASSERT_TRUE(MakeDir(L"\\CardB") && MakeFile(L"\\CardB\\b.txt", "b"));
+        ASSERT_TRUE(PlatRemoveCard(L"CardA") && PlatRemoveCard(L"CardB"));
+        ASSERT_TRUE(MakeDir(L"\\Docs") && MakeDir(L"\\CardAx"));
+        StartTreeThreads();
+        ASSERT_TRUE(PumpUntil([] { return IsCardWatcherRunning() != FALSE; }));
+        Pump(300);  // the watcher catches up with the set-up's own changes
+    }
+
+    void TearDown() override
+    {
+        TavelTree::TearDown();
+        DeleteAll(PlatProfilePath(L"removed-cards"));
+        DeleteFileW(PlatProfilePath(L"device.json").c_str());
+    }
+
+    static bool Listed(LPCWSTR pszName)
+    {
+        for (int i = 0; i < g_cFileRows; ++i) {
+            if (wcscmp(g_aFileTable[i].fd.cFileName, pszName) == 0)
+                return true;
+        }
+        return false;
+    }
+};
+} // namespace
+
+TEST_F(Cards, InsertedCardJoinsTheRootListingOrIsShownWithTheOption)
+{
+    Open();
+    EXPECT_FALSE(Listed(L"CardA"));
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    EXPECT_TRUE(PumpUntil([] { return Listed(L"CardA"); }));
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    ASSERT_TRUE(PlatInsertCard(L"CardB"));
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(g_szCurrentFolder, L"\\CardB") == 0; }));
+    EXPECT_TRUE(Listed(L"b.txt"));
+    EXPECT_STREQ(L"  \\CardB", GetTitleStripText());
+}
+
+TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
+{
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    Pump(300);
+    Open();
+    ASSERT_TRUE(Listed(L"CardA"));
+    ASSERT_TRUE(PlatRemoveCard(L"CardA"));
+    EXPECT_TRUE(PumpUntil([] { return !Listed(L"CardA"); }));
+    // Only the card's own row goes, not a folder whose name begins like it.
+    EXPECT_TRUE(Listed(L"CardAx"));
+    EXPECT_TRUE(Listed(L"Docs"));
+
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    Pump(300);
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\CardA\\Music");
+    ListFolder();
+    ASSERT_TRUE(PlatRemoveCard(L"CardA"));
+    EXPECT_TRUE(PumpUntil([] { return g_szCurrentFolder[0] == 0; }));
+    EXPECT_TRUE(Listed(L"Docs"));
+}
+
+TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
+{
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    ASSERT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA\\Music") != nullptr; }));
+    HTREEITEM hCard = Node(hwndTree, L"\\CardA");
+    TVITEMW tvi = {};
+    tvi.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+    tvi.hItem = hCard;
+    SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
+    EXPECT_EQ(3, tvi.iImage);
+    EXPECT_EQ(4, tvi.iSelectedImage);
+    EXPECT_EQ(hCard, GetSelectedNode(hwndTree));
+    // The list is left alone in tree mode.
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+
+    ASSERT_TRUE(PlatRemoveCard(L"CardA"));
+    EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\CardAx"));
+}
+
+TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
+{
+    ASSERT_TRUE(PlatInsertCard(L"CardB"));
+    Pump(300);
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    TVITEMW tvi = {};
+    tvi.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+    tvi.hItem = Node(hwndTree, L"\\CardB");
+    ASSERT_NE(nullptr, tvi.hItem);
+    SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
+    EXPECT_EQ(3, tvi.iImage);
+    tvi.hItem = Node(hwndTree, L"\\Docs");
+    SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
+    EXPECT_EQ(0, tvi.iImage);
+    EXPECT_EQ(1, tvi.iSelectedImage);
+}
+
+TEST(CardSets, ChangesAreTheFirstCardByNameAndASwapIsNoChange)
+{
+    WCHAR aOld[2][MAX_PATH] = {L"A", L"C"};
+    WCHAR aTwoMore[4][MAX_PATH] = {L"A", L"B", L"C", L"D"};
+    WCHAR aSwapped[2][MAX_PATH] = {L"A", L"D"};
+    WCHAR aOne[1][MAX_PATH] = {L"C"};
+    WCHAR szName[MAX_PATH];
+    EXPECT_EQ(1, CompareCardSets(aOld, 2, aTwoMore, 4, szName, ARRAYSIZE(szName)));
+    EXPECT_STREQ(L"B", szName);
+    EXPECT_EQ(0, CompareCardSets(aOld, 2, aSwapped, 2, szName, ARRAYSIZE(szName)));
+    EXPECT_STREQ(L"", szName);
+    EXPECT_EQ(-1, CompareCardSets(aOld, 2, aOne, 1, szName, ARRAYSIZE(szName)));
+    EXPECT_STREQ(L"A", szName);
+    EXPECT_EQ(-1, CompareCardSets(aOld, 2, aOld, 0, szName, ARRAYSIZE(szName)));
+    EXPECT_STREQ(L"A", szName);
+    EXPECT_EQ(1, CompareCardSets(aOld, 0, aOne, 1, szName, ARRAYSIZE(szName)));
+    EXPECT_STREQ(L"C", szName);
+}
+
+TEST(CardSets, PathsOnACard)
+{
+    EXPECT_TRUE(IsOnCard(L"\\SD", L"SD"));
+    EXPECT_TRUE(IsOnCard(L"\\sd\\Music", L"SD"));
+    EXPECT_FALSE(IsOnCard(L"\\SDK", L"SD"));
+    EXPECT_FALSE(IsOnCard(L"\\SDK\\x", L"SD"));
+    EXPECT_FALSE(IsOnCard(L"", L"SD"));
+    EXPECT_FALSE(IsOnCard(L"\\x\\SD", L"SD"));
+}
+
+TEST(OperationTexts, SameOrInsideComparesWholeNames)
+{
+    EXPECT_TRUE(IsSameOrInside(L"\\a", L"\\a"));
+    EXPECT_TRUE(IsSameOrInside(L"\\a", L"\\a\\b\\a"));
+    EXPECT_TRUE(IsSameOrInside(L"\\Notes", L"\\notes\\x"));
+    EXPECT_FALSE(IsSameOrInside(L"\\a", L"\\ab\\a"));
+    EXPECT_FALSE(IsSameOrInside(L"\\notes", L"\\notes2\\notes"));
+    EXPECT_FALSE(IsSameOrInside(L"\\a\\b", L"\\a"));
+}
+
+TEST(OperationTexts, ProgressPathsKeepTheirLast17CharactersPastTwenty)
+{
+    WCHAR sz[32];
+    ShortenProgressPath(L"\\123456789012345678x", sz, ARRAYSIZE(sz));  // 20
+    EXPECT_STREQ(L"\\123456789012345678x", sz);
+    ShortenProgressPath(L"\\abcd\\efghijklmnopqrs", sz, ARRAYSIZE(sz));  // 21
+    EXPECT_STREQ(L"...d\\efghijklmnopqrs", sz);
+    EXPECT_EQ(20u, wcslen(sz));
+    std::wstring longPath = L"\\" + std::wstring(250, L'p') + L"\\end-of-it.txt";
+    ShortenProgressPath(longPath.substr(0, 259).c_str(), sz, ARRAYSIZE(sz));
+    EXPECT_EQ(std::wstring(L"...") + longPath.substr(259 - 17, 17), sz);
+    ShortenProgressPath(L"", sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"", sz);
+}

@@ -1,0 +1,377 @@
+// Move, copy and delete on real trees in the test store, through the
+// window's commands and the destination tree.
+#include "tree_fixture.h"
+
+namespace {
+class FileOps : public TavelTree {};
+
+std::wstring Repeat(WCHAR ch, size_t n) { return std::wstring(n, ch); }
+} // namespace
+
+TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
+{
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha"));
+    ASSERT_TRUE(MakeDir(L"\\src") && MakeDir(L"\\src\\sub") && MakeDir(L"\\dst"));
+    ASSERT_TRUE(MakeFile(L"\\src\\x.txt", "x") && MakeFile(L"\\src\\sub\\y.txt", "why"));
+    Open();
+    SelectRows({L"a.txt", L"src"});
+    Command(IDM_COPY_TO);
+    EXPECT_STREQ(L"  Copy to - Source Folder :", GetDestHeaderLine(0));
+    EXPECT_STREQ(L"  \\", GetDestHeaderLine(1));
+    Command(IDM_DEST_CANCEL);
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_EQ("alpha", ReadFileText(L"\\dst\\a.txt"));
+    EXPECT_EQ("why", ReadFileText(L"\\dst\\src\\sub\\y.txt"));
+    EXPECT_EQ("x", ReadFileText(L"\\dst\\src\\x.txt"));
+    EXPECT_TRUE(Exists(L"\\a.txt") && Exists(L"\\src\\sub\\y.txt"));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ(nullptr, GetProgressWindow());
+    EXPECT_TRUE(IsWindowVisible(hwndList));
+}
+
+TEST_F(FileOps, MoveTakesTheRowsOutOfTheListAndTheFolderNodeAlong)
+{
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha") && MakeDir(L"\\dir") && MakeFile(L"\\dir\\in.txt", "in"));
+    ASSERT_TRUE(MakeDir(L"\\dst") && MakeFile(L"\\keep.txt", "k"));
+    Open();
+    EnterTree();
+    Command(IDM_LIST_VIEW);
+    int cBefore = g_cFileRows;
+    SelectRows({L"a.txt", L"dir"});
+    RunToDestination(IDM_MOVE_TO, L"\\dst");
+    EXPECT_EQ("alpha", ReadFileText(L"\\dst\\a.txt"));
+    EXPECT_EQ("in", ReadFileText(L"\\dst\\dir\\in.txt"));
+    EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\dir"));
+    EXPECT_EQ(cBefore - 2, g_cFileRows);
+    EXPECT_EQ(-1, Row(L"a.txt"));
+    EXPECT_GE(Row(L"keep.txt"), 0);
+    HWND hwndTree = GetFolderTreeWindow();
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\dir"));
+    HTREEITEM hMoved = Node(hwndTree, L"\\dst\\dir");
+    ASSERT_NE(nullptr, hMoved);
+    EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
+}
+
+TEST_F(FileOps, OverwriteAsksWhenTheOptionIsOnAndKeepsTheTargetOtherwise)
+{
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "new") && MakeDir(L"\\dst") && MakeFile(L"\\dst\\a.txt", "old"));
+    Open();
+    SelectRows({L"a.txt"});
+    MessageBoxes::answers = {IDNO};
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Do you want to overwrite \\dst\\a.txt ?", MessageBoxes::calls[0].text);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
+    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
+
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    SelectRows({L"a.txt"});
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
+
+    MakeFile(L"\\dst\\a.txt", "old");
+    SetOption(OPT_CONFIRM_OVERWRITE, 0);
+    MessageBoxes::Reset();
+    SelectRows({L"a.txt"});
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
+}
+
+TEST_F(FileOps, OverwriteOfFoldersAndMoves)
+{
+    ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src"));
+    ASSERT_TRUE(MakeDir(L"\\dst") && MakeDir(L"\\dst\\src") && MakeFile(L"\\dst\\src\\old.txt", "old"));
+    Open();
+    // Option off: an existing folder is kept as it is.
+    SetOption(OPT_CONFIRM_OVERWRITE, 0);
+    SelectRows({L"src"});
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
+    EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt"));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    // Option on, Yes: the folder is replaced.
+    SetOption(OPT_CONFIRM_OVERWRITE, 1);
+    MessageBoxes::answers = {IDYES};
+    SelectRows({L"src"});
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Do you want to overwrite \\dst\\src ?", MessageBoxes::calls[0].text);
+    EXPECT_FALSE(Exists(L"\\dst\\src\\old.txt"));
+    EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
+    // A move onto an existing file, Yes: the source takes its place.
+    ASSERT_TRUE(MakeFile(L"\\m.txt", "moved") && MakeFile(L"\\dst\\m.txt", "stale"));
+    ListFolder();
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    SelectRows({L"m.txt"});
+    RunToDestination(IDM_MOVE_TO, L"\\dst");
+    EXPECT_EQ("moved", ReadFileText(L"\\dst\\m.txt"));
+    EXPECT_FALSE(Exists(L"\\m.txt"));
+    EXPECT_EQ(-1, Row(L"m.txt"));
+    // And No leaves both where they were.
+    ASSERT_TRUE(MakeFile(L"\\n.txt", "n") && MakeFile(L"\\dst\\n.txt", "stays"));
+    ListFolder();
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDNO};
+    SelectRows({L"n.txt"});
+    RunToDestination(IDM_MOVE_TO, L"\\dst");
+    EXPECT_EQ("stays", ReadFileText(L"\\dst\\n.txt"));
+    EXPECT_TRUE(Exists(L"\\n.txt"));
+    EXPECT_GE(Row(L"n.txt"), 0);
+}
+
+TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\ab"));
+    ASSERT_TRUE(MakeDir(L"\\notes") && MakeFile(L"\\notes\\n.txt", "n") && MakeDir(L"\\notes2"));
+    ASSERT_TRUE(MakeFile(L"\\f.txt", "f"));
+    Open();
+    SelectRows({L"a"});
+    RunToDestination(IDM_MOVE_TO, L"\\a\\b");
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Can't move \\a: source and destinaiton are the same.", MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
+    EXPECT_TRUE(Exists(L"\\a\\b"));
+
+    MessageBoxes::Reset();
+    SelectRows({L"notes"});
+    RunToDestination(IDM_COPY_TO, L"\\notes");
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Can't copy \\notes: source and destinaiton are the same.", MessageBoxes::calls[0].text);
+    EXPECT_FALSE(Exists(L"\\notes\\notes"));
+
+    // A file into its own folder: copy refused, move does nothing.
+    MessageBoxes::Reset();
+    SelectRows({L"f.txt"});
+    RunToDestination(IDM_COPY_TO, L"\\");
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy \\f.txt: source and destinaiton are the same."}, Texts());
+    MessageBoxes::Reset();
+    SelectRows({L"f.txt"});
+    RunToDestination(IDM_MOVE_TO, L"\\");
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(Exists(L"\\f.txt"));
+
+    // Names that only begin alike are different folders.
+    SelectRows({L"notes"});
+    RunToDestination(IDM_COPY_TO, L"\\notes2");
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ("n", ReadFileText(L"\\notes2\\notes\\n.txt"));
+    SelectRows({L"a"});
+    RunToDestination(IDM_MOVE_TO, L"\\ab");
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(Exists(L"\\ab\\a\\b"));
+    EXPECT_FALSE(Exists(L"\\a"));
+}
+
+TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
+{
+    // A destination of 200 characters and a name of 80: the target would pass 259.
+    std::wstring dest = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'e', 99);
+    ASSERT_TRUE(MakeDir(dest.substr(0, 100)) && MakeDir(dest));
+    std::wstring name = Repeat(L'n', 76) + L".txt";
+    ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
+    ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
+    Open();
+    SelectRows({name.c_str()});
+    RunToDestination(IDM_COPY_TO, dest);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name + L". Access is denied.",
+              MessageBoxes::calls[0].text);
+    EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
+
+    // Inside a folder copy the file's own join fails and the copy stops there.
+    MessageBoxes::Reset();
+    std::wstring mid = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'f', 75);
+    ASSERT_TRUE(MakeDir(mid));
+    SelectRows({L"tree"});
+    RunToDestination(IDM_COPY_TO, mid);
+    ASSERT_GE(MessageBoxes::calls.size(), 1u);
+    EXPECT_EQ(L"Can't copy file from \\tree\\" + name + L" to " + mid + L"\\tree\\" + name,
+              MessageBoxes::calls[0].text);
+    EXPECT_TRUE(Exists(mid + L"\\tree"));
+
+    MessageBoxes::Reset();
+    SelectRows({name.c_str()});
+    RunToDestination(IDM_MOVE_TO, dest);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(0u, MessageBoxes::calls[0].text.find(L"Can't move file from \\" + name + L" to "));
+    EXPECT_TRUE(Exists(L"\\" + name));
+}
+
+// The folder holding the file stops at once; each folder around it then fails to go.
+TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
+{
+    ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));
+    ASSERT_TRUE(MakeFile(L"\\top\\mid\\deep\\ro.txt", "r") && MakeFile(L"\\top\\a.txt", "a"));
+    ASSERT_TRUE(SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    Open();
+    SelectRows({L"top"});
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_DELETE);
+    std::vector<std::wstring> expected = {
+        L"Do you want to delete \\top ?",
+        L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
+        L"Can't delete directory \\top\\mid. Access is denied.",
+        L"Can't delete directory \\top. Access is denied.",
+    };
+    EXPECT_EQ(expected, Texts());
+    EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
+    EXPECT_GE(Row(L"top"), 0);
+    EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
+    SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
+{
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\ro.txt", "r"));
+    ASSERT_TRUE(SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    Open();
+    SelectRows({L"a.txt"});
+    MessageBoxes::answers = {IDNO};
+    Command(IDM_DELETE);
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete \\a.txt ?"}, Texts());
+    EXPECT_TRUE(Exists(L"\\a.txt"));
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_DELETE);
+    EXPECT_FALSE(Exists(L"\\a.txt"));
+    EXPECT_EQ(-1, Row(L"a.txt"));
+    MessageBoxes::Reset();
+    SelectRows({L"ro.txt"});
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_DELETE);
+    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
+              Texts());
+    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
+    EXPECT_GE(Row(L"ro.txt"), 0);
+    SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
+{
+    ASSERT_TRUE(MakeDir(L"\\f") && MakeFile(L"\\f\\a.txt", "a") && MakeFile(L"\\f\\b.txt", "b"));
+    ASSERT_TRUE(MakeDir(L"\\f\\sub") && MakeFile(L"\\f\\sub\\c.txt", "c") && MakeFile(L"\\f\\keep.txt", "k"));
+    Open(L"\\f");
+    SelectRows({L"..", L"a.txt", L"b.txt", L"sub"});
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_DELETE);
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 4 items ?"}, Texts());
+    EXPECT_FALSE(Exists(L"\\f\\a.txt") || Exists(L"\\f\\b.txt") || Exists(L"\\f\\sub"));
+    EXPECT_TRUE(Exists(L"\\f\\keep.txt"));
+    EXPECT_EQ(2, g_cFileRows);
+    EXPECT_TRUE(IsParentRow(0));
+    EXPECT_STREQ(L"0/2", GetStatusStripCounts());
+
+    // Without confirmation nothing is asked.
+    SetOption(OPT_CONFIRM_DELETE, 0);
+    MessageBoxes::Reset();
+    SelectRows({L"keep.txt"});
+    Command(IDM_DELETE);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_FALSE(Exists(L"\\f\\keep.txt"));
+
+    // A No to the question deletes nothing.
+    SetOption(OPT_CONFIRM_DELETE, 1);
+    ASSERT_TRUE(MakeFile(L"\\f\\x.txt", "x") && MakeFile(L"\\f\\y.txt", "y"));
+    ListFolder();
+    MessageBoxes::Reset();
+    SelectRows({L"x.txt", L"y.txt"});
+    MessageBoxes::answers = {IDNO};
+    Command(IDM_DELETE);
+    EXPECT_TRUE(Exists(L"\\f\\x.txt") && Exists(L"\\f\\y.txt"));
+}
+
+TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNode)
+{
+    ASSERT_TRUE(MakeDir(L"\\p") && MakeDir(L"\\p\\gone") && MakeFile(L"\\p\\gone\\g.txt", "g"));
+    SetOption(OPT_CONFIRM_DELETE, 0);
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    HTREEITEM hGone = Node(hwndTree, L"\\p\\gone");
+    ASSERT_NE(nullptr, hGone);
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hGone);
+    MessageBoxes::answers = {IDNO};
+    Command(IDM_TREE_DELETE);
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete this directory (\\p\\gone)?"}, Texts());
+    EXPECT_TRUE(Exists(L"\\p\\gone\\g.txt"));
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_TREE_DELETE);
+    EXPECT_FALSE(Exists(L"\\p\\gone"));
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\p\\gone"));
+    EXPECT_EQ(Node(hwndTree, L"\\p"), GetSelectedNode(hwndTree));
+}
+
+TEST_F(FileOps, TreeModeCopyTakesTheSelectedFolder)
+{
+    ASSERT_TRUE(MakeDir(L"\\p") && MakeDir(L"\\p\\src") && MakeFile(L"\\p\\src\\s.txt", "s") && MakeDir(L"\\d"));
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\p\\src"));
+    Command(IDM_TREE_COPY_TO);
+    EXPECT_STREQ(L"  \\p\\src", GetDestHeaderLine(1));
+    Command(IDM_DEST_CANCEL);
+    EXPECT_TRUE(IsTreeMode());
+    EXPECT_TRUE(IsWindowVisible(hwndTree));
+    RunToDestination(IDM_TREE_COPY_TO, L"\\d");
+    EXPECT_EQ("s", ReadFileText(L"\\d\\src\\s.txt"));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\d\\src"));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\p\\src"));
+}
+
+TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeader)
+{
+    std::wstring deep = L"\\" + Repeat(L'a', 20) + L"\\" + Repeat(L'b', 20) + L"\\tail-of-path";
+    ASSERT_TRUE(MakeDir(deep.substr(0, 21)) && MakeDir(deep.substr(0, 42)) && MakeDir(deep));
+    ASSERT_TRUE(MakeFile(deep + L"\\f.txt", "f"));
+    Open(deep.c_str());
+    SelectRows({L"f.txt"});
+    Command(IDM_MOVE_TO);
+    std::wstring line = GetDestHeaderLine(1);
+    EXPECT_STREQ(L"  Move to - Source Folder :", GetDestHeaderLine(0));
+    EXPECT_EQ(0u, line.find(L"..."));
+    EXPECT_LT(line.size(), deep.size());
+    EXPECT_EQ(line.substr(line.size() - 13), L"\\tail-of-path");
+    Command(IDM_DEST_CANCEL);
+    EXPECT_TRUE(Exists(deep + L"\\f.txt"));
+}
+
+TEST_F(FileOps, DoneWithoutASelectionSaysSo)
+{
+    ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\a.txt", "a"));
+    Open();
+    SelectRows({L"a.txt"});
+    Command(IDM_COPY_TO);
+    LVITEMW lvi = {};
+    lvi.stateMask = LVIS_SELECTED;
+    SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+    ASSERT_TRUE(WaitFilled(GetDestTreeWindow()));
+    Command(IDM_DEST_DONE);
+    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, Texts());
+    EXPECT_FALSE(Exists(L"\\d\\a.txt"));
+}
+
+TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
+{
+    Open();
+    HWND hdlg = CreateProgressWindow(hwnd);
+    ASSERT_NE(nullptr, hdlg);
+    EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
+    auto text = [&](int id) {
+        WCHAR sz[64] = L"";
+        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
+        return std::wstring(sz);
+    };
+    EXPECT_EQ(L"Copy Files ...", text(IDC_PROGRESS_TITLE));
+    EXPECT_EQ(L"From ", text(IDC_PROGRESS_FROM_LABEL));
+    EXPECT_EQ(L"To", text(IDC_PROGRESS_TO_LABEL));
+    EXPECT_EQ(L"Please wait a moment", text(IDC_PROGRESS_WAIT));
+    UpdateCopyProgress(hdlg, L"\\My Documents\\readme.txt", L"\\b\\readme.txt");
+    EXPECT_EQ(L"...uments\\readme.txt", text(IDC_PROGRESS_FROM));
+    EXPECT_EQ(L"\\b\\readme.txt", text(IDC_PROGRESS_TO));
+    DestroyWindow(hdlg);
+}

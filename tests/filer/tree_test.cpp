@@ -1,0 +1,286 @@
+// The folder tree: fill, root text, paths, keys, the count of the selected
+// folder, the mode switches and Refresh; storage cards in and out.
+#include "tree_fixture.h"
+
+namespace {
+class FolderTree : public TavelTree {
+protected:
+    HWND hwndTree = nullptr;
+
+    void OpenTree(LPCWSTR pszFolder = L"")
+    {
+        Open(pszFolder);
+        EnterTree();
+        hwndTree = GetFolderTreeWindow();
+    }
+
+    void Select(const std::wstring &path)
+    {
+        HTREEITEM h = Node(hwndTree, path);
+        ASSERT_NE(nullptr, h) << "no node";
+        SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)h);
+    }
+
+    void Key(UINT vk)
+    {
+        SetFocus(hwndTree);
+        PostMessageW(hwndTree, WM_KEYDOWN, vk, 1);
+        PostMessageW(hwndTree, WM_KEYUP, vk, 0xC0000001);
+        Pump(40);
+    }
+
+    std::wstring SelectedPath()
+    {
+        WCHAR sz[MAX_PATH];
+        GetNodePath(hwndTree, GetSelectedNode(hwndTree), sz, ARRAYSIZE(sz));
+        return sz;
+    }
+
+    std::wstring RootText()
+    {
+        WCHAR sz[64];
+        GetNodeText(hwndTree, (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0), sz, ARRAYSIZE(sz));
+        return sz;
+    }
+};
+} // namespace
+
+TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\a\\b\\c") && MakeDir(L"\\z"));
+    ASSERT_TRUE(MakeFile(L"\\a\\file.txt", "f"));
+    OpenTree();
+    EXPECT_EQ(L"Smartphone[+]", RootText());
+    HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    EXPECT_EQ(hRoot, GetSelectedNode(hwndTree));
+    Key(VK_RIGHT);
+    EXPECT_EQ(L"Smartphone[-]", RootText());
+    Key(VK_LEFT);
+    EXPECT_EQ(L"Smartphone[+]", RootText());
+
+    HTREEITEM hC = Node(hwndTree, L"\\a\\b\\c");
+    ASSERT_NE(nullptr, hC);
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\z"));
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\a\\file.txt"));
+    WCHAR sz[MAX_PATH];
+    ASSERT_TRUE(GetNodePath(hwndTree, hC, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"\\a\\b\\c", sz);
+    ASSERT_TRUE(GetNodePath(hwndTree, nullptr, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"", sz);
+    EXPECT_EQ(hC, FindFolderNode(L"\\a\\b\\c"));
+    // A missing part leaves the deepest match; the case must agree.
+    EXPECT_EQ(Node(hwndTree, L"\\a\\b"), FindFolderNode(L"\\a\\b\\nothere"));
+    EXPECT_EQ(hRoot, FindFolderNode(L"\\A"));
+    EXPECT_EQ(nullptr, FindExactFolderNode(L"\\a\\b\\nothere"));
+}
+
+TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
+{
+    ASSERT_TRUE(MakeDir(L"\\small") && MakeDir(L"\\small\\s1") && MakeDir(L"\\small\\s2"));
+    ASSERT_TRUE(MakeFile(L"\\small\\1.txt", "") && MakeFile(L"\\small\\2.txt", "") && MakeFile(L"\\small\\3.txt", ""));
+    ASSERT_TRUE(MakeDir(L"\\big") && MakeDir(L"\\empty"));
+    for (int i = 0; i < 1500; ++i)
+        ASSERT_TRUE(MakeFile(L"\\big\\f" + std::to_wstring(i), ""));
+    OpenTree();
+    Select(L"\\small");
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"2 Folders/3 Files") == 0; }));
+    Select(L"\\big");
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"0 Folders/1500 Files") == 0; }, 8000));
+    Select(L"\\empty");
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"0 Folders/0 Files") == 0; }));
+    // Straight through the big folder to the small one: the small one's count stays.
+    Select(L"\\small");
+    Select(L"\\big");
+    Select(L"\\small");
+    bool fBigShown = false;
+    PumpUntil([&] {
+        fBigShown = fBigShown || wcscmp(GetTreeCountsText(), L"0 Folders/1500 Files") == 0;
+        return false;
+    }, 800);
+    EXPECT_STREQ(L"2 Folders/3 Files", GetTreeCountsText());
+    EXPECT_FALSE(fBigShown);
+}
+
+TEST_F(FolderTree, KeysOfTheTree)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\leaf") && MakeFile(L"\\a\\leaf\\x.txt", "x"));
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(MakeDir(L"\\m" + std::to_wstring(100 + i)));
+    OpenTree();
+    HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    SendMessageW(hwndTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hRoot);
+    // Action on a folder with sub-folders does nothing.
+    Select(L"\\a");
+    Key(VK_RETURN);
+    EXPECT_TRUE(IsTreeMode());
+    // 9 and 7 scroll a page down and up.
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)hRoot);
+    Key('9');
+    HTREEITEM hFirst = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    EXPECT_NE(hRoot, hFirst);
+    Key('7');
+    EXPECT_EQ(hRoot, (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+    // Pound: to the bottom, the first visible node then selected; star: the root again.
+    Key(VK_F9);
+    HTREEITEM hSel = GetSelectedNode(hwndTree);
+    EXPECT_EQ((HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), hSel);
+    EXPECT_NE(hRoot, hSel);
+    EXPECT_EQ(Node(hwndTree, L"\\m139"), (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0));
+    Key(VK_F8);
+    EXPECT_EQ(hRoot, GetSelectedNode(hwndTree));
+    // Action on a leaf shows it in the list.
+    Select(L"\\a\\leaf");
+    Key(VK_RETURN);
+    EXPECT_FALSE(IsTreeMode());
+    EXPECT_STREQ(L"\\a\\leaf", g_szCurrentFolder);
+    EXPECT_TRUE(IsWindowVisible(hwndList));
+    EXPECT_FALSE(IsWindowVisible(hwndTree));
+    EXPECT_GE(Row(L"x.txt"), 0);
+}
+
+TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\c") && MakeFile(L"\\c\\in.txt", "i"));
+    OpenTree();
+    Command(IDM_LIST_VIEW);
+    EXPECT_FALSE(IsTreeMode());
+    EXPECT_STREQ(L"", g_szCurrentFolder);
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\a\\b");
+    ListFolder();
+    Command(IDM_TREE_VIEW);
+    EXPECT_TRUE(IsTreeMode());
+    EXPECT_EQ(L"\\a\\b", SelectedPath());
+    EXPECT_TRUE(IsWindowVisible(hwndTree));
+    EXPECT_FALSE(IsWindowVisible(hwndList));
+    HWND hwndBar = GetCurrentBar();
+    EXPECT_EQ(GetModeBar(IDR_BAR_TREE), hwndBar);
+    EXPECT_TRUE(IsWindowVisible(hwndBar));
+    Select(L"\\c");
+    Command(IDM_LIST_VIEW);
+    EXPECT_STREQ(L"\\c", g_szCurrentFolder);
+    EXPECT_GE(Row(L"in.txt"), 0);
+    EXPECT_EQ(GetModeBar(IDR_BAR_LIST), GetCurrentBar());
+    EXPECT_STREQ(L"  \\c", GetTitleStripText());
+}
+
+TEST_F(FolderTree, MenuStateFollowsTheRootNode)
+{
+    ASSERT_TRUE(MakeDir(L"\\a"));
+    OpenTree();
+    HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_TREE));
+    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
+    for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
+        EXPECT_TRUE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
+    Select(L"\\a");
+    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
+    for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
+        EXPECT_FALSE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
+    EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(hmenu);
+}
+
+TEST_F(FolderTree, RefreshRefillsTheTree)
+{
+    ASSERT_TRUE(MakeDir(L"\\a"));
+    OpenTree();
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\late"));
+    ASSERT_TRUE(MakeDir(L"\\late") && MakeDir(L"\\late\\inner"));
+    RemoveDirectoryW(L"\\a");
+    Command(IDM_TREE_REFRESH);
+    ASSERT_TRUE(WaitFilled(hwndTree));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\late\\inner"));
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\a"));
+    // Refresh twice in a row: the first fill is dropped, nothing is doubled.
+    Command(IDM_TREE_REFRESH);
+    Command(IDM_TREE_REFRESH);
+    ASSERT_TRUE(WaitFilled(hwndTree));
+    HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    EXPECT_EQ(nullptr, (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)hRoot));
+    EXPECT_EQ(3u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
+}
+
+namespace {
+HWND s_hwndFilling;
+DWORD s_dwDialogStart;
+
+INT_PTR CALLBACK WaitFillProc(HWND hdlg, UINT msg, WPARAM, LPARAM)
+{
+    if (msg == WM_INITDIALOG) {
+        s_dwDialogStart = GetTickCount();
+        SetTimer(hdlg, 1, 20, nullptr);
+        return TRUE;
+    }
+    if (msg == WM_TIMER) {
+        if (!IsTreeFilling(s_hwndFilling))
+            EndDialog(hdlg, 1);
+        else if (GetTickCount() - s_dwDialogStart > 8000)
+            EndDialog(hdlg, 2);
+        return TRUE;
+    }
+    return FALSE;
+}
+} // namespace
+
+TEST_F(FolderTree, FillRunsOnWhileTheWindowSitsInAModalLoop)
+{
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(MakeDir(L"\\d" + std::to_wstring(i)) && MakeDir(L"\\d" + std::to_wstring(i) + L"\\s"));
+    Open();
+    Command(IDM_TREE_VIEW);
+    s_hwndFilling = GetFolderTreeWindow();
+    // The fill's sends are answered by the dialog's own loop.
+    EXPECT_EQ(1, DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_PROGRESS), hwnd, WaitFillProc, 0));
+    EXPECT_EQ(61u, (unsigned)SendMessageW(s_hwndFilling, TVM_GETCOUNT, 0, 0));
+}
+
+TEST_F(FolderTree, LabelEditShowsTheRenameBarAndKeepsTheName)
+{
+    ASSERT_TRUE(MakeDir(L"\\a"));
+    OpenTree();
+    HTREEITEM hA = Node(hwndTree, L"\\a");
+    Select(L"\\a");
+    SetFocus(hwndTree);
+    HWND hwndEdit = (HWND)SendMessageW(hwndTree, TVM_EDITLABELW, 0, (LPARAM)hA);
+    ASSERT_NE(nullptr, hwndEdit);
+    EXPECT_TRUE(IsWindowVisible(GetRenameBar()));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    SetWindowTextW(hwndEdit, L"b");
+    SendMessageW(hwndTree, TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
+    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    EXPECT_EQ(hA, Node(hwndTree, L"\\a"));
+    EXPECT_TRUE(Exists(L"\\a"));
+}
+
+TEST_F(FolderTree, DestinationTreeIsRefilledOnEachUseAndComesBackOnActivation)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeFile(L"\\f.txt", "f"));
+    Open();
+    SelectRows({L"f.txt"});
+    Command(IDM_CREATE_SHORTCUT);
+    EXPECT_STREQ(L"  Create Shortcut", GetDestHeaderLine(0));
+    EXPECT_EQ(OP_SHORTCUT, GetOperationMode());
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    EXPECT_TRUE(IsWindowVisible(GetDestBar()));
+    EXPECT_FALSE(IsWindowVisible(hwndList));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    // Another window in front and back again: the destination tree keeps its bar.
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(IsWindowVisible(GetDestBar()));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    Command(IDM_DEST_CANCEL);
+    EXPECT_EQ(OP_NONE, GetOperationMode());
+    EXPECT_TRUE(IsWindowVisible(hwndList));
+    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    EXPECT_FALSE(IsWindowVisible(GetDestBar()));
+
+    ASSERT_TRUE(MakeDir(L"\\later"));
+    SelectRows({L"f.txt"});
+    Command(IDM_COPY_TO);
+    EXPECT_EQ(hwndDest, GetDestTreeWindow());
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    EXPECT_NE(nullptr, Node(hwndDest, L"\\later"));
+    EXPECT_EQ(3u, (unsigned)SendMessageW(hwndDest, TVM_GETCOUNT, 0, 0));
+    Command(IDM_DEST_CANCEL);
+}
