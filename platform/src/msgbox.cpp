@@ -1,46 +1,117 @@
-// The handset's message box: the desktop box placed in the work area, with
-// its answers on the two soft keys. Tests answer it through a hook instead.
+// The handset's message box: a full-screen page in the work area with the
+// icon and the word-wrapped text, its answers on the two soft keys, ACTION for
+// the default answer. Tests answer boxes through a hook instead.
 #include "internal.h"
 #include <strsafe.h>
 
 namespace {
 PLATMSGBOXHOOK g_pfnHook;
-HHOOK g_hhkCbt;
-UINT g_uPendingType;
+const UINT kSoftKeyBase = 0x100;  // soft keys send answer + base, apart from IDOK/IDCANCEL
+const int kIdText = 100, kIdIcon = 101;
 
-LRESULT CALLBACK MsgBoxCbt(int code, WPARAM wp, LPARAM lp)
+struct BoxArgs {
+    LPCWSTR pszText;
+    LPCWSTR pszCaption;
+    UINT uType;
+    HFONT hfont;
+};
+
+// The desktop box's buttons, in order, for a type.
+int Buttons(UINT uType, int aid[3])
 {
-    if (code == HCBT_ACTIVATE) {
-        HWND hwndBox = (HWND)wp;
-        WCHAR sz[16];
-        if (GetClassNameW(hwndBox, sz, ARRAYSIZE(sz)) && lstrcmpW(sz, L"#32770") == 0 &&
-            !PlatFindSoftKeyBar(hwndBox)) {
-            UnhookWindowsHookEx(g_hhkCbt);
-            g_hhkCbt = nullptr;
-            RECT rc;
-            GetWindowRect(hwndBox, &rc);
-            int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
-            if (cx > PHONE_CX)
-                cx = PHONE_CX;
-            int y = PHONE_WORK_Y + (PHONE_WORK_CY - cy) / 2;
-            if (y < PHONE_WORK_Y)
-                y = PHONE_WORK_Y;
-            SetWindowPos(hwndBox, nullptr, (PHONE_CX - cx) / 2, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
-            int aid[2];
-            LPCWSTR apsz[2];
-            int cKeys = PlatMessageBoxSoftKeys(g_uPendingType, aid, apsz);
-            PlatSoftKey keys[2] = {};
-            for (int i = 0; i < cKeys; ++i) {
-                keys[i].uCmd = aid[i];
-                keys[i].fEnabled = TRUE;
-                keys[i].iPopup = -1;
-                StringCchCopyW(keys[i].szLabel, ARRAYSIZE(keys[i].szLabel), apsz[i]);
-            }
-            PlatCreateBar(hwndBox, GetModuleHandleW(nullptr), nullptr, keys, cKeys);
-            return 0;
-        }
+    switch (uType & MB_TYPEMASK) {
+    case MB_OKCANCEL: aid[0] = IDOK, aid[1] = IDCANCEL; return 2;
+    case MB_ABORTRETRYIGNORE: aid[0] = IDABORT, aid[1] = IDRETRY, aid[2] = IDIGNORE; return 3;
+    case MB_YESNOCANCEL: aid[0] = IDYES, aid[1] = IDNO, aid[2] = IDCANCEL; return 3;
+    case MB_YESNO: aid[0] = IDYES, aid[1] = IDNO; return 2;
+    case MB_RETRYCANCEL: aid[0] = IDRETRY, aid[1] = IDCANCEL; return 2;
+    default: aid[0] = IDOK; return 1;
     }
-    return CallNextHookEx(g_hhkCbt, code, wp, lp);
+}
+
+int DefaultAnswer(UINT uType)
+{
+    int aid[3];
+    int c = Buttons(uType, aid);
+    int i = (int)((uType & MB_DEFMASK) >> 8);
+    return aid[i < c ? i : 0];
+}
+
+// Back answers as Escape does on the desktop: Cancel where there is one, OK alone.
+int BackAnswer(UINT uType)
+{
+    int aid[3];
+    int c = Buttons(uType, aid);
+    for (int i = 0; i < c; ++i)
+        if (aid[i] == IDCANCEL)
+            return IDCANCEL;
+    return c == 1 ? IDOK : 0;
+}
+
+LPCWSTR IconOf(UINT uType)
+{
+    switch (uType & MB_ICONMASK) {
+    case MB_ICONHAND: return IDI_HAND;
+    case MB_ICONQUESTION: return IDI_QUESTION;
+    case MB_ICONEXCLAMATION: return IDI_EXCLAMATION;
+    case MB_ICONASTERISK: return IDI_ASTERISK;
+    default: return nullptr;
+    }
+}
+
+void OnInitBox(HWND hdlg, BoxArgs *pargs)
+{
+    SetWindowLongPtrW(hdlg, DWLP_USER, (LONG_PTR)pargs);
+    SetWindowTextW(hdlg, pargs->pszCaption ? pargs->pszCaption : L"Error");
+    SetWindowPos(hdlg, HWND_TOP, 0, PHONE_WORK_Y, PHONE_CX, PHONE_WORK_CY, SWP_NOACTIVATE);
+    HINSTANCE hinst = GetModuleHandleW(nullptr);
+    int xText = 6;
+    if (LPCWSTR pszIcon = IconOf(pargs->uType)) {
+        HWND hwndIcon = CreateWindowExW(0, L"Static", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 6, 8, 32, 32, hdlg,
+                                        (HMENU)(UINT_PTR)kIdIcon, hinst, nullptr);
+        SendMessageW(hwndIcon, STM_SETICON, (WPARAM)LoadIconW(nullptr, pszIcon), 0);
+        xText = 44;
+    }
+    HWND hwndText = CreateWindowExW(0, L"Static", pargs->pszText, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                    xText, 8, PHONE_CX - xText - 6, PHONE_WORK_CY - 16, hdlg,
+                                    (HMENU)(UINT_PTR)kIdText, hinst, nullptr);
+    SendMessageW(hwndText, WM_SETFONT, (WPARAM)pargs->hfont, FALSE);
+    int aid[2];
+    LPCWSTR apsz[2];
+    int cKeys = PlatMessageBoxSoftKeys(pargs->uType, aid, apsz);
+    PlatSoftKey keys[2] = {};
+    for (int i = 0; i < cKeys; ++i) {
+        keys[i].uCmd = kSoftKeyBase + aid[i];
+        keys[i].fEnabled = TRUE;
+        keys[i].iPopup = -1;
+        StringCchCopyW(keys[i].szLabel, ARRAYSIZE(keys[i].szLabel), apsz[i]);
+    }
+    PlatCreateBar(hdlg, hinst, nullptr, keys, cKeys);
+}
+
+INT_PTR CALLBACK BoxProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
+{
+    BoxArgs *pargs = (BoxArgs *)GetWindowLongPtrW(hdlg, DWLP_USER);
+    switch (msg) {
+    case WM_INITDIALOG:
+        OnInitBox(hdlg, (BoxArgs *)lp);
+        return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+        SetBkColor((HDC)wp, RGB(255, 255, 255));
+        return (INT_PTR)GetStockObject(WHITE_BRUSH);
+    case WM_COMMAND: {
+        UINT id = LOWORD(wp);
+        int iAnswer = id > kSoftKeyBase ? (int)(id - kSoftKeyBase)
+                      : id == IDOK      ? DefaultAnswer(pargs->uType)  // ACTION
+                      : id == IDCANCEL  ? BackAnswer(pargs->uType)
+                                        : 0;
+        if (iAnswer)
+            EndDialog(hdlg, iAnswer);
+        return TRUE;
+    }
+    }
+    return FALSE;
 }
 } // namespace
 
@@ -81,13 +152,14 @@ int WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT 
 {
     if (g_pfnHook)
         return g_pfnHook(hwnd, pszText, pszCaption, uType);
-    g_uPendingType = uType;
-    if (!g_hhkCbt)
-        g_hhkCbt = SetWindowsHookExW(WH_CBT, MsgBoxCbt, nullptr, GetCurrentThreadId());
-    int iResult = MessageBoxW(hwnd, pszText, pszCaption, uType);
-    if (g_hhkCbt) {
-        UnhookWindowsHookEx(g_hhkCbt);
-        g_hhkCbt = nullptr;
-    }
-    return iResult;
+    struct {
+        DLGTEMPLATE dt;
+        WORD wMenu, wClass, wTitle;
+    } tmpl = {};
+    tmpl.dt.style = WS_POPUP | WS_VISIBLE;
+    BoxArgs args = {pszText ? pszText : L"", pszCaption, uType, nullptr};
+    args.hfont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    INT_PTR iResult = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &tmpl.dt, hwnd, BoxProc, (LPARAM)&args);
+    DeleteObject(args.hfont);
+    return iResult > 0 ? (int)iResult : 0;
 }

@@ -240,25 +240,81 @@ TEST_F(Kit, FullScreenDialogFieldsAndBack)
     DestroyWindow(hwnd);
 }
 
-TEST_F(Kit, RealMessageBoxPutsAnswersOnSoftKeys)
+namespace {
+// Shows a real handset message box; pfnAct answers it from a timer.
+int ShowRealBox(LPCWSTR pszText, UINT uType, TIMERPROC pfnAct)
 {
     PLATMSGBOXHOOK pfnOld = PlatSetMessageBoxHook(nullptr);
-    static WCHAR s_szLeft[32], s_szRight[32];
-    s_szLeft[0] = s_szRight[0] = 0;
-    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        HWND hwndBox = FindWindowW(L"#32770", L"Question");
-        HWND hwndBar = PlatFindSoftKeyBar(hwndBox);
-        PlatGetSoftKeyLabel(hwndBar, 0, s_szLeft, ARRAYSIZE(s_szLeft));
-        PlatGetSoftKeyLabel(hwndBar, 1, s_szRight, ARRAYSIZE(s_szRight));
-        if (!PlatPressSoftKey(hwndBar, 1) && hwndBox)
-            EndDialog(hwndBox, IDCANCEL);
-    });
-    int iResult = MessageBoxW(nullptr, L"Delete it?", L"Question", MB_YESNO | MB_ICONQUESTION);
+    SetTimer(nullptr, 0, 300, pfnAct);
+    int iResult = MessageBoxW(nullptr, pszText, L"Question", uType);
     PlatSetMessageBoxHook(pfnOld);
-    EXPECT_EQ(IDNO, iResult);
-    EXPECT_STREQ(L"Yes", s_szLeft);
-    EXPECT_STREQ(L"No", s_szRight);
+    return iResult;
+}
+
+HWND g_hwndBox;
+WCHAR g_szLeft[32], g_szRight[32], g_szShown[300];
+RECT g_rcBox, g_rcText;
+
+void CALLBACK InspectAndPressNo(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_hwndBox = FindWindowW(L"#32770", L"Question");
+    HWND hwndBar = PlatFindSoftKeyBar(g_hwndBox);
+    PlatGetSoftKeyLabel(hwndBar, 0, g_szLeft, ARRAYSIZE(g_szLeft));
+    PlatGetSoftKeyLabel(hwndBar, 1, g_szRight, ARRAYSIZE(g_szRight));
+    GetWindowRect(g_hwndBox, &g_rcBox);
+    HWND hwndText = FindWindowExW(g_hwndBox, nullptr, L"Static", nullptr);
+    while (hwndText && !(GetWindowTextW(hwndText, g_szShown, ARRAYSIZE(g_szShown)) > 0))
+        hwndText = FindWindowExW(g_hwndBox, hwndText, L"Static", nullptr);
+    GetWindowRect(hwndText, &g_rcText);
+    if (!PlatPressSoftKey(hwndBar, 1) && g_hwndBox)
+        EndDialog(g_hwndBox, IDCANCEL);
+}
+
+// The box's own modal loop must see the keys: post them, do not pump here.
+void CALLBACK PressAction(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    HWND hwndBox = FindWindowW(L"#32770", L"Question");
+    PostMessageW(hwndBox, WM_KEYDOWN, VK_RETURN, 1);
+}
+
+void CALLBACK PressRight(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (IsWindow(g_hwndBox))
+        PlatPressSoftKey(PlatFindSoftKeyBar(g_hwndBox), 1);
+}
+
+void CALLBACK PressBack(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_hwndBox = FindWindowW(L"#32770", L"Question");
+    PostMessageW(g_hwndBox, WM_KEYDOWN, VK_ESCAPE, 1);
+    SetTimer(nullptr, 0, 300, PressRight);  // where Back has no answer, the right key ends it
+}
+} // namespace
+
+TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeys)
+{
+    LPCWSTR pszLong = L"Do you want to overwrite \\My Documents\\Business\\quarterly report.txt ?";
+    EXPECT_EQ(IDNO, ShowRealBox(pszLong, MB_YESNO | MB_ICONQUESTION, InspectAndPressNo));
+    EXPECT_STREQ(L"Yes", g_szLeft);
+    EXPECT_STREQ(L"No", g_szRight);
+    EXPECT_EQ(0, g_rcBox.left);
+    EXPECT_EQ(PHONE_WORK_Y, g_rcBox.top);
+    EXPECT_EQ(PHONE_CX, g_rcBox.right);
+    // The whole text is shown, wrapped inside the screen.
+    EXPECT_STREQ(pszLong, g_szShown);
+    EXPECT_LE(g_rcText.right, PHONE_CX);
+}
+
+TEST_F(Kit, RealMessageBoxActionTakesTheDefaultAndBackCancels)
+{
+    EXPECT_EQ(IDYES, ShowRealBox(L"Go?", MB_YESNO, PressAction));
+    EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO | MB_DEFBUTTON2, PressAction));
+    EXPECT_EQ(IDCANCEL, ShowRealBox(L"Go?", MB_OKCANCEL, PressBack));
+    EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO, PressBack));  // Back has no answer in a Yes/No box
 }
 
 // ---- reports that end the process -----------------------------------------
