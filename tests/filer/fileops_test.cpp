@@ -43,8 +43,8 @@ TEST_F(FileOps, MoveTakesTheRowsOutOfTheListAndTheFolderNodeAlong)
     EXPECT_EQ("in", ReadFileText(L"\\dst\\dir\\in.txt"));
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\dir"));
     EXPECT_EQ(cBefore - 2, g_cFileRows);
-    EXPECT_EQ(-1, Row(L"a.txt"));
-    EXPECT_GE(Row(L"keep.txt"), 0);
+    EXPECT_EQ(-1, RowOf(L"a.txt"));
+    EXPECT_GE(RowOf(L"keep.txt"), 0);
     HWND hwndTree = GetFolderTreeWindow();
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dir"));
     HTREEITEM hMoved = Node(hwndTree, L"\\dst\\dir");
@@ -110,7 +110,7 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     RunToDestination(IDM_MOVE_TO, L"\\dst");
     EXPECT_EQ("moved", ReadFileText(L"\\dst\\m.txt"));
     EXPECT_FALSE(Exists(L"\\m.txt"));
-    EXPECT_EQ(-1, Row(L"m.txt"));
+    EXPECT_EQ(-1, RowOf(L"m.txt"));
     // And No leaves both where they were.
     ASSERT_TRUE(MakeFile(L"\\n.txt", "n") && MakeFile(L"\\dst\\n.txt", "stays"));
     ListFolder();
@@ -120,7 +120,7 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     RunToDestination(IDM_MOVE_TO, L"\\dst");
     EXPECT_EQ("stays", ReadFileText(L"\\dst\\n.txt"));
     EXPECT_TRUE(Exists(L"\\n.txt"));
-    EXPECT_GE(Row(L"n.txt"), 0);
+    EXPECT_GE(RowOf(L"n.txt"), 0);
 }
 
 TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
@@ -219,7 +219,7 @@ TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
     };
     EXPECT_EQ(expected, Texts());
     EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
-    EXPECT_GE(Row(L"top"), 0);
+    EXPECT_GE(RowOf(L"top"), 0);
     EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
     SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
@@ -238,7 +238,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
     EXPECT_FALSE(Exists(L"\\a.txt"));
-    EXPECT_EQ(-1, Row(L"a.txt"));
+    EXPECT_EQ(-1, RowOf(L"a.txt"));
     MessageBoxes::Reset();
     SelectRows({L"ro.txt"});
     MessageBoxes::answers = {IDYES};
@@ -246,7 +246,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
               Texts());
     EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
-    EXPECT_GE(Row(L"ro.txt"), 0);
+    EXPECT_GE(RowOf(L"ro.txt"), 0);
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -1,67 +1,19 @@
 // A main window over a real tree in the test store, with the tree threads
 // running, and the helpers the tree and file-operation tests share.
 #pragma once
-#include <gtest/gtest.h>
-#include "kit.h"
-#include "platform.h"
-#include "support.h"
-#include "filer_test.h"
-#include "mainwnd.h"
+#include "window_fixture.h"
 #include "foldertree.h"
 #include "fileops.h"
-#include "options.h"
-#include "../../res/tavel/resource.h"
-#include <strsafe.h>
 #include <string>
 #include <vector>
 
-class TavelTree : public testing::Test {
+class TavelTree : public TavelWindow {
 protected:
-    HWND hwnd = nullptr;
-    HWND hwndList = nullptr;
-
-    void SetUp() override
-    {
-        ResetStore();
-        ClearTavelRegistry();
-        MessageBoxes::Reset();
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        SetOption(OPT_REMEMBER_FOLDER, 0);
-        SetOption(OPT_CONFIRM_OVERWRITE, 1);
-        SetOption(OPT_CONFIRM_DELETE, 1);
-        SetOption(OPT_SWITCH_TO_CARD, 0);
-        g_szCurrentFolder[0] = 0;
-    }
-
-    void TearDown() override
-    {
-        if (hwnd && IsWindow(hwnd))
-            DestroyWindow(hwnd);
-        Pump(30);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        ClearTavelRegistry();
-        ResetStore();
-    }
-
     void Open(LPCWSTR pszFolder = L"")
     {
-        static bool s_fRegistered = RegisterMainClass(TAVEL_CLASS, MainWndProc);
-        ASSERT_TRUE(s_fRegistered);
         StartTreeThreads();
-        StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), pszFolder);
-        StringCchCopyW(g_szTitle, ARRAYSIZE(g_szTitle), L"File Manager");
-        hwnd = CreateWindowExW(0, TAVEL_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
-        ASSERT_NE(nullptr, hwnd);
-        ShowWindow(hwnd, SW_SHOW);
-        SetForegroundWindow(hwnd);
-        hwndList = GetDlgItem(hwnd, IDC_FILELIST);
-        Pump(30);
+        OpenWindow(pszFolder);
     }
-
-    void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
     static bool WaitFilled(HWND hwndTree)
     {
@@ -75,14 +27,6 @@ protected:
         ASSERT_TRUE(WaitFilled(GetFolderTreeWindow()));
     }
 
-    int Row(LPCWSTR pszName)
-    {
-        for (int i = 0; i < g_cFileRows; ++i) {
-            if (wcscmp(g_aFileTable[i].fd.cFileName, pszName) == 0)
-                return i;
-        }
-        return -1;
-    }
 
     void SelectRows(std::initializer_list<LPCWSTR> names)
     {
@@ -90,7 +34,7 @@ protected:
         lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
         for (LPCWSTR psz : names) {
-            int i = Row(psz);
+            int i = RowOf(psz);
             ASSERT_GE(i, 0) << "no row";
             lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
             SendMessageW(hwndList, LVM_SETITEMSTATE, i, (LPARAM)&lvi);

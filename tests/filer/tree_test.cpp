@@ -135,7 +135,7 @@ TEST_F(FolderTree, KeysOfTheTree)
     EXPECT_STREQ(L"\\a\\leaf", g_szCurrentFolder);
     EXPECT_TRUE(IsWindowVisible(hwndList));
     EXPECT_FALSE(IsWindowVisible(hwndTree));
-    EXPECT_GE(Row(L"x.txt"), 0);
+    EXPECT_GE(RowOf(L"x.txt"), 0);
 }
 
 TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
@@ -158,7 +158,7 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     Select(L"\\c");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"\\c", g_szCurrentFolder);
-    EXPECT_GE(Row(L"in.txt"), 0);
+    EXPECT_GE(RowOf(L"in.txt"), 0);
     EXPECT_EQ(GetModeBar(IDR_BAR_LIST), GetCurrentBar());
     EXPECT_STREQ(L"  \\c", GetTitleStripText());
 }

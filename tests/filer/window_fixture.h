@@ -1,0 +1,88 @@
+// A Tavel main window in the test process over the test store, and the
+// helpers every window test uses.
+#pragma once
+#include <gtest/gtest.h>
+#include "kit.h"
+#include "platform.h"
+#include "support.h"
+#include "filer_test.h"
+#include "mainwnd.h"
+#include "options.h"
+#include "../../res/tavel/resource.h"
+#include <strsafe.h>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+class TavelWindow : public testing::Test {
+protected:
+    HWND hwnd = nullptr;
+    HWND hwndList = nullptr;
+
+    void SetUp() override
+    {
+        ResetStore();
+        ClearTavelRegistry();
+        MessageBoxes::Reset();
+        SetOption(OPT_HIDE_HIDDEN, 0);
+        SetOption(OPT_REMEMBER_FOLDER, 0);
+        SetOption(OPT_HIDE_EXTENSIONS, 0);
+        SetOption(OPT_CONFIRM_OVERWRITE, 1);
+        SetOption(OPT_CONFIRM_DELETE, 1);
+        SetOption(OPT_SWITCH_TO_CARD, 0);
+        g_szCurrentFolder[0] = 0;
+    }
+
+    void TearDown() override
+    {
+        if (hwnd && IsWindow(hwnd))
+            DestroyWindow(hwnd);
+        Pump(30);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        ClearTavelRegistry();
+        ResetStore();
+    }
+
+    // Creates the window; on pszFolder when given, else on the current folder as set.
+    void OpenWindow(LPCWSTR pszFolder = nullptr)
+    {
+        static bool s_fRegistered = RegisterMainClass(TAVEL_CLASS, MainWndProc);
+        ASSERT_TRUE(s_fRegistered);
+        if (pszFolder)
+            StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), pszFolder);
+        StringCchCopyW(g_szTitle, ARRAYSIZE(g_szTitle), L"File Manager");
+        hwnd = CreateWindowExW(0, TAVEL_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
+        ASSERT_NE(nullptr, hwnd);
+        ShowWindow(hwnd, SW_SHOW);
+        SetForegroundWindow(hwnd);
+        hwndList = GetDlgItem(hwnd, IDC_FILELIST);
+        ASSERT_NE(nullptr, hwndList);
+        Pump(50);
+    }
+
+    void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    // Row of a name in the file table; -1 when it is not listed.
+    int RowOf(const wchar_t *pszName)
+    {
+        for (int i = 0; i < g_cFileRows; ++i)
+            if (lstrcmpW(g_aFileTable[i].fd.cFileName, pszName) == 0)
+                return i;
+        return -1;
+    }
+
+    // Exactly these rows selected and focused.
+    void Select(std::initializer_list<int> rows)
+    {
+        LVITEMW lvi = {};
+        lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+        for (int i : rows) {
+            lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(hwndList, LVM_SETITEMSTATE, i, (LPARAM)&lvi);
+        }
+    }
+};
