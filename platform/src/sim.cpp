@@ -173,6 +173,20 @@ HRESULT CheckLocked(HSIM hSim)
     return S_OK;
 }
 
+// The checks every phone-book call makes: handle, card and radio, a failure
+// a test asked for (dwFailBit, or 0), and the storage.
+HRESULT CheckPhonebookLocked(HSIM hSim, DWORD dwFailBit, DWORD dwLocation)
+{
+    HRESULT hr = CheckLocked(hSim);
+    if (FAILED(hr))
+        return hr;
+    if (g_dwFail & dwFailBit)
+        return SIM_E_SIMFAILURE;
+    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
+        return E_INVALIDARG;
+    return S_OK;
+}
+
 void DeliveryThread()
 {
     std::unique_lock<std::mutex> lock(g_mtx);
@@ -308,11 +322,9 @@ HRESULT WINAPI SimGetDevCaps(HSIM hSim, DWORD dwCapsType, LPSIMCAPS lpSimCaps)
 HRESULT WINAPI SimGetPhonebookStatus(HSIM hSim, DWORD dwLocation, LPDWORD lpdwUsed, LPDWORD lpdwTotal)
 {
     std::lock_guard<std::mutex> lock(g_mtx);
-    HRESULT hr = CheckLocked(hSim);
+    HRESULT hr = CheckPhonebookLocked(hSim, 0, dwLocation);
     if (FAILED(hr))
         return hr;
-    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
-        return E_INVALIDARG;
     Limits l;
     json &book = BookOf(g_sim, dwLocation, &l);
     DWORD cUsed = 0;
@@ -334,13 +346,9 @@ HRESULT WINAPI SimReadPhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex,
         return E_INVALIDARG;
     std::lock_guard<std::mutex> lock(g_mtx);
     ++g_cReads;
-    HRESULT hr = CheckLocked(hSim);
+    HRESULT hr = CheckPhonebookLocked(hSim, PLATSIM_FAIL_READ, dwLocation);
     if (FAILED(hr))
         return hr;
-    if (g_dwFail & PLATSIM_FAIL_READ)
-        return SIM_E_SIMFAILURE;
-    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
-        return E_INVALIDARG;
     Limits l;
     json &book = BookOf(g_sim, dwLocation, &l);
     if (dwIndex < l.dwMin || dwIndex > l.dwMax)
@@ -370,13 +378,9 @@ HRESULT WINAPI SimWritePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex
         return E_INVALIDARG;
     std::lock_guard<std::mutex> lock(g_mtx);
     ++g_cWrites;
-    HRESULT hr = CheckLocked(hSim);
+    HRESULT hr = CheckPhonebookLocked(hSim, PLATSIM_FAIL_WRITE, dwLocation);
     if (FAILED(hr))
         return hr;
-    if (g_dwFail & PLATSIM_FAIL_WRITE)
-        return SIM_E_SIMFAILURE;
-    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
-        return E_INVALIDARG;
     DWORD dwStored = 0;
     hr = StoreLocked(g_sim, dwLocation, dwIndex, *lpEntry, &dwStored);
     if (FAILED(hr))
@@ -391,13 +395,9 @@ HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwInde
 {
     std::lock_guard<std::mutex> lock(g_mtx);
     ++g_cDeletes;
-    HRESULT hr = CheckLocked(hSim);
+    HRESULT hr = CheckPhonebookLocked(hSim, PLATSIM_FAIL_DELETE, dwLocation);
     if (FAILED(hr))
         return hr;
-    if (g_dwFail & PLATSIM_FAIL_DELETE)
-        return SIM_E_SIMFAILURE;
-    if (dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
-        return E_INVALIDARG;
     Limits l;
     json &entries = Entries(BookOf(g_sim, dwLocation, &l));
     if (dwIndex < l.dwMin || dwIndex > l.dwMax)
