@@ -627,19 +627,12 @@ static void PaintCounts(BOOL fText)
 {
     if (!IsTreeMode() || IsDestTreeShown())
         return;
-    HDC hdc = GetDC(g_hwndMain);
-    HGDIOBJ hfontOld = SelectObject(hdc, GetStripFont());
-    HGDIOBJ hbrOld = SelectObject(hdc, GetStatusBrush());
-    Rectangle(hdc, -1, 160, 177, 181);
+    HDC hdc = BeginStrip(TRUE);
     if (fText) {
-        SetBkMode(hdc, TRANSPARENT);
-        SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
         RECT rc = {2, 160, 175, 180};
         DrawTextW(hdc, s_szCountsShown, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     }
-    SelectObject(hdc, hbrOld);
-    SelectObject(hdc, hfontOld);
-    ReleaseDC(g_hwndMain, hdc);
+    EndStrip(hdc);
 }
 
 static LRESULT OnCounts(BOOL fShow, const TreeCounts *ptc)

@@ -54,7 +54,6 @@ void SetFolderTreeWindow(HWND hwndTree) { s_hwndTree = hwndTree; }
 HWND GetCurrentBar() { return s_hwndCurrentBar; }
 void SetCurrentBar(HWND hwndBar) { s_hwndCurrentBar = hwndBar; }
 HFONT GetStripFont() { return s_hfontStrip; }
-HBRUSH GetStatusBrush() { return s_hbrStatus; }
 
 HWND GetModeBar(UINT idBar)
 {
@@ -90,24 +89,38 @@ static int DcTextWidth(LPCWSTR psz, void *pv)
     return rc.right - rc.left;
 }
 
+HDC BeginStrip(BOOL fStatus)
+{
+    HDC hdc = GetDC(g_hwndMain);
+    SaveDC(hdc);
+    SelectObject(hdc, s_hfontStrip);
+    SelectObject(hdc, fStatus ? s_hbrStatus : s_hbrTitle);
+    if (fStatus)
+        Rectangle(hdc, -1, 160, 177, 181);
+    else
+        Rectangle(hdc, -1, -1, 177, 20);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+    return hdc;
+}
+
+void EndStrip(HDC hdc)
+{
+    RestoreDC(hdc, -1);
+    ReleaseDC(g_hwndMain, hdc);
+}
+
 void PaintTitleStrip()
 {
     if (!g_hwndMain)
         return;
     WCHAR sz[STRIP_TEXT_MAX];
     StringCchPrintfW(sz, ARRAYSIZE(sz), L"  %s", g_szCurrentFolder[0] ? g_szCurrentFolder : L"\\");
-    HDC hdc = GetDC(g_hwndMain);
-    HGDIOBJ hfontOld = SelectObject(hdc, s_hfontStrip);
-    HGDIOBJ hbrOld = SelectObject(hdc, s_hbrTitle);
-    Rectangle(hdc, -1, -1, 177, 20);
+    HDC hdc = BeginStrip(FALSE);
     ShortenStripText(sz, DcTextWidth, hdc);
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
     RECT rc = {0, 0, 176, 20};
     DrawTextW(hdc, sz, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    SelectObject(hdc, hbrOld);
-    SelectObject(hdc, hfontOld);
-    ReleaseDC(g_hwndMain, hdc);
+    EndStrip(hdc);
     StringCchCopyW(s_szTitleShown, ARRAYSIZE(s_szTitleShown), sz);
 }
 
@@ -145,19 +158,12 @@ void PaintStatusStrip(int iRow)
     // The parent row is no entry of the folder: it has no date.
     if (iRow >= 0 && iRow < g_cFileRows && !IsParentRow(iRow))
         FormatRowTime(iRow, s_szDateShown, ARRAYSIZE(s_szDateShown));
-    HDC hdc = GetDC(g_hwndMain);
-    HGDIOBJ hfontOld = SelectObject(hdc, s_hfontStrip);
-    HGDIOBJ hbrOld = SelectObject(hdc, s_hbrStatus);
-    Rectangle(hdc, -1, 160, 177, 181);
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+    HDC hdc = BeginStrip(TRUE);
     RECT rcLeft = {2, 160, 57, 180};
     DrawTextW(hdc, s_szCountsShown, -1, &rcLeft, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     RECT rcRight = {58, 160, 175, 180};
     DrawTextW(hdc, s_szDateShown, -1, &rcRight, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
-    SelectObject(hdc, hbrOld);
-    SelectObject(hdc, hfontOld);
-    ReleaseDC(g_hwndMain, hdc);
+    EndStrip(hdc);
 }
 
 int FirstSelectedRow()

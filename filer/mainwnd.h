@@ -38,7 +38,10 @@ HWND GetModeBar(UINT idBar);
 HWND GetCurrentBar();
 void SetCurrentBar(HWND hwndBar);
 HFONT GetStripFont();
-HBRUSH GetStatusBrush();
+// The main window's DC with a strip painted (title strip, or status strip
+// when fStatus), ready for its texts; EndStrip releases it.
+HDC BeginStrip(BOOL fStatus);
+void EndStrip(HDC hdc);
 // Selection helpers of the list.
 int FirstSelectedRow();
 void SetRowState(int iRow, UINT uState, UINT uMask);
