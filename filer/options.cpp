@@ -125,7 +125,12 @@ void ReadLastFolder(WCHAR *pszFolder, size_t cchFolder)
     // A value that fills the buffer has no terminator: it is no usable path,
     // and cutting it would name a different folder.
     size_t cch = 0;
-    if (FAILED(StringCchLengthW(szValue, ARRAYSIZE(szValue), &cch)))
+    if (FAILED(StringCchLengthW(szValue, ARRAYSIZE(szValue), &cch)) || cch == 0)
+        return;
+    // The file system refuses a path the handset cannot name (a host drive,
+    // "\\?\unix\..."), and no `current folder` ends in "\": start at the root.
+    if (szValue[cch - 1] == L'\\' ||
+        (GetFileAttributesW(szValue) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_BAD_PATHNAME))
         return;
     if (FAILED(StringCchCopyW(pszFolder, cchFolder, szValue)))
         pszFolder[0] = 0;

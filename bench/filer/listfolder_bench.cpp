@@ -36,10 +36,10 @@ static double Median(std::vector<double> v)
 
 int wmain()
 {
-    CreateDirectoryW(L"P:\\Bench", nullptr);
+    CreateDirectoryW(L"\\Bench", nullptr);
     for (int i = 0; i < 999; ++i) {  // with the ".." row: 1,000 rows
         WCHAR sz[64];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Bench\\photo %04d.%s", (i * 7919) % 10007,
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"\\Bench\\photo %04d.%s", (i * 7919) % 10007,
                          i % 3 == 0 ? L"jpg" : i % 3 == 1 ? L"txt" : L"mid");
         HANDLE h = CreateFileW(sz, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD cb;

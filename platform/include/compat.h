@@ -6,6 +6,11 @@
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
 //   FindFirstFileW,      the object store lists no "." and ".." entries
 //   FindNextFileW
+//   the file calls       FindFirstFileW, GetDiskFreeSpaceExW, CreateFileW, CopyFileW, MoveFileW,
+//                        DeleteFileW, CreateDirectoryW, RemoveDirectoryW, Get/SetFileAttributesW
+//                        take only handset paths ("\..."): a drive, "\\" or "\\?\" would reach
+//                        the host through Wine, so they fail with ERROR_BAD_PATHNAME. Test code
+//                        (PHONE_HOST_FILES) sets up its store and profile with the host's calls.
 //   GlobalMemoryStatus   program memory (total and available) from the profile
 //   SystemParametersInfoW  action 258 (SPI_GETOEMINFO): the maker's text from the profile
 //   GetSystemInfo        processor type from the profile (the handset's ARM core)
@@ -39,6 +44,15 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
                                     PULARGE_INTEGER pcbFree);
 HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd);
 BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd);
+HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES psa,
+                              DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
+BOOL WINAPI PlatCopyFileW(LPCWSTR pszFrom, LPCWSTR pszTo, BOOL fFailIfExists);
+BOOL WINAPI PlatMoveFileW(LPCWSTR pszFrom, LPCWSTR pszTo);
+BOOL WINAPI PlatDeleteFileW(LPCWSTR pszPath);
+BOOL WINAPI PlatCreateDirectoryW(LPCWSTR pszPath, LPSECURITY_ATTRIBUTES psa);
+BOOL WINAPI PlatRemoveDirectoryW(LPCWSTR pszPath);
+DWORD WINAPI PlatGetFileAttributesW(LPCWSTR pszPath);
+BOOL WINAPI PlatSetFileAttributesW(LPCWSTR pszPath, DWORD dwAttributes);
 void WINAPI PlatGlobalMemoryStatus(LPMEMORYSTATUS pms);
 BOOL WINAPI PlatSystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 void WINAPI PlatGetSystemInfo(LPSYSTEM_INFO psi);
@@ -59,12 +73,6 @@ HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD 
 #define MessageBoxW PlatMessageBoxW
 #undef MessageBox
 #define MessageBox PlatMessageBoxW
-#undef GetDiskFreeSpaceExW
-#define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW
-#undef FindFirstFileW
-#define FindFirstFileW PlatFindFirstFileW
-#undef FindNextFileW
-#define FindNextFileW PlatFindNextFileW
 #undef GlobalMemoryStatus
 #define GlobalMemoryStatus PlatGlobalMemoryStatus
 #undef SystemParametersInfoW
@@ -89,5 +97,29 @@ HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD 
 #define OpenProcess PlatOpenProcess
 #undef CoCreateInstance
 #define CoCreateInstance PlatCoCreateInstance
+#ifndef PHONE_HOST_FILES
+#undef GetDiskFreeSpaceExW
+#define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW
+#undef FindFirstFileW
+#define FindFirstFileW PlatFindFirstFileW
+#undef FindNextFileW
+#define FindNextFileW PlatFindNextFileW
+#undef CreateFileW
+#define CreateFileW PlatCreateFileW
+#undef CopyFileW
+#define CopyFileW PlatCopyFileW
+#undef MoveFileW
+#define MoveFileW PlatMoveFileW
+#undef DeleteFileW
+#define DeleteFileW PlatDeleteFileW
+#undef CreateDirectoryW
+#define CreateDirectoryW PlatCreateDirectoryW
+#undef RemoveDirectoryW
+#define RemoveDirectoryW PlatRemoveDirectoryW
+#undef GetFileAttributesW
+#define GetFileAttributesW PlatGetFileAttributesW
+#undef SetFileAttributesW
+#define SetFileAttributesW PlatSetFileAttributesW
+#endif
 #endif
 #endif

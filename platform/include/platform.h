@@ -59,4 +59,16 @@ nlohmann::json PlatProfileLoad(const wchar_t *pszName);
 BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j);
 // Full path of a profile file.
 std::wstring PlatProfilePath(const wchar_t *pszName);
+
+// Typed, bounded reading of a member (profvalue.cpp): missing, of another
+// type or out of range, it reads as the default given; none of these throws.
+// An object or array member, or a shared empty one.
+const nlohmann::json &PlatProfileObject(const nlohmann::json &j, const char *pszKey);
+const nlohmann::json &PlatProfileArray(const nlohmann::json &j, const char *pszKey);
+// A whole number from ullMin to ullMax (a negative or fractional one is not).
+ULONGLONG PlatProfileNumber(const nlohmann::json &j, const char *pszKey, ULONGLONG ullMin, ULONGLONG ullMax,
+                            ULONGLONG ullDefault);
+bool PlatProfileFlag(const nlohmann::json &j, const char *pszKey, bool fDefault);
+// A text of at most cchMax UTF-16 characters; "" stays "".
+std::wstring PlatProfileText(const nlohmann::json &j, const char *pszKey, size_t cchMax, const wchar_t *pszDefault);
 #endif

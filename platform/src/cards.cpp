@@ -18,22 +18,26 @@ struct CardInfo {
     ULONGLONG cbCapacity;
 };
 
+const ULONGLONG kDefaultCapacity = 64ULL << 20;
+const ULONGLONG kMaxCapacity = 1ULL << 40;
+
+// A card is one folder of the root: a name that would lead anywhere else is
+// no card.
+bool IsCardName(const std::wstring &name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:*?\"<>|") == std::wstring::npos;
+}
+
 std::vector<CardInfo> ProfileCards()
 {
     std::vector<CardInfo> cards;
     nlohmann::json j = PlatProfileLoad(L"device.json");
-    auto it = j.find("cards");
-    if (it == j.end() || !it->is_array())
-        return cards;
-    for (const auto &c : *it) {
-        std::string name = c.is_string() ? c.get<std::string>() : c.value("name", std::string());
-        if (name.empty())
-            continue;
-        WCHAR sz[MAX_PATH];
-        if (!MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, sz, ARRAYSIZE(sz)))
-            continue;
-        ULONGLONG cb = c.is_object() ? c.value("capacity", 64ULL << 20) : 64ULL << 20;
-        cards.push_back({sz, cb});
+    for (const auto &c : PlatProfileArray(j, "cards")) {
+        // A plain string is a card's name with the default capacity.
+        nlohmann::json card = c.is_string() ? nlohmann::json{{"name", c}} : c;
+        std::wstring name = PlatProfileText(card, "name", MAX_PATH - 2, L"");
+        if (IsCardName(name))
+            cards.push_back({name, PlatProfileNumber(card, "capacity", 1, kMaxCapacity, kDefaultCapacity)});
     }
     return cards;
 }
@@ -132,7 +136,7 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
     std::vector<CardInfo> cards = ProfileCards();
     const CardInfo *pcard = CardOfPath(cards, pszPath);
     if (!pcard)
-        return GetDiskFreeSpaceExW(pszPath, pcbFreeToCaller, pcbTotal, pcbFree);
+        return PlatAdmitPath(pszPath) && GetDiskFreeSpaceExW(pszPath, pcbFreeToCaller, pcbTotal, pcbFree);
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((L"\\" + pcard->name).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) {

@@ -23,3 +23,8 @@ BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
 void PlatProfileFatal(const std::wstring &path, const char *pszWhy);
 // Writes a line to the process's standard error (the launcher shows it).
 void PlatStdErr(const wchar_t *psz);
+// A handset path: one "\" first, no drive, no "\\" or "\\?\", not "\??\" (files.cpp).
+BOOL PlatIsHandsetPath(LPCWSTR pszPath);
+// Where every file call starts: FALSE, with ERROR_BAD_PATHNAME, for a path
+// the handset cannot name.
+BOOL PlatAdmitPath(LPCWSTR pszPath);

@@ -7,16 +7,18 @@
 namespace {
 const ULONG_PTR kTraceBlock = 0x8802EFE0;
 
+// A 16-bit word, as a number or a text such as "0x0100"; anything else is 0.
 WORD TraceWord(const nlohmann::json &traces, const char *pszKey)
 {
     auto it = traces.find(pszKey);
-    if (it == traces.end())
-        return 0;
-    if (it->is_number_unsigned())
-        return (WORD)it->get<unsigned>();
-    if (it->is_string())
-        return (WORD)strtoul(it->get<std::string>().c_str(), nullptr, 0);
-    return 0;
+    if (it != traces.end() && it->is_string()) {
+        const std::string &s = it->get_ref<const std::string &>();
+        char *pszEnd = nullptr;
+        unsigned long ul = strtoul(s.c_str(), &pszEnd, 0);
+        bool fWhole = !s.empty() && s.size() <= 8 && s[0] != '-' && *pszEnd == 0;
+        return fWhole && ul <= 0xFFFF ? (WORD)ul : 0;
+    }
+    return (WORD)PlatProfileNumber(traces, pszKey, 0, 0xFFFF, 0);
 }
 } // namespace
 
@@ -34,11 +36,9 @@ extern "C" BOOL WINAPI VirtualCopy(LPVOID lpvDest, LPVOID lpvSrc, DWORD cbSize, 
     BYTE *pBlock = (BYTE *)lpvDest + (kTraceBlock - src);
     ZeroMemory(pBlock, 32);
     nlohmann::json device = PlatProfileLoad(L"device.json");
-    auto it = device.find("traces");
-    if (it != device.end() && it->is_object()) {
-        WORD *pw = (WORD *)pBlock;
-        pw[0] = TraceWord(*it, "word0");
-        pw[8] = TraceWord(*it, "word16");
-    }
+    const nlohmann::json &traces = PlatProfileObject(device, "traces");
+    WORD *pw = (WORD *)pBlock;
+    pw[0] = TraceWord(traces, "word0");
+    pw[8] = TraceWord(traces, "word16");
     return TRUE;
 }

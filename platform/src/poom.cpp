@@ -58,7 +58,7 @@ public:
     HRESULT STDMETHODCALLTYPE Logon(long) override
     {
         nlohmann::json contacts = PlatProfileLoad(L"contacts.json");
-        if (contacts.value("logonFails", false))
+        if (PlatProfileFlag(contacts, "logonFails", false))
             return E_FAIL;
         if (!m_fLoggedOn)
             ++g_cLogons;
@@ -96,7 +96,7 @@ extern "C" HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOu
     if (!(dwClsContext & CLSCTX_INPROC_SERVER))
         return REGDB_E_CLASSNOTREG;
     nlohmann::json contacts = PlatProfileLoad(L"contacts.json");
-    if (!contacts.value("available", true))
+    if (!PlatProfileFlag(contacts, "available", true))
         return REGDB_E_CLASSNOTREG;
     OutlookApp *p = new OutlookApp;
     HRESULT hr = p->QueryInterface(riid, ppv);

@@ -127,8 +127,12 @@ BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j)
         return FALSE;  // no profile: state lives only as long as the process
     std::wstring path = PlatProfilePath(pszName);
     std::wstring tmp = path + L".tmp";
-    std::string text = j.dump(2);
-    text += "\n";
+    std::string text;
+    try {
+        text = j.dump(2) + "\n";
+    } catch (const std::exception &) {
+        return FALSE;  // a text that is no UTF-8: nothing is written
+    }
     HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;

@@ -39,15 +39,6 @@ DWORD g_cReads = 0, g_cWrites = 0, g_cDeletes = 0;
 
 const wchar_t kFile[] = L"sim.json";
 
-std::wstring Widen(const std::string &s)
-{
-    int cch = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(cch > 0 ? cch - 1 : 0, L'\0');
-    if (cch > 1)
-        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], cch);
-    return w;
-}
-
 std::string Narrow(const wchar_t *psz)
 {
     int cb = WideCharToMultiByte(CP_UTF8, 0, psz, -1, nullptr, 0, nullptr, nullptr);
@@ -94,16 +85,26 @@ void SaveLocked()
     g_stampLoaded = Stamp();
 }
 
+// No SIM of the handset's time has more phone-book slots; a larger range
+// would only have the programs read empty slots for hours.
+const DWORD kMaxIndex = 1000;
+const DWORD kMaxSmsSlots = 255;
+const size_t kMaxStoredText = 1024;  // longer entry texts read as empty
+
 DWORD Num(const json &j, const char *pszKey, DWORD dwDefault)
 {
-    auto it = j.find(pszKey);
-    return it != j.end() && it->is_number_unsigned() ? it->get<DWORD>() : dwDefault;
+    return (DWORD)PlatProfileNumber(j, pszKey, 0, 0xFFFFFFFFUL, dwDefault);
+}
+
+// A slot's index; 0 (no slot) when it is none.
+DWORD IndexOf(const json &e)
+{
+    return (DWORD)PlatProfileNumber(e, "index", 1, kMaxIndex, 0);
 }
 
 bool Flag(const json &j, const char *pszKey)
 {
-    auto it = j.find(pszKey);
-    return it == j.end() || !it->is_boolean() || it->get<bool>();
+    return PlatProfileFlag(j, pszKey, true);
 }
 
 json &Section(json &sim, const char *pszKey)
@@ -124,20 +125,18 @@ struct Limits {
     DWORD dwMin, dwMax, cchText, cchAddress;
 };
 
-Limits LimitsOf(json &sim)
+Limits LimitsOf(const json &sim)
 {
-    json &book = Section(sim, "phonebook");
+    const json &book = PlatProfileObject(sim, "phonebook");
     Limits l;
-    l.dwMin = Num(book, "minIndex", 1);
-    l.dwMax = Num(book, "maxIndex", 250);
-    l.cchText = Num(book, "maxTextLength", 14);
-    l.cchAddress = Num(book, "maxAddressLength", 40);
-    if (l.cchText > MAX_LENGTH_PHONEBOOKENTRYTEXT - 1)
-        l.cchText = MAX_LENGTH_PHONEBOOKENTRYTEXT - 1;
-    if (l.cchAddress > MAX_LENGTH_ADDRESS - 1)
-        l.cchAddress = MAX_LENGTH_ADDRESS - 1;
-    if (l.dwMax < l.dwMin)
-        l.dwMax = l.dwMin;
+    l.dwMin = (DWORD)PlatProfileNumber(book, "minIndex", 1, kMaxIndex, 1);
+    l.dwMax = (DWORD)PlatProfileNumber(book, "maxIndex", 1, kMaxIndex, 250);
+    l.cchText = (DWORD)PlatProfileNumber(book, "maxTextLength", 1, MAX_LENGTH_PHONEBOOKENTRYTEXT - 1, 14);
+    l.cchAddress = (DWORD)PlatProfileNumber(book, "maxAddressLength", 1, MAX_LENGTH_ADDRESS - 1, 40);
+    if (l.dwMax < l.dwMin) {  // no range at all: the default one
+        l.dwMin = 1;
+        l.dwMax = 250;
+    }
     return l;
 }
 
@@ -156,7 +155,7 @@ json &BookOf(json &sim, DWORD dwLocation, Limits *pl)
 json *FindEntry(json &entries, DWORD dwIndex)
 {
     for (json &e : entries)
-        if (e.is_object() && Num(e, "index", 0) == dwIndex)
+        if (IndexOf(e) == dwIndex)
             return &e;
     return nullptr;
 }
@@ -329,7 +328,7 @@ HRESULT WINAPI SimGetPhonebookStatus(HSIM hSim, DWORD dwLocation, LPDWORD lpdwUs
     json &book = BookOf(g_sim, dwLocation, &l);
     DWORD cUsed = 0;
     for (const json &e : Entries(book)) {
-        DWORD dw = e.is_object() ? Num(e, "index", 0) : 0;
+        DWORD dw = IndexOf(e);
         if (dw >= l.dwMin && dw <= l.dwMax)
             ++cUsed;
     }
@@ -359,8 +358,8 @@ HRESULT WINAPI SimReadPhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex,
     ZeroMemory(lpEntry, sizeof(*lpEntry));
     lpEntry->cbSize = sizeof(*lpEntry);
     lpEntry->dwParams = SIM_PARAM_PBE_ALL;
-    std::wstring name = Widen(pe->value("name", std::string()));
-    std::wstring number = Widen(pe->value("number", std::string()));
+    std::wstring name = PlatProfileText(*pe, "name", kMaxStoredText, L"");
+    std::wstring number = PlatProfileText(*pe, "number", kMaxStoredText, L"");
     if (name.size() > l.cchText)
         name.resize(l.cchText);
     if (number.size() > l.cchAddress)
@@ -403,7 +402,7 @@ HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwInde
     if (dwIndex < l.dwMin || dwIndex > l.dwMax)
         return SIM_E_INVALIDINDEX;
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (!entries[i].is_object() || Num(entries[i], "index", 0) != dwIndex)
+        if (IndexOf(entries[i]) != dwIndex)
             continue;
         entries.erase(entries.begin() + i);
         SaveLocked();
@@ -429,7 +428,7 @@ HRESULT WINAPI SimGetSmsStorageStatus(HSIM hSim, DWORD dwStorage, LPDWORD lpdwUs
     if (lpdwUsed)
         *lpdwUsed = cUsed;
     if (lpdwTotal)
-        *lpdwTotal = Num(sms, "total", 20);
+        *lpdwTotal = (DWORD)PlatProfileNumber(sms, "total", 0, kMaxSmsSlots, 20);
     return S_OK;
 }
 
@@ -446,7 +445,7 @@ HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
         return SIM_E_NOTFOUND;
     json &msgs = sms["messages"];
     for (size_t i = 0; i < msgs.size(); ++i) {
-        if (msgs[i].is_object() && Num(msgs[i], "index", 0) == dwIndex) {
+        if (Num(msgs[i], "index", 0) == dwIndex) {
             msgs.erase(msgs.begin() + i);
             SaveLocked();
             return S_OK;

@@ -16,58 +16,39 @@ const ULONGLONG kDefaultStoreSize = 16ULL << 20;
 const ULONGLONG kDefaultStoreFree = 6ULL << 20;
 const DWORD kDefaultProcessor = PROCESSOR_STRONGARM;
 const wchar_t kDefaultOem[] = L"Smartphone";
+const size_t kMaxOem = 127;
 const wchar_t kDefaultDocuments[] = L"\\My Documents";
 const wchar_t kDefaultStartMenu[] = L"\\Windows\\Start Menu";
 
+const ULONGLONG kMaxDword = 0xFFFFFFFFULL;
+
 nlohmann::json SystemObject()
 {
-    nlohmann::json j = PlatProfileLoad(L"device.json");
-    auto it = j.find("system");
-    if (it == j.end() || !it->is_object())
-        return nlohmann::json::object();
-    return *it;
+    return PlatProfileObject(PlatProfileLoad(L"device.json"), "system");
 }
 
-nlohmann::json Member(const nlohmann::json &j, const char *pszKey)
+// A flag byte (flags may be combined) or a percentage (0..100, 255 unknown).
+BYTE Flag(const nlohmann::json &j, const char *pszKey, BYTE bDefault)
 {
-    auto it = j.find(pszKey);
-    return it != j.end() && it->is_object() ? *it : nlohmann::json::object();
+    return (BYTE)PlatProfileNumber(j, pszKey, 0, 0xFF, bDefault);
 }
 
-// A non-negative whole number, or the default for anything else.
-ULONGLONG Number(const nlohmann::json &j, const char *pszKey, ULONGLONG ullDefault)
+BYTE Percent(const nlohmann::json &j, const char *pszKey)
 {
-    auto it = j.find(pszKey);
-    if (it == j.end() || !it->is_number_unsigned())
-        return ullDefault;
-    return it->get<ULONGLONG>();
+    BYTE b = Flag(j, pszKey, 100);
+    return b > 100 && b != BATTERY_PERCENTAGE_UNKNOWN ? 100 : b;
 }
 
-BYTE Byte(const nlohmann::json &j, const char *pszKey, BYTE bDefault)
+DWORD Dword(const nlohmann::json &j, const char *pszKey, DWORD dwDefault)
 {
-    ULONGLONG ull = Number(j, pszKey, bDefault);
-    return ull > 0xFF ? bDefault : (BYTE)ull;
+    return (DWORD)PlatProfileNumber(j, pszKey, 0, kMaxDword, dwDefault);
 }
 
-DWORD Dword(ULONGLONG ull)
+// A special folder: a handset path, or "" for a folder the handset lacks.
+std::wstring FolderPath(const nlohmann::json &j, const char *pszKey, const wchar_t *pszDefault)
 {
-    return ull > 0xFFFFFFFFULL ? 0xFFFFFFFFUL : (DWORD)ull;
-}
-
-// A text member; fPresent tells a missing key from an empty text.
-std::wstring Text(const nlohmann::json &j, const char *pszKey, const wchar_t *pszDefault)
-{
-    auto it = j.find(pszKey);
-    if (it == j.end() || !it->is_string())
-        return pszDefault;
-    std::string s = it->get<std::string>();
-    if (s.empty())
-        return std::wstring();
-    int cch = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), nullptr, 0);
-    std::wstring w(cch > 0 ? cch : 0, L'\0');
-    if (cch > 0)
-        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), &w[0], cch);
-    return w;
+    std::wstring path = PlatProfileText(j, pszKey, MAX_PATH - 1, pszDefault);
+    return path.empty() || PlatIsHandsetPath(path.c_str()) ? path : pszDefault;
 }
 
 std::mutex g_mtxPower;
@@ -76,17 +57,18 @@ SYSTEM_POWER_STATUS_EX g_power;
 
 void ReadPower(SYSTEM_POWER_STATUS_EX *ps)
 {
-    nlohmann::json power = Member(SystemObject(), "power");
-    nlohmann::json main = Member(power, "main");
-    nlohmann::json backup = Member(power, "backup");
+    nlohmann::json system = SystemObject();
+    const nlohmann::json &power = PlatProfileObject(system, "power");
+    const nlohmann::json &main = PlatProfileObject(power, "main");
+    const nlohmann::json &backup = PlatProfileObject(power, "backup");
     ZeroMemory(ps, sizeof(*ps));
-    ps->ACLineStatus = Byte(power, "ac", 0);
-    ps->BatteryFlag = Byte(main, "flag", BATTERY_FLAG_HIGH);
-    ps->BatteryLifePercent = Byte(main, "percent", 100);
+    ps->ACLineStatus = Flag(power, "ac", 0);
+    ps->BatteryFlag = Flag(main, "flag", BATTERY_FLAG_HIGH);
+    ps->BatteryLifePercent = Percent(main, "percent");
     ps->BatteryLifeTime = BATTERY_LIFE_UNKNOWN;
     ps->BatteryFullLifeTime = BATTERY_LIFE_UNKNOWN;
-    ps->BackupBatteryFlag = Byte(backup, "flag", BATTERY_FLAG_HIGH);
-    ps->BackupBatteryLifePercent = Byte(backup, "percent", 100);
+    ps->BackupBatteryFlag = Flag(backup, "flag", BATTERY_FLAG_HIGH);
+    ps->BackupBatteryLifePercent = Percent(backup, "percent");
     ps->BackupBatteryLifeTime = BATTERY_LIFE_UNKNOWN;
     ps->BackupBatteryFullLifeTime = BATTERY_LIFE_UNKNOWN;
 }
@@ -112,11 +94,12 @@ BOOL WINAPI GetStoreInformation(LPSTORE_INFORMATION lpsi)
 {
     if (!lpsi)
         return FALSE;
-    nlohmann::json store = Member(SystemObject(), "store");
-    ULONGLONG cbSize = Number(store, "size", kDefaultStoreSize);
-    ULONGLONG cbFree = Number(store, "free", kDefaultStoreFree);
-    lpsi->dwStoreSize = Dword(cbSize);
-    lpsi->dwFreeSize = Dword(cbFree > cbSize ? cbSize : cbFree);
+    nlohmann::json system = SystemObject();
+    const nlohmann::json &store = PlatProfileObject(system, "store");
+    DWORD cbSize = Dword(store, "size", kDefaultStoreSize);
+    DWORD cbFree = Dword(store, "free", kDefaultStoreFree);
+    lpsi->dwStoreSize = cbSize;
+    lpsi->dwFreeSize = cbFree > cbSize ? cbSize : cbFree;
     return TRUE;
 }
 
@@ -124,16 +107,17 @@ void WINAPI PlatGlobalMemoryStatus(LPMEMORYSTATUS pms)
 {
     if (!pms)
         return;
-    nlohmann::json memory = Member(SystemObject(), "memory");
-    ULONGLONG cbTotal = Number(memory, "total", kDefaultTotalPhys);
-    ULONGLONG cbAvail = Number(memory, "available", kDefaultAvailPhys);
+    nlohmann::json system = SystemObject();
+    const nlohmann::json &memory = PlatProfileObject(system, "memory");
+    ULONGLONG cbTotal = Dword(memory, "total", kDefaultTotalPhys);
+    ULONGLONG cbAvail = Dword(memory, "available", kDefaultAvailPhys);
     if (cbAvail > cbTotal)
         cbAvail = cbTotal;
     ZeroMemory(pms, sizeof(*pms));
     pms->dwLength = sizeof(*pms);
     pms->dwMemoryLoad = cbTotal ? (DWORD)((cbTotal - cbAvail) * 100 / cbTotal) : 0;
-    pms->dwTotalPhys = (SIZE_T)Dword(cbTotal);
-    pms->dwAvailPhys = (SIZE_T)Dword(cbAvail);
+    pms->dwTotalPhys = (SIZE_T)cbTotal;
+    pms->dwAvailPhys = (SIZE_T)cbAvail;
     pms->dwTotalVirtual = 32U << 20;  // one process slot
     pms->dwAvailVirtual = 24U << 20;
 }
@@ -147,7 +131,7 @@ BOOL WINAPI PlatSystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam
         return FALSE;
     }
     // uiParam is the buffer's size in bytes, as the handset's callers pass sizeof.
-    std::wstring oem = Text(SystemObject(), "oem", kDefaultOem);
+    std::wstring oem = PlatProfileText(SystemObject(), "oem", kMaxOem, kDefaultOem);
     size_t cchBuffer = uiParam / sizeof(WCHAR);
     if (oem.size() + 1 > cchBuffer) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -163,7 +147,7 @@ void WINAPI PlatGetSystemInfo(LPSYSTEM_INFO psi)
     GetSystemInfo(psi);
     psi->wProcessorArchitecture = PROCESSOR_ARCHITECTURE_ARM;
     psi->dwNumberOfProcessors = 1;
-    psi->dwProcessorType = Dword(Number(SystemObject(), "processor", kDefaultProcessor));
+    psi->dwProcessorType = Dword(SystemObject(), "processor", kDefaultProcessor);
 }
 
 BOOL WINAPI PlatGetVersionExW(LPOSVERSIONINFOW pvi)
@@ -172,13 +156,14 @@ BOOL WINAPI PlatGetVersionExW(LPOSVERSIONINFOW pvi)
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    nlohmann::json version = Member(SystemObject(), "version");
+    nlohmann::json system = SystemObject();
+    const nlohmann::json &version = PlatProfileObject(system, "version");
     DWORD cbStruct = pvi->dwOSVersionInfoSize;
     ZeroMemory(pvi, cbStruct > sizeof(OSVERSIONINFOEXW) ? sizeof(OSVERSIONINFOEXW) : cbStruct);
     pvi->dwOSVersionInfoSize = cbStruct;
-    pvi->dwMajorVersion = Dword(Number(version, "major", 4));
-    pvi->dwMinorVersion = Dword(Number(version, "minor", 20));
-    pvi->dwBuildNumber = Dword(Number(version, "build", 1081));
+    pvi->dwMajorVersion = Dword(version, "major", 4);
+    pvi->dwMinorVersion = Dword(version, "minor", 20);
+    pvi->dwBuildNumber = Dword(version, "build", 1081);
     pvi->dwPlatformId = VER_PLATFORM_WIN32_CE;
     return TRUE;
 }
@@ -191,11 +176,12 @@ BOOL WINAPI PlatSHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BO
     if (!pszPath)
         return FALSE;
     pszPath[0] = 0;
-    nlohmann::json folders = Member(SystemObject(), "folders");
-    std::wstring path = id == CSIDL_PERSONAL ? Text(folders, "documents", kDefaultDocuments)
-                                             : Text(folders, "startmenu", kDefaultStartMenu);
+    nlohmann::json system = SystemObject();
+    const nlohmann::json &folders = PlatProfileObject(system, "folders");
+    std::wstring path = id == CSIDL_PERSONAL ? FolderPath(folders, "documents", kDefaultDocuments)
+                                             : FolderPath(folders, "startmenu", kDefaultStartMenu);
     // An empty entry: the handset has no such folder.
-    if (path.empty() || path.size() >= MAX_PATH)
+    if (path.empty())
         return FALSE;
     if (fCreate || (csidl & CSIDL_FLAG_CREATE))
         CreateDirectoryW(path.c_str(), nullptr);

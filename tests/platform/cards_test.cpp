@@ -50,14 +50,14 @@ TEST_F(Cards, FreeSpaceIsCapacityLessTheCardsFiles)
     MakeFile(L"\\SD2\\a.bin", std::string(1000, 'a'));
     MakeFile(L"\\SD2\\deep\\b.bin", std::string(500, 'b'));
     ULARGE_INTEGER total, free;
-    ASSERT_TRUE(GetDiskFreeSpaceExW(L"SD2", nullptr, &total, &free));
+    ASSERT_TRUE(PlatGetDiskFreeSpaceExW(L"SD2", nullptr, &total, &free));
     EXPECT_EQ(2048u, total.QuadPart);
     EXPECT_EQ(548u, free.QuadPart);
-    ASSERT_TRUE(GetDiskFreeSpaceExW(L"\\SD2\\", nullptr, &total, &free));
+    ASSERT_TRUE(PlatGetDiskFreeSpaceExW(L"\\SD2\\", nullptr, &total, &free));
     MakeFile(L"\\SD2\\big.bin", std::string(4000, 'c'));
-    ASSERT_TRUE(GetDiskFreeSpaceExW(L"SD2", nullptr, &total, &free));
+    ASSERT_TRUE(PlatGetDiskFreeSpaceExW(L"SD2", nullptr, &total, &free));
     EXPECT_EQ(0u, free.QuadPart);  // over-full never wraps round
-    EXPECT_FALSE(GetDiskFreeSpaceExW(L"Storage Card", nullptr, &total, &free));  // not inserted
+    EXPECT_FALSE(PlatGetDiskFreeSpaceExW(L"Storage Card", nullptr, &total, &free));  // not inserted
 }
 
 TEST_F(Cards, RemovedCardKeepsItsFilesUntilInserted)

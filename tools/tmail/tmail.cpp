@@ -46,6 +46,8 @@ void RecordSent()
     WCHAR szTime[32];
     StringCchPrintfW(szTime, ARRAYSIZE(szTime), L"%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay,
                      st.wHour, st.wMinute, st.wSecond);
+    if (!j["outbox"].is_array())
+        j["outbox"] = nlohmann::json::array();  // a damaged member starts a new outbox
     j["outbox"].push_back({{"attachment", Utf8(g_szAttachment)}, {"time", Utf8(szTime)}});
     PlatProfileSave(L"mail.json", j);
 }

@@ -1,0 +1,104 @@
+// The handset's file calls. Only handset paths reach the object store: Wine
+// would take a drive ("Z:\tmp"), a "\\server" name or a "\\?\unix\" name to
+// the host's files, and the handset has none of them. The object store also
+// lists no "." and ".." entries.
+#include "internal.h"
+
+namespace {
+bool IsSeparator(WCHAR ch)
+{
+    return ch == L'\\' || ch == L'/';  // Wine takes either
+}
+
+BOOL IsDotEntry(const WIN32_FIND_DATAW *pfd)
+{
+    const WCHAR *p = pfd->cFileName;
+    return p[0] == L'.' && (p[1] == 0 || (p[1] == L'.' && p[2] == 0));
+}
+} // namespace
+
+// One "\" first; no drive or stream colon, no "\\" anywhere, and not the
+// kernel's own "\??\" prefix, which Wine passes on untouched.
+BOOL PlatIsHandsetPath(LPCWSTR pszPath)
+{
+    if (!pszPath || pszPath[0] != L'\\')
+        return FALSE;
+    for (const WCHAR *p = pszPath; *p; ++p)
+        if (*p == L':' || (IsSeparator(p[0]) && IsSeparator(p[1])))
+            return FALSE;
+    return !(pszPath[1] == L'?' && pszPath[2] == L'?' && (pszPath[3] == 0 || IsSeparator(pszPath[3])));
+}
+
+BOOL PlatAdmitPath(LPCWSTR pszPath)
+{
+    if (PlatIsHandsetPath(pszPath))
+        return TRUE;
+    SetLastError(ERROR_BAD_PATHNAME);
+    return FALSE;
+}
+
+extern "C" BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd)
+{
+    do {
+        if (!FindNextFileW(hFind, pfd))
+            return FALSE;
+    } while (IsDotEntry(pfd));
+    return TRUE;
+}
+
+extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd)
+{
+    if (!PlatAdmitPath(pszPattern))
+        return INVALID_HANDLE_VALUE;
+    HANDLE h = FindFirstFileW(pszPattern, pfd);
+    if (h == INVALID_HANDLE_VALUE || !IsDotEntry(pfd))
+        return h;
+    if (PlatFindNextFileW(h, pfd))
+        return h;
+    FindClose(h);
+    SetLastError(ERROR_FILE_NOT_FOUND);  // only the dot entries: an empty folder
+    return INVALID_HANDLE_VALUE;
+}
+
+extern "C" HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES psa,
+                                         DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate)
+{
+    if (!PlatAdmitPath(pszPath))
+        return INVALID_HANDLE_VALUE;
+    return CreateFileW(pszPath, dwAccess, dwShare, psa, dwCreation, dwFlags, hTemplate);
+}
+
+extern "C" BOOL WINAPI PlatCopyFileW(LPCWSTR pszFrom, LPCWSTR pszTo, BOOL fFailIfExists)
+{
+    return PlatAdmitPath(pszFrom) && PlatAdmitPath(pszTo) && CopyFileW(pszFrom, pszTo, fFailIfExists);
+}
+
+extern "C" BOOL WINAPI PlatMoveFileW(LPCWSTR pszFrom, LPCWSTR pszTo)
+{
+    return PlatAdmitPath(pszFrom) && PlatAdmitPath(pszTo) && MoveFileW(pszFrom, pszTo);
+}
+
+extern "C" BOOL WINAPI PlatDeleteFileW(LPCWSTR pszPath)
+{
+    return PlatAdmitPath(pszPath) && DeleteFileW(pszPath);
+}
+
+extern "C" BOOL WINAPI PlatCreateDirectoryW(LPCWSTR pszPath, LPSECURITY_ATTRIBUTES psa)
+{
+    return PlatAdmitPath(pszPath) && CreateDirectoryW(pszPath, psa);
+}
+
+extern "C" BOOL WINAPI PlatRemoveDirectoryW(LPCWSTR pszPath)
+{
+    return PlatAdmitPath(pszPath) && RemoveDirectoryW(pszPath);
+}
+
+extern "C" DWORD WINAPI PlatGetFileAttributesW(LPCWSTR pszPath)
+{
+    return PlatAdmitPath(pszPath) ? GetFileAttributesW(pszPath) : INVALID_FILE_ATTRIBUTES;
+}
+
+extern "C" BOOL WINAPI PlatSetFileAttributesW(LPCWSTR pszPath, DWORD dwAttributes)
+{
+    return PlatAdmitPath(pszPath) && SetFileAttributesW(pszPath, dwAttributes);
+}
