@@ -1,8 +1,17 @@
 // The device profile: atomic saves, defaults for missing files, a damaged
-// file refused by name and left alone; the trace file.
+// file refused by name and left alone, every damaged member read as its
+// default; the trace file.
 #include <gtest/gtest.h>
 #include "platform.h"
 #include "support.h"
+#include "cesystem.h"
+#include "pimstore.h"
+#include "pkfuncs.h"
+#include "platsim.h"
+#include "projects.h"
+#include "simmgr.h"
+#include <functional>
+#include <map>
 
 namespace {
 // Runs the start-up check of a child process on a profile folder of its own.
@@ -53,6 +62,350 @@ TEST(Profile, NonObjectFileIsDamagedToo)
     MakeDir(dir);
     ASSERT_TRUE(MakeFile(dir + L"\\sim.json", "[1, 2, 3]"));
     EXPECT_EQ(3u, RunChildOnProfile(dir));
+}
+
+// Every member of every profile file, damaged every way: the platform reads
+// each as its default and nothing throws; then each program starts on a
+// profile with all members damaged at once.
+namespace {
+using nlohmann::json;
+
+enum Kind { kNumber, kText, kPath, kFlag, kContainer };
+
+const json kMissing = json::object({{"(missing)", true}});
+const std::string kHugeText(100000, '9');
+
+// The first four are the classes the programs are started on: wrong type,
+// out of range, missing, huge.
+std::vector<json> Mutants(Kind kind)
+{
+    switch (kind) {
+    case kNumber:
+        return {"big", -5, kMissing, 18446744073709551615ULL, 1e300, 2.5, true, nullptr, json::object()};
+    case kText:
+        return {5, json::array(), kMissing, kHugeText, true, nullptr};
+    case kPath:
+        return {5, "Z:\\tmp", kMissing, kHugeText, "\\\\?\\unix\\tmp", "\\??\\unix\\tmp", "relative", nullptr};
+    case kFlag:
+        return {"yes", 1, kMissing, nullptr};
+    default:
+        return {"x", 5, kMissing, nullptr};
+    }
+}
+
+const char kDevice[] = R"({
+  "cards": [{"name": "Storage Card", "capacity": 2048}],
+  "system": {
+    "power": {"ac": 1, "main": {"flag": 8, "percent": 40}, "backup": {"flag": 2, "percent": 7}},
+    "memory": {"total": 16777216, "available": 7340032},
+    "store": {"size": 33554432, "free": 20971520},
+    "oem": "Maker", "processor": 1824, "version": {"major": 5, "minor": 2, "build": 42},
+    "folders": {"documents": "\\Docs", "startmenu": "\\Start"}},
+  "traces": {"word0": 256, "word16": "0x0085"}})";
+const char kSim[] = R"({"present": true, "radio": true,
+  "phonebook": {"minIndex": 2, "maxIndex": 30, "maxTextLength": 10, "maxAddressLength": 20,
+    "entries": [{"index": 3, "name": "Anna", "number": "+4670", "addressType": 0, "numPlan": 9},
+                {"index": 5, "name": "Bo", "number": "1"}]},
+  "ownNumbers": {"entries": [{"index": 1, "number": "+4477"}]},
+  "sms": {"total": 30, "messages": [{"index": 1}, {"index": 4}]}})";
+const char kNoSim[] = R"({"present": false})";
+const char kRadioOff[] = R"({"radio": false})";
+const char kContacts[] = R"({"available": false, "logonFails": true})";
+const char kCallLog[] = R"({"calls": [{"number": "1", "time": "2026-12-06T21:30:00Z"}]})";
+
+json Power(BYTE SYSTEM_POWER_STATUS_EX::*pb)
+{
+    SYSTEM_POWER_STATUS_EX sps = {};
+    GetSystemPowerStatusEx(&sps, TRUE);
+    return sps.*pb;
+}
+
+json Memory(SIZE_T MEMORYSTATUS::*pcb)
+{
+    MEMORYSTATUS ms = {};
+    ms.dwLength = sizeof(ms);
+    GlobalMemoryStatus(&ms);
+    return ms.*pcb;
+}
+
+json Store(DWORD STORE_INFORMATION::*pcb)
+{
+    STORE_INFORMATION si = {};
+    GetStoreInformation(&si);
+    return si.*pcb;
+}
+
+json Version(DWORD OSVERSIONINFOW::*pdw)
+{
+    OSVERSIONINFOW ovi = {};
+    ovi.dwOSVersionInfoSize = sizeof(ovi);
+    GetVersionExW(&ovi);
+    return ovi.*pdw;
+}
+
+json Wide(const WCHAR *psz)
+{
+    char sz[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, psz, -1, sz, sizeof(sz), nullptr, nullptr);
+    return sz;
+}
+
+json Folder(int csidl)
+{
+    WCHAR sz[MAX_PATH] = L"";
+    SHGetSpecialFolderPath(nullptr, sz, csidl, FALSE);
+    return Wide(sz);
+}
+
+json TraceWordAt(int iWord)
+{
+    BYTE *p = (BYTE *)VirtualAlloc(nullptr, 0x1000, MEM_RESERVE, PAGE_NOACCESS);
+    json j = VirtualCopy(p, (LPVOID)0x8802E000, 0x1000, PAGE_READWRITE) ? ((WORD *)(p + 0xFE0))[iWord] : -1;
+    VirtualFree(p, 0, MEM_RELEASE);
+    return j;
+}
+
+json Card(bool fCapacity)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFlashCard(&fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return "";
+    FindClose(h);
+    ULARGE_INTEGER cbTotal = {};
+    PlatGetDiskFreeSpaceExW(fd.cFileName, nullptr, &cbTotal, nullptr);
+    return fCapacity ? json(cbTotal.QuadPart) : Wide(fd.cFileName);
+}
+
+// What the SIM service reports through a handle of its own.
+json Sim(const std::function<json(HSIM)> &fn)
+{
+    PlatSimReload();
+    HSIM h = nullptr;
+    if (FAILED(SimInitialize(0, nullptr, 0, &h)))
+        return "no SIM";
+    json j = fn(h);
+    SimDeinitialize(h);
+    return j;
+}
+
+json Caps(DWORD SIMCAPS::*pdw)
+{
+    return Sim([&](HSIM h) {
+        SIMCAPS caps = {};
+        caps.cbSize = sizeof(caps);
+        SimGetDevCaps(h, SIM_CAPSTYPE_ALL, &caps);
+        return json(caps.*pdw);
+    });
+}
+
+json Entry(DWORD dwLocation, DWORD dwIndex, const std::function<json(const SIMPHONEBOOKENTRY &)> &fn)
+{
+    return Sim([&](HSIM h) {
+        SIMPHONEBOOKENTRY e = {};
+        e.cbSize = sizeof(e);
+        return SUCCEEDED(SimReadPhonebookEntry(h, dwLocation, dwIndex, &e)) ? fn(e) : json("empty");
+    });
+}
+
+json Used(bool fSms)
+{
+    return Sim([&](HSIM h) {
+        DWORD cUsed = 0, cTotal = 0;
+        if (fSms)
+            SimGetSmsStorageStatus(h, SIM_SMSSTORAGE_SIM, &cUsed, &cTotal);
+        else
+            SimGetPhonebookStatus(h, SIM_PBSTORAGE_SIM, &cUsed, &cTotal);
+        return json::array({cUsed, cTotal});
+    });
+}
+
+json Contacts(bool fLogon)
+{
+    IPOutlookApp *p = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, (void **)&p)))
+        return "unavailable";
+    json j = fLogon ? json(SUCCEEDED(p->Logon(0))) : json("available");
+    p->Release();
+    return j;
+}
+
+json CallsAfterOneCall()
+{
+    tapiRequestMakeCall(L"5550100", nullptr, nullptr, nullptr);
+    return PlatProfileArray(PlatProfileLoad(L"calllog.json"), "calls").size();
+}
+
+struct Member {
+    const wchar_t *pszFile;
+    const char *pszBase;
+    const char *pszPointer;
+    Kind kind;
+    json expected;  // what a damaged member reads as
+    std::function<json()> read;
+};
+
+std::vector<Member> Members()
+{
+    const DWORD MB = 1 << 20;
+    const auto main = &SYSTEM_POWER_STATUS_EX::BatteryFlag;
+    return {
+        {L"device.json", kDevice, "/cards", kContainer, "", [] { return Card(false); }},
+        {L"device.json", kDevice, "/cards/0", kContainer, "", [] { return Card(false); }},
+        {L"device.json", kDevice, "/cards/0/name", kText, "", [] { return Card(false); }},
+        {L"device.json", kDevice, "/cards/0/capacity", kNumber, 64 * MB, [] { return Card(true); }},
+        {L"device.json", kDevice, "/system", kContainer, 100, [] { return Power(&SYSTEM_POWER_STATUS_EX::BatteryLifePercent); }},
+        {L"device.json", kDevice, "/system/power", kContainer, 1, [main] { return Power(main); }},
+        {L"device.json", kDevice, "/system/power/ac", kNumber, 0, [] { return Power(&SYSTEM_POWER_STATUS_EX::ACLineStatus); }},
+        {L"device.json", kDevice, "/system/power/main", kContainer, 1, [main] { return Power(main); }},
+        {L"device.json", kDevice, "/system/power/main/flag", kNumber, 1, [main] { return Power(main); }},
+        {L"device.json", kDevice, "/system/power/main/percent", kNumber, 100, [] { return Power(&SYSTEM_POWER_STATUS_EX::BatteryLifePercent); }},
+        {L"device.json", kDevice, "/system/power/backup/flag", kNumber, 1, [] { return Power(&SYSTEM_POWER_STATUS_EX::BackupBatteryFlag); }},
+        {L"device.json", kDevice, "/system/power/backup/percent", kNumber, 100, [] { return Power(&SYSTEM_POWER_STATUS_EX::BackupBatteryLifePercent); }},
+        {L"device.json", kDevice, "/system/memory", kContainer, 32 * MB, [] { return Memory(&MEMORYSTATUS::dwTotalPhys); }},
+        {L"device.json", kDevice, "/system/memory/total", kNumber, 32 * MB, [] { return Memory(&MEMORYSTATUS::dwTotalPhys); }},
+        {L"device.json", kDevice, "/system/memory/available", kNumber, 12 * MB, [] { return Memory(&MEMORYSTATUS::dwAvailPhys); }},
+        {L"device.json", kDevice, "/system/store", kContainer, 16 * MB, [] { return Store(&STORE_INFORMATION::dwStoreSize); }},
+        {L"device.json", kDevice, "/system/store/size", kNumber, 16 * MB, [] { return Store(&STORE_INFORMATION::dwStoreSize); }},
+        {L"device.json", kDevice, "/system/store/free", kNumber, 6 * MB, [] { return Store(&STORE_INFORMATION::dwFreeSize); }},
+        {L"device.json", kDevice, "/system/oem", kText, "Smartphone", [] {
+             WCHAR sz[128] = L"";
+             SystemParametersInfoW(SPI_GETOEMINFO, sizeof(sz), sz, 0);
+             return Wide(sz);
+         }},
+        {L"device.json", kDevice, "/system/processor", kNumber, 2577, [] {
+             SYSTEM_INFO si;
+             GetSystemInfo(&si);
+             return json(si.dwProcessorType);
+         }},
+        {L"device.json", kDevice, "/system/version", kContainer, 4, [] { return Version(&OSVERSIONINFOW::dwMajorVersion); }},
+        {L"device.json", kDevice, "/system/version/major", kNumber, 4, [] { return Version(&OSVERSIONINFOW::dwMajorVersion); }},
+        {L"device.json", kDevice, "/system/version/minor", kNumber, 20, [] { return Version(&OSVERSIONINFOW::dwMinorVersion); }},
+        {L"device.json", kDevice, "/system/version/build", kNumber, 1081, [] { return Version(&OSVERSIONINFOW::dwBuildNumber); }},
+        {L"device.json", kDevice, "/system/folders", kContainer, "\\My Documents", [] { return Folder(CSIDL_PERSONAL); }},
+        {L"device.json", kDevice, "/system/folders/documents", kPath, "\\My Documents", [] { return Folder(CSIDL_PERSONAL); }},
+        {L"device.json", kDevice, "/system/folders/startmenu", kPath, "\\Windows\\Start Menu", [] { return Folder(CSIDL_STARTMENU); }},
+        {L"device.json", kDevice, "/traces", kContainer, 0, [] { return TraceWordAt(0); }},
+        {L"device.json", kDevice, "/traces/word0", kNumber, 0, [] { return TraceWordAt(0); }},
+        {L"device.json", kDevice, "/traces/word16", kNumber, 0, [] { return TraceWordAt(8); }},
+        {L"sim.json", kNoSim, "/present", kFlag, json::array({0, 20}), [] { return Used(true); }},
+        {L"sim.json", kRadioOff, "/radio", kFlag, json::array({0, 20}), [] { return Used(true); }},
+        {L"sim.json", kSim, "/phonebook", kContainer, 250, [] { return Caps(&SIMCAPS::dwMaxPBIndex); }},
+        {L"sim.json", kSim, "/phonebook/minIndex", kNumber, 1, [] { return Caps(&SIMCAPS::dwMinPBIndex); }},
+        {L"sim.json", kSim, "/phonebook/maxIndex", kNumber, 250, [] { return Caps(&SIMCAPS::dwMaxPBIndex); }},
+        {L"sim.json", kSim, "/phonebook/maxTextLength", kNumber, 14, [] { return Caps(&SIMCAPS::dwMaxPBETextLength); }},
+        {L"sim.json", kSim, "/phonebook/maxAddressLength", kNumber, 40, [] { return Caps(&SIMCAPS::dwMaxPBEAddressLength); }},
+        {L"sim.json", kSim, "/phonebook/entries", kContainer, json::array({0, 29}), [] { return Used(false); }},
+        {L"sim.json", kSim, "/phonebook/entries/0", kContainer, json::array({1, 29}), [] { return Used(false); }},
+        {L"sim.json", kSim, "/phonebook/entries/0/index", kNumber, "empty", [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszText); }); }},
+        {L"sim.json", kSim, "/phonebook/entries/0/name", kText, "", [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszText); }); }},
+        {L"sim.json", kSim, "/phonebook/entries/0/number", kText, "", [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszAddress); }); }},
+        {L"sim.json", kSim, "/phonebook/entries/0/addressType", kNumber, 1, [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return json(e.dwAddressType); }); }},
+        {L"sim.json", kSim, "/phonebook/entries/0/numPlan", kNumber, 1, [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return json(e.dwNumPlan); }); }},
+        {L"sim.json", kSim, "/ownNumbers", kContainer, "empty", [] { return Entry(SIM_PBSTORAGE_OWNNUMBERS, 1, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszAddress); }); }},
+        {L"sim.json", kSim, "/ownNumbers/entries/0/number", kText, "", [] { return Entry(SIM_PBSTORAGE_OWNNUMBERS, 1, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszAddress); }); }},
+        {L"sim.json", kSim, "/sms", kContainer, json::array({0, 20}), [] { return Used(true); }},
+        {L"sim.json", kSim, "/sms/total", kNumber, json::array({2, 20}), [] { return Used(true); }},
+        {L"sim.json", kSim, "/sms/messages", kContainer, json::array({0, 30}), [] { return Used(true); }},
+        {L"sim.json", kSim, "/sms/messages/0/index", kNumber, false, [] { return Sim([](HSIM h) { return json(SUCCEEDED(SimDeleteMessage(h, SIM_SMSSTORAGE_SIM, 1))); }); }},
+        {L"contacts.json", kContacts, "/available", kFlag, "available", [] { return Contacts(false); }},
+        {L"contacts.json", R"({"logonFails": true})", "/logonFails", kFlag, true, [] { return Contacts(true); }},
+        {L"calllog.json", kCallLog, "/calls", kContainer, 1, CallsAfterOneCall},
+    };
+}
+
+// One member of doc replaced by the mutant, or taken out.
+void Damage(json &doc, const char *pszPointer, const json &mutant)
+{
+    json::json_pointer ptr(pszPointer);
+    if (mutant != kMissing) {
+        doc[ptr] = mutant;
+        return;
+    }
+    json &parent = doc[ptr.parent_pointer()];
+    if (parent.is_array())
+        parent.erase(std::stoul(ptr.back()));
+    else
+        parent.erase(ptr.back());
+}
+
+void SaveFiles(const std::map<std::wstring, json> &files)
+{
+    for (const auto &f : files)
+        ASSERT_TRUE(PlatProfileSave(f.first.c_str(), f.second));
+}
+
+void DeleteFiles()
+{
+    for (const wchar_t *psz : {L"device.json", L"sim.json", L"contacts.json", L"calllog.json"})
+        DeleteFileW(PlatProfilePath(psz).c_str());
+    PlatSimReload();
+}
+
+// Starts a program on the profile as it is: it must show its window and
+// answer, or end with the damaged-profile code; it is then ended.
+void ExpectStarts(const wchar_t *pszExe, const wchar_t *pszClass, const std::string &what)
+{
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(StartProgram(BuildPath(pszExe), L"", &pi)) << what;
+    HWND hwnd = nullptr;
+    PumpUntil([&] {
+        DWORD dwPid = 0;
+        hwnd = FindWindowW(pszClass, nullptr);
+        return (hwnd && GetWindowThreadProcessId(hwnd, &dwPid) && dwPid == pi.dwProcessId) ||
+               WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+    }, 15000);
+    Pump(300);  // start-up threads have read the profile by now
+    DWORD_PTR dwResult = 0;
+    EXPECT_TRUE(hwnd && SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &dwResult))
+        << what << ": no answering window, exit code " << WaitExit(pi.hProcess, 0);
+    TerminateProcess(pi.hProcess, 0);
+    WaitExit(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+} // namespace
+
+TEST(Profile, EveryDamagedMemberReadsAsItsDefaultAndEveryProgramStarts)
+{
+    ResetStore();
+    MakeDir(L"\\Storage Card");
+    std::vector<Member> members = Members();
+    for (const Member &m : members) {
+        std::string where = Wide(m.pszFile).get<std::string>() + m.pszPointer;
+        SaveFiles({{m.pszFile, json::parse(m.pszBase)}});
+        ASSERT_NE(m.expected, m.read()) << where << " is not read from the file";
+        for (const json &mutant : Mutants(m.kind)) {
+            json doc = json::parse(m.pszBase);
+            Damage(doc, m.pszPointer, mutant);
+            SaveFiles({{m.pszFile, doc}});
+            EXPECT_EQ(m.expected, m.read()) << where << " = " << mutant.dump().substr(0, 40);
+        }
+        DeleteFiles();
+    }
+
+    // Every leaf damaged at once, one class of damage at a time.
+    HKEY hk;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Profiles", 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &hk, nullptr));
+    static const WCHAR kFolder[] = L"Storage Card";  // the card watcher reads the cards too
+    RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
+    for (int iClass = 0; iClass < 4; ++iClass) {
+        std::map<std::wstring, json> files = {{L"device.json", json::parse(kDevice)}, {L"sim.json", json::parse(kSim)},
+                                              {L"contacts.json", json::parse(kContacts)},
+                                              {L"calllog.json", json::parse(kCallLog)}};
+        for (const Member &m : members)
+            if (m.kind != kContainer)
+                Damage(files[m.pszFile], m.pszPointer, Mutants(m.kind)[iClass]);
+        SaveFiles(files);
+        std::string what = "damage class " + std::to_string(iClass);
+        ExpectStarts(L"filer\\tavel.exe", L"TavelApp", what);
+        ExpectStarts(L"simprog\\morlin.exe", L"Morlin", what);
+        ExpectStarts(L"sysres\\ostrel.exe", L"Ostrel", what);
+    }
+    RegDeleteValueW(hk, L"Folder");
+    RegCloseKey(hk);
+    DeleteFiles();
 }
 
 TEST(Trace, LinesGoToTheTraceFile)

@@ -10,7 +10,7 @@ TEST(MailProgram, SendRecordsTheAttachmentCancelDoesNot)
     MakeDir(L"\\My Documents");
     MakeFile(L"\\My Documents\\report.txt", "quarterly");
     ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"\\Windows\\tmail.exe", FALSE));
-    DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+    ASSERT_TRUE(PlatProfileSave(L"mail.json", {{"outbox", "damaged"}}));  // a new outbox replaces it
 
     for (UINT uCmd : {1002u, 1001u}) {  // Cancel, then Send
         PROCESS_INFORMATION pi = {};
@@ -22,7 +22,7 @@ TEST(MailProgram, SendRecordsTheAttachmentCancelDoesNot)
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
         if (uCmd == 1002u) {
-            EXPECT_TRUE(PlatProfileLoad(L"mail.json").empty());
+            EXPECT_EQ("damaged", PlatProfileLoad(L"mail.json")["outbox"]);
         }
     }
     nlohmann::json j = PlatProfileLoad(L"mail.json");
