@@ -60,11 +60,11 @@ bool ReadFileText(const std::wstring &path, std::string &text)
 bool Parse(const std::wstring &path, nlohmann::json &j)
 {
     std::string text;
-    if (!ReadFileText(path, text)) {
-        j = nlohmann::json::object();
-        return true;
-    }
-    try {
+    try {  // a file too large to hold is damaged too
+        if (!ReadFileText(path, text)) {
+            j = nlohmann::json::object();
+            return true;
+        }
         j = nlohmann::json::parse(text);
     } catch (const std::exception &e) {
         PlatProfileFatal(path, e.what());
