@@ -25,7 +25,8 @@ const ULONGLONG kMaxCapacity = 1ULL << 40;
 // no card.
 bool IsCardName(const std::wstring &name)
 {
-    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:*?\"<>|") == std::wstring::npos;
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/:*?\"<>|") == std::wstring::npos;
 }
 
 std::vector<CardInfo> ProfileCards()

@@ -86,7 +86,7 @@ void SaveLocked()
 }
 
 // No SIM of the handset's time has more phone-book slots; a larger range
-// would only have the programs read empty slots for hours.
+// would only have the programs read empty slots without end.
 const DWORD kMaxIndex = 1000;
 const DWORD kMaxSmsSlots = 255;
 const size_t kMaxStoredText = 1024;  // longer entry texts read as empty

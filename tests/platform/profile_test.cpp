@@ -199,12 +199,17 @@ json Caps(DWORD SIMCAPS::*pdw)
     });
 }
 
-json Entry(DWORD dwLocation, DWORD dwIndex, const std::function<json(const SIMPHONEBOOKENTRY &)> &fn)
+// A field of a phone-book slot: 'n' name, 'a' number, 't' address type, 'p' plan.
+json Slot(DWORD dwLocation, DWORD dwIndex, char chField)
 {
     return Sim([&](HSIM h) {
         SIMPHONEBOOKENTRY e = {};
         e.cbSize = sizeof(e);
-        return SUCCEEDED(SimReadPhonebookEntry(h, dwLocation, dwIndex, &e)) ? fn(e) : json("empty");
+        if (FAILED(SimReadPhonebookEntry(h, dwLocation, dwIndex, &e)))
+            return json("empty");
+        if (chField == 'n' || chField == 'a')
+            return Wide(chField == 'n' ? e.lpszText : e.lpszAddress);
+        return json(chField == 't' ? e.dwAddressType : e.dwNumPlan);
     });
 }
 
@@ -236,81 +241,103 @@ json CallsAfterOneCall()
     return PlatProfileArray(PlatProfileLoad(L"calllog.json"), "calls").size();
 }
 
+typedef std::function<json()> Reader;
+
 struct Member {
     const wchar_t *pszFile;
-    const char *pszBase;
     const char *pszPointer;
     Kind kind;
-    json expected;  // what a damaged member reads as
-    std::function<json()> read;
+    json expected;  // what the damaged member reads as
+    Reader read;
+    const char *pszBase;
 };
+
+std::map<std::wstring, json> BaseFiles()
+{
+    return {{L"device.json", json::parse(kDevice)}, {L"sim.json", json::parse(kSim)},
+            {L"contacts.json", json::parse(kContacts)}, {L"calllog.json", json::parse(kCallLog)}};
+}
 
 std::vector<Member> Members()
 {
+    typedef SYSTEM_POWER_STATUS_EX P;
     const DWORD MB = 1 << 20;
-    const auto main = &SYSTEM_POWER_STATUS_EX::BatteryFlag;
+    const wchar_t *D = L"device.json", *S = L"sim.json", *C = L"contacts.json";
+    Reader card = [] { return Card(false); }, capacity = [] { return Card(true); };
+    Reader flag = [] { return Power(&P::BatteryFlag); }, percent = [] { return Power(&P::BatteryLifePercent); };
+    Reader total = [] { return Memory(&MEMORYSTATUS::dwTotalPhys); };
+    Reader size = [] { return Store(&STORE_INFORMATION::dwStoreSize); };
+    Reader major = [] { return Version(&OSVERSIONINFOW::dwMajorVersion); };
+    Reader docs = [] { return Folder(CSIDL_PERSONAL); }, word0 = [] { return TraceWordAt(0); };
+    Reader maxIndex = [] { return Caps(&SIMCAPS::dwMaxPBIndex); };
+    Reader book = [] { return Used(false); }, sms = [] { return Used(true); };
+    Reader name = [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'n'); };
+    Reader own = [] { return Slot(SIM_PBSTORAGE_OWNNUMBERS, 1, 'a'); };
     return {
-        {L"device.json", kDevice, "/cards", kContainer, "", [] { return Card(false); }},
-        {L"device.json", kDevice, "/cards/0", kContainer, "", [] { return Card(false); }},
-        {L"device.json", kDevice, "/cards/0/name", kText, "", [] { return Card(false); }},
-        {L"device.json", kDevice, "/cards/0/capacity", kNumber, 64 * MB, [] { return Card(true); }},
-        {L"device.json", kDevice, "/system", kContainer, 100, [] { return Power(&SYSTEM_POWER_STATUS_EX::BatteryLifePercent); }},
-        {L"device.json", kDevice, "/system/power", kContainer, 1, [main] { return Power(main); }},
-        {L"device.json", kDevice, "/system/power/ac", kNumber, 0, [] { return Power(&SYSTEM_POWER_STATUS_EX::ACLineStatus); }},
-        {L"device.json", kDevice, "/system/power/main", kContainer, 1, [main] { return Power(main); }},
-        {L"device.json", kDevice, "/system/power/main/flag", kNumber, 1, [main] { return Power(main); }},
-        {L"device.json", kDevice, "/system/power/main/percent", kNumber, 100, [] { return Power(&SYSTEM_POWER_STATUS_EX::BatteryLifePercent); }},
-        {L"device.json", kDevice, "/system/power/backup/flag", kNumber, 1, [] { return Power(&SYSTEM_POWER_STATUS_EX::BackupBatteryFlag); }},
-        {L"device.json", kDevice, "/system/power/backup/percent", kNumber, 100, [] { return Power(&SYSTEM_POWER_STATUS_EX::BackupBatteryLifePercent); }},
-        {L"device.json", kDevice, "/system/memory", kContainer, 32 * MB, [] { return Memory(&MEMORYSTATUS::dwTotalPhys); }},
-        {L"device.json", kDevice, "/system/memory/total", kNumber, 32 * MB, [] { return Memory(&MEMORYSTATUS::dwTotalPhys); }},
-        {L"device.json", kDevice, "/system/memory/available", kNumber, 12 * MB, [] { return Memory(&MEMORYSTATUS::dwAvailPhys); }},
-        {L"device.json", kDevice, "/system/store", kContainer, 16 * MB, [] { return Store(&STORE_INFORMATION::dwStoreSize); }},
-        {L"device.json", kDevice, "/system/store/size", kNumber, 16 * MB, [] { return Store(&STORE_INFORMATION::dwStoreSize); }},
-        {L"device.json", kDevice, "/system/store/free", kNumber, 6 * MB, [] { return Store(&STORE_INFORMATION::dwFreeSize); }},
-        {L"device.json", kDevice, "/system/oem", kText, "Smartphone", [] {
+        {D, "/cards", kContainer, "", card, nullptr},
+        {D, "/cards/0", kContainer, "", card, nullptr},
+        {D, "/cards/0/name", kText, "", card, nullptr},
+        {D, "/cards/0/capacity", kNumber, 64 * MB, capacity, nullptr},
+        {D, "/system", kContainer, 100, percent, nullptr},
+        {D, "/system/power", kContainer, 1, flag, nullptr},
+        {D, "/system/power/ac", kNumber, 0, [] { return Power(&P::ACLineStatus); }, nullptr},
+        {D, "/system/power/main", kContainer, 1, flag, nullptr},
+        {D, "/system/power/main/flag", kNumber, 1, flag, nullptr},
+        {D, "/system/power/main/percent", kNumber, 100, percent, nullptr},
+        {D, "/system/power/backup/flag", kNumber, 1, [] { return Power(&P::BackupBatteryFlag); }, nullptr},
+        {D, "/system/power/backup/percent", kNumber, 100, [] { return Power(&P::BackupBatteryLifePercent); }, nullptr},
+        {D, "/system/memory", kContainer, 32 * MB, total, nullptr},
+        {D, "/system/memory/total", kNumber, 32 * MB, total, nullptr},
+        {D, "/system/memory/available", kNumber, 12 * MB, [] { return Memory(&MEMORYSTATUS::dwAvailPhys); }, nullptr},
+        {D, "/system/store", kContainer, 16 * MB, size, nullptr},
+        {D, "/system/store/size", kNumber, 16 * MB, size, nullptr},
+        {D, "/system/store/free", kNumber, 6 * MB, [] { return Store(&STORE_INFORMATION::dwFreeSize); }, nullptr},
+        {D, "/system/oem", kText, "Smartphone", [] {
              WCHAR sz[128] = L"";
              SystemParametersInfoW(SPI_GETOEMINFO, sizeof(sz), sz, 0);
              return Wide(sz);
-         }},
-        {L"device.json", kDevice, "/system/processor", kNumber, 2577, [] {
+         }, nullptr},
+        {D, "/system/processor", kNumber, 2577, [] {
              SYSTEM_INFO si;
              GetSystemInfo(&si);
              return json(si.dwProcessorType);
-         }},
-        {L"device.json", kDevice, "/system/version", kContainer, 4, [] { return Version(&OSVERSIONINFOW::dwMajorVersion); }},
-        {L"device.json", kDevice, "/system/version/major", kNumber, 4, [] { return Version(&OSVERSIONINFOW::dwMajorVersion); }},
-        {L"device.json", kDevice, "/system/version/minor", kNumber, 20, [] { return Version(&OSVERSIONINFOW::dwMinorVersion); }},
-        {L"device.json", kDevice, "/system/version/build", kNumber, 1081, [] { return Version(&OSVERSIONINFOW::dwBuildNumber); }},
-        {L"device.json", kDevice, "/system/folders", kContainer, "\\My Documents", [] { return Folder(CSIDL_PERSONAL); }},
-        {L"device.json", kDevice, "/system/folders/documents", kPath, "\\My Documents", [] { return Folder(CSIDL_PERSONAL); }},
-        {L"device.json", kDevice, "/system/folders/startmenu", kPath, "\\Windows\\Start Menu", [] { return Folder(CSIDL_STARTMENU); }},
-        {L"device.json", kDevice, "/traces", kContainer, 0, [] { return TraceWordAt(0); }},
-        {L"device.json", kDevice, "/traces/word0", kNumber, 0, [] { return TraceWordAt(0); }},
-        {L"device.json", kDevice, "/traces/word16", kNumber, 0, [] { return TraceWordAt(8); }},
-        {L"sim.json", kNoSim, "/present", kFlag, json::array({0, 20}), [] { return Used(true); }},
-        {L"sim.json", kRadioOff, "/radio", kFlag, json::array({0, 20}), [] { return Used(true); }},
-        {L"sim.json", kSim, "/phonebook", kContainer, 250, [] { return Caps(&SIMCAPS::dwMaxPBIndex); }},
-        {L"sim.json", kSim, "/phonebook/minIndex", kNumber, 1, [] { return Caps(&SIMCAPS::dwMinPBIndex); }},
-        {L"sim.json", kSim, "/phonebook/maxIndex", kNumber, 250, [] { return Caps(&SIMCAPS::dwMaxPBIndex); }},
-        {L"sim.json", kSim, "/phonebook/maxTextLength", kNumber, 14, [] { return Caps(&SIMCAPS::dwMaxPBETextLength); }},
-        {L"sim.json", kSim, "/phonebook/maxAddressLength", kNumber, 40, [] { return Caps(&SIMCAPS::dwMaxPBEAddressLength); }},
-        {L"sim.json", kSim, "/phonebook/entries", kContainer, json::array({0, 29}), [] { return Used(false); }},
-        {L"sim.json", kSim, "/phonebook/entries/0", kContainer, json::array({1, 29}), [] { return Used(false); }},
-        {L"sim.json", kSim, "/phonebook/entries/0/index", kNumber, "empty", [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszText); }); }},
-        {L"sim.json", kSim, "/phonebook/entries/0/name", kText, "", [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszText); }); }},
-        {L"sim.json", kSim, "/phonebook/entries/0/number", kText, "", [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszAddress); }); }},
-        {L"sim.json", kSim, "/phonebook/entries/0/addressType", kNumber, 1, [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return json(e.dwAddressType); }); }},
-        {L"sim.json", kSim, "/phonebook/entries/0/numPlan", kNumber, 1, [] { return Entry(SIM_PBSTORAGE_SIM, 3, [](const SIMPHONEBOOKENTRY &e) { return json(e.dwNumPlan); }); }},
-        {L"sim.json", kSim, "/ownNumbers", kContainer, "empty", [] { return Entry(SIM_PBSTORAGE_OWNNUMBERS, 1, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszAddress); }); }},
-        {L"sim.json", kSim, "/ownNumbers/entries/0/number", kText, "", [] { return Entry(SIM_PBSTORAGE_OWNNUMBERS, 1, [](const SIMPHONEBOOKENTRY &e) { return Wide(e.lpszAddress); }); }},
-        {L"sim.json", kSim, "/sms", kContainer, json::array({0, 20}), [] { return Used(true); }},
-        {L"sim.json", kSim, "/sms/total", kNumber, json::array({2, 20}), [] { return Used(true); }},
-        {L"sim.json", kSim, "/sms/messages", kContainer, json::array({0, 30}), [] { return Used(true); }},
-        {L"sim.json", kSim, "/sms/messages/0/index", kNumber, false, [] { return Sim([](HSIM h) { return json(SUCCEEDED(SimDeleteMessage(h, SIM_SMSSTORAGE_SIM, 1))); }); }},
-        {L"contacts.json", kContacts, "/available", kFlag, "available", [] { return Contacts(false); }},
-        {L"contacts.json", R"({"logonFails": true})", "/logonFails", kFlag, true, [] { return Contacts(true); }},
-        {L"calllog.json", kCallLog, "/calls", kContainer, 1, CallsAfterOneCall},
+         }, nullptr},
+        {D, "/system/version", kContainer, 4, major, nullptr},
+        {D, "/system/version/major", kNumber, 4, major, nullptr},
+        {D, "/system/version/minor", kNumber, 20, [] { return Version(&OSVERSIONINFOW::dwMinorVersion); }, nullptr},
+        {D, "/system/version/build", kNumber, 1081, [] { return Version(&OSVERSIONINFOW::dwBuildNumber); }, nullptr},
+        {D, "/system/folders", kContainer, "\\My Documents", docs, nullptr},
+        {D, "/system/folders/documents", kPath, "\\My Documents", docs, nullptr},
+        {D, "/system/folders/startmenu", kPath, "\\Windows\\Start Menu", [] { return Folder(CSIDL_STARTMENU); },
+         nullptr},
+        {D, "/traces", kContainer, 0, word0, nullptr},
+        {D, "/traces/word0", kNumber, 0, word0, nullptr},
+        {D, "/traces/word16", kNumber, 0, [] { return TraceWordAt(8); }, nullptr},
+        {S, "/present", kFlag, json::array({0, 20}), sms, kNoSim},
+        {S, "/radio", kFlag, json::array({0, 20}), sms, kRadioOff},
+        {S, "/phonebook", kContainer, 250, maxIndex, nullptr},
+        {S, "/phonebook/minIndex", kNumber, 1, [] { return Caps(&SIMCAPS::dwMinPBIndex); }, nullptr},
+        {S, "/phonebook/maxIndex", kNumber, 250, maxIndex, nullptr},
+        {S, "/phonebook/maxTextLength", kNumber, 14, [] { return Caps(&SIMCAPS::dwMaxPBETextLength); }, nullptr},
+        {S, "/phonebook/maxAddressLength", kNumber, 40, [] { return Caps(&SIMCAPS::dwMaxPBEAddressLength); }, nullptr},
+        {S, "/phonebook/entries", kContainer, json::array({0, 29}), book, nullptr},
+        {S, "/phonebook/entries/0", kContainer, json::array({1, 29}), book, nullptr},
+        {S, "/phonebook/entries/0/index", kNumber, "empty", name, nullptr},
+        {S, "/phonebook/entries/0/name", kText, "", name, nullptr},
+        {S, "/phonebook/entries/0/number", kText, "", [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'a'); }, nullptr},
+        {S, "/phonebook/entries/0/addressType", kNumber, 1, [] { return Slot(SIM_PBSTORAGE_SIM, 3, 't'); }, nullptr},
+        {S, "/phonebook/entries/0/numPlan", kNumber, 1, [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'p'); }, nullptr},
+        {S, "/ownNumbers", kContainer, "empty", own, nullptr},
+        {S, "/ownNumbers/entries/0/number", kText, "", own, nullptr},
+        {S, "/sms", kContainer, json::array({0, 20}), sms, nullptr},
+        {S, "/sms/total", kNumber, json::array({2, 20}), sms, nullptr},
+        {S, "/sms/messages", kContainer, json::array({0, 30}), sms, nullptr},
+        {S, "/sms/messages/0/index", kNumber, false, [] {
+             return Sim([](HSIM h) { return json(SUCCEEDED(SimDeleteMessage(h, SIM_SMSSTORAGE_SIM, 1))); });
+         }, nullptr},
+        {C, "/available", kFlag, "available", [] { return Contacts(false); }, nullptr},
+        {C, "/logonFails", kFlag, true, [] { return Contacts(true); }, R"({"logonFails": true})"},
+        {L"calllog.json", "/calls", kContainer, 1, CallsAfterOneCall, nullptr},
     };
 }
 
@@ -342,8 +369,8 @@ void DeleteFiles()
     PlatSimReload();
 }
 
-// Starts a program on the profile as it is: it must show its window and
-// answer, or end with the damaged-profile code; it is then ended.
+// Starts a program on the profile as it is: the files parse, so it must
+// show its window and answer (no crash, no spin); it is then ended.
 void ExpectStarts(const wchar_t *pszExe, const wchar_t *pszClass, const std::string &what)
 {
     PROCESS_INFORMATION pi = {};
@@ -373,10 +400,11 @@ TEST(Profile, EveryDamagedMemberReadsAsItsDefaultAndEveryProgramStarts)
     std::vector<Member> members = Members();
     for (const Member &m : members) {
         std::string where = Wide(m.pszFile).get<std::string>() + m.pszPointer;
-        SaveFiles({{m.pszFile, json::parse(m.pszBase)}});
+        json base = m.pszBase ? json::parse(m.pszBase) : BaseFiles()[m.pszFile];
+        SaveFiles({{m.pszFile, base}});
         ASSERT_NE(m.expected, m.read()) << where << " is not read from the file";
         for (const json &mutant : Mutants(m.kind)) {
-            json doc = json::parse(m.pszBase);
+            json doc = base;
             Damage(doc, m.pszPointer, mutant);
             SaveFiles({{m.pszFile, doc}});
             EXPECT_EQ(m.expected, m.read()) << where << " = " << mutant.dump().substr(0, 40);
@@ -391,9 +419,7 @@ TEST(Profile, EveryDamagedMemberReadsAsItsDefaultAndEveryProgramStarts)
     static const WCHAR kFolder[] = L"Storage Card";  // the card watcher reads the cards too
     RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
     for (int iClass = 0; iClass < 4; ++iClass) {
-        std::map<std::wstring, json> files = {{L"device.json", json::parse(kDevice)}, {L"sim.json", json::parse(kSim)},
-                                              {L"contacts.json", json::parse(kContacts)},
-                                              {L"calllog.json", json::parse(kCallLog)}};
+        std::map<std::wstring, json> files = BaseFiles();
         for (const Member &m : members)
             if (m.kind != kContainer)
                 Damage(files[m.pszFile], m.pszPointer, Mutants(m.kind)[iClass]);
