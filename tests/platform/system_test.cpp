@@ -21,25 +21,6 @@ protected:
 };
 } // namespace
 
-TEST_F(SystemFigures, MissingProfileGivesAPlausibleHandset)
-{
-    SYSTEM_POWER_STATUS_EX sps;
-    ASSERT_TRUE(GetSystemPowerStatusEx(&sps, TRUE));
-    EXPECT_EQ(BATTERY_FLAG_HIGH, sps.BatteryFlag);
-    EXPECT_EQ(100, sps.BatteryLifePercent);
-    OSVERSIONINFOW ovi = {};
-    ovi.dwOSVersionInfoSize = sizeof(ovi);
-    ASSERT_TRUE(GetVersionExW(&ovi));
-    EXPECT_EQ(3u, ovi.dwPlatformId);
-    EXPECT_EQ(4u, ovi.dwMajorVersion);
-    EXPECT_EQ(20u, ovi.dwMinorVersion);
-    WCHAR sz[MAX_PATH];
-    ASSERT_TRUE(SHGetSpecialFolderPath(nullptr, sz, CSIDL_PERSONAL, FALSE));
-    EXPECT_STREQ(L"\\My Documents", sz);
-    ASSERT_TRUE(SHGetSpecialFolderPath(nullptr, sz, CSIDL_STARTMENU, FALSE));
-    EXPECT_STREQ(L"\\Windows\\Start Menu", sz);
-}
-
 TEST_F(SystemFigures, PowerIsReadAfreshOnlyWhenAsked)
 {
     SaveSystem(R"({"power": {"ac": 1, "main": {"flag": 8, "percent": 40}, "backup": {"flag": 2, "percent": 7}}})");
