@@ -88,10 +88,18 @@ json &SimLocked()
     return g_sim;
 }
 
-void SaveLocked()
+// A change that did not reach sim.json did not happen: the card is read
+// again from the file, and the caller reports the failure.
+HRESULT SaveLocked()
 {
-    PlatProfileSave(kFile, g_sim);
+    if (PlatProfileDir()[0] == 0)
+        return S_OK;  // no profile: the card lives only as long as the process
+    if (!PlatProfileSave(kFile, g_sim)) {
+        g_fLoaded = false;
+        return SIM_E_SIMFAILURE;
+    }
     g_stampLoaded = Stamp();
+    return S_OK;
 }
 
 DWORD Num(const json &j, const char *pszKey, DWORD dwDefault)
@@ -385,7 +393,9 @@ HRESULT WINAPI SimWritePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex
     hr = StoreLocked(g_sim, dwLocation, dwIndex, *lpEntry, &dwStored);
     if (FAILED(hr))
         return hr;
-    SaveLocked();
+    hr = SaveLocked();
+    if (FAILED(hr))
+        return hr;
     if (dwLocation == SIM_PBSTORAGE_SIM)
         QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
     return S_OK;
@@ -406,7 +416,9 @@ HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwInde
         if (!entries[i].is_object() || Num(entries[i], "index", 0) != dwIndex)
             continue;
         entries.erase(entries.begin() + i);
-        SaveLocked();
+        hr = SaveLocked();
+        if (FAILED(hr))
+            return hr;
         if (dwLocation == SIM_PBSTORAGE_SIM)
             QueueLocked(SIM_NOTIFY_PBE_DELETED, dwIndex);
         return S_OK;
@@ -448,8 +460,7 @@ HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
     for (size_t i = 0; i < msgs.size(); ++i) {
         if (msgs[i].is_object() && Num(msgs[i], "index", 0) == dwIndex) {
             msgs.erase(msgs.begin() + i);
-            SaveLocked();
-            return S_OK;
+            return SaveLocked();
         }
     }
     return SIM_E_NOTFOUND;
@@ -467,8 +478,7 @@ BOOL WINAPI PlatSimSetPresent(BOOL fPresent, BOOL fRadioOn)
     json &sim = SimLocked();
     sim["present"] = fPresent != FALSE;
     sim["radio"] = fRadioOn != FALSE;
-    SaveLocked();
-    return TRUE;
+    return SUCCEEDED(SaveLocked());
 }
 
 BOOL WINAPI PlatSimStoreFromOutside(DWORD dwIndex, LPCWSTR pszName, LPCWSTR pszNumber)
@@ -483,9 +493,8 @@ BOOL WINAPI PlatSimStoreFromOutside(DWORD dwIndex, LPCWSTR pszName, LPCWSTR pszN
     entry.dwNumPlan = SIM_NUMPLAN_TELEPHONE;
     std::lock_guard<std::mutex> lock(g_mtx);
     DWORD dwStored = 0;
-    if (FAILED(StoreLocked(SimLocked(), SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)))
+    if (FAILED(StoreLocked(SimLocked(), SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)) || FAILED(SaveLocked()))
         return FALSE;
-    SaveLocked();
     QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
     return TRUE;
 }

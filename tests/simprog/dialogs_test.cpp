@@ -146,7 +146,7 @@ TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
 TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
 {
     Load({}, 250);
-    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
+    BlockSimSave(true);  // the SIM's file cannot be saved
     Open(IDD_NEWENTRY, NewEntryProc);
     SetText(IDC_NEW_NUMBER, L"123");
     Command(IDM_NEWENTRY_DONE);
@@ -154,6 +154,8 @@ TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
     EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
     EXPECT_FALSE(Closed());
     EXPECT_EQ(0, MyPhoneBook.wUsed);
+    EXPECT_FALSE(IsSlotUsed(1));
+    EXPECT_EQ(0u, ReadSim()["phonebook"]["entries"].size());
     Command(IDM_NEWENTRY_CANCEL);
     EXPECT_TRUE(Closed());
 }
