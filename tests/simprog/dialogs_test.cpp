@@ -329,6 +329,24 @@ TEST_F(Screens, ProgressCounterShowsDoneAndTotal)
     GetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"Processing...(5)", sz);
     EXPECT_EQ(3, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+
+    // 91 x 56 dialog units, and the longest counter shows whole.
+    RECT rcUnits = {0, 0, 91, 56}, rcClient;
+    MapDialogRect(hdlg, &rcUnits);
+    GetClientRect(hdlg, &rcClient);
+    EXPECT_EQ(rcUnits.right, rcClient.right);
+    EXPECT_EQ(rcUnits.bottom, rcClient.bottom);
+    EXPECT_TRUE(ShowProgress(250, 250));
+    HWND hwndCount = GetDlgItem(hdlg, IDC_PROGRESS_COUNT);
+    HDC hdc = GetDC(hwndCount);
+    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwndCount, WM_GETFONT, 0, 0));
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, L"Processing...(250/250)", 22, &size);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(hwndCount, hdc);
+    RECT rcCount;
+    GetClientRect(hwndCount, &rcCount);
+    EXPECT_LE(size.cx, rcCount.right);
     DestroyWindow(hdlg);
     g_hwndProgress = nullptr;
 }
