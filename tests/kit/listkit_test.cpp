@@ -143,16 +143,6 @@ TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
     DestroyWindow(hwnd);
 }
 
-TEST(ListKit, HighlightAndFocusRules)
-{
-    EXPECT_TRUE(IsRowHighlighted(CDIS_SELECTED, FALSE));
-    EXPECT_FALSE(IsRowHighlighted(CDIS_FOCUS, FALSE));
-    EXPECT_FALSE(IsRowHighlighted(CDIS_SELECTED, TRUE));  // selected without focus: ordinary row
-    EXPECT_TRUE(IsRowHighlighted(CDIS_SELECTED | CDIS_FOCUS, TRUE));
-    EXPECT_TRUE(HasFocusFrame(CDIS_FOCUS, FALSE));
-    EXPECT_FALSE(HasFocusFrame(CDIS_FOCUS | CDIS_SELECTED, TRUE));
-}
-
 namespace {
 int g_iDrawnRow = -1;
 BOOL g_fDrawnHighlighted;
@@ -207,6 +197,13 @@ TEST(ListKit, CustomDrawStagesAndRowPainting)
     ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
     EXPECT_FALSE(g_fDrawnHighlighted);
     EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 90, yMid));
+    // With the focus as well it is highlighted, and no frame is drawn over it.
+    cd.nmcd.uItemState = CDIS_SELECTED | CDIS_FOCUS;
+    ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
+    EXPECT_TRUE(g_fDrawnHighlighted);
+    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 1, yMid));
+    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 90, rcRow1.top));
+    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
 
     // Focus without selection: only the etched frame, starting at x = 1.
     cd.nmcd.uItemState = CDIS_FOCUS;
