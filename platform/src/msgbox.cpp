@@ -83,15 +83,13 @@ HFONT CreateFittingFont(HWND hwnd, LPCWSTR pszText, int cx, int cy)
     return hfont;
 }
 
-void DrawBoxText(const DRAWITEMSTRUCT *pdis, HFONT hfont)
+void DrawBoxText(const DRAWITEMSTRUCT *pdis, const BoxArgs *pargs)
 {
-    WCHAR szText[1024];
-    GetWindowTextW(pdis->hwndItem, szText, ARRAYSIZE(szText));
     FillRect(pdis->hDC, &pdis->rcItem, (HBRUSH)GetStockObject(WHITE_BRUSH));
     SetBkMode(pdis->hDC, TRANSPARENT);
-    HGDIOBJ hfontOld = SelectObject(pdis->hDC, hfont);
+    HGDIOBJ hfontOld = SelectObject(pdis->hDC, pargs->hfont);
     RECT rc = pdis->rcItem;
-    DrawTextW(pdis->hDC, szText, -1, &rc, kTextFormat);
+    DrawTextW(pdis->hDC, pargs->pszText, -1, &rc, kTextFormat);
     SelectObject(pdis->hDC, hfontOld);
 }
 
@@ -135,7 +133,7 @@ INT_PTR CALLBACK BoxProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
         return TRUE;
     case WM_DRAWITEM:
         if (wp == kIdText && pargs)
-            DrawBoxText((const DRAWITEMSTRUCT *)lp, pargs->hfont);
+            DrawBoxText((const DRAWITEMSTRUCT *)lp, pargs);
         return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
