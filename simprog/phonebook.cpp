@@ -248,9 +248,10 @@ BOOL WriteNewPhoneBookEntry(LPCWSTR pszName, LPCWSTR pszNumber)
         return FALSE;
     if (dwSlot == SIM_PBINDEX_FIRSTAVAILABLE)
         return TRUE;  // the SIM chose the slot; the next full read finds it
-    if (!AddPhoneBookRecord((WORD)dwSlot, &entry))
-        return TRUE;  // stored on the SIM all the same
+    // The SIM holds the entry whether or not the cache has room for it: the
+    // slot is taken, or the next New would overwrite it.
     MarkSlot(dwSlot, TRUE);
+    AddPhoneBookRecord((WORD)dwSlot, &entry);
     return TRUE;
 }
 

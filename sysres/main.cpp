@@ -29,15 +29,14 @@ struct ProgramServices {
 int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int)
 {
     g_hInst = hinst;
-    LPCWSTR pszTitle = nullptr;
-    LoadStringW(hinst, IDS_APP_TITLE, (LPWSTR)&pszTitle, 0);  // pointer into the string table
-    g_pszTitle = pszTitle;
+    // Copied: the string table's texts are not terminated in place.
+    LoadStringW(hinst, IDS_APP_TITLE, g_szTitle, ARRAYSIZE(g_szTitle));
     BOOL fAlreadyRunning = FALSE;
-    if (FAILED(ActivateExistingInstance(OSTREL_CLASS, g_pszTitle, &fAlreadyRunning)) || fAlreadyRunning)
+    if (FAILED(ActivateExistingInstance(OSTREL_CLASS, g_szTitle, &fAlreadyRunning)) || fAlreadyRunning)
         return 0;
     if (!RegisterMainClass(OSTREL_CLASS, MainWndProc))
         return 0;
-    g_hwndMain = CreateWindowExW(0, OSTREL_CLASS, g_pszTitle, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+    g_hwndMain = CreateWindowExW(0, OSTREL_CLASS, g_szTitle, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hinst, nullptr);
     if (!g_hwndMain)
         return 0;

@@ -11,7 +11,7 @@
 
 HWND g_hwndMain;
 HWND g_hdlgSysInfo;
-LPCWSTR g_pszTitle;
+WCHAR g_szTitle[32];
 
 namespace {
 struct LabelText {

@@ -6,7 +6,7 @@
 
 extern HWND g_hwndMain;
 extern HWND g_hdlgSysInfo;
-extern LPCWSTR g_pszTitle;
+extern WCHAR g_szTitle[32];
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK SysInfoDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <strsafe.h>
+#include <algorithm>
+#include <vector>
 
 namespace {
 struct Shortcut {
@@ -22,9 +24,9 @@ const Shortcut s_aShortcuts[] = {
     {L"Tasks application", L"\\Tasks.lnk"},
     {L"Notes.MainWnd", L"\\Voice Notes.lnk"},
 };
-const LPCWSTR s_apszHidden[] = {
-    L"ActiveSync", L"Tray", L"MSStart", L"DesktopExplorerWindow", L"MSCprog", L"MSPOutlook", L"Ostrel",
-};
+// The shell's windows: never listed, and their processes never ended.
+const LPCWSTR s_apszShell[] = {L"Tray", L"MSStart", L"DesktopExplorerWindow"};
+const LPCWSTR s_apszHidden[] = {L"ActiveSync", L"MSCprog", L"MSPOutlook", L"Ostrel"};
 const int kPidColumnWidth = 75;
 const DWORD kKillWaitMs = 1000;
 
@@ -64,6 +66,39 @@ BOOL CALLBACK FindPidProc(HWND hwnd, LPARAM lp)
         return TRUE;
     ps->hwnd = hwnd;
     return FALSE;
+}
+
+BOOL CALLBACK FindShellProc(HWND hwnd, LPARAM lp)
+{
+    PidSearch *ps = (PidSearch *)lp;
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwnd, &dwPid);
+    WCHAR szClass[64] = L"";
+    if (dwPid != ps->dwPid || !GetClassNameW(hwnd, szClass, ARRAYSIZE(szClass)))
+        return TRUE;
+    for (LPCWSTR pszShell : s_apszShell) {
+        if (lstrcmpW(szClass, pszShell) == 0) {
+            ps->hwnd = hwnd;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+// This program and the shell (the desktop's process included) stay, whatever
+// the list shows: the hidden classes may not have been read.
+BOOL IsShellOrOwnProcess(DWORD dwPid)
+{
+    if (dwPid == GetCurrentProcessId())
+        return TRUE;
+    for (HWND hwnd : {GetDesktopWindow(), GetShellWindow()}) {
+        DWORD dwShellPid = 0;
+        if (hwnd && GetWindowThreadProcessId(hwnd, &dwShellPid) && dwShellPid == dwPid)
+            return TRUE;
+    }
+    PidSearch search = {dwPid, nullptr};
+    EnumWindows(FindShellProc, (LPARAM)&search);
+    return search.hwnd != nullptr;
 }
 
 void AddTaskRow(const TaskWindow &tw)
@@ -114,9 +149,8 @@ int SelectedRow()
     return (int)SendMessageW(s_hwndList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
 }
 
-void KillRow(int iItem)
+void KillOrReport(DWORD dwPid)
 {
-    DWORD dwPid = RowPid(iItem);
     if (!KillTaskProcess(dwPid))
         ShowResourceMessage(s_hwndList, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_KILL_ERROR, dwPid);
 }
@@ -141,28 +175,28 @@ void OnKill(HWND hdlg)
     int iItem = SelectedRow();
     if (iItem < 0)
         return;
-    KillRow(iItem);
+    KillOrReport(RowPid(iItem));
     SendMessageW(hdlg, WM_COMMAND, IDM_TASK_REFRESH, 0);
 }
 
-// Every row (fExceptSelected: but the selected one); the list stays as it is
-// during the loop. A process already ended by an earlier row is not tried
-// again, which would only report its end as a failure.
+// The processes of the rows listed when the command was given, in list order
+// and once each (fExceptSelected: but the selected row's process, all its
+// windows). A failed kill's message box re-activates the page, which lists
+// the windows again under the loop: the loop never reads the list.
 void OnKillAll(HWND hdlg, BOOL fExceptSelected)
 {
-    std::set<DWORD, std::less<DWORD>, KitAllocator<DWORD>> setEnded;
+    int iSelected = fExceptSelected ? SelectedRow() : -1;
+    DWORD dwKeep = iSelected >= 0 ? RowPid(iSelected) : 0;
+    std::vector<DWORD, KitAllocator<DWORD>> pids;
     int cItems = (int)SendMessageW(s_hwndList, LVM_GETITEMCOUNT, 0, 0);
     for (int iItem = 0; iItem < cItems; ++iItem) {
-        if (fExceptSelected && (SendMessageW(s_hwndList, LVM_GETITEMSTATE, iItem, LVIS_SELECTED) & LVIS_SELECTED))
-            continue;
         DWORD dwPid = RowPid(iItem);
-        if (setEnded.count(dwPid))
+        if ((iSelected >= 0 && dwPid == dwKeep) || std::find(pids.begin(), pids.end(), dwPid) != pids.end())
             continue;
-        if (KillTaskProcess(dwPid))
-            setEnded.insert(dwPid);
-        else
-            ShowResourceMessage(s_hwndList, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_KILL_ERROR, dwPid);
+        pids.push_back(dwPid);
     }
+    for (DWORD dwPid : pids)
+        KillOrReport(dwPid);
     SendMessageW(hdlg, WM_COMMAND, IDM_TASK_REFRESH, 0);
 }
 
@@ -265,6 +299,8 @@ void BuildTaskTables(TaskTables *ptables)
             continue;
         ptables->mapShortcuts[KitString(sc.pszClass)] = KitString(szPath);
     }
+    for (LPCWSTR pszClass : s_apszShell)
+        ptables->setHidden.insert(KitString(pszClass));
     for (LPCWSTR pszClass : s_apszHidden)
         ptables->setHidden.insert(KitString(pszClass));
 }
@@ -306,6 +342,8 @@ BOOL EnumTasks(const TaskTables &tables, const std::function<void(const TaskWind
 
 BOOL KillTaskProcess(DWORD dwPid)
 {
+    if (IsShellOrOwnProcess(dwPid))
+        return FALSE;
     HANDLE hProcess = OpenProcess(0, FALSE, dwPid);
     // A process that has already ended cannot be ended again: that is a failure.
     BOOL fOk = hProcess && WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT && TerminateProcess(hProcess, 0);

@@ -37,7 +37,7 @@ BOOL IsListedTask(const TaskWindow &tw, const TaskTables &tables);
 LPCWSTR TaskIconSource(const TaskWindow &tw, const TaskTables &tables);
 // Calls fn for every listed window in enumeration order; FALSE when the enumeration failed.
 BOOL EnumTasks(const TaskTables &tables, const std::function<void(const TaskWindow &)> &fn);
-// Ends a process; FALSE when it could not be ended.
+// Ends a process; FALSE when it could not be ended or is this program or the shell.
 BOOL KillTaskProcess(DWORD dwPid);
 // The first visible, non-pop-up top-level window of a process.
 HWND FindTaskWindow(DWORD dwPid);

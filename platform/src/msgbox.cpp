@@ -8,6 +8,9 @@ namespace {
 PLATMSGBOXHOOK g_pfnHook;
 const UINT kSoftKeyBase = 0x100;  // soft keys send answer + base, apart from IDOK/IDCANCEL
 const int kIdText = 100, kIdIcon = 101;
+// Words longer than a line (paths) are broken too, so the whole text shows.
+const UINT kTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+const int kFontHeight = 12, kSmallestFontHeight = 8;
 
 struct BoxArgs {
     LPCWSTR pszText;
@@ -59,6 +62,37 @@ LPCWSTR IconOf(UINT uType)
     }
 }
 
+// The box's face at its usual size, or smaller for a text that would not
+// fit the work area at it.
+HFONT CreateFittingFont(HWND hwnd, LPCWSTR pszText, int cx, int cy)
+{
+    HDC hdc = GetDC(hwnd);
+    HFONT hfont = nullptr;
+    for (int iHeight = kFontHeight; iHeight >= kSmallestFontHeight; --iHeight) {
+        if (hfont)
+            DeleteObject(hfont);
+        hfont = CreateFontW(-iHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+        HGDIOBJ hfontOld = SelectObject(hdc, hfont);
+        RECT rc = {0, 0, cx, 0};
+        DrawTextW(hdc, pszText, -1, &rc, kTextFormat | DT_CALCRECT);
+        SelectObject(hdc, hfontOld);
+        if (rc.bottom <= cy)
+            break;
+    }
+    ReleaseDC(hwnd, hdc);
+    return hfont;
+}
+
+void DrawBoxText(const DRAWITEMSTRUCT *pdis, const BoxArgs *pargs)
+{
+    FillRect(pdis->hDC, &pdis->rcItem, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    SetBkMode(pdis->hDC, TRANSPARENT);
+    HGDIOBJ hfontOld = SelectObject(pdis->hDC, pargs->hfont);
+    RECT rc = pdis->rcItem;
+    DrawTextW(pdis->hDC, pargs->pszText, -1, &rc, kTextFormat);
+    SelectObject(pdis->hDC, hfontOld);
+}
+
 void OnInitBox(HWND hdlg, BoxArgs *pargs)
 {
     SetWindowLongPtrW(hdlg, DWLP_USER, (LONG_PTR)pargs);
@@ -72,9 +106,10 @@ void OnInitBox(HWND hdlg, BoxArgs *pargs)
         SendMessageW(hwndIcon, STM_SETICON, (WPARAM)LoadIconW(nullptr, pszIcon), 0);
         xText = 44;
     }
-    HWND hwndText = CreateWindowExW(0, L"Static", pargs->pszText, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                    xText, 8, PHONE_CX - xText - 6, PHONE_WORK_CY - 16, hdlg,
-                                    (HMENU)(UINT_PTR)kIdText, hinst, nullptr);
+    int cxText = PHONE_CX - xText - 6, cyText = PHONE_WORK_CY - 16;
+    HWND hwndText = CreateWindowExW(0, L"Static", pargs->pszText, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, xText, 8,
+                                    cxText, cyText, hdlg, (HMENU)(UINT_PTR)kIdText, hinst, nullptr);
+    pargs->hfont = CreateFittingFont(hwndText, pargs->pszText, cxText, cyText);
     SendMessageW(hwndText, WM_SETFONT, (WPARAM)pargs->hfont, FALSE);
     int aid[2];
     LPCWSTR apsz[2];
@@ -95,6 +130,10 @@ INT_PTR CALLBACK BoxProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
     switch (msg) {
     case WM_INITDIALOG:
         OnInitBox(hdlg, (BoxArgs *)lp);
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wp == kIdText && pargs)
+            DrawBoxText((const DRAWITEMSTRUCT *)lp, pargs);
         return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -158,8 +197,8 @@ int WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT 
     } tmpl = {};
     tmpl.dt.style = WS_POPUP | WS_VISIBLE;
     BoxArgs args = {pszText ? pszText : L"", pszCaption, uType, nullptr};
-    args.hfont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
     INT_PTR iResult = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &tmpl.dt, hwnd, BoxProc, (LPARAM)&args);
-    DeleteObject(args.hfont);
+    if (args.hfont)
+        DeleteObject(args.hfont);
     return iResult > 0 ? (int)iResult : 0;
 }

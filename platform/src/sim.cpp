@@ -79,10 +79,18 @@ json &SimLocked()
     return g_sim;
 }
 
-void SaveLocked()
+// A change that did not reach sim.json did not happen: the card is read
+// again from the file, and the caller reports the failure.
+HRESULT SaveLocked()
 {
-    PlatProfileSave(kFile, g_sim);
+    if (PlatProfileDir()[0] == 0)
+        return S_OK;  // no profile: the card lives only as long as the process
+    if (!PlatProfileSave(kFile, g_sim)) {
+        g_fLoaded = false;
+        return SIM_E_SIMFAILURE;
+    }
     g_stampLoaded = Stamp();
+    return S_OK;
 }
 
 // No SIM of the handset's time has more phone-book slots; a larger range
@@ -384,7 +392,9 @@ HRESULT WINAPI SimWritePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex
     hr = StoreLocked(g_sim, dwLocation, dwIndex, *lpEntry, &dwStored);
     if (FAILED(hr))
         return hr;
-    SaveLocked();
+    hr = SaveLocked();
+    if (FAILED(hr))
+        return hr;
     if (dwLocation == SIM_PBSTORAGE_SIM)
         QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
     return S_OK;
@@ -405,7 +415,9 @@ HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwInde
         if (IndexOf(entries[i]) != dwIndex)
             continue;
         entries.erase(entries.begin() + i);
-        SaveLocked();
+        hr = SaveLocked();
+        if (FAILED(hr))
+            return hr;
         if (dwLocation == SIM_PBSTORAGE_SIM)
             QueueLocked(SIM_NOTIFY_PBE_DELETED, dwIndex);
         return S_OK;
@@ -447,8 +459,7 @@ HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
     for (size_t i = 0; i < msgs.size(); ++i) {
         if (Num(msgs[i], "index", 0) == dwIndex) {
             msgs.erase(msgs.begin() + i);
-            SaveLocked();
-            return S_OK;
+            return SaveLocked();
         }
     }
     return SIM_E_NOTFOUND;
@@ -466,8 +477,7 @@ BOOL WINAPI PlatSimSetPresent(BOOL fPresent, BOOL fRadioOn)
     json &sim = SimLocked();
     sim["present"] = fPresent != FALSE;
     sim["radio"] = fRadioOn != FALSE;
-    SaveLocked();
-    return TRUE;
+    return SUCCEEDED(SaveLocked());
 }
 
 BOOL WINAPI PlatSimStoreFromOutside(DWORD dwIndex, LPCWSTR pszName, LPCWSTR pszNumber)
@@ -482,9 +492,8 @@ BOOL WINAPI PlatSimStoreFromOutside(DWORD dwIndex, LPCWSTR pszName, LPCWSTR pszN
     entry.dwNumPlan = SIM_NUMPLAN_TELEPHONE;
     std::lock_guard<std::mutex> lock(g_mtx);
     DWORD dwStored = 0;
-    if (FAILED(StoreLocked(SimLocked(), SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)))
+    if (FAILED(StoreLocked(SimLocked(), SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)) || FAILED(SaveLocked()))
         return FALSE;
-    SaveLocked();
     QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
     return TRUE;
 }

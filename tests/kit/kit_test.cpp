@@ -255,6 +255,49 @@ HWND g_hwndBox;
 WCHAR g_szLeft[32], g_szRight[32], g_szShown[300];
 RECT g_rcBox, g_rcText;
 
+// Dark pixels of a text: as a window shows it, or drawn on one line.
+int DarkPixels(HDC hdc, int cx, int cy)
+{
+    int c = 0;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+            c += GetGValue(GetPixel(hdc, x, y)) < 128;
+    return c;
+}
+
+int DarkPixelsShown(HWND hwnd)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HDC hdc = GetDC(hwnd);
+    int c = DarkPixels(hdc, rc.right, rc.bottom);
+    ReleaseDC(hwnd, hdc);
+    return c;
+}
+
+int DarkPixelsOnOneLine(LPCWSTR pszText, HFONT hfont)
+{
+    HDC hdcScreen = GetDC(nullptr);
+    HDC hdc = CreateCompatibleDC(hdcScreen);
+    HGDIOBJ hfontOld = SelectObject(hdc, hfont);
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, pszText, lstrlenW(pszText), &size);
+    HBITMAP hbm = CreateCompatibleBitmap(hdcScreen, size.cx, size.cy);
+    HGDIOBJ hbmOld = SelectObject(hdc, hbm);
+    RECT rc = {0, 0, size.cx, size.cy};
+    FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    TextOutW(hdc, 0, 0, pszText, lstrlenW(pszText));
+    int c = DarkPixels(hdc, size.cx, size.cy);
+    SelectObject(hdc, hbmOld);
+    SelectObject(hdc, hfontOld);
+    DeleteObject(hbm);
+    DeleteDC(hdc);
+    ReleaseDC(nullptr, hdcScreen);
+    return c;
+}
+
+double g_dblShown;  // dark pixels of the box's text against the whole text's
+
 void CALLBACK InspectAndPressNo(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
@@ -267,6 +310,8 @@ void CALLBACK InspectAndPressNo(HWND, UINT, UINT_PTR id, DWORD)
     while (hwndText && !(GetWindowTextW(hwndText, g_szShown, ARRAYSIZE(g_szShown)) > 0))
         hwndText = FindWindowExW(g_hwndBox, hwndText, L"Static", nullptr);
     GetWindowRect(hwndText, &g_rcText);
+    HFONT hfont = (HFONT)SendMessageW(hwndText, WM_GETFONT, 0, 0);
+    g_dblShown = (double)DarkPixelsShown(hwndText) / DarkPixelsOnOneLine(g_szShown, hfont);
     if (!PlatPressSoftKey(hwndBar, 1) && g_hwndBox)
         EndDialog(g_hwndBox, IDCANCEL);
 }
@@ -307,6 +352,17 @@ TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeys)
     // The whole text is shown, wrapped inside the screen.
     EXPECT_STREQ(pszLong, g_szShown);
     EXPECT_LE(g_rcText.right, PHONE_CX);
+    EXPECT_GT(g_dblShown, 0.9);
+
+    // A path of 259 characters has no blank to wrap at: it is broken, and shows whole.
+    std::wstring path = L"\\Storage Card";
+    while (path.size() < 259)
+        path += L"\\Folder" + std::to_wstring(path.size());
+    path = L"Cannot delete " + path.substr(0, 259) + L" ?";
+    EXPECT_EQ(IDNO, ShowRealBox(path.c_str(), MB_YESNO | MB_ICONQUESTION, InspectAndPressNo));
+    EXPECT_EQ(path, g_szShown);
+    EXPECT_LE(g_rcText.bottom, PHONE_WORK_Y + PHONE_WORK_CY);
+    EXPECT_GT(g_dblShown, 0.9);
 }
 
 TEST_F(Kit, RealMessageBoxActionTakesTheDefaultAndBackCancels)

@@ -38,63 +38,37 @@ void AddRows(HWND hwndList, int cRows)
 }
 } // namespace
 
-TEST(ListKit, FilerColumnColours)
+TEST(ListKit, BackgroundBitmapsHoldTheStripes)
 {
-    COLORREF a, b;
-    FilerStripeColors(0, &a, &b);
-    EXPECT_EQ(RGB(255, 255, 255), a);
-    EXPECT_EQ(RGB(255, 255, 255), b);
-    FilerStripeColors(20, &a, &b);
-    EXPECT_EQ(RGB(255, 255, 255), a);
-    FilerStripeColors(175, &a, &b);
-    EXPECT_EQ(RGB(206, 215, 247), a);
-    EXPECT_EQ(RGB(158, 223, 247), b);
-    FilerStripeColors(98, &a, &b);  // v = 78/155, truncated components
-    EXPECT_EQ(RGB(230, 234, 250), a);
-    EXPECT_EQ(RGB(206, 238, 250), b);
-}
-
-TEST(ListKit, MorlinColumnColours)
-{
-    static COLORREF acr[3][LIST_BG_CX];
-    MorlinStripeColors(acr);
-    EXPECT_EQ(0xFFFFFFu, acr[0][19]);
-    EXPECT_EQ(0xFFFFFFu - 257 * 19, acr[0][59]);  // (59 - 20) / 2 = 19
-    EXPECT_EQ(0xFFFFFFu, acr[1][59]);
-    EXPECT_EQ(0xFFEBEBu, acr[0][60]);
-    EXPECT_EQ(0xFFFFFFu, acr[2][79]);            // c2 only starts at column 80
-    EXPECT_EQ(0xFFFFFFu - (257 * 90 - 20560), acr[2][90]);
-    EXPECT_EQ(0xFFD7D7u, acr[1][100]);
-    EXPECT_EQ(0xFFD7D7u, acr[1][175]);           // c1 unchanged from 101 on
-    EXPECT_EQ(0xFFD7D7u - (257 * 127 - 20560), acr[0][175]);
-    EXPECT_EQ(0xFFFFFFu - (257 * 120 - 20560), acr[2][175]);
-}
-
-TEST(ListKit, BackgroundBitmapsHoldThePatterns)
-{
+    struct Pixel {
+        int x, y;
+        COLORREF cr;
+    };
+    const COLORREF crWhite = RGB(255, 255, 255);
     HWND hwnd = MakeOwner();
+    // Tavel: white up to column 20, then two rows of each of two blues growing to the right.
     ASSERT_TRUE(BuildListBackground(hwnd, LIST_PATTERN_FILER));
     BITMAP bm;
     GetObjectW(g_hbmListBackground, sizeof(bm), &bm);
     EXPECT_EQ(LIST_BG_CX, bm.bmWidth);
     EXPECT_EQ(LIST_BG_CY, bm.bmHeight);
     EXPECT_EQ(16, bm.bmBitsPixel);
-    for (int y : {0, 1, 2, 3, 6, 13, 127, 128, 177, 179}) {
-        for (int x : {0, 20, 21, 90, 175}) {
-            COLORREF a, b;
-            FilerStripeColors(x, &a, &b);
-            EXPECT_TRUE(Near565(y % 4 < 2 ? a : b, GetPixel(g_hdcListBackground, x, y))) << x << "," << y;
-        }
-    }
+    const Pixel aFiler[] = {{0, 0, crWhite},   {0, 2, crWhite},   {20, 1, crWhite},
+                            {98, 1, RGB(230, 234, 250)},          {98, 3, RGB(206, 238, 250)},
+                            {175, 0, RGB(206, 215, 247)},         {175, 2, RGB(158, 223, 247)},
+                            {175, 177, RGB(206, 215, 247)},       {175, 179, RGB(158, 223, 247)}};
+    for (const Pixel &p : aFiler)
+        EXPECT_TRUE(Near565(p.cr, GetPixel(g_hdcListBackground, p.x, p.y))) << p.x << "," << p.y;
     DeleteDC(g_hdcListBackground);
     DeleteObject(g_hbmListBackground);
 
+    // Morlin: three rows of reds, each starting at its own column.
     ASSERT_TRUE(BuildListBackground(hwnd, LIST_PATTERN_MORLIN));
-    static COLORREF acr[3][LIST_BG_CX];
-    MorlinStripeColors(acr);
-    for (int y : {0, 1, 2, 5, 6, 11, 95, 96, 178, 179})
-        for (int x : {0, 40, 70, 90, 110, 175})
-            EXPECT_TRUE(Near565(acr[y % 3][x], GetPixel(g_hdcListBackground, x, y))) << x << "," << y;
+    const Pixel aMorlin[] = {{19, 0, 0xFFFFFF},  {59, 0, 0xFFECEC},  {59, 1, 0xFFFFFF},  {60, 0, 0xFFEBEB},
+                             {79, 2, 0xFFFFFF},  {90, 2, 0xFFF5F5},  {100, 1, 0xFFD7D7}, {175, 1, 0xFFD7D7},
+                             {175, 0, 0xFFA8A8}, {175, 2, 0xFFD7D7}, {175, 178, 0xFFD7D7}, {60, 96, 0xFFEBEB}};
+    for (const Pixel &p : aMorlin)
+        EXPECT_TRUE(Near565(p.cr, GetPixel(g_hdcListBackground, p.x, p.y))) << p.x << "," << p.y;
     DestroyWindow(hwnd);
 }
 
@@ -141,16 +115,6 @@ TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
     DeleteObject(hbm);
     ReleaseDC(hwndList, hdcWin);
     DestroyWindow(hwnd);
-}
-
-TEST(ListKit, HighlightAndFocusRules)
-{
-    EXPECT_TRUE(IsRowHighlighted(CDIS_SELECTED, FALSE));
-    EXPECT_FALSE(IsRowHighlighted(CDIS_FOCUS, FALSE));
-    EXPECT_FALSE(IsRowHighlighted(CDIS_SELECTED, TRUE));  // selected without focus: ordinary row
-    EXPECT_TRUE(IsRowHighlighted(CDIS_SELECTED | CDIS_FOCUS, TRUE));
-    EXPECT_TRUE(HasFocusFrame(CDIS_FOCUS, FALSE));
-    EXPECT_FALSE(HasFocusFrame(CDIS_FOCUS | CDIS_SELECTED, TRUE));
 }
 
 namespace {
@@ -207,6 +171,13 @@ TEST(ListKit, CustomDrawStagesAndRowPainting)
     ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
     EXPECT_FALSE(g_fDrawnHighlighted);
     EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 90, yMid));
+    // With the focus as well it is highlighted, and no frame is drawn over it.
+    cd.nmcd.uItemState = CDIS_SELECTED | CDIS_FOCUS;
+    ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
+    EXPECT_TRUE(g_fDrawnHighlighted);
+    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 1, yMid));
+    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 90, rcRow1.top));
+    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
 
     // Focus without selection: only the etched frame, starting at x = 1.
     cd.nmcd.uItemState = CDIS_FOCUS;

@@ -146,7 +146,7 @@ TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
 TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
 {
     Load({}, 250);
-    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
+    BlockSimSave(true);  // the SIM's file cannot be saved
     Open(IDD_NEWENTRY, NewEntryProc);
     SetText(IDC_NEW_NUMBER, L"123");
     Command(IDM_NEWENTRY_DONE);
@@ -154,6 +154,8 @@ TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
     EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
     EXPECT_FALSE(Closed());
     EXPECT_EQ(0, MyPhoneBook.wUsed);
+    EXPECT_FALSE(IsSlotUsed(1));
+    EXPECT_EQ(0u, ReadSim()["phonebook"]["entries"].size());
     Command(IDM_NEWENTRY_CANCEL);
     EXPECT_TRUE(Closed());
 }
@@ -327,6 +329,24 @@ TEST_F(Screens, ProgressCounterShowsDoneAndTotal)
     GetDlgItemTextW(hdlg, IDC_PROGRESS_COUNT, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"Processing...(5)", sz);
     EXPECT_EQ(3, SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+
+    // 91 x 56 dialog units, and the longest counter shows whole.
+    RECT rcUnits = {0, 0, 91, 56}, rcClient;
+    MapDialogRect(hdlg, &rcUnits);
+    GetClientRect(hdlg, &rcClient);
+    EXPECT_EQ(rcUnits.right, rcClient.right);
+    EXPECT_EQ(rcUnits.bottom, rcClient.bottom);
+    EXPECT_TRUE(ShowProgress(250, 250));
+    HWND hwndCount = GetDlgItem(hdlg, IDC_PROGRESS_COUNT);
+    HDC hdc = GetDC(hwndCount);
+    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwndCount, WM_GETFONT, 0, 0));
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, L"Processing...(250/250)", 22, &size);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(hwndCount, hdc);
+    RECT rcCount;
+    GetClientRect(hwndCount, &rcCount);
+    EXPECT_LE(size.cx, rcCount.right);
     DestroyWindow(hdlg);
     g_hwndProgress = nullptr;
 }

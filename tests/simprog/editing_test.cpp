@@ -63,11 +63,16 @@ TEST_F(Editing, DeclinedOrMissingEntryIsNotSaved)
 TEST_F(Editing, FailedWriteRestoresTheCachedRecord)
 {
     Load({{3, "Anna", "+4670"}});
-    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
-    MessageBoxes::answers.push_back(IDYES);
-    EXPECT_FALSE(EditPhoneBook(3, L"Changed", L"999"));
-    EXPECT_STREQ(L"Anna", FindPhoneBookRecord(3)->lpszText);
-    EXPECT_STREQ(L"+4670", FindPhoneBookRecord(3)->lpszAddress);
+    // The SIM refuses, or the card's file cannot be saved.
+    for (bool fSaveBlocked : {false, true}) {
+        PlatSimSetFailures(fSaveBlocked ? 0 : PLATSIM_FAIL_WRITE);
+        BlockSimSave(fSaveBlocked);
+        MessageBoxes::answers.push_back(IDYES);
+        EXPECT_FALSE(EditPhoneBook(3, L"Changed", L"999"));
+        EXPECT_STREQ(L"Anna", FindPhoneBookRecord(3)->lpszText);
+        EXPECT_STREQ(L"+4670", FindPhoneBookRecord(3)->lpszAddress);
+    }
+    EXPECT_EQ("Anna", ReadSim()["phonebook"]["entries"][0]["name"]);
 }
 
 TEST_F(Editing, OverlongTextsAreBoundedByTheSimLengths)

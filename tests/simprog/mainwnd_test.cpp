@@ -65,7 +65,7 @@ protected:
 };
 } // namespace
 
-TEST_F(MainWindow, StartupListsTheEntriesSortedWithTheirSimIndexes)
+TEST_F(MainWindow, StartupListsTheEntriesSortedWithTheirSimIndexesAndQuitEnds)
 {
     WriteSim({{3, "Zed", "1"}, {1, "Anna", "2"}, {7, "", "+3361"}}, 250);
     Start(3);
@@ -80,6 +80,15 @@ TEST_F(MainWindow, StartupListsTheEntriesSortedWithTheirSimIndexes)
     GetClientRect(m_hwnd, &rc);
     EXPECT_EQ(rc.right, ListView_GetColumnWidth(g_hwndPhoneBookList, 0));
     EXPECT_EQ((UINT)MF_ENABLED, MenuState(IDM_EDIT) & MF_GRAYED);
+
+    // Quit ends the window and the loop, and lets go of the cache and the messages.
+    g_pSmsRecords = std::malloc(16);
+    SendMessageW(m_hwnd, WM_COMMAND, IDM_QUIT, 0);
+    EXPECT_FALSE(IsWindow(m_hwnd));
+    EXPECT_EQ(nullptr, g_pSmsRecords);
+    EXPECT_EQ(nullptr, MyPhoneBook.pRecords);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(MainWindow, MoreThanTenRowsNarrowTheColumnByAScrollBar)
@@ -265,17 +274,4 @@ TEST_F(MainWindow, TracesNeedTheMasterBitAndTheirOwn)
         Pump(50);
         ResetMorlin();
     }
-}
-
-TEST_F(MainWindow, QuitReleasesTheRecordArraysAndEnds)
-{
-    WriteSim({{1, "A", "1"}});
-    Start(1);
-    g_pSmsRecords = std::malloc(16);
-    SendMessageW(m_hwnd, WM_COMMAND, IDM_QUIT, 0);
-    EXPECT_FALSE(IsWindow(m_hwnd));
-    EXPECT_EQ(nullptr, g_pSmsRecords);
-    EXPECT_EQ(nullptr, MyPhoneBook.pRecords);
-    MSG msg;
-    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }

@@ -56,6 +56,28 @@ TEST_F(Cache, OutOfMemoryWhileGrowingLeavesTheCacheAsItWas)
     EXPECT_EQ(0, MyPhoneBook.wUsed);
 }
 
+TEST_F(Cache, SlotStoredOnTheSimIsMarkedEvenWhenTheCacheCannotGrow)
+{
+    WriteSim(NumberedSlots(5), 20);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());  // Total 11: the sixth add fills it up to 10
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(WriteNewPhoneBookEntry(L"More", L"1"));
+    ASSERT_EQ(10, MyPhoneBook.wUsed);
+    g_cAllowed = 0;
+    g_pfnKitMalloc = LimitedMalloc;
+    EXPECT_TRUE(WriteNewPhoneBookEntry(L"Stored", L"2"));  // on the SIM, not in the cache
+    EXPECT_EQ(10, MyPhoneBook.wUsed);
+    EXPECT_TRUE(IsSlotUsed(11));
+    g_pfnKitMalloc = std::malloc;
+    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Next", L"3"));
+    PlatSimWaitIdle(3000);
+    nlohmann::json entries = ReadSim()["phonebook"]["entries"];
+    ASSERT_EQ(12u, entries.size());
+    EXPECT_EQ("Stored", entries[10]["name"]);
+    EXPECT_EQ(12, entries[11]["index"]);
+}
+
 TEST_F(Cache, RemoveKeepsTheOrderAndFindFollowsIt)
 {
     ASSERT_TRUE(InitMyPhoneBook(0));

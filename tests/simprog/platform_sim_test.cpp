@@ -98,6 +98,34 @@ TEST_F(SimService, WritesAreSavedAndNotifiedOnTheServiceThread)
     EXPECT_NE(GetCurrentThreadId(), g_seen[0].dwThread);
 }
 
+TEST_F(SimService, ChangesThatCannotBeSavedFailAndAreNotNotified)
+{
+    WriteSim({{1, "A", "1"}}, 3);
+    nlohmann::json before = ReadSim();
+    ASSERT_EQ(S_OK, SimInitialize(SIM_INIT_SIMCARD_NOTIFICATIONS, RecordNotice, 0, &m_hSim));
+    BlockSimSave(true);
+    SIMPHONEBOOKENTRY e = Entry(L"Carl", L"+4433");
+    EXPECT_TRUE(FAILED(SimWritePhonebookEntry(m_hSim, SIM_PBSTORAGE_SIM, 2, &e)));
+    EXPECT_TRUE(FAILED(SimWritePhonebookEntry(m_hSim, SIM_PBSTORAGE_SIM, 1, &e)));
+    EXPECT_TRUE(FAILED(SimDeletePhonebookEntry(m_hSim, SIM_PBSTORAGE_SIM, 1)));
+    EXPECT_FALSE(PlatSimStoreFromOutside(3, L"Outside", L"9"));
+    ASSERT_TRUE(PlatSimWaitIdle(3000));
+    {
+        std::lock_guard<std::mutex> lock(g_mtxSeen);
+        EXPECT_TRUE(g_seen.empty());
+    }
+    EXPECT_EQ(before, ReadSim());
+    // The card still holds what the file holds.
+    SIMPHONEBOOKENTRY r = {};
+    EXPECT_EQ(SIM_E_NOTFOUND, SimReadPhonebookEntry(m_hSim, SIM_PBSTORAGE_SIM, 2, &r));
+    ASSERT_EQ(S_OK, SimReadPhonebookEntry(m_hSim, SIM_PBSTORAGE_SIM, 1, &r));
+    EXPECT_STREQ(L"A", r.lpszText);
+
+    BlockSimSave(false);
+    EXPECT_EQ(S_OK, SimWritePhonebookEntry(m_hSim, SIM_PBSTORAGE_SIM, 2, &e));
+    EXPECT_EQ(2u, ReadSim()["phonebook"]["entries"].size());
+}
+
 TEST_F(SimService, NamesAndNumbersLongerThanTheSimAreCut)
 {
     WriteSim({}, 5, 4, 6);

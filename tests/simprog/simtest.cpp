@@ -38,6 +38,15 @@ nlohmann::json ReadSim()
     return PlatProfileLoad(L"sim.json");
 }
 
+void BlockSimSave(bool fBlocked)
+{
+    std::wstring tmp = PlatProfilePath(L"sim.json.tmp");
+    if (fBlocked)
+        ASSERT_TRUE(CreateDirectoryW(tmp.c_str(), nullptr));
+    else
+        RemoveDirectoryW(tmp.c_str());
+}
+
 std::vector<SimSlot> NumberedSlots(DWORD n)
 {
     std::vector<SimSlot> slots;
@@ -137,6 +146,7 @@ void SimTest::SetUp()
 void SimTest::TearDown()
 {
     ResetMorlin();
+    BlockSimSave(false);
     UnmapPhysicalBlock((void *)TraceSwitch);
     TraceSwitch = nullptr;
     for (const wchar_t *psz : {L"sim.json", L"calllog.json", L"device.json", L"contacts.json"})

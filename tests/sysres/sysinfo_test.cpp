@@ -64,6 +64,21 @@ protected:
         GetDlgItemTextW(m_hdlg, id, sz, ARRAYSIZE(sz));
         return sz;
     }
+    // The control's whole text fits its width, in the control's own font.
+    bool Fits(int id)
+    {
+        HWND hwnd = GetDlgItem(m_hdlg, id);
+        std::wstring text = Text(id);
+        HDC hdc = GetDC(hwnd);
+        HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
+        SIZE size = {};
+        GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
+        SelectObject(hdc, hfontOld);
+        ReleaseDC(hwnd, hdc);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        return size.cx <= rc.right;
+    }
     void Refresh()
     {
         HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
@@ -142,6 +157,20 @@ TEST_F(SysInfo, RefreshShowsChangedFigures)
     EXPECT_EQ(L"Other", Text(IDC_MAKER));
     EXPECT_EQ(L"5.20 (Build 7)", Text(IDC_VERSION));
     EXPECT_TRUE(IsWindow(m_hdlg));  // the same page, not a new one
+
+    // The longest texts still show whole.
+    m_device["system"]["power"]["backup"] = {{"flag", 8}, {"percent", 100}};
+    m_device["system"]["memory"] = {{"total", 999u * 1024 * 1024}, {"available", 1023u * 1024 * 1023}};
+    m_device["system"]["version"] = {{"major", 4}, {"minor", 21}, {"build", 14053}};
+    Save();
+    Refresh();
+    EXPECT_EQ(L"Charging(100%)", Text(IDC_BACKUP_BATTERY));
+    for (int id : {IDC_MAIN_BATTERY, IDC_BACKUP_BATTERY, IDC_TOTAL_MEMORY, IDC_PROGRAM_MEMORY, IDC_PROGRAM_USED,
+                   IDC_PROGRAM_FREE, IDC_STORAGE_MEMORY, IDC_STORAGE_USED, IDC_STORAGE_FREE, IDC_PROCESSOR, IDC_OS,
+                   IDC_VERSION, IDC_MAIN_BATTERY_LABEL, IDC_BACKUP_BATTERY_LABEL, IDC_TOTAL_MEMORY_LABEL,
+                   IDC_PROGRAM_MEMORY_LABEL, IDC_STORAGE_MEMORY_LABEL, IDC_DEVICE_STORAGE_LABEL,
+                   IDC_CARD_STORAGE_LABEL, IDC_PROCESSOR_LABEL, IDC_VERSION_LABEL})
+        EXPECT_TRUE(Fits(id)) << id;
 }
 
 TEST_F(SysInfo, UnknownProcessorAndBadProfileValues)

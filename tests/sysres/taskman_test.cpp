@@ -121,23 +121,39 @@ protected:
         lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageW(m_hwndList, LVM_SETITEMSTATE, iItem, (LPARAM)&lvi);
     }
-    // Kill All is only safe when every row is one of ours.
-    bool OnlyOurRows()
+    // The command with real message boxes, each answered OK from inside its own
+    // modal loop; their texts in order.
+    std::vector<std::wstring> CommandWithRealBoxes(UINT id)
     {
-        for (int i = 0; i < Count(); ++i) {
-            LVITEMW lvi = {};
-            lvi.mask = LVIF_PARAM;
-            lvi.iItem = i;
-            SendMessageW(m_hwndList, LVM_GETITEMW, 0, (LPARAM)&lvi);
-            bool fOurs = false;
-            for (const Helper &h : m_helpers)
-                fOurs = fOurs || (DWORD)lvi.lParam == h.pi.dwProcessId;
-            if (!fOurs)
-                return false;
-        }
-        return true;
+        s_texts.clear();
+        PLATMSGBOXHOOK pfnOld = PlatSetMessageBoxHook(nullptr);
+        UINT_PTR idTimer = SetTimer(nullptr, 0, 100, AnswerBox);
+        Command(id);
+        KillTimer(nullptr, idTimer);
+        PlatSetMessageBoxHook(pfnOld);
+        return s_texts;
+    }
+    static std::vector<std::wstring> s_texts;
+    static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND hwndBox = FindWindowW(L"#32770", L"Error");
+        WCHAR sz[128] = L"";
+        for (HWND hwnd = FindWindowExW(hwndBox, nullptr, L"Static", nullptr); hwnd && !sz[0];
+             hwnd = FindWindowExW(hwndBox, hwnd, L"Static", nullptr))
+            GetWindowTextW(hwnd, sz, ARRAYSIZE(sz));
+        if (!hwndBox)
+            return;
+        s_texts.push_back(sz);
+        PostMessageW(hwndBox, WM_KEYDOWN, VK_RETURN, 1);
+    }
+    static std::wstring KillError(DWORD dwPid)
+    {
+        WCHAR sz[64];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"Kill process(0x%08x) error.", dwPid);
+        return sz;
     }
 };
+std::vector<std::wstring> TaskManager::s_texts;
 } // namespace
 
 TEST_F(TaskManager, ListsVisibleTitledTopLevelWindowsSortedWithTheirPid)
@@ -243,27 +259,34 @@ TEST_F(TaskManager, FailedKillIsReportedWithThePid)
     Select(iItem);
     Command(IDM_KILL);
     ASSERT_EQ(1u, MessageBoxes::calls.size());
-    WCHAR szText[64];
-    StringCchPrintfW(szText, ARRAYSIZE(szText), L"Kill process(0x%08x) error.", a.pi.dwProcessId);
-    EXPECT_EQ(szText, MessageBoxes::calls[0].text);
+    EXPECT_EQ(KillError(a.pi.dwProcessId), MessageBoxes::calls[0].text);
     EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
     EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
     EXPECT_EQ(m_hwndList, MessageBoxes::calls[0].hwndOwner);
     EXPECT_EQ(-1, Find(L"Gone soon"));  // refreshed all the same
 }
 
-TEST_F(TaskManager, KillAllExceptSelectedKeepsTheSelectedOne)
+TEST_F(TaskManager, KillAllExceptSelectedWorksOnTheRowsListedWhenGiven)
 {
-    Helper &a = Start({L"EndA|End A"});
-    Helper &b = Start({L"StayB|Stay B"});
+    // The first row's kill fails: its real message box re-activates the page,
+    // which lists the windows again and selects row 0 while the loop runs.
+    Helper &dead = Start({L"DeadA|A dead"});
+    Helper &b = Start({L"EndB|B end"});
+    Helper &c = Start({L"EndC|C end"});
+    Helper &keep = Start({L"KeepD|D keep", L"KeepE|E keep too"});
     Open();
-    if (!OnlyOurRows())
-        GTEST_SKIP() << "other applications are running on this desktop";
-    Select(Find(L"Stay B"));
-    Command(IDM_KILL_ALL_EXCEPT);
-    EXPECT_TRUE(Ended(a));
-    EXPECT_TRUE(Running(b));
-    EXPECT_EQ(1, Count());
+    TerminateProcess(dead.pi.hProcess, 5);
+    ASSERT_TRUE(Ended(dead));
+    Select(Find(L"D keep"));
+    std::vector<std::wstring> texts = CommandWithRealBoxes(IDM_KILL_ALL_EXCEPT);
+    EXPECT_TRUE(Ended(b));
+    EXPECT_TRUE(Ended(c));
+    EXPECT_TRUE(Running(keep));  // all the selected application's windows stay
+    EXPECT_EQ(std::vector<std::wstring>{KillError(dead.pi.dwProcessId)}, texts);
+    EXPECT_GE(Find(L"D keep"), 0);
+    EXPECT_GE(Find(L"E keep too"), 0);
+    for (const wchar_t *psz : {L"A dead", L"B end", L"C end"})
+        EXPECT_EQ(-1, Find(psz)) << psz;
 }
 
 TEST_F(TaskManager, KillAllExceptSelectedWithNoSelectionEndsEveryProcess)
@@ -271,30 +294,39 @@ TEST_F(TaskManager, KillAllExceptSelectedWithNoSelectionEndsEveryProcess)
     Helper &a = Start({L"EndA|End A"});
     Helper &b = Start({L"EndB1|End B1", L"EndB2|End B2"});
     Open();
-    if (!OnlyOurRows())
-        GTEST_SKIP() << "other applications are running on this desktop";
     Select(-1);
     Command(IDM_KILL_ALL_EXCEPT);
     EXPECT_TRUE(Ended(a));
     EXPECT_TRUE(Ended(b));
-    EXPECT_EQ(0, Count());
+    for (const wchar_t *psz : {L"End A", L"End B1", L"End B2"})
+        EXPECT_EQ(-1, Find(psz)) << psz;
     // The second row of the ended process is not reported as a failure.
-    EXPECT_TRUE(MessageBoxes::calls.empty());
+    for (const BoxCall &c : MessageBoxes::calls)
+        EXPECT_NE(KillError(b.pi.dwProcessId), c.text);
 }
 
-TEST_F(TaskManager, KillAllGoesOnAfterAFailure)
+TEST_F(TaskManager, KillAllGoesOnAfterAFailureAndNeverEndsThisProgramOrTheShell)
 {
+    SetStartMenu("");  // no hidden classes: this program's and the shell's windows are listed
     Helper &a = Start({L"Dead|Dead"});
     Helper &b = Start({L"Live|Live"});
+    Helper &shell = Start({L"Tray|Tray"});
+    HWND hwndOwn = CreateWindowExW(0, L"Static", L"Own window", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                   nullptr, nullptr, nullptr);
     Open();
-    if (!OnlyOurRows())
-        GTEST_SKIP() << "other applications are running on this desktop";
+    ASSERT_GE(Find(L"Own window"), 0);
+    ASSERT_GE(Find(L"Tray"), 0);
     TerminateProcess(a.pi.hProcess, 5);
     ASSERT_TRUE(Ended(a));
     Command(IDM_KILL_ALL);
     EXPECT_TRUE(Ended(b));
-    EXPECT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(0, Count());
+    EXPECT_TRUE(Running(shell));
+    for (DWORD dwPid : {a.pi.dwProcessId, shell.pi.dwProcessId, GetCurrentProcessId()})
+        EXPECT_EQ(1, std::count_if(MessageBoxes::calls.begin(), MessageBoxes::calls.end(),
+                                   [&](const BoxCall &c) { return c.text == KillError(dwPid); }));
+    EXPECT_EQ(-1, Find(L"Live"));
+    EXPECT_GE(Find(L"Tray"), 0);
+    DestroyWindow(hwndOwn);
 }
 
 TEST_F(TaskManager, GoToBringsTheApplicationForward)
