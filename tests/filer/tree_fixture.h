@@ -3,6 +3,8 @@
 #pragma once
 #include "window_fixture.h"
 #include "foldertree.h"
+#include "treecount.h"
+#include "cardwatch.h"
 #include "fileops.h"
 #include <string>
 #include <vector>
