@@ -27,6 +27,8 @@ static HWND s_hwndCurrentBar;
 static BOOL s_fTreeMode;
 static BOOL s_fMultiSelect;
 static BOOL s_fDestTreeShown;
+// Set once WM_CREATE has succeeded: a window that failed to build holds no folder to remember.
+static BOOL s_fCreated;
 static DWORD s_adwSavedStates[FILE_TABLE_ROWS];
 static HFONT s_hfontList;
 static HFONT s_hfontStrip;
@@ -680,6 +682,7 @@ static BOOL CreateOwnImageList()
 
 static BOOL OnCreate(HWND hwnd)
 {
+    s_fCreated = FALSE;
     g_hwndMain = hwnd;
     s_fTreeMode = s_fDestTreeShown = FALSE;
     DispatchToOwner(hwnd, IDM_WINDOW_CREATED);
@@ -718,14 +721,16 @@ static BOOL OnCreate(HWND hwnd)
     ListFolder();
     PaintTitleStrip();
     SubclassListBackground(s_hwndList);
+    s_fCreated = TRUE;
     return TRUE;
 }
 
 static void OnDestroy()
 {
     DispatchToOwner(g_hwndMain, IDM_WINDOW_DESTROYED);
-    if (GetOption(OPT_REMEMBER_FOLDER))
+    if (s_fCreated && GetOption(OPT_REMEMBER_FOLDER))
         WriteLastFolder(g_szCurrentFolder);
+    s_fCreated = FALSE;
     g_hwndFileList = nullptr;
     s_hwndList = nullptr;
     g_hwndMain = nullptr;
