@@ -247,7 +247,8 @@ static HTREEITEM SendFillInsert(FillInsert *pfi)
     return (HTREEITEM)SendMessageW(g_hwndMain, WM_TAVEL_FILLINSERT, 0, (LPARAM)pfi);
 }
 
-static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
+// Inserts the folders of pszPath matching the pattern under the node, each filled in turn.
+static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen, LPCWSTR pszPattern = L"*.*")
 {
     WCHAR szDocs[MAX_PATH] = L"";
     WCHAR aCards[MAX_CARDS][MAX_PATH];
@@ -257,7 +258,7 @@ static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
         cCards = ReadCards(aCards, MAX_CARDS);
     }
     WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszPath, L"*.*", szPattern, ARRAYSIZE(szPattern)))
+    if (!JoinPath(pszPath, pszPattern, szPattern, ARRAYSIZE(szPattern)))
         return TRUE;
     WIN32_FIND_DATAW fd;
     HANDLE hFind = FindFirstFileW(szPattern, &fd);
@@ -295,6 +296,16 @@ static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
 void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath)
 {
     FillNode(hwndTree, hNode, pszPath, *GenerationOf(hwndTree));
+}
+
+HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath, LPCWSTR pszName)
+{
+    HTREEITEM hOld = FindChild(hwndTree, hParent, pszName, TRUE);
+    if (hOld)
+        SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hOld);
+    // The name itself as the pattern: the one folder, if it is there.
+    FillNode(hwndTree, hParent, pszParentPath, *GenerationOf(hwndTree), pszName);
+    return FindChild(hwndTree, hParent, pszName, TRUE);
 }
 
 struct FillStart {

@@ -28,6 +28,9 @@ void RefillTree(HWND hwndTree);
 BOOL IsTreeFilling(HWND hwndTree);
 
 void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath);
+// The child folder pszName of the node as it is on disk now: its old node
+// goes, a new one is filled when the folder exists. Returns the new node.
+HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath, LPCWSTR pszName);
 // Empty for the root node; FALSE (and empty) when the path would pass 259 characters.
 BOOL GetNodePath(HWND hwndTree, HTREEITEM hNode, WCHAR *pszPath, size_t cchPath);
 // Node of the folder tree for the path, or the deepest node that matched.

@@ -144,6 +144,65 @@ TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
     EXPECT_EQ(1, tvi.iSelectedImage);
 }
 
+// A card moved while a box is up lists the folder again, which selects its
+// row 0: the delete still works only on the rows chosen.
+TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
+{
+    ASSERT_TRUE(MakeFile(L"\\x.txt", "x") && MakeFile(L"\\y.txt", "y"));
+    Open();
+    SelectRows({L"x.txt", L"y.txt"});
+    MessageBoxes::answers = {IDYES};
+    WhileBoxUp() = [] {
+        ASSERT_TRUE(PlatInsertCard(L"CardA"));
+        ASSERT_TRUE(PumpUntil([] { return Listed(L"CardA"); }));
+    };
+    Command(IDM_DELETE);
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 2 items ?"}, Texts());
+    EXPECT_FALSE(Exists(L"\\x.txt") || Exists(L"\\y.txt"));
+    EXPECT_TRUE(Exists(L"\\CardA\\song.mid") && Exists(L"\\CardAx") && Exists(L"\\Docs"));
+    EXPECT_TRUE(Listed(L"CardA") && !Listed(L"x.txt") && !Listed(L"y.txt"));
+
+    // One row on the card, its question up while the card leaves and the root is listed.
+    ASSERT_TRUE(MakeFile(L"\\CardA\\c.txt", "c") && MakeFile(L"\\z.txt", "z"));
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\CardA");
+    ListFolder();
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    SelectRows({L"c.txt"});
+    WhileBoxUp() = [] {
+        ASSERT_TRUE(PlatRemoveCard(L"CardA"));
+        ASSERT_TRUE(PumpUntil([] { return g_szCurrentFolder[0] == 0; }));
+    };
+    Command(IDM_DELETE);
+    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\CardA\\c.txt ?",
+                                         L"Fail to delete this file (\\CardA\\c.txt) "}),
+              Texts());
+    EXPECT_TRUE(Exists(L"\\CardAx") && Exists(L"\\Docs") && Exists(L"\\z.txt"));
+    EXPECT_TRUE(Listed(L"CardAx") && Listed(L"Docs") && Listed(L"z.txt"));
+}
+
+// The source is the folder the header showed when the destination tree was
+// entered, whatever a card does to the tree's selection meanwhile.
+TEST_F(Cards, TreeCopyKeepsItsSourceWhenACardMovesTheSelection)
+{
+    ASSERT_TRUE(MakeDir(L"\\Docs\\src") && MakeFile(L"\\Docs\\src\\s.txt", "s"));
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs\\src"));
+    Command(IDM_TREE_COPY_TO);
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    ASSERT_TRUE(PumpUntil([&] { return GetSelectedNode(hwndTree) == Node(hwndTree, L"\\CardA"); }));
+    SendMessageW(hwndDest, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndDest, L"\\CardAx"));
+    Command(IDM_DEST_DONE);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ("s", ReadFileText(L"\\CardAx\\src\\s.txt"));
+    EXPECT_FALSE(Exists(L"\\CardAx\\CardA"));
+}
+
 TEST(CardSets, ChangesAreTheFirstCardByNameAndASwapIsNoChange)
 {
     WCHAR aOld[2][MAX_PATH] = {L"A", L"C"};
