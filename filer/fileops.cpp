@@ -58,12 +58,24 @@ void ShortenProgressPath(LPCWSTR pszPath, WCHAR *pszOut, size_t cchOut)
     StringCchPrintfW(pszOut, cchOut, L"...%s", pszPath + cch - 17);
 }
 
-// A box's page leaves the window to repaint; the work after it must not keep
-// a half-erased screen up, so the paint is done before it goes on.
+static BOOL CALLBACK UpdateThreadWindow(HWND hwnd, LPARAM lp)
+{
+    (void)lp;
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
+// A box's page leaves the window and its soft-key bar to repaint; the work
+// after it must not keep a half-erased screen up, so the paint is done first.
 static void RepaintNow(HWND hwnd)
 {
-    if (hwnd)
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!hwnd)
+        return;
+    EnumThreadWindows(GetCurrentThreadId(), UpdateThreadWindow, 0);
+    // The stand-in screen shows what was painted once the thread looks for a
+    // message; this look matches none, so nothing is taken from the queue.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
 }
 
 // Appends a string-table text; the message buffer is no path, so a cut is harmless.
