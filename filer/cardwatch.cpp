@@ -141,7 +141,9 @@ static BOOL StorageProfilesSet()
 }
 
 static WCHAR s_aCardsSeen[MAX_CARDS][MAX_PATH];
-static int s_cCardsSeen;
+static volatile int s_cCardsSeen;
+
+int GetCardsSeenCount() { return s_cCardsSeen; }
 
 static void RunCardCheck()
 {
@@ -162,20 +164,22 @@ static DWORD WINAPI CardWatcherThread(LPVOID)
         InterlockedExchange(&s_fWatcherStarted, 0);
         return 0;
     }
-    s_cCardsSeen = ReadCards(s_aCardsSeen, MAX_CARDS);
-    SortCardNames(s_aCardsSeen, s_cCardsSeen);
+    // The watch is armed before each look at the cards: a change made while
+    // the cards are read or handled signals again instead of going unseen.
     HANDLE hChange = FindFirstChangeNotificationW(L"\\", FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
     if (hChange == INVALID_HANDLE_VALUE) {
         InterlockedExchange(&s_fWatcherStarted, 0);
         return 0;
     }
+    s_cCardsSeen = ReadCards(s_aCardsSeen, MAX_CARDS);
+    SortCardNames(s_aCardsSeen, s_cCardsSeen);
     InterlockedExchange(&s_fWatcherRunning, 1);
     while (WaitForSingleObject(hChange, INFINITE) == WAIT_OBJECT_0) {
+        if (!FindNextChangeNotification(hChange))
+            break;
         EnterCriticalSection(&g_csTree);
         RunCardCheck();
         LeaveCriticalSection(&g_csTree);
-        if (!FindNextChangeNotification(hChange))
-            break;
     }
     FindCloseChangeNotification(hChange);
     InterlockedExchange(&s_fWatcherRunning, 0);

@@ -9,6 +9,8 @@
 void StartCardWatcher();
 // TRUE once the card watcher holds its first set of cards and watches "\".
 BOOL IsCardWatcherRunning();
+// How many cards the watcher holds as present since its last check.
+int GetCardsSeenCount();
 // Names of the cards present, in the platform's order; at most cMax.
 int ReadCards(WCHAR (*pNames)[MAX_PATH], int cMax);
 

@@ -325,7 +325,9 @@ static void UpdateListAfter(int cItems)
 
 static HTREEITEM FolderNodeOf(HWND hwndTree, LPCWSTR pszFolder)
 {
-    return pszFolder[0] ? FindExactFolderNode(pszFolder) : (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    if (pszFolder[0])
+        return FindExactFolderNode(pszFolder);
+    return (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
 }
 
 // The folder tree follows a folder moved on disk.
@@ -501,7 +503,8 @@ static int TakeTreeItem(WCHAR *pszPath, size_t cchPath)
     HTREEITEM hSel = GetSelectedNode(hwndTree);
     HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hSel);
     GetNodePath(hwndTree, hSel, pszPath, cchPath);
-    if (!hSel || !hParent || !pszPath[0] || !GetNodePath(hwndTree, hParent, s_szSourceFolder, ARRAYSIZE(s_szSourceFolder)))
+    if (!hSel || !hParent || !pszPath[0] ||
+        !GetNodePath(hwndTree, hParent, s_szSourceFolder, ARRAYSIZE(s_szSourceFolder)))
         return 0;
     GetNodeText(hwndTree, hSel, s_aSources[0].szName, MAX_PATH);
     s_aSources[0].fFolder = TRUE;
@@ -719,9 +722,7 @@ void OnTreeDeleteCommand(HWND hwnd)
     if (MessageBoxW(hwnd, szText, g_szTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     RepaintNow(hwnd);
-    if (!DeleteFolderRecursive(hwnd, szPath))
-        return;
-    HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hSel);
-    SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hSel);
-    SelectNode(hwndTree, hParent);
+    // By its path: a card may have changed the tree while the question was up.
+    if (DeleteFolderRecursive(hwnd, szPath))
+        DropFolderFromTree(szPath);
 }

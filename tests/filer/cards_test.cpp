@@ -35,7 +35,9 @@ protected:
         static const WCHAR kFolder[] = L"Storage Card";
         RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
         RegCloseKey(hk);
-        ASSERT_TRUE(PlatProfileSave(L"device.json", nlohmann::json::parse(R"({"cards": ["CardA", "CardB"]})")));
+        // The watcher of an earlier test may be reading the file just then: the save is tried again.
+        nlohmann::json device = nlohmann::json::parse(R"({"cards": ["CardA", "CardB"]})");
+        ASSERT_TRUE(PumpUntil([&] { return PlatProfileSave(L"device.json", device) != FALSE; }));
         DeleteAll(PlatProfilePath(L"removed-cards"));
         // Both cards start out of the handset, with their files kept outside.
         ASSERT_TRUE(MakeDir(L"\\CardA") && MakeDir(L"\\CardA\\Music") && MakeFile(L"\\CardA\\song.mid", "m"));
@@ -44,7 +46,9 @@ protected:
         ASSERT_TRUE(MakeDir(L"\\Docs") && MakeDir(L"\\CardAx"));
         StartTreeThreads();
         ASSERT_TRUE(PumpUntil([] { return IsCardWatcherRunning() != FALSE; }));
-        Pump(300);  // the watcher catches up with the set-up's own changes
+        // The watcher catches up with the set-up's own changes: a set seen late
+        // would make the test's first card look like a swap, which is no change.
+        ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 0; }));
     }
 
     void TearDown() override
@@ -83,7 +87,7 @@ TEST_F(Cards, InsertedCardJoinsTheRootListingOrIsShownWithTheOption)
 TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
 {
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
     ASSERT_TRUE(Listed(L"CardA"));
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
@@ -93,7 +97,7 @@ TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
     EXPECT_TRUE(Listed(L"Docs"));
 
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\CardA\\Music");
     ListFolder();
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
@@ -120,6 +124,8 @@ TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
     // The list is left alone in tree mode.
     EXPECT_STREQ(L"", g_szCurrentFolder);
 
+    // The count of the selected card is over: its search no longer holds the card's folder.
+    ASSERT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"1 Folders/1 Files") == 0; }));
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\CardAx"));
@@ -128,7 +134,7 @@ TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
 TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
 {
     ASSERT_TRUE(PlatInsertCard(L"CardB"));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
