@@ -14,9 +14,15 @@
 
 #define MESSAGE_MAX 1100
 
+enum ItemState { ITEM_KEPT, ITEM_GONE, ITEM_FAILED };
+
+// One item of an operation, taken when the command was given: a message box
+// during the operation may see the list read again under it.
 struct SourceItem {
     WCHAR szName[MAX_PATH];
     BOOL fFolder;
+    int iRow;  // its row when taken; checked by name before use
+    ItemState state;
 };
 
 static int s_iMode;
@@ -24,7 +30,9 @@ static BOOL s_fFromTree;
 static HWND s_hwndProgress;
 static HWND s_ahwndHeader[2];
 static WCHAR s_aszHeader[2][MAX_PATH + 8];
+static WCHAR s_szSourceFolder[MAX_PATH];
 static SourceItem s_aSources[FILE_TABLE_ROWS];
+static int s_cTreeSources;
 
 int GetOperationMode() { return s_iMode; }
 HWND GetProgressWindow() { return s_hwndProgress; }
@@ -48,6 +56,26 @@ void ShortenProgressPath(LPCWSTR pszPath, WCHAR *pszOut, size_t cchOut)
         return;
     }
     StringCchPrintfW(pszOut, cchOut, L"...%s", pszPath + cch - 17);
+}
+
+static BOOL CALLBACK UpdateThreadWindow(HWND hwnd, LPARAM lp)
+{
+    (void)lp;
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
+// A box's page leaves the window and its soft-key bar to repaint; the work
+// after it must not keep a half-erased screen up, so the paint is done first.
+static void RepaintNow(HWND hwnd)
+{
+    if (!hwnd)
+        return;
+    EnumThreadWindows(GetCurrentThreadId(), UpdateThreadWindow, 0);
+    // The stand-in screen shows what was painted once the thread looks for a
+    // message; this look matches none, so nothing is taken from the queue.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
 }
 
 // Appends a string-table text; the message buffer is no path, so a cut is harmless.
@@ -81,11 +109,21 @@ static void ShowPathMessage(HWND hwnd, UINT ids1, LPCWSTR pszA, LPCWSTR pszAName
     if (ids3)
         AppendString(szText, ids3);
     MessageBoxW(hwnd, szText, g_szTitle, uType);
+    RepaintNow(hwnd);
 }
 
 static int AskWithPath(HWND hwnd, UINT ids, LPCWSTR pszPath)
 {
-    return ShowResourceMessage(hwnd, MB_YESNO | MB_ICONQUESTION, g_hInst, IDS_APP_TITLE, ids, pszPath);
+    int iAnswer = ShowResourceMessage(hwnd, MB_YESNO | MB_ICONQUESTION, g_hInst, IDS_APP_TITLE, ids, pszPath);
+    RepaintNow(hwnd);
+    return iAnswer;
+}
+
+// "Can't move/copy ... : source and destinaiton are the same."
+static void ShowSameMessage(HWND hwnd, UINT ids, LPCWSTR pszSource)
+{
+    ShowResourceMessage(hwnd, MB_ICONHAND, g_hInst, IDS_APP_TITLE, ids, pszSource);
+    RepaintNow(hwnd);
 }
 
 static BOOL IsExistsError(DWORD dwErr)
@@ -253,19 +291,70 @@ static int FindRowByName(LPCWSTR pszName)
     return -1;
 }
 
-// The folder tree follows a folder moved or copied on disk.
-static void MirrorFolderInTree(LPCWSTR pszSource, LPCWSTR pszDestFolder, BOOL fMove)
+// The item's row in the list as it is now; -1 when the list shows another folder or lacks it.
+static int RowOfItem(const SourceItem &item)
+{
+    if (_wcsicmp(g_szCurrentFolder, s_szSourceFolder) != 0)
+        return -1;
+    int i = item.iRow;
+    if (i >= 0 && i < g_cFileRows && !IsParentRow(i) && wcscmp(g_aFileTable[i].fd.cFileName, item.szName) == 0)
+        return i;
+    return FindRowByName(item.szName);
+}
+
+// One update of the list for the whole operation: the rows of items gone
+// leave it, failed ones are deselected.
+static void UpdateListAfter(int cItems)
+{
+    BYTE afDrop[FILE_TABLE_ROWS] = {};
+    BOOL fDrop = FALSE;
+    for (int i = 0; i < cItems; ++i) {
+        int iRow = s_aSources[i].state == ITEM_KEPT ? -1 : RowOfItem(s_aSources[i]);
+        if (iRow < 0)
+            continue;
+        if (s_aSources[i].state == ITEM_FAILED) {
+            SetRowState(iRow, 0, LVIS_SELECTED);
+            continue;
+        }
+        afDrop[iRow] = 1;
+        fDrop = TRUE;
+    }
+    if (fDrop)
+        RemoveListRows(afDrop);
+}
+
+static HTREEITEM FolderNodeOf(HWND hwndTree, LPCWSTR pszFolder)
+{
+    if (pszFolder[0])
+        return FindExactFolderNode(pszFolder);
+    return (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+}
+
+// The folder tree follows a folder moved on disk.
+static void MoveFolderInTree(LPCWSTR pszSource, LPCWSTR pszDestFolder)
 {
     HWND hwndTree = GetFolderTreeWindow();
     if (!hwndTree)
         return;
     HTREEITEM hSource = FindExactFolderNode(pszSource);
-    HTREEITEM hDest = pszDestFolder[0] ? FindExactFolderNode(pszDestFolder)
-                                       : (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    HTREEITEM hDest = FolderNodeOf(hwndTree, pszDestFolder);
     if (!hSource || !hDest)
         return;
-    HTREEITEM hNew = CopyTreeNode(hwndTree, hSource, hDest, fMove);
+    HTREEITEM hNew = CopyTreeNode(hwndTree, hSource, hDest, TRUE);
     SelectNode(hwndTree, hNew);
+}
+
+// After a folder copy the tree shows the target as it is on disk: copied,
+// kept as it was, or copied in part.
+static void ShowCopiedFolder(LPCWSTR pszDestFolder, LPCWSTR pszName, BOOL fSelect)
+{
+    HWND hwndTree = GetFolderTreeWindow();
+    HTREEITEM hDest = hwndTree ? FolderNodeOf(hwndTree, pszDestFolder) : nullptr;
+    if (!hDest)
+        return;
+    HTREEITEM hNew = ReadFolderNode(hwndTree, hDest, pszDestFolder, pszName);
+    if (fSelect)
+        SelectNode(hwndTree, hNew);
 }
 
 static void DropFolderFromTree(LPCWSTR pszFolder)
@@ -277,14 +366,6 @@ static void DropFolderFromTree(LPCWSTR pszFolder)
     HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hNode);
     SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hNode);
     SelectNode(hwndTree, hParent);
-}
-
-static void AfterMove(const SourceItem &item, LPCWSTR pszSource, LPCWSTR pszDestFolder)
-{
-    if (!s_fFromTree)
-        RemoveListRow(FindRowByName(item.szName));
-    if (item.fFolder)
-        MirrorFolderInTree(pszSource, pszDestFolder, TRUE);
 }
 
 // ---- move and copy ------------------------------------------------------------------------
@@ -301,23 +382,43 @@ static BOOL DeleteExisting(HWND hwnd, LPCWSTR pszPath)
     return DeleteFileW(pszPath);
 }
 
+// The operation's failure for an item whose paths could not be built; the
+// destination is given as it can be shown.
+static void ShowItemFailure(HWND hwnd, int iMode, const SourceItem &item, LPCWSTR pszDestShown)
+{
+    UINT idsFail = iMode == OP_COPY ? IDS_CANT_COPY_FILE : item.fFolder ? IDS_CANT_MOVE_DIR : IDS_CANT_MOVE_FILE;
+    ShowPathMessage(hwnd, idsFail, s_szSourceFolder, item.szName, iMode == OP_COPY ? IDS_COPY_TO_SEP : IDS_MOVE_TO_SEP,
+                    pszDestShown, item.szName, IDS_ACCESS_DENIED, MB_ICONHAND);
+}
+
+static void AfterMove(SourceItem &item, LPCWSTR pszSource, LPCWSTR pszDestFolder)
+{
+    item.state = ITEM_GONE;
+    if (item.fFolder)
+        MoveFolderInTree(pszSource, pszDestFolder);
+}
+
 // FALSE stops the operation.
-static BOOL MoveOne(HWND hwnd, const SourceItem &item, LPCWSTR pszSourceFolder, LPCWSTR pszDestFolder)
+static BOOL MoveOne(HWND hwnd, SourceItem &item, LPCWSTR pszDestFolder)
 {
     WCHAR szSource[MAX_PATH], szTarget[MAX_PATH];
     UINT idsFail = item.fFolder ? IDS_CANT_MOVE_DIR : IDS_CANT_MOVE_FILE;
-    if (!JoinPath(pszSourceFolder, item.szName, szSource, ARRAYSIZE(szSource)) ||
+    if (!JoinPath(s_szSourceFolder, item.szName, szSource, ARRAYSIZE(szSource)) ||
         !JoinPath(pszDestFolder, item.szName, szTarget, ARRAYSIZE(szTarget))) {
-        ShowPathMessage(hwnd, idsFail, pszSourceFolder, item.szName, IDS_MOVE_TO_SEP, pszDestFolder, item.szName,
-                        IDS_ACCESS_DENIED, MB_ICONHAND);
+        ShowItemFailure(hwnd, OP_MOVE, item, pszDestFolder);
         return FALSE;
     }
     if (item.fFolder && IsSameOrInside(szSource, szTarget)) {
-        ShowResourceMessage(hwnd, MB_ICONHAND, g_hInst, IDS_APP_TITLE, IDS_MOVE_SAME, szSource);
+        ShowSameMessage(hwnd, IDS_MOVE_SAME, szSource);
         return FALSE;
     }
     if (_wcsicmp(szSource, szTarget) == 0)
         return TRUE;
+    // A target holding the source would be deleted with it by the overwrite.
+    if (IsSameOrInside(szTarget, szSource)) {
+        ShowSameMessage(hwnd, IDS_MOVE_SAME, szSource);
+        return FALSE;
+    }
     if (MoveFileW(szSource, szTarget)) {
         AfterMove(item, szSource, pszDestFolder);
         return TRUE;
@@ -347,75 +448,92 @@ static BOOL CopyFileItem(HWND hwnd, LPCWSTR pszSource, LPCWSTR pszTarget)
     return CopyFileW(pszSource, pszTarget, FALSE);
 }
 
-static BOOL CopyOne(HWND hwnd, const SourceItem &item, LPCWSTR pszSourceFolder, LPCWSTR pszDestFolder)
+static BOOL CopyOne(HWND hwnd, const SourceItem &item, LPCWSTR pszDestFolder)
 {
     WCHAR szSource[MAX_PATH], szTarget[MAX_PATH];
-    if (!JoinPath(pszSourceFolder, item.szName, szSource, ARRAYSIZE(szSource)) ||
+    if (!JoinPath(s_szSourceFolder, item.szName, szSource, ARRAYSIZE(szSource)) ||
         !JoinPath(pszDestFolder, item.szName, szTarget, ARRAYSIZE(szTarget))) {
-        ShowPathMessage(hwnd, IDS_CANT_COPY_FILE, pszSourceFolder, item.szName, IDS_COPY_TO_SEP, pszDestFolder,
-                        item.szName, IDS_ACCESS_DENIED, MB_ICONHAND);
+        ShowItemFailure(hwnd, OP_COPY, item, pszDestFolder);
         return FALSE;
     }
     UpdateCopyProgress(s_hwndProgress, szSource, szTarget);
-    if (IsSameOrInside(szSource, szTarget)) {
-        ShowResourceMessage(hwnd, MB_ICONHAND, g_hInst, IDS_APP_TITLE, IDS_COPY_SAME, szSource);
+    // Inside the source, or holding it: an overwrite would delete the source.
+    if (IsSameOrInside(szSource, szTarget) || IsSameOrInside(szTarget, szSource)) {
+        ShowSameMessage(hwnd, IDS_COPY_SAME, szSource);
         return FALSE;
     }
     BOOL fOk = item.fFolder ? CopyFolderRecursive(hwnd, szSource, szTarget) : CopyFileItem(hwnd, szSource, szTarget);
-    if (fOk) {
-        if (item.fFolder)
-            MirrorFolderInTree(szSource, pszDestFolder, FALSE);
+    if (item.fFolder)
+        ShowCopiedFolder(pszDestFolder, item.szName, fOk);
+    if (fOk)
         return TRUE;
-    }
     ShowPathMessage(hwnd, IDS_CANT_COPY_FILE, szSource, nullptr, IDS_COPY_TO_SEP, szTarget, nullptr,
                     IDS_ACCESS_DENIED, MB_ICONHAND);
     return FALSE;
 }
 
-// The sources of the pending operation: the list's selection or the tree's node.
-static int CollectSources(WCHAR *pszSourceFolder, size_t cch)
+// The selected rows of the list, in list order: the items of a command.
+// The parent row is no item; fDeselectParent takes its selection away.
+static int TakeListItems(BOOL fDeselectParent)
 {
-    if (s_fFromTree) {
-        HWND hwndTree = GetFolderTreeWindow();
-        HTREEITEM hSel = GetSelectedNode(hwndTree);
-        HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hSel);
-        if (!hSel || !hParent || !GetNodePath(hwndTree, hParent, pszSourceFolder, cch))
-            return 0;
-        GetNodeText(hwndTree, hSel, s_aSources[0].szName, MAX_PATH);
-        s_aSources[0].fFolder = TRUE;
-        return 1;
-    }
-    StringCchCopyW(pszSourceFolder, cch, g_szCurrentFolder);
+    StringCchCopyW(s_szSourceFolder, ARRAYSIZE(s_szSourceFolder), g_szCurrentFolder);
     int c = 0;
     int i = -1;
     HWND hwndList = GetFileListWindow();
     while ((i = (int)SendMessageW(hwndList, LVM_GETNEXTITEM, i, LVNI_SELECTED)) >= 0 && i < g_cFileRows) {
         if (IsParentRow(i)) {
-            SetRowState(i, 0, LVIS_SELECTED);
+            if (fDeselectParent)
+                SetRowState(i, 0, LVIS_SELECTED);
             continue;
         }
         StringCchCopyW(s_aSources[c].szName, MAX_PATH, g_aFileTable[i].fd.cFileName);
         s_aSources[c].fFolder = IsFolderRow(i);
+        s_aSources[c].iRow = i;
+        s_aSources[c].state = ITEM_KEPT;
         ++c;
     }
     return c;
 }
 
+// The selected node of the folder tree, taken as the destination tree is
+// entered; its path (the header's line) goes to pszPath. None for the root.
+static int TakeTreeItem(WCHAR *pszPath, size_t cchPath)
+{
+    HWND hwndTree = GetFolderTreeWindow();
+    HTREEITEM hSel = GetSelectedNode(hwndTree);
+    HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hSel);
+    GetNodePath(hwndTree, hSel, pszPath, cchPath);
+    if (!hSel || !hParent || !pszPath[0] ||
+        !GetNodePath(hwndTree, hParent, s_szSourceFolder, ARRAYSIZE(s_szSourceFolder)))
+        return 0;
+    GetNodeText(hwndTree, hSel, s_aSources[0].szName, MAX_PATH);
+    s_aSources[0].fFolder = TRUE;
+    s_aSources[0].iRow = -1;
+    s_aSources[0].state = ITEM_KEPT;
+    return 1;
+}
+
 static void RunMoveOrCopy(HWND hwnd, int iMode)
 {
-    WCHAR szDest[MAX_PATH], szSourceFolder[MAX_PATH];
-    HWND hwndDest = GetDestTreeWindow();
-    GetNodePath(hwndDest, GetSelectedNode(hwndDest), szDest, ARRAYSIZE(szDest));
-    int cSources = CollectSources(szSourceFolder, ARRAYSIZE(szSourceFolder));
+    int cSources = s_fFromTree ? s_cTreeSources : TakeListItems(TRUE);
     if (cSources == 0) {
         ShowPathMessage(hwnd, IDS_SELECT_ITEM, L"", nullptr, 0, nullptr, nullptr, 0, MB_ICONHAND);
+        return;
+    }
+    WCHAR szDest[MAX_PATH];
+    HWND hwndDest = GetDestTreeWindow();
+    HTREEITEM hDest = GetSelectedNode(hwndDest);
+    if (!GetNodePath(hwndDest, hDest, szDest, ARRAYSIZE(szDest))) {
+        // A folder too deep for a path of its own: named by what can be shown of it.
+        WCHAR szShown[MAX_PATH] = L"...\\";
+        GetNodeText(hwndDest, hDest, szShown + 4, ARRAYSIZE(szShown) - 4);
+        ShowItemFailure(hwnd, iMode, s_aSources[0], szShown);
         return;
     }
     if (iMode == OP_COPY)
         s_hwndProgress = CreateProgressWindow(hwnd);
     for (int i = 0; i < cSources; ++i) {
-        BOOL fGoOn = iMode == OP_MOVE ? MoveOne(hwnd, s_aSources[i], szSourceFolder, szDest)
-                                      : CopyOne(hwnd, s_aSources[i], szSourceFolder, szDest);
+        BOOL fGoOn = iMode == OP_MOVE ? MoveOne(hwnd, s_aSources[i], szDest) : CopyOne(hwnd, s_aSources[i], szDest);
         if (!fGoOn)
             break;
     }
@@ -423,6 +541,8 @@ static void RunMoveOrCopy(HWND hwnd, int iMode)
         DestroyWindow(s_hwndProgress);
         s_hwndProgress = nullptr;
     }
+    if (!s_fFromTree)
+        UpdateListAfter(cSources);
 }
 
 // ---- destination tree ------------------------------------------------------------------------
@@ -455,8 +575,9 @@ static void SetHeader(HWND hwnd, int iMode)
     StringCchPrintfW(s_aszHeader[0], ARRAYSIZE(s_aszHeader[0]), L"  %s", sz);
     WCHAR szSource[MAX_PATH];
     StringCchCopyW(szSource, ARRAYSIZE(szSource), g_szCurrentFolder);
-    if (s_fFromTree)
-        GetNodePath(GetFolderTreeWindow(), GetSelectedNode(GetFolderTreeWindow()), szSource, ARRAYSIZE(szSource));
+    // In tree mode the source is taken now, as the header shows it: a card
+    // may move the tree's selection while the destination is chosen.
+    s_cTreeSources = s_fFromTree ? TakeTreeItem(szSource, ARRAYSIZE(szSource)) : 0;
     StringCchPrintfW(s_aszHeader[1], ARRAYSIZE(s_aszHeader[1]), L"  %s", szSource[0] ? szSource : L"\\");
     HDC hdc = GetDC(hwnd);
     HGDIOBJ hfontOld = SelectObject(hdc, GetStripFont());
@@ -528,43 +649,30 @@ void OnDestCancel(HWND hwnd)
 
 // ---- delete ------------------------------------------------------------------------------
 
-// Deletes row i; FALSE leaves it in the list, deselected.
-static BOOL DeleteRow(HWND hwnd, int iRow, BOOL fAsk)
+// The item's path as a message shows it: a cut text names no file.
+static void ShownPath(const SourceItem &item, WCHAR *psz, size_t cch)
 {
-    if (IsParentRow(iRow))
-        return FALSE;
-    BOOL fFolder = IsFolderRow(iRow);
-    LPCWSTR pszName = g_aFileTable[iRow].fd.cFileName;
-    WCHAR szPath[MAX_PATH], szShown[MAX_PATH];
-    BOOL fJoined = JoinPath(g_szCurrentFolder, pszName, szPath, ARRAYSIZE(szPath));
-    // Only for the message: a cut text names no file.
-    StringCchPrintfW(szShown, ARRAYSIZE(szShown), L"%s\\%s", g_szCurrentFolder, pszName);
-    if (fAsk && AskWithPath(hwnd, fFolder ? IDS_DELETE_FOLDER_ASK : IDS_DELETE_FILE_ASK, szShown) != IDYES)
-        return TRUE;
-    BOOL fOk = fJoined && (fFolder ? DeleteFolderRecursive(hwnd, szPath) : DeleteFileW(szPath));
-    if (fOk) {
-        RemoveListRow(iRow);
-        if (fFolder)
-            DropFolderFromTree(szPath);
-        return TRUE;
-    }
-    SetRowState(iRow, 0, LVIS_SELECTED);
-    if (!fFolder || !fJoined)
-        ShowResourceMessage(hwnd, MB_ICONHAND, g_hInst, IDS_APP_TITLE, IDS_DELETE_FAILED, szShown);
-    return FALSE;
+    StringCchPrintfW(psz, cch, L"%s\\%s", s_szSourceFolder, item.szName);
 }
 
-static void DeleteSelectedLoop(HWND hwnd)
+// Deletes one item on disk; a failed file says so (a folder's delete shows its own messages).
+static void DeleteItem(HWND hwnd, SourceItem &item)
 {
-    int iRow;
-    while ((iRow = FirstSelectedRow()) >= 0 && iRow < g_cFileRows) {
-        if (IsParentRow(iRow)) {
-            SetRowState(iRow, 0, LVIS_SELECTED);
-            continue;
-        }
-        DeleteRow(hwnd, iRow, FALSE);
+    WCHAR szPath[MAX_PATH];
+    BOOL fJoined = JoinPath(s_szSourceFolder, item.szName, szPath, ARRAYSIZE(szPath));
+    if (fJoined && (item.fFolder ? DeleteFolderRecursive(hwnd, szPath) : DeleteFileW(szPath))) {
+        item.state = ITEM_GONE;
+        if (item.fFolder)
+            DropFolderFromTree(szPath);
+        return;
     }
-    RepaintStrips();
+    item.state = ITEM_FAILED;
+    if (item.fFolder && fJoined)
+        return;
+    WCHAR szShown[MAX_PATH];
+    ShownPath(item, szShown, ARRAYSIZE(szShown));
+    ShowResourceMessage(hwnd, MB_ICONHAND, g_hInst, IDS_APP_TITLE, IDS_DELETE_FAILED, szShown);
+    RepaintNow(hwnd);
 }
 
 void OnDeleteCommand(HWND hwnd)
@@ -573,21 +681,31 @@ void OnDeleteCommand(HWND hwnd)
     if (cSelected <= 0)
         return;
     BOOL fConfirm = GetOption(OPT_CONFIRM_DELETE);
+    // The items are the rows chosen now; a listing read again during a box adds none.
+    int cItems = TakeListItems(FALSE);
     if (cSelected == 1 && fConfirm) {
-        int lSelectedItem = FirstSelectedRow();
-        TAVEL_ASSERT(L"fileops.cpp", lSelectedItem >= 0);
-        DeleteRow(hwnd, lSelectedItem, TRUE);
-        RepaintStrips();
-    } else if (cSelected > 1 && fConfirm) {
-        if (ShowResourceMessage(hwnd, MB_YESNO | MB_ICONQUESTION, g_hInst, IDS_APP_TITLE, IDS_DELETE_ITEMS_ASK,
-                                cSelected) != IDYES)
-            return;
-        DeleteSelectedLoop(hwnd);
-    } else if (!fConfirm) {
-        DeleteSelectedLoop(hwnd);
+        if (cItems == 0)
+            return;  // the parent row
+        WCHAR szShown[MAX_PATH];
+        ShownPath(s_aSources[0], szShown, ARRAYSIZE(szShown));
+        UINT ids = s_aSources[0].fFolder ? IDS_DELETE_FOLDER_ASK : IDS_DELETE_FILE_ASK;
+        if (AskWithPath(hwnd, ids, szShown) == IDYES)
+            DeleteItem(hwnd, s_aSources[0]);
     } else {
-        TAVEL_ASSERT(L"fileops.cpp", FALSE);
+        if (fConfirm) {
+            int iAnswer = ShowResourceMessage(hwnd, MB_YESNO | MB_ICONQUESTION, g_hInst, IDS_APP_TITLE,
+                                              IDS_DELETE_ITEMS_ASK, cSelected);
+            if (iAnswer != IDYES)
+                return;
+            RepaintNow(hwnd);
+        }
+        if (!g_fAtRoot && _wcsicmp(g_szCurrentFolder, s_szSourceFolder) == 0)
+            SetRowState(0, 0, LVIS_SELECTED);  // the parent row is never deleted
+        for (int i = 0; i < cItems; ++i)
+            DeleteItem(hwnd, s_aSources[i]);
     }
+    UpdateListAfter(cItems);
+    RepaintStrips();
 }
 
 void OnTreeDeleteCommand(HWND hwnd)
@@ -603,9 +721,8 @@ void OnTreeDeleteCommand(HWND hwnd)
     AppendString(szText, IDS_DELETE_DIR_END);
     if (MessageBoxW(hwnd, szText, g_szTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    if (!DeleteFolderRecursive(hwnd, szPath))
-        return;
-    HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hSel);
-    SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hSel);
-    SelectNode(hwndTree, hParent);
+    RepaintNow(hwnd);
+    // By its path: a card may have changed the tree while the question was up.
+    if (DeleteFolderRecursive(hwnd, szPath))
+        DropFolderFromTree(szPath);
 }

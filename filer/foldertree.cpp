@@ -1,22 +1,21 @@
 // Folder tree and destination tree: creation, images, filling by worker
-// threads, path look-ups, notifications and keys; the count of the selected
-// folder and the storage-card watcher.
+// threads, path look-ups, notifications and keys, and the card nodes. The
+// count of the selected folder and the card watcher have files of their own.
 //
 // Worker threads never touch the trees or the file table themselves: each
 // step goes to the main window as a sent message and runs on the UI thread,
 // so a refill or a card change cannot pull a node away under a worker.
 #include "foldertree.h"
+#include "treecount.h"
+#include "cardwatch.h"
 #include "mainwnd.h"
 #include "filelist.h"
 #include "options.h"
 #include "kit.h"
-#include "projects.h"
 #include "../res/tavel/resource.h"
 #include <shlobj.h>
 #include <strsafe.h>
 #include <cwchar>
-
-#define MAX_CARDS 16
 
 struct FillInsert {
     HWND hwndTree;
@@ -24,11 +23,6 @@ struct FillInsert {
     BOOL fSelectOnly;  // select hItem instead of inserting
     HTREEITEM hItem;
     TVINSERTSTRUCTW tvis;
-};
-
-struct TreeCounts {
-    int cFolders;
-    int cFiles;
 };
 
 static HWND s_hwndFolderTree;
@@ -44,15 +38,7 @@ static volatile LONG s_lGenFolder;
 static volatile LONG s_lGenDest;
 static volatile LONG s_cFillsFolder;
 static volatile LONG s_cFillsDest;
-static volatile LONG s_lAbortCount;
-static volatile LONG s_cAbortedCounts;
-static volatile LONG s_fWatcherRunning;
-static volatile LONG s_fWatcherStarted;
-static WCHAR s_szCountsShown[64];
 
-BOOL IsCardWatcherRunning() { return s_fWatcherRunning; }
-LONG GetAbortedCountRuns() { return s_cAbortedCounts; }
-LPCWSTR GetTreeCountsText() { return s_szCountsShown; }
 HWND GetDestTreeWindow() { return s_hwndDestTree; }
 HWND GetRenameBar() { return s_hwndBarRename; }
 HWND GetDestBar() { return s_hwndBarDest; }
@@ -233,21 +219,6 @@ static void GetDocumentsComponent(WCHAR *psz, size_t cch)
         *pCut = 0;
 }
 
-static int ReadCards(WCHAR (*pNames)[MAX_PATH], int cMax)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFlashCard(&fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    int c = 0;
-    do {
-        if (c < cMax)
-            StringCchCopyW(pNames[c++], MAX_PATH, fd.cFileName);
-    } while (FindNextFlashCard(h, &fd));
-    FindClose(h);
-    return c;
-}
-
 static BOOL BeginsWithIgnoreCase(LPCWSTR psz, LPCWSTR pszPrefix)
 {
     size_t cch = wcslen(pszPrefix);
@@ -276,7 +247,8 @@ static HTREEITEM SendFillInsert(FillInsert *pfi)
     return (HTREEITEM)SendMessageW(g_hwndMain, WM_TAVEL_FILLINSERT, 0, (LPARAM)pfi);
 }
 
-static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
+// Inserts the folders of pszPath matching the pattern under the node, each filled in turn.
+static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen, LPCWSTR pszPattern = L"*.*")
 {
     WCHAR szDocs[MAX_PATH] = L"";
     WCHAR aCards[MAX_CARDS][MAX_PATH];
@@ -286,7 +258,7 @@ static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
         cCards = ReadCards(aCards, MAX_CARDS);
     }
     WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszPath, L"*.*", szPattern, ARRAYSIZE(szPattern)))
+    if (!JoinPath(pszPath, pszPattern, szPattern, ARRAYSIZE(szPattern)))
         return TRUE;
     WIN32_FIND_DATAW fd;
     HANDLE hFind = FindFirstFileW(szPattern, &fd);
@@ -324,6 +296,16 @@ static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen)
 void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath)
 {
     FillNode(hwndTree, hNode, pszPath, *GenerationOf(hwndTree));
+}
+
+HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath, LPCWSTR pszName)
+{
+    HTREEITEM hOld = FindChild(hwndTree, hParent, pszName, TRUE);
+    if (hOld)
+        SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hOld);
+    // The name itself as the pattern: the one folder, if it is there.
+    FillNode(hwndTree, hParent, pszParentPath, *GenerationOf(hwndTree), pszName);
+    return FindChild(hwndTree, hParent, pszName, TRUE);
 }
 
 struct FillStart {
@@ -392,6 +374,39 @@ static LRESULT OnFillInsert(FillInsert *pfi)
         return 1;
     }
     return SendMessageW(pfi->hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&pfi->tvis);
+}
+
+// ---- storage-card nodes ------------------------------------------------------
+
+void AddCardNode(LPCWSTR pszName, LPCWSTR pszCardPath, BOOL fSelect)
+{
+    if (!s_hwndFolderTree)
+        return;
+    HTREEITEM hRoot = NextItem(s_hwndFolderTree, nullptr, TVGN_ROOT);
+    if (!hRoot || FindChild(s_hwndFolderTree, hRoot, pszName, TRUE))
+        return;
+    TVINSERTSTRUCTW tvis = {};
+    tvis.hParent = hRoot;
+    tvis.hInsertAfter = TVI_SORT;
+    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tvis.item.pszText = (LPWSTR)pszName;
+    tvis.item.iImage = 3;
+    tvis.item.iSelectedImage = 4;
+    HTREEITEM hNode = (HTREEITEM)SendMessageW(s_hwndFolderTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
+    if (!hNode)
+        return;
+    FillFolderNode(s_hwndFolderTree, hNode, pszCardPath);
+    if (fSelect)
+        SelectNode(s_hwndFolderTree, hNode);
+}
+
+void RemoveCardNode(LPCWSTR pszName)
+{
+    if (!s_hwndFolderTree)
+        return;
+    HTREEITEM hNode = FindChild(s_hwndFolderTree, NextItem(s_hwndFolderTree, nullptr, TVGN_ROOT), pszName, TRUE);
+    if (hNode)
+        SendMessageW(s_hwndFolderTree, TVM_DELETEITEM, 0, (LPARAM)hNode);
 }
 
 // ---- creation ----------------------------------------------------------------
@@ -598,11 +613,11 @@ LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
         return 0;
     switch (pnm->code) {
     case TVN_SELCHANGINGW:
-        InterlockedExchange(&s_lAbortCount, 1);
+        AbortTreeCount();
         return 0;
     case TVN_SELCHANGEDW:
         // Flag first: a count woken by this signal clears the flag and must not see it again.
-        InterlockedExchange(&s_lAbortCount, 1);
+        AbortTreeCount();
         SetEvent(g_hShowTreeSelectEvent);
         return 0;
     case TVN_KEYDOWN:
@@ -621,284 +636,17 @@ LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
     return 0;
 }
 
-// ---- the count of the selected folder ------------------------------------------------
-
-static void PaintCounts(BOOL fText)
-{
-    if (!IsTreeMode() || IsDestTreeShown())
-        return;
-    HDC hdc = BeginStrip(TRUE);
-    if (fText) {
-        RECT rc = {2, 160, 175, 180};
-        DrawTextW(hdc, s_szCountsShown, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    }
-    EndStrip(hdc);
-}
-
-static LRESULT OnCounts(BOOL fShow, const TreeCounts *ptc)
-{
-    if (!fShow) {
-        PaintCounts(FALSE);
-        return 0;
-    }
-    WCHAR szFormat[64];
-    if (!LoadStringW(g_hInst, IDS_TREE_COUNTS, szFormat, ARRAYSIZE(szFormat)))
-        return 0;
-    StringCchPrintfW(s_szCountsShown, ARRAYSIZE(s_szCountsShown), szFormat, ptc->cFolders, ptc->cFiles);
-    PaintCounts(TRUE);
-    return 0;
-}
-
-static LRESULT OnSelectedPath(WCHAR *pszPath, size_t cchPath)
-{
-    pszPath[0] = 0;
-    if (s_hwndFolderTree)
-        GetNodePath(s_hwndFolderTree, GetSelectedNode(s_hwndFolderTree), pszPath, cchPath);
-    return 0;
-}
-
-// Counts every entry of the folder; FALSE when the selection moved on.
-static BOOL CountFolder(LPCWSTR pszPath, TreeCounts *ptc)
-{
-    ptc->cFolders = ptc->cFiles = 0;
-    WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszPath, L"*.*", szPattern, ARRAYSIZE(szPattern)))
-        return TRUE;
-    WIN32_FIND_DATAW fd;
-    HANDLE hFind = FindFirstFileW(szPattern, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return TRUE;
-    BOOL fDone = TRUE;
-    do {
-        if (s_lAbortCount) {
-            fDone = FALSE;
-            break;
-        }
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ++ptc->cFolders;
-        else
-            ++ptc->cFiles;
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
-    return fDone;
-}
-
-static DWORD WINAPI TreeSelectionThread(LPVOID)
-{
-    for (;;) {
-        if (WaitForSingleObject(g_hShowTreeSelectEvent, INFINITE) != WAIT_OBJECT_0)
-            return 0;
-        InterlockedExchange(&s_lAbortCount, 0);
-        EnterCriticalSection(&g_csTree);
-        SendMessageW(g_hwndMain, WM_TAVEL_COUNTS, FALSE, 0);
-        WCHAR szPath[MAX_PATH];
-        szPath[0] = 0;
-        SendMessageW(g_hwndMain, WM_TAVEL_SELPATH, ARRAYSIZE(szPath), (LPARAM)szPath);
-        TreeCounts tc;
-        // A count cut short would show wrong figures; the new selection's count follows.
-        if (CountFolder(szPath, &tc))
-            SendMessageW(g_hwndMain, WM_TAVEL_COUNTS, TRUE, (LPARAM)&tc);
-        else
-            InterlockedIncrement(&s_cAbortedCounts);
-        LeaveCriticalSection(&g_csTree);
-    }
-}
-
-// ---- storage cards -----------------------------------------------------------------
-
-static void SortCardNames(WCHAR (*pNames)[MAX_PATH], int c)
-{
-    WCHAR szTemp[MAX_PATH];
-    for (int i = 0; i < c; ++i) {
-        for (int j = i + 1; j < c; ++j) {
-            if (wcscmp(pNames[i], pNames[j]) <= 0)
-                continue;
-            wmemcpy(szTemp, pNames[i], MAX_PATH);
-            wmemcpy(pNames[i], pNames[j], MAX_PATH);
-            wmemcpy(pNames[j], szTemp, MAX_PATH);
-        }
-    }
-}
-
-static BOOL ContainsCard(const WCHAR (*pNames)[MAX_PATH], int c, LPCWSTR pszName)
-{
-    for (int i = 0; i < c; ++i) {
-        if (wcscmp(pNames[i], pszName) == 0)
-            return TRUE;
-    }
-    return FALSE;
-}
-
-int CompareCardSets(const WCHAR (*pOld)[MAX_PATH], int cOld, const WCHAR (*pNew)[MAX_PATH], int cNew,
-                    WCHAR *pszName, size_t cchName)
-{
-    pszName[0] = 0;
-    if (cNew == cOld)
-        return 0;
-    BOOL fInserted = cNew > cOld;
-    const WCHAR (*pFrom)[MAX_PATH] = fInserted ? pNew : pOld;
-    const WCHAR (*pOther)[MAX_PATH] = fInserted ? pOld : pNew;
-    int cFrom = fInserted ? cNew : cOld, cOther = fInserted ? cOld : cNew;
-    // Both sets are in name order, so the first one missing is the first by name.
-    for (int i = 0; i < cFrom; ++i) {
-        if (ContainsCard(pOther, cOther, pFrom[i]))
-            continue;
-        StringCchCopyW(pszName, cchName, pFrom[i]);
-        return fInserted ? 1 : -1;
-    }
-    return 0;
-}
-
-BOOL IsOnCard(LPCWSTR pszPath, LPCWSTR pszCard)
-{
-    size_t cch = wcslen(pszCard);
-    if (pszPath[0] != L'\\' || !cch || _wcsnicmp(pszPath + 1, pszCard, cch) != 0)
-        return FALSE;
-    return pszPath[cch + 1] == 0 || pszPath[cch + 1] == L'\\';
-}
-
-static int FindRootRow(LPCWSTR pszName)
-{
-    for (int i = 0; i < g_cFileRows; ++i) {
-        if (_wcsicmp(g_aFileTable[i].fd.cFileName, pszName) == 0)
-            return i;
-    }
-    return -1;
-}
-
-static void OnCardInserted(LPCWSTR pszName)
-{
-    BOOL fSwitch = GetOption(OPT_SWITCH_TO_CARD);
-    WCHAR szCard[MAX_PATH];
-    if (FAILED(StringCchPrintfW(szCard, ARRAYSIZE(szCard), L"\\%s", pszName)))
-        return;
-    // While a destination is chosen the list holds the pending sources.
-    if (!IsTreeMode() && !IsDestTreeShown()) {
-        if (fSwitch)
-            StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), szCard);
-        if (fSwitch || !g_szCurrentFolder[0]) {
-            ListFolder();
-            PaintTitleStrip();
-        }
-    }
-    if (!s_hwndFolderTree)
-        return;
-    HTREEITEM hRoot = NextItem(s_hwndFolderTree, nullptr, TVGN_ROOT);
-    if (!hRoot || FindChild(s_hwndFolderTree, hRoot, pszName, TRUE))
-        return;
-    TVINSERTSTRUCTW tvis = {};
-    tvis.hParent = hRoot;
-    tvis.hInsertAfter = TVI_SORT;
-    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    tvis.item.pszText = (LPWSTR)pszName;
-    tvis.item.iImage = 3;
-    tvis.item.iSelectedImage = 4;
-    HTREEITEM hNode = (HTREEITEM)SendMessageW(s_hwndFolderTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
-    if (!hNode)
-        return;
-    FillFolderNode(s_hwndFolderTree, hNode, szCard);
-    if (IsTreeMode() && fSwitch)
-        SelectNode(s_hwndFolderTree, hNode);
-}
-
-static void OnCardRemoved(LPCWSTR pszName)
-{
-    if (!IsTreeMode() && !IsDestTreeShown()) {
-        if (!g_szCurrentFolder[0]) {
-            RemoveListRow(FindRootRow(pszName));
-            ResetFileList();
-            RepaintStrips();
-        } else if (IsOnCard(g_szCurrentFolder, pszName)) {
-            g_szCurrentFolder[0] = 0;
-            ListFolder();
-            PaintTitleStrip();
-        }
-    }
-    if (!s_hwndFolderTree)
-        return;
-    HTREEITEM hNode = FindChild(s_hwndFolderTree, NextItem(s_hwndFolderTree, nullptr, TVGN_ROOT), pszName, TRUE);
-    if (hNode)
-        SendMessageW(s_hwndFolderTree, TVM_DELETEITEM, 0, (LPARAM)hNode);
-}
-
-void OnCardChanged(BOOL fInserted, LPCWSTR pszName)
-{
-    if (fInserted)
-        OnCardInserted(pszName);
-    else
-        OnCardRemoved(pszName);
-}
-
-static BOOL StorageProfilesSet()
-{
-    WCHAR szFolder[MAX_PATH];
-    DWORD cb = sizeof(szFolder);
-    return RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Profiles", L"Folder", RRF_RT_REG_SZ, nullptr,
-                        szFolder, &cb) == ERROR_SUCCESS;
-}
-
-static WCHAR s_aCardsSeen[MAX_CARDS][MAX_PATH];
-static int s_cCardsSeen;
-
-static void RunCardCheck()
-{
-    WCHAR aNow[MAX_CARDS][MAX_PATH];
-    int cNow = ReadCards(aNow, MAX_CARDS);
-    SortCardNames(aNow, cNow);
-    WCHAR szName[MAX_PATH];
-    int iChange = CompareCardSets(s_aCardsSeen, s_cCardsSeen, aNow, cNow, szName, ARRAYSIZE(szName));
-    memcpy(s_aCardsSeen, aNow, sizeof(aNow));
-    s_cCardsSeen = cNow;
-    if (iChange != 0)
-        SendMessageW(g_hwndMain, WM_TAVEL_CARD, iChange > 0, (LPARAM)szName);
-}
-
-static DWORD WINAPI CardWatcherThread(LPVOID)
-{
-    if (!StorageProfilesSet()) {
-        InterlockedExchange(&s_fWatcherStarted, 0);
-        return 0;
-    }
-    s_cCardsSeen = ReadCards(s_aCardsSeen, MAX_CARDS);
-    SortCardNames(s_aCardsSeen, s_cCardsSeen);
-    HANDLE hChange = FindFirstChangeNotificationW(L"\\", FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
-    if (hChange == INVALID_HANDLE_VALUE) {
-        InterlockedExchange(&s_fWatcherStarted, 0);
-        return 0;
-    }
-    InterlockedExchange(&s_fWatcherRunning, 1);
-    while (WaitForSingleObject(hChange, INFINITE) == WAIT_OBJECT_0) {
-        EnterCriticalSection(&g_csTree);
-        RunCardCheck();
-        LeaveCriticalSection(&g_csTree);
-        if (!FindNextChangeNotification(hChange))
-            break;
-    }
-    FindCloseChangeNotification(hChange);
-    InterlockedExchange(&s_fWatcherRunning, 0);
-    InterlockedExchange(&s_fWatcherStarted, 0);
-    return 0;
-}
-
 void StartTreeThreads()
 {
     static BOOL s_fShared = FALSE;
     if (!s_fShared) {
         InitializeCriticalSection(&g_csTree);
         g_hShowTreeSelectEvent = CreateEventW(nullptr, FALSE, FALSE, L"ShowTreeSelectEvent");
-        HANDLE h = g_hShowTreeSelectEvent ? CreateThread(nullptr, 0, TreeSelectionThread, nullptr, 0, nullptr) : nullptr;
-        if (h)
-            CloseHandle(h);
+        if (g_hShowTreeSelectEvent)
+            StartTreeCountThread();
         s_fShared = TRUE;
     }
-    // The watcher gives up when card tracking is off; a later start may find it on.
-    if (InterlockedExchange(&s_fWatcherStarted, 1))
-        return;
-    HANDLE h = CreateThread(nullptr, 0, CardWatcherThread, nullptr, 0, nullptr);
-    if (h)
-        CloseHandle(h);
-    else
-        InterlockedExchange(&s_fWatcherStarted, 0);
+    StartCardWatcher();
 }
 
 LRESULT OnTavelMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -906,8 +654,8 @@ LRESULT OnTavelMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     (void)hwnd;
     switch (msg) {
     case WM_TAVEL_FILLINSERT: return OnFillInsert((FillInsert *)lp);
-    case WM_TAVEL_SELPATH: return OnSelectedPath((WCHAR *)lp, (size_t)wp);
-    case WM_TAVEL_COUNTS: return OnCounts((BOOL)wp, (const TreeCounts *)lp);
+    case WM_TAVEL_SELPATH:
+    case WM_TAVEL_COUNTS: return OnTreeCountMessage(msg, wp, lp);
     case WM_TAVEL_CARD: OnCardChanged((BOOL)wp, (LPCWSTR)lp); return 0;
     }
     return 0;

@@ -1,5 +1,4 @@
-// The folder tree of tree mode, the destination tree, their fill threads,
-// the count of the selected folder and the storage-card watcher.
+// The folder tree of tree mode, the destination tree and their fill threads.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -14,12 +13,6 @@
 
 // The critical section, the event and the two threads that live for the run.
 void StartTreeThreads();
-// TRUE once the card watcher holds its first set of cards and watches "\".
-BOOL IsCardWatcherRunning();
-// Counts abandoned because the selection moved on.
-LONG GetAbortedCountRuns();
-// What the status strip of tree mode showed last.
-LPCWSTR GetTreeCountsText();
 
 // Forgets the trees of a destroyed main window.
 void ResetTreeWindows();
@@ -35,6 +28,9 @@ void RefillTree(HWND hwndTree);
 BOOL IsTreeFilling(HWND hwndTree);
 
 void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath);
+// The child folder pszName of the node as it is on disk now: its old node
+// goes, a new one is filled when the folder exists. Returns the new node.
+HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath, LPCWSTR pszName);
 // Empty for the root node; FALSE (and empty) when the path would pass 259 characters.
 BOOL GetNodePath(HWND hwndTree, HTREEITEM hNode, WCHAR *pszPath, size_t cchPath);
 // Node of the folder tree for the path, or the deepest node that matched.
@@ -51,11 +47,6 @@ void OnListView(HWND hwnd);
 void OnTreeRefresh(HWND hwnd);
 LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm);
 
-// Card sets: names ordered case-sensitively. Returns +1 inserted, -1 removed,
-// 0 no change; the card handled is the first in name order.
-int CompareCardSets(const WCHAR (*pOld)[MAX_PATH], int cOld, const WCHAR (*pNew)[MAX_PATH], int cNew,
-                    WCHAR *pszName, size_t cchName);
-// The list and tree work of a card change, on the UI thread.
-void OnCardChanged(BOOL fInserted, LPCWSTR pszName);
-// TRUE when pszPath is "\" + pszCard or lies inside it.
-BOOL IsOnCard(LPCWSTR pszPath, LPCWSTR pszCard);
+// A card's node under the root, filled from the card; selected when asked.
+void AddCardNode(LPCWSTR pszName, LPCWSTR pszCardPath, BOOL fSelect);
+void RemoveCardNode(LPCWSTR pszName);

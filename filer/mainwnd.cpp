@@ -27,6 +27,8 @@ static HWND s_hwndCurrentBar;
 static BOOL s_fTreeMode;
 static BOOL s_fMultiSelect;
 static BOOL s_fDestTreeShown;
+// Set once WM_CREATE has succeeded: a window that failed to build holds no folder to remember.
+static BOOL s_fCreated;
 static DWORD s_adwSavedStates[FILE_TABLE_ROWS];
 static HFONT s_hfontList;
 static HFONT s_hfontStrip;
@@ -197,11 +199,61 @@ void RemoveListRow(int iRow)
 {
     if (iRow < 0 || iRow >= g_cFileRows)
         return;
-    SendMessageW(s_hwndList, LVM_DELETEITEM, iRow, 0);
-    memmove(&g_aFileTable[iRow], &g_aFileTable[iRow + 1], (size_t)(g_cFileRows - iRow - 1) * sizeof(FileEntry));
-    memmove(&g_adwMarks[iRow], &g_adwMarks[iRow + 1], (size_t)(g_cFileRows - iRow - 1) * sizeof(DWORD));
-    --g_cFileRows;
+    BYTE afDrop[FILE_TABLE_ROWS] = {};
+    afDrop[iRow] = 1;
+    RemoveListRows(afDrop);
+}
+
+// One pass and one new count however many rows go: a row at a time costs
+// the list a count, a scroll bar and a repaint each.
+void RemoveListRows(const BYTE *pfDrop)
+{
+    int cDrop = 0;
+    for (int i = 0; i < g_cFileRows; ++i)
+        cDrop += pfDrop[i] != 0;
+    if (cDrop == 0)
+        return;
+    // Which rows that stay are selected: asked of the fewer, the rows that stay or the selected ones.
+    BYTE afSelected[FILE_TABLE_ROWS] = {};
+    if (cDrop > g_cFileRows - cDrop) {
+        for (int i = 0; i < g_cFileRows; ++i)
+            afSelected[i] = !pfDrop[i] && SendMessageW(s_hwndList, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
+    } else {
+        int i = -1;
+        while ((i = (int)SendMessageW(s_hwndList, LVM_GETNEXTITEM, i, LVNI_SELECTED)) >= 0 && i < g_cFileRows)
+            afSelected[i] = !pfDrop[i];
+    }
+    int iFocus = (int)SendMessageW(s_hwndList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    int iNewFocus = -1, cKept = 0;
+    for (int i = 0; i < g_cFileRows; ++i) {
+        // A focused row that goes hands the focus to the row taking its place.
+        if (i == iFocus)
+            iNewFocus = cKept;
+        if (pfDrop[i])
+            continue;
+        if (i != cKept) {
+            g_aFileTable[cKept] = g_aFileTable[i];
+            g_adwMarks[cKept] = g_adwMarks[i];
+            afSelected[cKept] = afSelected[i];
+        }
+        ++cKept;
+    }
+    g_cFileRows = cKept;
+    // The new count drops the states past the end without a notification each.
     SendMessageW(s_hwndList, LVM_SETITEMCOUNT, g_cFileRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    int i = -1;
+    while ((i = (int)SendMessageW(s_hwndList, LVM_GETNEXTITEM, i, LVNI_SELECTED)) >= 0 && i < g_cFileRows) {
+        if (!afSelected[i])
+            SetRowState(i, 0, LVIS_SELECTED);
+    }
+    for (i = 0; i < g_cFileRows; ++i) {
+        if (afSelected[i])
+            SetRowState(i, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (iNewFocus >= g_cFileRows)
+        iNewFocus = g_cFileRows - 1;
+    if (iNewFocus >= 0)
+        SetRowState(iNewFocus, LVIS_FOCUSED, LVIS_FOCUSED);
     InvalidateRect(s_hwndList, nullptr, TRUE);
 }
 
@@ -680,6 +732,7 @@ static BOOL CreateOwnImageList()
 
 static BOOL OnCreate(HWND hwnd)
 {
+    s_fCreated = FALSE;
     g_hwndMain = hwnd;
     s_fTreeMode = s_fDestTreeShown = FALSE;
     DispatchToOwner(hwnd, IDM_WINDOW_CREATED);
@@ -718,14 +771,16 @@ static BOOL OnCreate(HWND hwnd)
     ListFolder();
     PaintTitleStrip();
     SubclassListBackground(s_hwndList);
+    s_fCreated = TRUE;
     return TRUE;
 }
 
 static void OnDestroy()
 {
     DispatchToOwner(g_hwndMain, IDM_WINDOW_DESTROYED);
-    if (GetOption(OPT_REMEMBER_FOLDER))
+    if (s_fCreated && GetOption(OPT_REMEMBER_FOLDER))
         WriteLastFolder(g_szCurrentFolder);
+    s_fCreated = FALSE;
     g_hwndFileList = nullptr;
     s_hwndList = nullptr;
     g_hwndMain = nullptr;

@@ -47,6 +47,9 @@ int FirstSelectedRow();
 void SetRowState(int iRow, UINT uState, UINT uMask);
 // Removes row iRow from the table and the list (records behind it move down).
 void RemoveListRow(int iRow);
+// Removes the rows flagged in pfDrop (one flag a row) at once; the others
+// keep their selection and the focus stays at its place.
+void RemoveListRows(const BYTE *pfDrop);
 
 // Private messages the worker threads send to the main window.
 #define WM_TAVEL_FIRST      (WM_APP + 1)

@@ -35,7 +35,9 @@ protected:
         static const WCHAR kFolder[] = L"Storage Card";
         RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
         RegCloseKey(hk);
-        ASSERT_TRUE(PlatProfileSave(L"device.json", nlohmann::json::parse(R"({"cards": ["CardA", "CardB"]})")));
+        // The watcher of an earlier test may be reading the file just then: the save is tried again.
+        nlohmann::json device = nlohmann::json::parse(R"({"cards": ["CardA", "CardB"]})");
+        ASSERT_TRUE(PumpUntil([&] { return PlatProfileSave(L"device.json", device) != FALSE; }));
         DeleteAll(PlatProfilePath(L"removed-cards"));
         // Both cards start out of the handset, with their files kept outside.
         ASSERT_TRUE(MakeDir(L"\\CardA") && MakeDir(L"\\CardA\\Music") && MakeFile(L"\\CardA\\song.mid", "m"));
@@ -44,7 +46,9 @@ protected:
         ASSERT_TRUE(MakeDir(L"\\Docs") && MakeDir(L"\\CardAx"));
         StartTreeThreads();
         ASSERT_TRUE(PumpUntil([] { return IsCardWatcherRunning() != FALSE; }));
-        Pump(300);  // the watcher catches up with the set-up's own changes
+        // The watcher catches up with the set-up's own changes: a set seen late
+        // would make the test's first card look like a swap, which is no change.
+        ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 0; }));
     }
 
     void TearDown() override
@@ -83,7 +87,7 @@ TEST_F(Cards, InsertedCardJoinsTheRootListingOrIsShownWithTheOption)
 TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
 {
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
     ASSERT_TRUE(Listed(L"CardA"));
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
@@ -93,7 +97,7 @@ TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
     EXPECT_TRUE(Listed(L"Docs"));
 
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\CardA\\Music");
     ListFolder();
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
@@ -120,6 +124,8 @@ TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
     // The list is left alone in tree mode.
     EXPECT_STREQ(L"", g_szCurrentFolder);
 
+    // The count of the selected card is over: its search no longer holds the card's folder.
+    ASSERT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"1 Folders/1 Files") == 0; }));
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\CardAx"));
@@ -128,7 +134,7 @@ TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
 TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
 {
     ASSERT_TRUE(PlatInsertCard(L"CardB"));
-    Pump(300);
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
@@ -142,6 +148,65 @@ TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
     SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
     EXPECT_EQ(0, tvi.iImage);
     EXPECT_EQ(1, tvi.iSelectedImage);
+}
+
+// A card moved while a box is up lists the folder again, which selects its
+// row 0: the delete still works only on the rows chosen.
+TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
+{
+    ASSERT_TRUE(MakeFile(L"\\x.txt", "x") && MakeFile(L"\\y.txt", "y"));
+    Open();
+    SelectRows({L"x.txt", L"y.txt"});
+    MessageBoxes::answers = {IDYES};
+    WhileBoxUp() = [] {
+        ASSERT_TRUE(PlatInsertCard(L"CardA"));
+        ASSERT_TRUE(PumpUntil([] { return Listed(L"CardA"); }));
+    };
+    Command(IDM_DELETE);
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 2 items ?"}, Texts());
+    EXPECT_FALSE(Exists(L"\\x.txt") || Exists(L"\\y.txt"));
+    EXPECT_TRUE(Exists(L"\\CardA\\song.mid") && Exists(L"\\CardAx") && Exists(L"\\Docs"));
+    EXPECT_TRUE(Listed(L"CardA") && !Listed(L"x.txt") && !Listed(L"y.txt"));
+
+    // One row on the card, its question up while the card leaves and the root is listed.
+    ASSERT_TRUE(MakeFile(L"\\CardA\\c.txt", "c") && MakeFile(L"\\z.txt", "z"));
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\CardA");
+    ListFolder();
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    SelectRows({L"c.txt"});
+    WhileBoxUp() = [] {
+        ASSERT_TRUE(PlatRemoveCard(L"CardA"));
+        ASSERT_TRUE(PumpUntil([] { return g_szCurrentFolder[0] == 0; }));
+    };
+    Command(IDM_DELETE);
+    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\CardA\\c.txt ?",
+                                         L"Fail to delete this file (\\CardA\\c.txt) "}),
+              Texts());
+    EXPECT_TRUE(Exists(L"\\CardAx") && Exists(L"\\Docs") && Exists(L"\\z.txt"));
+    EXPECT_TRUE(Listed(L"CardAx") && Listed(L"Docs") && Listed(L"z.txt"));
+}
+
+// The source is the folder the header showed when the destination tree was
+// entered, whatever a card does to the tree's selection meanwhile.
+TEST_F(Cards, TreeCopyKeepsItsSourceWhenACardMovesTheSelection)
+{
+    ASSERT_TRUE(MakeDir(L"\\Docs\\src") && MakeFile(L"\\Docs\\src\\s.txt", "s"));
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs\\src"));
+    Command(IDM_TREE_COPY_TO);
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    ASSERT_TRUE(PumpUntil([&] { return GetSelectedNode(hwndTree) == Node(hwndTree, L"\\CardA"); }));
+    SendMessageW(hwndDest, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndDest, L"\\CardAx"));
+    Command(IDM_DEST_DONE);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ("s", ReadFileText(L"\\CardAx\\src\\s.txt"));
+    EXPECT_FALSE(Exists(L"\\CardAx\\CardA"));
 }
 
 TEST(CardSets, ChangesAreTheFirstCardByNameAndASwapIsNoChange)

@@ -82,18 +82,28 @@ TEST_F(FileOps, OverwriteAsksWhenTheOptionIsOnAndKeepsTheTargetOtherwise)
 
 TEST_F(FileOps, OverwriteOfFoldersAndMoves)
 {
-    ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src"));
+    ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src") && MakeDir(L"\\src\\new-sub"));
     ASSERT_TRUE(MakeDir(L"\\dst") && MakeDir(L"\\dst\\src") && MakeFile(L"\\dst\\src\\old.txt", "old"));
+    ASSERT_TRUE(MakeDir(L"\\dst\\src\\old-sub"));
     Open();
-    // Option off: an existing folder is kept as it is.
+    EnterTree();
+    Command(IDM_LIST_VIEW);
+    HWND hwndTree = GetFolderTreeWindow();
+    // Option off, and No: an existing folder is kept as it is, in the tree too.
     SetOption(OPT_CONFIRM_OVERWRITE, 0);
     SelectRows({L"src"});
     RunToDestination(IDM_COPY_TO, L"\\dst");
-    EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
-    EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt"));
-    EXPECT_TRUE(MessageBoxes::calls.empty());
-    // Option on, Yes: the folder is replaced.
     SetOption(OPT_CONFIRM_OVERWRITE, 1);
+    MessageBoxes::answers = {IDNO};
+    SelectRows({L"src"});
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
+    EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt") || Exists(L"\\dst\\src\\new-sub"));
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to overwrite \\dst\\src ?"}, Texts());
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
+    // Option on, Yes: the folder is replaced.
+    MessageBoxes::Reset();
     MessageBoxes::answers = {IDYES};
     SelectRows({L"src"});
     RunToDestination(IDM_COPY_TO, L"\\dst");
@@ -101,6 +111,8 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     EXPECT_EQ(L"Do you want to overwrite \\dst\\src ?", MessageBoxes::calls[0].text);
     EXPECT_FALSE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
     // A move onto an existing file, Yes: the source takes its place.
     ASSERT_TRUE(MakeFile(L"\\m.txt", "moved") && MakeFile(L"\\dst\\m.txt", "stale"));
     ListFolder();
@@ -164,6 +176,53 @@ TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
     EXPECT_TRUE(MessageBoxes::calls.empty());
     EXPECT_TRUE(Exists(L"\\ab\\a\\b"));
     EXPECT_FALSE(Exists(L"\\a"));
+}
+
+// On Yes to the overwrite, a target holding the source would go with it.
+TEST_F(FileOps, TargetHoldingTheSourceIsRefusedAndNothingIsDeleted)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\a") && MakeFile(L"\\a\\a\\in.txt", "in"));
+    ASSERT_TRUE(MakeDir(L"\\b") && MakeFile(L"\\b\\b", "file"));
+    Open(L"\\a");
+    for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO}) {
+        MessageBoxes::Reset();
+        MessageBoxes::answers = {IDYES, IDYES};
+        SelectRows({L"a"});
+        RunToDestination(id, L"\\");
+        std::wstring verb = id == IDM_MOVE_TO ? L"move" : L"copy";
+        EXPECT_EQ(std::vector<std::wstring>{L"Can't " + verb + L" \\a\\a: source and destinaiton are the same."},
+                  Texts());
+        EXPECT_EQ("in", ReadFileText(L"\\a\\a\\in.txt"));
+    }
+    // A file in a folder of its own name.
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
+    ListFolder();
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    SelectRows({L"b"});
+    RunToDestination(IDM_MOVE_TO, L"\\");
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't move \\b\\b: source and destinaiton are the same."}, Texts());
+    EXPECT_EQ("file", ReadFileText(L"\\b\\b"));
+}
+
+// A folder whose path passes 259 characters is in the tree but cannot be a target.
+TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
+{
+    std::wstring deep = L"\\" + Repeat(L'd', 150), dest = deep + L"\\" + Repeat(L'e', 120);
+    ASSERT_TRUE(MakeDir(deep) && MakeDir(dest));
+    ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f"));
+    Open(L"\\s");
+    for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
+        MessageBoxes::Reset();
+        SelectRows({L"f.txt"});
+        RunToDestination(id, dest);
+        std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
+        EXPECT_EQ(std::vector<std::wstring>{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + Repeat(L'e', 120) +
+                                            L"\\f.txt. Access is denied."},
+                  Texts());
+        EXPECT_FALSE(Exists(L"\\f.txt"));
+        EXPECT_EQ("f", ReadFileText(L"\\s\\f.txt"));
+    }
 }
 
 TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
@@ -282,6 +341,31 @@ TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
     MessageBoxes::answers = {IDNO};
     Command(IDM_DELETE);
     EXPECT_TRUE(Exists(L"\\f\\x.txt") && Exists(L"\\f\\y.txt"));
+}
+
+// The question's page leaves the window to repaint: that is done before the
+// deletes run, so a box during them finds nothing left to paint.
+TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
+{
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\b.txt", "b") && MakeFile(L"\\ro.txt", "r"));
+    ASSERT_TRUE(SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    Open();
+    SelectRows({L"a.txt", L"b.txt", L"ro.txt"});
+    MessageBoxes::answers = {IDYES};
+    bool fLeftToPaint = true;
+    WhileBoxUp() = [&] {
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        WhileBoxUp() = [&] {
+            fLeftToPaint = GetUpdateRect(hwnd, nullptr, FALSE) || GetUpdateRect(hwndList, nullptr, FALSE);
+        };
+    };
+    Command(IDM_DELETE);
+    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete these 3 items ?",
+                                         L"Fail to delete this file (\\ro.txt) "}),
+              Texts());
+    EXPECT_FALSE(fLeftToPaint);
+    EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
+    SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNode)

@@ -440,6 +440,15 @@ TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)
     }
 }
 
+// The main window as the handset runs it: a failed WM_CREATE is followed by WM_DESTROY.
+static LRESULT CALLBACK HandsetCreateOrder(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT lr = MainWndProc(hwnd, msg, wp, lp);
+    if (msg == WM_CREATE && lr == -1)
+        MainWndProc(hwnd, WM_DESTROY, 0, 0);
+    return lr;
+}
+
 TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 {
     MakeMixedFolder();
@@ -473,6 +482,22 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
     Open();
     EXPECT_STREQ(L"", g_szCurrentFolder);
     EXPECT_STREQ(L"Mix", g_aFileTable[0].fd.cFileName);
+    DestroyWindow(hwnd);
+
+    // A window that fails to build (no bars among the module's resources) stores
+    // nothing, though the handset sends it WM_DESTROY as Wine does not.
+    static bool s_fRegistered = RegisterMainClass(L"TavelHandsetOrder", HandsetCreateOrder);
+    ASSERT_TRUE(s_fRegistered);
+    WriteLastFolder(L"\\Mix\\Sub1");
+    g_szCurrentFolder[0] = 0;
+    HINSTANCE hinst = g_hInst;
+    g_hInst = GetModuleHandleW(L"kernel32.dll");
+    HWND hwndFailed = CreateWindowExW(0, L"TavelHandsetOrder", g_szTitle, 0, 0, 0, 176, 220, nullptr, nullptr, hinst,
+                                      nullptr);
+    g_hInst = hinst;
+    EXPECT_EQ(nullptr, hwndFailed);
+    ReadLastFolder(sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"\\Mix\\Sub1", sz);
     SetOption(OPT_REMEMBER_FOLDER, 0);
 }
 

@@ -3,12 +3,46 @@
 #pragma once
 #include "window_fixture.h"
 #include "foldertree.h"
+#include "treecount.h"
+#include "cardwatch.h"
 #include "fileops.h"
+#include <functional>
 #include <string>
 #include <vector>
 
 class TavelTree : public TavelWindow {
 protected:
+    // Runs inside the next message box, before it is answered, as the user
+    // or a card would while a real box is up.
+    static std::function<void()> &WhileBoxUp()
+    {
+        static std::function<void()> s_fn;
+        return s_fn;
+    }
+
+    static PLATMSGBOXHOOK &Recorder()
+    {
+        static PLATMSGBOXHOOK s_pfn;
+        return s_pfn;
+    }
+
+    static int CALLBACK BoxWithAction(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType)
+    {
+        std::function<void()> fn;
+        fn.swap(WhileBoxUp());
+        if (fn)
+            fn();
+        return Recorder()(hwnd, pszText, pszCaption, uType);
+    }
+
+    void SetUp() override
+    {
+        TavelWindow::SetUp();
+        WhileBoxUp() = nullptr;
+        if (!Recorder())
+            Recorder() = PlatSetMessageBoxHook(BoxWithAction);
+    }
+
     void Open(LPCWSTR pszFolder = L"")
     {
         StartTreeThreads();
