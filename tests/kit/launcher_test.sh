@@ -30,14 +30,22 @@ check "unknown key named" grep -q "JUMP" <<<"$out"
 check "nothing ran" [ ! -e "$TMP/never.png" ]
 
 # A damaged profile file stops the program with the file named, untouched.
+refused() { # program, profile, damaged file
+    local before out rc
+    before=$(md5sum < "$3")
+    out=$("$ROOT/phone" run "$1" --profile "$2" --shot "$TMP/refused.png" 2>&1)
+    rc=$?
+    check "damaged $(basename "$3") refused" [ $rc -ne 0 ]
+    check "damaged $(basename "$3") named" grep -qF "$(basename "$3")" <<<"$out"
+    check "damaged $(basename "$3") untouched" [ "$before" = "$(md5sum < "$3")" ]
+}
 mkdir -p "$TMP/bad/store"
 printf '{ "phonebook": [ 1, 2 ' > "$TMP/bad/sim.json"
-before=$(md5sum < "$TMP/bad/sim.json")
-out=$("$ROOT/phone" run morlin --profile "$TMP/bad" --shot "$TMP/bad.png" 2>&1)
-rc=$?
-check "corrupt profile refused" [ $rc -ne 0 ]
-check "corrupt file named" grep -q "sim.json" <<<"$out"
-check "corrupt file untouched" [ "$before" = "$(md5sum < "$TMP/bad/sim.json")" ]
+refused morlin "$TMP/bad" "$TMP/bad/sim.json"
+rm "$TMP/bad/sim.json"
+# reg import drops a value under a broken key header without a word.
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\System\\StorageManager\\Profiles\n"Folder"="Storage Card"\n\n[HKEY_CURRENT_USER\\ControlPanel\\Probe]\n"Kept"=dword:5\n' > "$TMP/bad/registry.reg"
+refused tavel "$TMP/bad" "$TMP/bad/registry.reg"
 
 # A profile that holds only store/ is valid.
 mkdir -p "$TMP/bare/store"
