@@ -22,6 +22,14 @@ check "shot is 176 x 220" [ "$(png_size "$TMP/menu.png")" = "176 220" ]
 check "mid-sequence shot taken" is_png "$TMP/before.png"
 check "the key changed the screen" bash -c "! cmp -s '$TMP/before.png' '$TMP/menu.png'"
 
+# A long operation (999 files deleted) is waited out before the shot and the close.
+mkdir -p "$TMP/long/store/big"
+(cd "$TMP/long/store/big" && for i in $(seq 999); do : > "f$i.txt"; done)
+"$ROOT/phone" run tavel --profile "$TMP/long" --shot "$TMP/long.png" \
+    --keys "ACTION SOFT2 DOWN DOWN RIGHT ACTION SOFT2 DOWN RIGHT DOWN DOWN DOWN ACTION SOFT1"
+check "long delete run exits 0" [ $? -eq 0 ]
+check "all 999 files deleted" [ -z "$(ls -A "$TMP/long/store/big")" ]
+
 # An unknown key name is refused before anything starts.
 out=$("$ROOT/phone" run tavel --keys "SOFT1 JUMP" --shot "$TMP/never.png" 2>&1)
 rc=$?
