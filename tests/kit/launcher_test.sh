@@ -30,6 +30,17 @@ mkdir -p "$TMP/long/store/big"
 check "long delete run exits 0" [ $? -eq 0 ]
 check "all 999 files deleted" [ -z "$(ls -A "$TMP/long/store/big")" ]
 
+# Two launchers at once on one prefix: one waits, neither ends the other's program.
+"$ROOT/phone" run tavel --fresh --keys "WAIT=4000" --shot "$TMP/first.png" 2>"$TMP/first.err" &
+sleep 1
+"$ROOT/phone" run ostrel --profile "$TMP/long" --shot "$TMP/second.png" 2>"$TMP/second.err"
+check "second launcher runs" [ $? -eq 0 ]
+wait $!
+check "first launcher runs" [ $? -eq 0 ]
+check "first shot taken" is_png "$TMP/first.png"
+check "second shot taken" is_png "$TMP/second.png"
+check "one launcher waited" grep -q "waiting for the other launcher" "$TMP/first.err" "$TMP/second.err"
+
 # An unknown key name is refused before anything starts.
 out=$("$ROOT/phone" run tavel --keys "SOFT1 JUMP" --shot "$TMP/never.png" 2>&1)
 rc=$?
