@@ -55,19 +55,84 @@ std::vector<uint8_t> Capture()
     return rgb;
 }
 
-// Idle: the program has no input pending and the screen has stopped changing.
-void WaitIdle(HANDLE hProcess)
+struct ProcWindows {
+    DWORD dwPid;
+    std::vector<HWND> hwnds;
+};
+
+BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lp)
 {
-    if (hProcess)
-        WaitForInputIdle(hProcess, 3000);
-    std::vector<uint8_t> last = Capture();
-    int cSame = 0;
-    for (int i = 0; i < 60 && cSame < 2; ++i) {
-        Sleep(60);
-        std::vector<uint8_t> now = Capture();
-        cSame = now == last ? cSame + 1 : 0;
-        last.swap(now);
+    ProcWindows *pw = (ProcWindows *)lp;
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwnd, &dwPid);
+    if (dwPid == pw->dwPid && IsWindowVisible(hwnd))
+        pw->hwnds.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD dwPid)
+{
+    ProcWindows pw = {dwPid, {}};
+    EnumWindows(CollectWindows, (LPARAM)&pw);
+    return pw.hwnds;
+}
+
+const DWORD kAnswerMs = 300000;  // the longest operation the driver waits for
+const DWORD kCloseMs = 60000;    // for the program to end once closed
+
+bool Ended(HANDLE hProcess)
+{
+    return WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0;
+}
+
+// Every visible window of the program handles a message: its thread is back
+// in a message loop.
+bool Answers(DWORD dwPid)
+{
+    for (HWND hwnd : WindowsOf(dwPid)) {
+        DWORD_PTR r;
+        if (!SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r) && IsWindow(hwnd))
+            return false;
     }
+    return true;
+}
+
+// Waits until the program waits for input again and answers. Wine drops the
+// input-idle state the moment a key wakes the program, so a long operation
+// started by the key is waited out. False when it did not answer in time.
+bool WaitAnswer(HANDLE hProcess, DWORD dwPid)
+{
+    DWORD dwStart = GetTickCount();
+    while (!Ended(hProcess)) {
+        if (WaitForInputIdle(hProcess, 1000) == 0 && Answers(dwPid))
+            return true;
+        if (GetTickCount() - dwStart > kAnswerMs) {
+            Fail(L"the program did not answer for 300 s", L"");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Idle: the program answers and the screen has stopped changing.
+bool WaitIdle(HANDLE hProcess, DWORD dwPid)
+{
+    for (int round = 0; round < 5; ++round) {
+        if (hProcess && !WaitAnswer(hProcess, dwPid))
+            return false;
+        std::vector<uint8_t> last = Capture();
+        int cSame = 0;
+        for (int i = 0; i < 60 && cSame < 2; ++i) {
+            Sleep(60);
+            std::vector<uint8_t> now = Capture();
+            cSame = now == last ? cSame + 1 : 0;
+            last.swap(now);
+        }
+        // Work the program posted itself meanwhile is waited for too.
+        if (!hProcess || Ended(hProcess) || WaitForInputIdle(hProcess, 0) == 0)
+            return true;
+    }
+    return true;
 }
 
 void SendVk(WORD vk)
@@ -139,10 +204,10 @@ bool CheckKeys(const std::vector<std::wstring> &keys)
     return true;
 }
 
-bool PressKeys(const std::vector<std::wstring> &keys, HANDLE hProcess)
+bool PressKeys(const std::vector<std::wstring> &keys, HANDLE hProcess, DWORD dwPid)
 {
     for (const std::wstring &k : keys) {
-        if (hProcess && WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0)
+        if (hProcess && Ended(hProcess))
             return true;  // the program ended on its own (Exit, Quit)
         if (StartsWith(k, L"WAIT=")) {
             Sleep(_wtoi(k.c_str() + 5));
@@ -159,31 +224,10 @@ bool PressKeys(const std::vector<std::wstring> &keys, HANDLE hProcess)
                 if (k == n.psz)
                     SendVk(n.vk);
         }
-        WaitIdle(hProcess);
+        if (!WaitIdle(hProcess, dwPid))
+            return false;
     }
     return true;
-}
-
-struct ProcWindows {
-    DWORD dwPid;
-    std::vector<HWND> hwnds;
-};
-
-BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lp)
-{
-    ProcWindows *pw = (ProcWindows *)lp;
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(hwnd, &dwPid);
-    if (dwPid == pw->dwPid && IsWindowVisible(hwnd))
-        pw->hwnds.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> WindowsOf(DWORD dwPid)
-{
-    ProcWindows pw = {dwPid, {}};
-    EnumWindows(CollectWindows, (LPARAM)&pw);
-    return pw.hwnds;
 }
 
 int RunProgram(int argc, wchar_t **argv, int i, const std::wstring &cwd, const std::wstring &shot,
@@ -203,7 +247,7 @@ bool StartHelper(const std::wstring &cmd, const std::wstring &cwd, PROCESS_INFOR
     for (int t = 0; t < 200 && WindowsOf(ppi->dwProcessId).empty(); ++t)
         if (WaitForSingleObject(ppi->hProcess, 50) == WAIT_OBJECT_0)
             break;
-    WaitForInputIdle(ppi->hProcess, 3000);
+    WaitAnswer(ppi->hProcess, ppi->dwProcessId);
     return true;
 }
 
@@ -273,16 +317,19 @@ int RunProgram(int argc, wchar_t **argv, int i, const std::wstring &cwd, const s
         for (int t = 0; t < 200 && WindowsOf(pi.dwProcessId).empty(); ++t)
             if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0)
                 break;
-        WaitIdle(pi.hProcess);
-        bool ok = PressKeys(keys, pi.hProcess);
+        bool ok = WaitIdle(pi.hProcess, pi.dwProcessId) && PressKeys(keys, pi.hProcess, pi.dwProcessId);
         if (ok && !shot.empty())
             ok = Shot(shot);
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+        if (!Ended(pi.hProcess)) {
+            // Closed as the shell closes it; killed only when it will not end.
             for (HWND hwnd : WindowsOf(pi.dwProcessId))
                 PostMessageW(hwnd, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(pi.hProcess, 3000) == WAIT_TIMEOUT)
-                TerminateProcess(pi.hProcess, 0);
-            WaitForSingleObject(pi.hProcess, 3000);
+            if (WaitForSingleObject(pi.hProcess, kCloseMs) == WAIT_TIMEOUT) {
+                fwprintf(stderr, L"phonectl: the program did not end when closed; killed it\n");
+                TerminateProcess(pi.hProcess, 3);
+                WaitForSingleObject(pi.hProcess, 3000);
+                ok = false;
+            }
             CloseHandle(pi.hProcess);
             return ok ? 0 : 2;
         }
@@ -309,7 +356,7 @@ int wmain(int argc, wchar_t **argv)
         return Shot(argv[2]) ? 0 : 2;
     if (verb == L"keys" && argc == 3) {
         std::vector<std::wstring> keys = Split(argv[2]);
-        return CheckKeys(keys) && PressKeys(keys, nullptr) ? 0 : 2;
+        return CheckKeys(keys) && PressKeys(keys, nullptr, 0) ? 0 : 2;
     }
     fwprintf(stderr, L"usage: phonectl run [--cwd DIR] [--keys \"K ...\"] [--shot FILE.png] [--with \"HELPER ARGS\"] EXE [ARGS...]\n"
                      L"       phonectl keys \"K ...\" | phonectl shot FILE.png\n");

@@ -22,6 +22,25 @@ check "shot is 176 x 220" [ "$(png_size "$TMP/menu.png")" = "176 220" ]
 check "mid-sequence shot taken" is_png "$TMP/before.png"
 check "the key changed the screen" bash -c "! cmp -s '$TMP/before.png' '$TMP/menu.png'"
 
+# A long operation (999 files deleted) is waited out before the shot and the close.
+mkdir -p "$TMP/long/store/big"
+(cd "$TMP/long/store/big" && for i in $(seq 999); do : > "f$i.txt"; done)
+"$ROOT/phone" run tavel --profile "$TMP/long" --shot "$TMP/long.png" \
+    --keys "ACTION SOFT2 DOWN DOWN RIGHT ACTION SOFT2 DOWN RIGHT DOWN DOWN DOWN ACTION SOFT1"
+check "long delete run exits 0" [ $? -eq 0 ]
+check "all 999 files deleted" [ -z "$(ls -A "$TMP/long/store/big")" ]
+
+# Two launchers at once on one prefix: one waits, neither ends the other's program.
+"$ROOT/phone" run tavel --fresh --keys "WAIT=4000" --shot "$TMP/first.png" 2>"$TMP/first.err" &
+sleep 1
+"$ROOT/phone" run ostrel --profile "$TMP/long" --shot "$TMP/second.png" 2>"$TMP/second.err"
+check "second launcher runs" [ $? -eq 0 ]
+wait $!
+check "first launcher runs" [ $? -eq 0 ]
+check "first shot taken" is_png "$TMP/first.png"
+check "second shot taken" is_png "$TMP/second.png"
+check "one launcher waited" grep -q "waiting for the other launcher" "$TMP/first.err" "$TMP/second.err"
+
 # An unknown key name is refused before anything starts.
 out=$("$ROOT/phone" run tavel --keys "SOFT1 JUMP" --shot "$TMP/never.png" 2>&1)
 rc=$?
@@ -30,14 +49,22 @@ check "unknown key named" grep -q "JUMP" <<<"$out"
 check "nothing ran" [ ! -e "$TMP/never.png" ]
 
 # A damaged profile file stops the program with the file named, untouched.
+refused() { # program, profile, damaged file
+    local before out rc
+    before=$(md5sum < "$3")
+    out=$("$ROOT/phone" run "$1" --profile "$2" --shot "$TMP/refused.png" 2>&1)
+    rc=$?
+    check "damaged $(basename "$3") refused" [ $rc -ne 0 ]
+    check "damaged $(basename "$3") named" grep -qF "$(basename "$3")" <<<"$out"
+    check "damaged $(basename "$3") untouched" [ "$before" = "$(md5sum < "$3")" ]
+}
 mkdir -p "$TMP/bad/store"
 printf '{ "phonebook": [ 1, 2 ' > "$TMP/bad/sim.json"
-before=$(md5sum < "$TMP/bad/sim.json")
-out=$("$ROOT/phone" run morlin --profile "$TMP/bad" --shot "$TMP/bad.png" 2>&1)
-rc=$?
-check "corrupt profile refused" [ $rc -ne 0 ]
-check "corrupt file named" grep -q "sim.json" <<<"$out"
-check "corrupt file untouched" [ "$before" = "$(md5sum < "$TMP/bad/sim.json")" ]
+refused morlin "$TMP/bad" "$TMP/bad/sim.json"
+rm "$TMP/bad/sim.json"
+# reg import drops a value under a broken key header without a word.
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\System\\StorageManager\\Profiles\n"Folder"="Storage Card"\n\n[HKEY_CURRENT_USER\\ControlPanel\\Probe]\n"Kept"=dword:5\n' > "$TMP/bad/registry.reg"
+refused tavel "$TMP/bad" "$TMP/bad/registry.reg"
 
 # A profile that holds only store/ is valid.
 mkdir -p "$TMP/bare/store"
