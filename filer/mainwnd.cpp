@@ -574,6 +574,16 @@ static void OnRefresh(HWND hwnd)
     PaintTitleStrip();
 }
 
+// An operation that emptied a listing cut at the table's size leaves
+// entries the table had no room for: read the folder again.
+static void RelistIfEmptied()
+{
+    if (s_fTreeMode || !g_fListingIncomplete || g_cFileRows > (g_fAtRoot ? 0 : 1))
+        return;
+    ListFolder();
+    RepaintStrips();
+}
+
 static BOOL OnCommand(HWND hwnd, UINT uCmd)
 {
     switch (uCmd) {
@@ -630,7 +640,10 @@ static BOOL OnCommand(HWND hwnd, UINT uCmd)
     case IDM_RECEIVE_IR:
     case IDM_TREE_RECEIVE_IR:
     case IDM_OPTIONS:
-    case IDM_TREE_OPTIONS: DispatchToOwner(hwnd, uCmd); return TRUE;
+    case IDM_TREE_OPTIONS:
+        DispatchToOwner(hwnd, uCmd);
+        RelistIfEmptied();
+        return TRUE;
     }
     return FALSE;
 }
