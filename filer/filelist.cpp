@@ -131,13 +131,25 @@ void BuildFileTable()
     SortFileTable();
 }
 
+// The width beside the vertical scroll bar when the rows need one (170 on
+// the handset): a column no wider than that never brings a horizontal bar.
+int FileListClientWidth()
+{
+    RECT rc = {0, 0, 176, 0};
+    if (g_hwndFileList)
+        GetWindowRect(g_hwndFileList, &rc);
+    int cx = rc.right - rc.left;
+    if (g_hwndFileList && (int)SendMessageW(g_hwndFileList, LVM_GETCOUNTPERPAGE, 0, 0) < g_cFileRows)
+        cx -= GetSystemMetrics(SM_CXVSCROLL);
+    return cx;
+}
+
 void ResetFileList()
 {
     memset(g_adwMarks, 0, sizeof(g_adwMarks));
     if (!g_hwndFileList)
         return;
-    int cPerPage = (int)SendMessageW(g_hwndFileList, LVM_GETCOUNTPERPAGE, 0, 0);
-    SendMessageW(g_hwndFileList, LVM_SETCOLUMNWIDTH, 0, cPerPage < g_cFileRows ? 170 : 176);
+    SendMessageW(g_hwndFileList, LVM_SETCOLUMNWIDTH, 0, FileListClientWidth());
     SendMessageW(g_hwndFileList, LVM_SETITEMCOUNT, g_cFileRows, 0);
 }
 
@@ -447,10 +459,9 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
     if (iRow < 0 || iRow >= g_cFileRows || !pctx)
         return;
     FileEntry &fe = g_aFileTable[iRow];
-    BOOL fScroll = (int)SendMessageW(g_hwndFileList, LVM_GETCOUNTPERPAGE, 0, 0) < g_cFileRows;
     BOOL fMulti = pctx->fMultiSelect;
-    int xRight = fScroll ? 169 : 175;
-    RECT rcName = {fMulti ? 40 : 20, rcRow.top, fMulti ? xRight : (fScroll ? 134 : 140), rcRow.bottom};
+    int xRight = FileListClientWidth() - 1;  // 169 beside a scroll bar, else 175
+    RECT rcName = {fMulti ? 40 : 20, rcRow.top, fMulti ? xRight : xRight - 35, rcRow.bottom};
     WCHAR szName[MAX_PATH], szShown[MAX_PATH + 4];
     GetRowDisplayName(iRow, GetOption(OPT_HIDE_EXTENSIONS), szName, ARRAYSIZE(szName));
     FitTextToColumn(szName, rcName.right - rcName.left, ListStringWidth, g_hwndFileList, szShown, ARRAYSIZE(szShown));
@@ -468,7 +479,7 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
         RECT rcCheck = {2, rcRow.top + 2, 18, rcRow.bottom};
         DrawFrameControl(hdc, &rcCheck, DFC_BUTTON, DFCS_BUTTONCHECK | (g_adwMarks[iRow] ? DFCS_CHECKED : 0));
     } else if (!(fe.fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        RECT rcSize = {fScroll ? 135 : 141, rcRow.top, xRight, rcRow.bottom};
+        RECT rcSize = {xRight - 34, rcRow.top, xRight, rcRow.bottom};
         WCHAR szSize[16];
         FormatFileSize(fe.fd.nFileSizeLow, szSize, ARRAYSIZE(szSize));
         DrawTextW(hdc, szSize, -1, &rcSize, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);

@@ -49,6 +49,8 @@ void BuildFileTable();
 void ListFolder();
 // After a sort: column width, marks cleared, item count.
 void ResetFileList();
+// The list's width less its vertical scroll bar when the rows need one.
+int FileListClientWidth();
 // Sorts by the sort type in memory and the order stored in the registry.
 void SortFileTable();
 // The sort itself, with the order given.
