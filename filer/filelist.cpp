@@ -189,17 +189,34 @@ static void SwapRows(int a, int b)
 // The sorts order row numbers; the records move once, at the end.
 static int s_aiOrder[FILE_TABLE_ROWS];
 
+// _wcsicmp's order, the ASCII letters folded here: the library is called
+// only from the first character outside ASCII on.
+static int CompareNoCase(const WCHAR *a, const WCHAR *b)
+{
+    for (;; ++a, ++b) {
+        WCHAR ca = *a, cb = *b;
+        if (ca >= 0x80 || cb >= 0x80)
+            return _wcsicmp(a, b);
+        if (ca >= L'A' && ca <= L'Z')
+            ca += L'a' - L'A';
+        if (cb >= L'A' && cb <= L'Z')
+            cb += L'a' - L'A';
+        if (ca != cb || !ca)
+            return (int)ca - (int)cb;
+    }
+}
+
 // Ascending comparison of two records by the key of the sort type.
 static int CompareKeys(const FileEntry &a, const FileEntry &b, int iSortType)
 {
     ++g_cSortCompares;
     switch (iSortType) {
     case 1:
-        return _wcsicmp(a.fd.cFileName, b.fd.cFileName);
+        return CompareNoCase(a.fd.cFileName, b.fd.cFileName);
     case 2:
         return a.fd.nFileSizeLow < b.fd.nFileSizeLow ? -1 : a.fd.nFileSizeLow > b.fd.nFileSizeLow;
     case 3:
-        return _wcsicmp(a.szTypeKey, b.szTypeKey);
+        return CompareNoCase(a.szTypeKey, b.szTypeKey);
     default:
         return CompareFileTime(&a.fd.ftLastAccessTime, &b.fd.ftLastAccessTime);
     }
