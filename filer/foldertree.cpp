@@ -18,7 +18,7 @@
 
 #define MAX_CARDS 16
 
-#define FILL_BATCH 64
+#define FILL_BATCH 256
 #define FILL_DEPTH_MAX (MAX_PATH / 2 + 1)  // every level adds a backslash and a name
 
 // A folder found by a fill, waiting for its insert.
@@ -422,8 +422,12 @@ static DWORD WINAPI TreeFillThread(LPVOID pv)
         FillRecord *pr = QueueFolder(pb, root, nullptr, ROOT_TEXT_COLLAPSED);
         pr->iImage = pr->iSelectedImage = 2;
         pb->fSelectFirst = TRUE;
-        FillParent parent = {nullptr, 0};
-        FillUnder(pb, &parent, L"");
+        // The root shows at once; its folders follow batch by batch.
+        HTREEITEM hRoot = SendFillBatch(pb) ? pb->aRecords[0].hItem : nullptr;
+        if (hRoot) {
+            FillParent parent = {hRoot, -1};
+            FillUnder(pb, &parent, L"");
+        }
         HeapFree(GetProcessHeap(), 0, pb);
     }
     InterlockedDecrement(fs.pcFills);
@@ -471,7 +475,10 @@ static HTREEITEM InsertFillRecord(HWND hwndTree, const FillBatch *pb, const Fill
     tvis.item.pszText = (LPWSTR)(r.szPath + r.ichName);
     tvis.item.iImage = r.iImage;
     tvis.item.iSelectedImage = r.iSelectedImage;
-    return (HTREEITEM)SendMessageW(hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
+    // Already on the tree's thread: the tree's procedure is called as a send
+    // would call it, without a pass through the message hooks for each folder.
+    WNDPROC pfnTree = (WNDPROC)GetWindowLongPtrW(hwndTree, GWLP_WNDPROC);
+    return (HTREEITEM)CallWindowProcW(pfnTree, hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
 }
 
 static LRESULT OnFillInsert(FillBatch *pb)

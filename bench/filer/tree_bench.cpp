@@ -52,7 +52,9 @@ static void PumpUntilFilled(HWND hwndTree)
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
         else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT | QS_SENDMESSAGE);
+            // The fill's sends wake the wait; polling every millisecond would
+            // crowd the fill thread out of the server.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT | QS_SENDMESSAGE);
     }
 }
 
