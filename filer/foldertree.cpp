@@ -46,6 +46,7 @@ struct FillBatch {
     LONG lGeneration;
     BOOL fSelectFirst;  // the first record is the root node: select it
     BOOL fLast;         // the fill is over
+    BOOL fWholeTree;    // the fill thread's, not a card's folder filled in place
     int cRecords;
     FillRecord aRecords[FILL_BATCH];
     int cDepth;
@@ -418,6 +419,7 @@ static DWORD WINAPI TreeFillThread(LPVOID pv)
     HeapFree(GetProcessHeap(), 0, pv);
     FillBatch *pb = NewFillBatch(fs.hwndTree, fs.lGen);
     if (pb) {
+        pb->fWholeTree = TRUE;
         FillParent root = {TVI_ROOT, -1};
         FillRecord *pr = QueueFolder(pb, root, nullptr, ROOT_TEXT_COLLAPSED);
         pr->iImage = pr->iSelectedImage = 2;
@@ -495,10 +497,11 @@ static LRESULT OnFillInsert(FillBatch *pb)
             SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)r.hItem);
             SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)r.hItem);
         }
-        if (fFolderTree && r.hItem && r.fWholePath && s_szPendingSelect[0] && _wcsicmp(r.szPath, s_szPendingSelect) == 0)
+        BOOL fPending = fFolderTree && r.hItem && r.fWholePath && s_szPendingSelect[0];
+        if (fPending && _wcsicmp(r.szPath, s_szPendingSelect) == 0)
             hPending = r.hItem;
     }
-    if (fFolderTree && pb->fLast) {
+    if (fFolderTree && pb->fLast && pb->fWholeTree) {
         s_fFolderTreeFilled = TRUE;
         // No node has the folder's whole path: the deepest that matched, as later switches take.
         if (!hPending && s_szPendingSelect[0])
