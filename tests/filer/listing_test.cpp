@@ -188,7 +188,7 @@ void SetPlainTypeKey(FileEntry &fe)
         StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
 }
 
-// Distinct names, a folder in seven, few sizes and dates so that many are equal.
+// Distinct names (some past ASCII), a folder in seven, few sizes and dates so that many are equal.
 std::vector<FileEntry> RandomRows(int n, BOOL fAtRoot, unsigned seed)
 {
     std::mt19937 rng(seed);
@@ -198,7 +198,8 @@ std::vector<FileEntry> RandomRows(int n, BOOL fAtRoot, unsigned seed)
     for (int i = 0; i < n; ++i) {
         FileEntry fe = {};
         bool fDir = rng() % 7 == 0;
-        StringCchPrintfW(fe.fd.cFileName, MAX_PATH, L"%c%05d%s", L"aBcD"[rng() % 4], i, fDir ? L"" : kExt[rng() % 5]);
+        WCHAR chFirst = L"aBcD\u00c9\u00e9"[rng() % 6];
+        StringCchPrintfW(fe.fd.cFileName, MAX_PATH, L"%c%05d%s", chFirst, i, fDir ? L"" : kExt[rng() % 5]);
         fe.fd.dwFileAttributes = fDir ? D : F;
         fe.fd.nFileSizeLow = fDir ? 0 : rng() % 40;
         fe.fd.ftLastAccessTime.dwLowDateTime = rng() % 40;
