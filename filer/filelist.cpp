@@ -4,6 +4,7 @@
 #include "options.h"
 #include <shellapi.h>
 #include <strsafe.h>
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -18,7 +19,7 @@ int g_iSortType = 1;
 HWND g_hwndFileList;
 unsigned long g_cSortCompares;
 
-static FileEntry s_feSwap;  // exchanges go through one record, never the stack of the recursion
+static FileEntry s_feSwap;  // records move through one spare record, never the stack
 
 BOOL IsFolderRow(int iRow)
 {
@@ -55,21 +56,39 @@ static BOOL KeepRecord(const WIN32_FIND_DATAW &fd, BOOL fHideHidden)
     return !(fHideHidden && (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN));
 }
 
+// Once the table is full a folder still found takes the slot of the last
+// file kept: a full table drops files, so every folder stays reachable.
+static void KeepFolderOverFile(const WIN32_FIND_DATAW &fd, int *piLastFile)
+{
+    int iFirst = g_fAtRoot ? 0 : 1;
+    while (*piLastFile >= iFirst && IsFolderRow(*piLastFile))
+        --*piLastFile;
+    if (*piLastFile < iFirst)
+        return;
+    FileEntry &fe = g_aFileTable[(*piLastFile)--];
+    fe.fd = fd;
+    fe.szTypeKey[0] = 0;
+    fe.iIcon = -1;
+}
+
 static void EnumerateFolder(BOOL fHideHidden, HANDLE hFind)
 {
-    WIN32_FIND_DATAW fdSpare;  // past the last slot: only tells whether more entries exist
+    WIN32_FIND_DATAW fdSpare;  // past the last slot
     WIN32_FIND_DATAW *pfd = &g_aFileTable[g_cFileRows].fd;
+    int iLastFile = FILE_TABLE_ROWS - 1;
     for (;;) {
-        if (KeepRecord(*pfd, fHideHidden)) {
-            if (g_cFileRows == FILE_TABLE_ROWS) {
-                g_fListingIncomplete = TRUE;
-                break;
-            }
+        if (!KeepRecord(*pfd, fHideHidden)) {
+            // the next record overwrites this one
+        } else if (g_cFileRows < FILE_TABLE_ROWS) {
             FileEntry &fe = g_aFileTable[g_cFileRows];
             if (!(fe.fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 SetTypeKey(fe);
             fe.iIcon = -1;
             ++g_cFileRows;
+        } else {
+            g_fListingIncomplete = TRUE;
+            if (pfd->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                KeepFolderOverFile(*pfd, &iLastFile);
         }
         pfd = g_cFileRows < FILE_TABLE_ROWS ? &g_aFileTable[g_cFileRows].fd : &fdSpare;
         if (!FindNextFileW(hFind, pfd))
@@ -112,13 +131,25 @@ void BuildFileTable()
     SortFileTable();
 }
 
+// The width beside the vertical scroll bar when the rows need one (170 on
+// the handset): a column no wider than that never brings a horizontal bar.
+int FileListClientWidth()
+{
+    RECT rc = {0, 0, 176, 0};
+    if (g_hwndFileList)
+        GetWindowRect(g_hwndFileList, &rc);
+    int cx = rc.right - rc.left;
+    if (g_hwndFileList && (int)SendMessageW(g_hwndFileList, LVM_GETCOUNTPERPAGE, 0, 0) < g_cFileRows)
+        cx -= GetSystemMetrics(SM_CXVSCROLL);
+    return cx;
+}
+
 void ResetFileList()
 {
     memset(g_adwMarks, 0, sizeof(g_adwMarks));
     if (!g_hwndFileList)
         return;
-    int cPerPage = (int)SendMessageW(g_hwndFileList, LVM_GETCOUNTPERPAGE, 0, 0);
-    SendMessageW(g_hwndFileList, LVM_SETCOLUMNWIDTH, 0, cPerPage < g_cFileRows ? 170 : 176);
+    SendMessageW(g_hwndFileList, LVM_SETCOLUMNWIDTH, 0, FileListClientWidth());
     SendMessageW(g_hwndFileList, LVM_SETITEMCOUNT, g_cFileRows, 0);
 }
 
@@ -155,43 +186,116 @@ static void SwapRows(int a, int b)
     memcpy(&g_aFileTable[b], &s_feSwap, sizeof(FileEntry));
 }
 
-// The file sort's condition: row p goes before the pivot.
-static BOOL GoesBefore(const FileEntry &fp, const FileEntry &fePivot, int iSortType, BOOL fAscending)
+// The sorts order row numbers; the records move once, at the end.
+static int s_aiOrder[FILE_TABLE_ROWS];
+
+// _wcsicmp's order, the ASCII letters folded here: the library is called
+// only from the first character outside ASCII on.
+static int CompareNoCase(const WCHAR *a, const WCHAR *b)
+{
+    for (;; ++a, ++b) {
+        WCHAR ca = *a, cb = *b;
+        if (ca >= 0x80 || cb >= 0x80)
+            return _wcsicmp(a, b);
+        if (ca >= L'A' && ca <= L'Z')
+            ca += L'a' - L'A';
+        if (cb >= L'A' && cb <= L'Z')
+            cb += L'a' - L'A';
+        if (ca != cb || !ca)
+            return (int)ca - (int)cb;
+    }
+}
+
+// Ascending comparison of two records by the key of the sort type.
+static int CompareKeys(const FileEntry &a, const FileEntry &b, int iSortType)
 {
     ++g_cSortCompares;
-    int c;
     switch (iSortType) {
     case 1:
-        c = _wcsicmp(fePivot.fd.cFileName, fp.fd.cFileName);
-        return fAscending ? c > 0 : c < 0;
+        return CompareNoCase(a.fd.cFileName, b.fd.cFileName);
     case 2:
-        return fAscending ? fePivot.fd.nFileSizeLow > fp.fd.nFileSizeLow : fp.fd.nFileSizeLow >= fePivot.fd.nFileSizeLow;
+        return a.fd.nFileSizeLow < b.fd.nFileSizeLow ? -1 : a.fd.nFileSizeLow > b.fd.nFileSizeLow;
     case 3:
-        c = _wcsicmp(fePivot.szTypeKey, fp.szTypeKey);
-        return fAscending ? c > 0 : c < 0;
+        return CompareNoCase(a.szTypeKey, b.szTypeKey);
     default:
-        c = CompareFileTime(&fePivot.fd.ftLastAccessTime, &fp.fd.ftLastAccessTime);
-        return fAscending ? c > 0 : c < 0;
+        return CompareFileTime(&a.fd.ftLastAccessTime, &b.fd.ftLastAccessTime);
     }
+}
+
+// The quicksort's condition: row p goes before the pivot (descending by
+// size, equal sizes go before too).
+static BOOL GoesBefore(int iP, int iPivot, int iSortType, BOOL fAscending)
+{
+    int c = CompareKeys(g_aFileTable[iP], g_aFileTable[iPivot], iSortType);
+    if (fAscending)
+        return c < 0;
+    return iSortType == 2 ? c >= 0 : c > 0;
+}
+
+static void SwapOrder(int a, int b)
+{
+    int i = s_aiOrder[a];
+    s_aiOrder[a] = s_aiOrder[b];
+    s_aiOrder[b] = i;
 }
 
 static int Partition(int lo, int hi, int iSortType, BOOL fAscending)
 {
     int m = lo;
     for (int p = lo + 1; p <= hi; ++p) {
-        if (GoesBefore(g_aFileTable[p], g_aFileTable[lo], iSortType, fAscending))
-            SwapRows(++m, p);
+        if (GoesBefore(s_aiOrder[p], s_aiOrder[lo], iSortType, fAscending))
+            SwapOrder(++m, p);
     }
-    SwapRows(m, lo);
+    SwapOrder(m, lo);
     return m;
 }
 
-static void QuickSortRows(int lo, int hi, int iSortType, BOOL fAscending)
+// First-row pivot, so equal sizes and dates land as they always have; the
+// two parts are independent, so taking the smaller one first changes no
+// result and keeps the recursion shallow on sorted input.
+static void QuickSortOrder(int lo, int hi, int iSortType, BOOL fAscending)
 {
     while (lo < hi) {
         int m = Partition(lo, hi, iSortType, fAscending);
-        QuickSortRows(lo, m - 1, iSortType, fAscending);
-        lo = m + 1;
+        if (m - lo < hi - m) {
+            QuickSortOrder(lo, m - 1, iSortType, fAscending);
+            lo = m + 1;
+        } else {
+            QuickSortOrder(m + 1, hi, iSortType, fAscending);
+            hi = m - 1;
+        }
+    }
+}
+
+// Names, and type keys with the name appended, differ within a folder, so
+// any correct sort gives the one order there is.
+static void SortDistinctKeys(int lo, int hiEnd, int iSortType, BOOL fAscending)
+{
+    std::sort(s_aiOrder + lo, s_aiOrder + hiEnd, [=](int a, int b) {
+        int c = CompareKeys(g_aFileTable[a], g_aFileTable[b], iSortType);
+        return fAscending ? c < 0 : c > 0;
+    });
+}
+
+// Moves the records of rows [lo, hiEnd) into the order of s_aiOrder, one
+// cycle at a time, each record copied once.
+static void ApplyOrder(int lo, int hiEnd)
+{
+    for (int i = lo; i < hiEnd; ++i) {
+        if (s_aiOrder[i] == i)
+            continue;
+        memcpy(&s_feSwap, &g_aFileTable[i], sizeof(FileEntry));
+        int j = i;
+        for (;;) {
+            int k = s_aiOrder[j];
+            s_aiOrder[j] = j;
+            if (k == i) {
+                memcpy(&g_aFileTable[j], &s_feSwap, sizeof(FileEntry));
+                break;
+            }
+            memcpy(&g_aFileTable[j], &g_aFileTable[k], sizeof(FileEntry));
+            j = k;
+        }
     }
 }
 
@@ -233,17 +337,16 @@ void SortFileRows(int iSortType, BOOL fAscending)
     if (n - iFirst < 1)
         return;
     int b = GroupFoldersFirst(iFirst, n);
-    for (int i = iFirst; i < b; ++i) {
-        for (int j = i + 1; j < b; ++j) {
-            ++g_cSortCompares;
-            int c = _wcsicmp(g_aFileTable[i].fd.cFileName, g_aFileTable[j].fd.cFileName);
-            if (fAscending ? c > 0 : c < 0)
-                SwapRows(i, j);
-        }
-    }
+    for (int i = iFirst; i < n; ++i)
+        s_aiOrder[i] = i;
+    SortDistinctKeys(iFirst, b, 1, fAscending);
     if (iSortType == 3)
         ExtendTypeKeys(b, n);
-    QuickSortRows(b, n - 1, iSortType, fAscending);
+    if (iSortType == 1 || iSortType == 3)
+        SortDistinctKeys(b, n, iSortType, fAscending);
+    else
+        QuickSortOrder(b, n - 1, iSortType, fAscending);
+    ApplyOrder(iFirst, n);
 }
 
 void SortFileTable()
@@ -373,10 +476,9 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
     if (iRow < 0 || iRow >= g_cFileRows || !pctx)
         return;
     FileEntry &fe = g_aFileTable[iRow];
-    BOOL fScroll = (int)SendMessageW(g_hwndFileList, LVM_GETCOUNTPERPAGE, 0, 0) < g_cFileRows;
     BOOL fMulti = pctx->fMultiSelect;
-    int xRight = fScroll ? 169 : 175;
-    RECT rcName = {fMulti ? 40 : 20, rcRow.top, fMulti ? xRight : (fScroll ? 134 : 140), rcRow.bottom};
+    int xRight = FileListClientWidth() - 1;  // 169 beside a scroll bar, else 175
+    RECT rcName = {fMulti ? 40 : 20, rcRow.top, fMulti ? xRight : xRight - 35, rcRow.bottom};
     WCHAR szName[MAX_PATH], szShown[MAX_PATH + 4];
     GetRowDisplayName(iRow, GetOption(OPT_HIDE_EXTENSIONS), szName, ARRAYSIZE(szName));
     FitTextToColumn(szName, rcName.right - rcName.left, ListStringWidth, g_hwndFileList, szShown, ARRAYSIZE(szShown));
@@ -394,7 +496,7 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
         RECT rcCheck = {2, rcRow.top + 2, 18, rcRow.bottom};
         DrawFrameControl(hdc, &rcCheck, DFC_BUTTON, DFCS_BUTTONCHECK | (g_adwMarks[iRow] ? DFCS_CHECKED : 0));
     } else if (!(fe.fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        RECT rcSize = {fScroll ? 135 : 141, rcRow.top, xRight, rcRow.bottom};
+        RECT rcSize = {xRight - 34, rcRow.top, xRight, rcRow.bottom};
         WCHAR szSize[16];
         FormatFileSize(fe.fd.nFileSizeLow, szSize, ARRAYSIZE(szSize));
         DrawTextW(hdc, szSize, -1, &rcSize, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);

@@ -18,6 +18,7 @@ static_assert(offsetof(FileEntry, fd) == 0, "the find record opens the row");
 static_assert(offsetof(FileEntry, szTypeKey) == sizeof(WIN32_FIND_DATAW), "type key follows the find record");
 static_assert(offsetof(FileEntry, iIcon) == sizeof(WIN32_FIND_DATAW) + MAX_PATH * sizeof(WCHAR),
               "icon index follows the type key");
+static_assert(sizeof(FileEntry) == offsetof(FileEntry, iIcon) + sizeof(int), "nothing after the icon index");
 
 extern FileEntry g_aFileTable[FILE_TABLE_ROWS];
 extern int g_cFileRows;
@@ -48,6 +49,8 @@ void BuildFileTable();
 void ListFolder();
 // After a sort: column width, marks cleared, item count.
 void ResetFileList();
+// The list's width less its vertical scroll bar when the rows need one.
+int FileListClientWidth();
 // Sorts by the sort type in memory and the order stored in the registry.
 void SortFileTable();
 // The sort itself, with the order given.

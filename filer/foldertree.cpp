@@ -17,12 +17,43 @@
 #include <strsafe.h>
 #include <cwchar>
 
-struct FillInsert {
+#define FILL_BATCH 256
+#define FILL_DEPTH_MAX (MAX_PATH / 2 + 1)  // every level adds a backslash and a name
+
+// A folder found by a fill, waiting for its insert.
+struct FillRecord {
+    HTREEITEM hParent;  // null: the parent is record iParent of the same batch
+    int iParent;
+    int iImage;
+    int iSelectedImage;
+    BOOL fWholePath;    // szPath is the folder's path, else only its name (too long a path)
+    int ichName;
+    WCHAR szPath[MAX_PATH];
+    HTREEITEM hItem;    // set by the insert; null when it failed
+};
+
+// The parent of the folders being read: a node, or a record not yet sent.
+struct FillParent {
+    HTREEITEM h;
+    int iRecord;
+};
+
+// Inserts go to the UI thread in batches, in the order the fill found them:
+// one cross-thread send for many folders.
+struct FillBatch {
     HWND hwndTree;
     LONG lGeneration;
-    BOOL fSelectOnly;  // select hItem instead of inserting
-    HTREEITEM hItem;
-    TVINSERTSTRUCTW tvis;
+    BOOL fSelectFirst;  // the first record is the root node: select it
+    BOOL fLast;         // the fill is over
+    BOOL fWholeTree;    // the fill thread's, not a card's folder filled in place
+    int cRecords;
+    FillRecord aRecords[FILL_BATCH];
+    int cDepth;
+    FillParent *apParents[FILL_DEPTH_MAX];  // the parents the recursion holds
+    // Read when the root is filled: its folders' images.
+    WCHAR szDocs[MAX_PATH];
+    int cCards;
+    WCHAR aCards[MAX_CARDS][MAX_PATH];
 };
 
 static HWND s_hwndFolderTree;
@@ -206,6 +237,11 @@ HTREEITEM CopyTreeNode(HWND hwndTree, HTREEITEM hSource, HTREEITEM hNewParent, B
 
 // ---- filling -------------------------------------------------------------------
 
+// The first switch to the tree comes before the fill reached the current
+// folder: its node is selected when it is inserted.
+static WCHAR s_szPendingSelect[MAX_PATH];
+static BOOL s_fFolderTreeFilled;
+
 // First component of the My Documents folder when it lies in the store.
 static void GetDocumentsComponent(WCHAR *psz, size_t cch)
 {
@@ -241,61 +277,112 @@ static void RootFolderImages(LPCWSTR pszName, const WCHAR (*pCards)[MAX_PATH], i
     }
 }
 
-static HTREEITEM SendFillInsert(FillInsert *pfi)
+// Sends the batch; FALSE once the tree was emptied (the fill is over).
+static BOOL SendFillBatch(FillBatch *pb)
 {
     // On the UI thread (a card change) the send is a plain call.
-    return (HTREEITEM)SendMessageW(g_hwndMain, WM_TAVEL_FILLINSERT, 0, (LPARAM)pfi);
+    BOOL fGoOn = SendMessageW(g_hwndMain, WM_TAVEL_FILLINSERT, 0, (LPARAM)pb) != 0;
+    for (int d = 0; d < pb->cDepth; ++d) {
+        FillParent *pp = pb->apParents[d];
+        if (pp->iRecord >= 0) {
+            pp->h = pb->aRecords[pp->iRecord].hItem;
+            pp->iRecord = -1;
+        }
+    }
+    pb->cRecords = 0;
+    pb->fSelectFirst = FALSE;
+    return fGoOn;
 }
 
-// Inserts the folders of pszPath matching the pattern under the node, each filled in turn.
-static BOOL FillNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LONG lGen, LPCWSTR pszPattern = L"*.*")
+// Queues one folder; returns its record, or null when the fill is over.
+static FillRecord *QueueFolder(FillBatch *pb, const FillParent &parent, LPCWSTR pszFolder, LPCWSTR pszName)
 {
-    WCHAR szDocs[MAX_PATH] = L"";
-    WCHAR aCards[MAX_CARDS][MAX_PATH];
-    int cCards = 0;
+    if (pb->cRecords == FILL_BATCH && !SendFillBatch(pb))
+        return nullptr;
+    FillRecord &r = pb->aRecords[pb->cRecords++];
+    r.hParent = parent.iRecord >= 0 ? nullptr : parent.h;
+    r.iParent = parent.iRecord;
+    r.iImage = 0;
+    r.iSelectedImage = 1;
+    r.hItem = nullptr;
+    r.fWholePath = pszFolder && JoinPath(pszFolder, pszName, r.szPath, ARRAYSIZE(r.szPath));
+    if (!r.fWholePath)
+        StringCchCopyW(r.szPath, ARRAYSIZE(r.szPath), pszName);
+    r.ichName = r.fWholePath ? (int)wcslen(pszFolder) + 1 : 0;
+    return &r;
+}
+
+// Queues the folders of pszPath matching the pattern under the parent, each filled in turn.
+static BOOL FillNode(FillBatch *pb, FillParent *pParent, LPCWSTR pszPath, LPCWSTR pszPattern = L"*.*")
+{
     if (!pszPath[0]) {
-        GetDocumentsComponent(szDocs, ARRAYSIZE(szDocs));
-        cCards = ReadCards(aCards, MAX_CARDS);
+        GetDocumentsComponent(pb->szDocs, ARRAYSIZE(pb->szDocs));
+        pb->cCards = ReadCards(pb->aCards, MAX_CARDS);
     }
     WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszPath, pszPattern, szPattern, ARRAYSIZE(szPattern)))
+    if (!JoinPath(pszPath, pszPattern, szPattern, ARRAYSIZE(szPattern)) || pb->cDepth == FILL_DEPTH_MAX)
         return TRUE;
     WIN32_FIND_DATAW fd;
     HANDLE hFind = FindFirstFileW(szPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return TRUE;
+    pb->apParents[pb->cDepth++] = pParent;
     BOOL fGoOn = TRUE;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        FillInsert fi = {};
-        fi.hwndTree = hwndTree;
-        fi.lGeneration = lGen;
-        fi.tvis.hParent = hNode;
-        fi.tvis.hInsertAfter = TVI_SORT;
-        fi.tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        fi.tvis.item.pszText = fd.cFileName;
-        fi.tvis.item.iImage = 0;
-        fi.tvis.item.iSelectedImage = 1;
-        if (!pszPath[0])
-            RootFolderImages(fd.cFileName, aCards, cCards, szDocs, &fi.tvis.item.iImage, &fi.tvis.item.iSelectedImage);
-        HTREEITEM hChild = SendFillInsert(&fi);
-        if (!hChild) {
-            fGoOn = *GenerationOf(hwndTree) == lGen;  // emptied meanwhile: this fill is over
-            continue;
+        FillRecord *pr = QueueFolder(pb, *pParent, pszPath, fd.cFileName);
+        if (!pr) {
+            fGoOn = FALSE;
+            break;
         }
-        WCHAR szChild[MAX_PATH];
+        if (!pszPath[0])
+            RootFolderImages(fd.cFileName, pb->aCards, pb->cCards, pb->szDocs, &pr->iImage, &pr->iSelectedImage);
         // A deeper path would not fit: the folder shows without children.
-        if (JoinPath(pszPath, fd.cFileName, szChild, ARRAYSIZE(szChild)))
-            fGoOn = FillNode(hwndTree, hChild, szChild, lGen);
+        if (!pr->fWholePath)
+            continue;
+        FillParent child = {nullptr, (int)(pr - pb->aRecords)};
+        WCHAR szChild[MAX_PATH];
+        StringCchCopyW(szChild, ARRAYSIZE(szChild), pr->szPath);
+        fGoOn = FillNode(pb, &child, szChild);
     } while (fGoOn && FindNextFileW(hFind, &fd));
     FindClose(hFind);
+    --pb->cDepth;
     return fGoOn;
+}
+
+static FillBatch *NewFillBatch(HWND hwndTree, LONG lGen)
+{
+    FillBatch *pb = (FillBatch *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(FillBatch));
+    if (pb) {
+        pb->hwndTree = hwndTree;
+        pb->lGeneration = lGen;
+    }
+    return pb;
+}
+
+static void FillUnder(FillBatch *pb, FillParent *pParent, LPCWSTR pszPath, LPCWSTR pszPattern = L"*.*")
+{
+    if (FillNode(pb, pParent, pszPath, pszPattern)) {
+        pb->fLast = TRUE;
+        SendFillBatch(pb);
+    }
+}
+
+// Fills the node in place, on the UI thread, with the folders matching the pattern.
+static void FillInPlace(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath, LPCWSTR pszPattern)
+{
+    FillBatch *pb = NewFillBatch(hwndTree, *GenerationOf(hwndTree));
+    if (!pb)
+        return;
+    FillParent parent = {hNode, -1};
+    FillUnder(pb, &parent, pszPath, pszPattern);
+    HeapFree(GetProcessHeap(), 0, pb);
 }
 
 void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath)
 {
-    FillNode(hwndTree, hNode, pszPath, *GenerationOf(hwndTree));
+    FillInPlace(hwndTree, hNode, pszPath, L"*.*");
 }
 
 HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath, LPCWSTR pszName)
@@ -304,7 +391,7 @@ HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath
     if (hOld)
         SendMessageW(hwndTree, TVM_DELETEITEM, 0, (LPARAM)hOld);
     // The name itself as the pattern: the one folder, if it is there.
-    FillNode(hwndTree, hParent, pszParentPath, *GenerationOf(hwndTree), pszName);
+    FillInPlace(hwndTree, hParent, pszParentPath, pszName);
     return FindChild(hwndTree, hParent, pszName, TRUE);
 }
 
@@ -318,20 +405,20 @@ static DWORD WINAPI TreeFillThread(LPVOID pv)
 {
     FillStart fs = *(FillStart *)pv;
     HeapFree(GetProcessHeap(), 0, pv);
-    FillInsert fi = {};
-    fi.hwndTree = fs.hwndTree;
-    fi.lGeneration = fs.lGen;
-    fi.tvis.hParent = TVI_ROOT;
-    fi.tvis.hInsertAfter = TVI_SORT;
-    fi.tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    fi.tvis.item.pszText = (LPWSTR)ROOT_TEXT_COLLAPSED;
-    fi.tvis.item.iImage = fi.tvis.item.iSelectedImage = 2;
-    HTREEITEM hRoot = SendFillInsert(&fi);
-    if (hRoot) {
-        fi.fSelectOnly = TRUE;
-        fi.hItem = hRoot;
-        SendFillInsert(&fi);
-        FillNode(fs.hwndTree, hRoot, L"", fs.lGen);
+    FillBatch *pb = NewFillBatch(fs.hwndTree, fs.lGen);
+    if (pb) {
+        pb->fWholeTree = TRUE;
+        FillParent root = {TVI_ROOT, -1};
+        FillRecord *pr = QueueFolder(pb, root, nullptr, ROOT_TEXT_COLLAPSED);
+        pr->iImage = pr->iSelectedImage = 2;
+        pb->fSelectFirst = TRUE;
+        // The root shows at once; its folders follow batch by batch.
+        HTREEITEM hRoot = SendFillBatch(pb) ? pb->aRecords[0].hItem : nullptr;
+        if (hRoot) {
+            FillParent parent = {hRoot, -1};
+            FillUnder(pb, &parent, L"");
+        }
+        HeapFree(GetProcessHeap(), 0, pb);
     }
     InterlockedDecrement(fs.pcFills);
     return 0;
@@ -339,6 +426,8 @@ static DWORD WINAPI TreeFillThread(LPVOID pv)
 
 static void StartFillThread(HWND hwndTree)
 {
+    if (hwndTree == s_hwndFolderTree)
+        s_fFolderTreeFilled = FALSE;
     FillStart *pfs = (FillStart *)HeapAlloc(GetProcessHeap(), 0, sizeof(FillStart));
     if (!pfs)
         return;
@@ -364,16 +453,53 @@ void RefillTree(HWND hwndTree)
     StartFillThread(hwndTree);
 }
 
-static LRESULT OnFillInsert(FillInsert *pfi)
+static HTREEITEM InsertFillRecord(HWND hwndTree, const FillBatch *pb, const FillRecord &r)
 {
-    if (!pfi->hwndTree || pfi->lGeneration != *GenerationOf(pfi->hwndTree))
+    HTREEITEM hParent = r.hParent ? r.hParent : pb->aRecords[r.iParent].hItem;
+    if (!hParent)
+        return nullptr;
+    TVINSERTSTRUCTW tvis = {};
+    tvis.hParent = hParent;
+    tvis.hInsertAfter = TVI_SORT;
+    tvis.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tvis.item.pszText = (LPWSTR)(r.szPath + r.ichName);
+    tvis.item.iImage = r.iImage;
+    tvis.item.iSelectedImage = r.iSelectedImage;
+    // Already on the tree's thread: the tree's procedure is called as a send
+    // would call it, without a pass through the message hooks for each folder.
+    WNDPROC pfnTree = (WNDPROC)GetWindowLongPtrW(hwndTree, GWLP_WNDPROC);
+    return (HTREEITEM)CallWindowProcW(pfnTree, hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&tvis);
+}
+
+static LRESULT OnFillInsert(FillBatch *pb)
+{
+    HWND hwndTree = pb->hwndTree;
+    if (!hwndTree || pb->lGeneration != *GenerationOf(hwndTree))
         return 0;
-    if (pfi->fSelectOnly) {
-        SendMessageW(pfi->hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)pfi->hItem);
-        SendMessageW(pfi->hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)pfi->hItem);
-        return 1;
+    BOOL fFolderTree = hwndTree == s_hwndFolderTree;
+    HTREEITEM hPending = nullptr;
+    for (int i = 0; i < pb->cRecords; ++i) {
+        FillRecord &r = pb->aRecords[i];
+        r.hItem = InsertFillRecord(hwndTree, pb, r);
+        if (i == 0 && pb->fSelectFirst && r.hItem) {
+            SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)r.hItem);
+            SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)r.hItem);
+        }
+        BOOL fPending = fFolderTree && r.hItem && r.fWholePath && s_szPendingSelect[0];
+        if (fPending && _wcsicmp(r.szPath, s_szPendingSelect) == 0)
+            hPending = r.hItem;
     }
-    return SendMessageW(pfi->hwndTree, TVM_INSERTITEMW, 0, (LPARAM)&pfi->tvis);
+    if (fFolderTree && pb->fLast && pb->fWholeTree) {
+        s_fFolderTreeFilled = TRUE;
+        // No node has the folder's whole path: the deepest that matched, as later switches take.
+        if (!hPending && s_szPendingSelect[0])
+            hPending = FindFolderNode(s_szPendingSelect);
+    }
+    if (hPending) {
+        s_szPendingSelect[0] = 0;
+        SelectNode(hwndTree, hPending);
+    }
+    return 1;
 }
 
 // ---- storage-card nodes ------------------------------------------------------
@@ -538,7 +664,12 @@ void OnTreeView(HWND hwnd)
     SetFocus(s_hwndFolderTree);
     ShowWindow(s_hwndFolderTree, SW_SHOW);
     ShowWindow(GetFileListWindow(), SW_HIDE);
-    HTREEITEM hNode = FindFolderNode(g_szCurrentFolder);
+    s_szPendingSelect[0] = 0;
+    HTREEITEM hNode = FindExactFolderNode(g_szCurrentFolder);
+    if (!hNode && !s_fFolderTreeFilled && g_szCurrentFolder[0])
+        StringCchCopyW(s_szPendingSelect, ARRAYSIZE(s_szPendingSelect), g_szCurrentFolder);
+    else if (!hNode)
+        hNode = FindFolderNode(g_szCurrentFolder);
     if (hNode)
         SelectNode(s_hwndFolderTree, hNode);
     SetEvent(g_hShowTreeSelectEvent);
@@ -550,7 +681,10 @@ void OnListView(HWND hwnd)
     if (!IsTreeMode() || !s_hwndFolderTree)
         return;
     WCHAR szPath[MAX_PATH];
-    if (GetNodePath(s_hwndFolderTree, GetSelectedNode(s_hwndFolderTree), szPath, ARRAYSIZE(szPath)))
+    // A folder whose node the fill has not reached is still the one to list.
+    if (s_szPendingSelect[0])
+        s_szPendingSelect[0] = 0;
+    else if (GetNodePath(s_hwndFolderTree, GetSelectedNode(s_hwndFolderTree), szPath, ARRAYSIZE(szPath)))
         StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), szPath);
     HWND hwndBarTree = GetModeBar(IDR_BAR_TREE);
     if (GetCurrentBar() == hwndBarTree) {
@@ -616,6 +750,8 @@ LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
         AbortTreeCount();
         return 0;
     case TVN_SELCHANGEDW:
+        if (((NMTREEVIEWW *)pnm)->action != TVC_UNKNOWN)
+            s_szPendingSelect[0] = 0;  // the user chose another node
         // Flag first: a count woken by this signal clears the flag and must not see it again.
         AbortTreeCount();
         SetEvent(g_hShowTreeSelectEvent);
@@ -653,7 +789,7 @@ LRESULT OnTavelMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     (void)hwnd;
     switch (msg) {
-    case WM_TAVEL_FILLINSERT: return OnFillInsert((FillInsert *)lp);
+    case WM_TAVEL_FILLINSERT: return OnFillInsert((FillBatch *)lp);
     case WM_TAVEL_SELPATH:
     case WM_TAVEL_COUNTS: return OnTreeCountMessage(msg, wp, lp);
     case WM_TAVEL_CARD: OnCardChanged((BOOL)wp, (LPCWSTR)lp); return 0;

@@ -41,10 +41,13 @@ static RowDrawContext s_rdc;
 static WCHAR s_szTitleShown[STRIP_TEXT_MAX];
 static WCHAR s_szCountsShown[32];
 static WCHAR s_szDateShown[64];
+static int s_xCountsEnd;   // where the counts' text ends and the date's begins
+static int s_xDateStart;
 
 LPCWSTR GetTitleStripText() { return s_szTitleShown; }
 LPCWSTR GetStatusStripCounts() { return s_szCountsShown; }
 LPCWSTR GetStatusStripDate() { return s_szDateShown; }
+int GetStatusStripGap() { return s_xDateStart - s_xCountsEnd; }
 BOOL IsMultiSelectMode() { return s_fMultiSelect; }
 BOOL IsTreeMode() { return s_fTreeMode; }
 void SetTreeMode(BOOL fTree) { s_fTreeMode = fTree; }
@@ -134,18 +137,29 @@ static int CountMarks()
     return c;
 }
 
-static void FormatRowTime(int iRow, WCHAR *psz, size_t cch)
+// The row's last-write time as local date and time texts (empty on failure).
+static void FormatRowTime(int iRow, WCHAR *pszDate, size_t cchDate, WCHAR *pszTime, size_t cchTime)
 {
-    psz[0] = 0;
+    pszDate[0] = pszTime[0] = 0;
     FILETIME ftLocal;
     SYSTEMTIME st;
     if (!FileTimeToLocalFileTime(&g_aFileTable[iRow].fd.ftLastWriteTime, &ftLocal) ||
         !FileTimeToSystemTime(&ftLocal, &st))
         return;
-    WCHAR szDate[32] = L"", szTime[32] = L"";
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, szDate, ARRAYSIZE(szDate));
-    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, szTime, ARRAYSIZE(szTime));
-    StringCchPrintfW(psz, cch, L"%s %s", szDate, szTime);
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, pszDate, (int)cchDate);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, pszTime, (int)cchTime);
+}
+
+// The date and time where the counts leave room: without the time, or not
+// at all, rather than running into the counts.
+static void FitStatusDate(HDC hdc, int cxRoom, LPCWSTR pszDate, LPCWSTR pszTime)
+{
+    StringCchPrintfW(s_szDateShown, ARRAYSIZE(s_szDateShown), pszTime[0] ? L"%s %s" : L"%s", pszDate, pszTime);
+    if (DcTextWidth(s_szDateShown, hdc) <= cxRoom)
+        return;
+    StringCchCopyW(s_szDateShown, ARRAYSIZE(s_szDateShown), pszDate);
+    if (DcTextWidth(s_szDateShown, hdc) > cxRoom)
+        s_szDateShown[0] = 0;
 }
 
 void PaintStatusStrip(int iRow)
@@ -156,15 +170,21 @@ void PaintStatusStrip(int iRow)
     // A folder larger than the table is listed in part; the "+" says so.
     StringCchPrintfW(s_szCountsShown, ARRAYSIZE(s_szCountsShown), g_fListingIncomplete ? L"%d/%d+" : L"%d/%d",
                      cSelected, g_cFileRows);
-    s_szDateShown[0] = 0;
+    WCHAR szDate[32] = L"", szTime[32] = L"";
     // The parent row is no entry of the folder: it has no date.
     if (iRow >= 0 && iRow < g_cFileRows && !IsParentRow(iRow))
-        FormatRowTime(iRow, s_szDateShown, ARRAYSIZE(s_szDateShown));
+        FormatRowTime(iRow, szDate, ARRAYSIZE(szDate), szTime, ARRAYSIZE(szTime));
     HDC hdc = BeginStrip(TRUE);
-    RECT rcLeft = {2, 160, 57, 180};
-    DrawTextW(hdc, s_szCountsShown, -1, &rcLeft, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    RECT rcRight = {58, 160, 175, 180};
-    DrawTextW(hdc, s_szDateShown, -1, &rcRight, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    // The counts keep their whole text; a few pixels always part them from the date.
+    int xCountsEnd = 2 + DcTextWidth(s_szCountsShown, hdc);
+    int xDateMin = xCountsEnd + 6;
+    FitStatusDate(hdc, 175 - xDateMin, szDate, szTime);
+    RECT rcLeft = {2, 160, xCountsEnd > 57 ? xCountsEnd : 57, 180};
+    DrawTextW(hdc, s_szCountsShown, -1, &rcLeft, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    RECT rcRight = {xDateMin, 160, 175, 180};
+    DrawTextW(hdc, s_szDateShown, -1, &rcRight, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+    s_xCountsEnd = xCountsEnd;
+    s_xDateStart = 175 - DcTextWidth(s_szDateShown, hdc);
     EndStrip(hdc);
 }
 
@@ -353,6 +373,22 @@ static void OnActivateRow(int iRow)
     ShellExecuteExW(&sei);
 }
 
+// A row leaving the selection is repainted over the whole width the bar
+// was filled, from x = 0; the list itself would leave the bar's first pixel.
+static void OnRowStateChanged(const NMLISTVIEW *pnmlv)
+{
+    if (!(pnmlv->uChanged & LVIF_STATE) || !((pnmlv->uOldState ^ pnmlv->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)))
+        return;
+    RECT rc = {LVIR_BOUNDS, 0, 0, 0};
+    if (pnmlv->iItem < 0 || !SendMessageW(s_hwndList, LVM_GETITEMRECT, pnmlv->iItem, (LPARAM)&rc)) {
+        InvalidateRect(s_hwndList, nullptr, TRUE);
+        return;
+    }
+    rc.left = 0;
+    rc.right = LIST_BG_CX;
+    InvalidateRect(s_hwndList, &rc, TRUE);
+}
+
 static LRESULT OnListNotify(NMHDR *pnm)
 {
     switch (pnm->code) {
@@ -362,6 +398,9 @@ static LRESULT OnListNotify(NMHDR *pnm)
         return OnFindItem((NMLVFINDITEMW *)pnm);
     case LVN_ODCACHEHINT:
         RepaintStrips();
+        return 0;
+    case LVN_ITEMCHANGED:
+        OnRowStateChanged((NMLISTVIEW *)pnm);
         return 0;
     case LVN_KEYDOWN:
         OnListKeyDown(((NMLVKEYDOWN *)pnm)->wVKey);
@@ -626,6 +665,16 @@ static void OnRefresh(HWND hwnd)
     PaintTitleStrip();
 }
 
+// An operation that emptied a listing cut at the table's size leaves
+// entries the table had no room for: read the folder again.
+static void RelistIfEmptied()
+{
+    if (s_fTreeMode || !g_fListingIncomplete || g_cFileRows > (g_fAtRoot ? 0 : 1))
+        return;
+    ListFolder();
+    RepaintStrips();
+}
+
 static BOOL OnCommand(HWND hwnd, UINT uCmd)
 {
     switch (uCmd) {
@@ -682,7 +731,10 @@ static BOOL OnCommand(HWND hwnd, UINT uCmd)
     case IDM_RECEIVE_IR:
     case IDM_TREE_RECEIVE_IR:
     case IDM_OPTIONS:
-    case IDM_TREE_OPTIONS: DispatchToOwner(hwnd, uCmd); return TRUE;
+    case IDM_TREE_OPTIONS:
+        DispatchToOwner(hwnd, uCmd);
+        RelistIfEmptied();
+        return TRUE;
     }
     return FALSE;
 }

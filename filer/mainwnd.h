@@ -19,6 +19,8 @@ void PaintStatusStrip(int iRow);
 LPCWSTR GetTitleStripText();
 LPCWSTR GetStatusStripCounts();
 LPCWSTR GetStatusStripDate();
+// Pixels between the end of the counts and the start of the date.
+int GetStatusStripGap();
 
 BOOL IsMultiSelectMode();
 void RepaintStrips();

@@ -7,6 +7,8 @@
 #include "mainwnd.h"
 #include "options.h"
 #include <strsafe.h>
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -72,14 +74,6 @@ void FillMixed()
 }
 } // namespace
 
-TEST(FileTable, RowLayoutIsTheFindRecordThenKeyAndIcon)
-{
-    EXPECT_EQ(0u, offsetof(FileEntry, fd));
-    EXPECT_EQ(sizeof(WIN32_FIND_DATAW) + MAX_PATH * sizeof(WCHAR) + sizeof(int), sizeof(FileEntry));
-    EXPECT_EQ(1000u, sizeof(g_aFileTable) / sizeof(g_aFileTable[0]));
-    EXPECT_EQ(4000u, sizeof(g_adwMarks));
-}
-
 TEST(FileSort, ByNameBothWaysWithParentFirstAndFoldersByName)
 {
     FillMixed();
@@ -125,44 +119,133 @@ TEST(FileSort, ByDateUsesLastAccessNotLastWrite)
     EXPECT_EQ((Names_t{L"..", L"Zeta", L"alpha", L"a.txt", L"c.doc", L"b.txt", L"README"}), Names());
 }
 
-TEST(FileSort, FoldersComeFirstAtTheRootWhateverTheKey)
+namespace {
+// The sort as first written, row by row: folders gathered by exchanges, an
+// exchange sort of the folders by name, then a quicksort of the files with
+// the first row as pivot.
+int PlainKey(const FileEntry &a, const FileEntry &b, int iType)
 {
-    for (int iType = 1; iType <= 4; ++iType) {
-        Fill(TRUE, {{L"f1", F, 3, 0, 3, 0}, {L"f2", F, 1, 0, 1, 0}, {L"D2", D, 0, 0, 0, 0}, {L"f3", F, 2, 0, 2, 0},
-                    {L"d1", D, 0, 0, 0, 0}});
-        SortFileRows(iType, TRUE);
-        Names_t v = Names();
-        EXPECT_EQ(L"d1", v[0]) << iType;
-        EXPECT_EQ(L"D2", v[1]) << iType;
-        for (int i = 2; i < 5; ++i)
-            EXPECT_EQ(L'f', v[i][0]) << iType;
+    switch (iType) {
+    case 1: return _wcsicmp(a.fd.cFileName, b.fd.cFileName);
+    case 2: return a.fd.nFileSizeLow < b.fd.nFileSizeLow ? -1 : a.fd.nFileSizeLow > b.fd.nFileSizeLow;
+    case 3: return _wcsicmp(a.szTypeKey, b.szTypeKey);
+    default: return CompareFileTime(&a.fd.ftLastAccessTime, &b.fd.ftLastAccessTime);
     }
 }
 
-TEST(FileSort, SortedReversedAndEqualInputsComeOutOrdered)
+void PlainSwap(std::vector<FileEntry> &v, int i, int j)
 {
-    std::vector<std::wstring> names;
-    for (int i = 0; i < 300; ++i) {
-        WCHAR sz[16];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"n%03d", i);
-        names.push_back(sz);
-    }
-    for (int iCase = 0; iCase < 3; ++iCase) {
-        g_cFileRows = 0;
-        g_fAtRoot = TRUE;
-        for (int i = 0; i < 300; ++i) {
-            FileEntry &fe = g_aFileTable[g_cFileRows++];
-            memset(&fe, 0, sizeof(fe));
-            StringCchCopyW(fe.fd.cFileName, MAX_PATH, names[iCase == 1 ? 299 - i : i].c_str());
-            fe.fd.nFileSizeLow = iCase == 2 ? 77 : (DWORD)i;
+    if (i != j)
+        std::swap(v[i], v[j]);
+}
+
+void PlainQuickSort(std::vector<FileEntry> &v, int lo, int hi, int iType, bool fAsc)
+{
+    while (lo < hi) {
+        int m = lo;
+        for (int p = lo + 1; p <= hi; ++p) {
+            int c = PlainKey(v[lo], v[p], iType);  // pivot against row p
+            if (fAsc ? c > 0 : (iType == 2 ? c <= 0 : c < 0))
+                PlainSwap(v, ++m, p);
         }
-        SortFileRows(1, TRUE);
-        for (int i = 0; i < 300; ++i)
-            ASSERT_EQ(names[i], g_aFileTable[i].fd.cFileName) << iCase;
-        SortFileRows(2, FALSE);  // equal sizes in case 2: no crash, all rows kept
-        std::vector<std::wstring> v = Names();
-        std::sort(v.begin(), v.end());
-        EXPECT_EQ(names, v) << iCase;
+        PlainSwap(v, m, lo);
+        PlainQuickSort(v, lo, m - 1, iType, fAsc);
+        lo = m + 1;
+    }
+}
+
+void PlainSort(std::vector<FileEntry> &v, int iFirst, int iType, bool fAsc)
+{
+    int n = (int)v.size(), b = iFirst;
+    auto isDir = [&](int i) { return (v[i].fd.dwFileAttributes & D) != 0; };
+    for (int i = iFirst; i < n; ++i) {
+        int j = i;
+        while (j < n && !isDir(j))
+            ++j;
+        if (j == n)
+            break;
+        PlainSwap(v, i, j);
+        ++b;
+    }
+    for (int i = iFirst; i < b; ++i) {
+        for (int j = i + 1; j < b; ++j) {
+            int c = PlainKey(v[i], v[j], 1);
+            if (fAsc ? c > 0 : c < 0)
+                PlainSwap(v, i, j);
+        }
+    }
+    if (iType == 3) {
+        for (int i = b; i < n; ++i)
+            StringCchCatW(v[i].szTypeKey, MAX_PATH, v[i].fd.cFileName);
+    }
+    PlainQuickSort(v, b, n - 1, iType, fAsc);
+}
+
+void SetPlainTypeKey(FileEntry &fe)
+{
+    const wchar_t *pszDot = wcsrchr(fe.fd.cFileName, L'.');
+    if (!(fe.fd.dwFileAttributes & D))
+        StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
+}
+
+// Distinct names (some past ASCII), a folder in seven, few sizes and dates so that many are equal.
+std::vector<FileEntry> RandomRows(int n, BOOL fAtRoot, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Fill(fAtRoot, {});
+    std::vector<FileEntry> v(g_aFileTable, g_aFileTable + g_cFileRows);
+    const wchar_t *kExt[] = {L".txt", L".JPG", L".mid", L"", L".doc"};
+    for (int i = 0; i < n; ++i) {
+        FileEntry fe = {};
+        bool fDir = rng() % 7 == 0;
+        WCHAR chFirst = L"aBcD\u00c9\u00e9"[rng() % 6];
+        StringCchPrintfW(fe.fd.cFileName, MAX_PATH, L"%c%05d%s", chFirst, i, fDir ? L"" : kExt[rng() % 5]);
+        fe.fd.dwFileAttributes = fDir ? D : F;
+        fe.fd.nFileSizeLow = fDir ? 0 : rng() % 40;
+        fe.fd.ftLastAccessTime.dwLowDateTime = rng() % 40;
+        SetPlainTypeKey(fe);
+        fe.iIcon = -1;
+        v.push_back(fe);
+    }
+    return v;
+}
+} // namespace
+
+TEST(FileSort, EveryOrderIsTheOneTheRowByRowSortGives)
+{
+    for (int iInput = 0; iInput < 3; ++iInput) {
+        for (int iType = 1; iType <= 4; ++iType) {
+            for (bool fAsc : {true, false}) {
+                BOOL fAtRoot = (iType + iInput) % 2;
+                std::vector<FileEntry> rows = RandomRows(400, fAtRoot, 7 * iType + iInput);
+                int iFirst = fAtRoot ? 0 : 1;
+                if (iInput > 0) {  // sorted by the key, or sorted the other way
+                    PlainSort(rows, iFirst, iType, true);
+                    for (FileEntry &fe : rows)
+                        SetPlainTypeKey(fe);
+                    if (iInput == 2)
+                        std::reverse(rows.begin() + iFirst, rows.end());
+                }
+                std::vector<FileEntry> expected = rows;
+                PlainSort(expected, iFirst, iType, fAsc);
+                std::copy(rows.begin(), rows.end(), g_aFileTable);
+                g_cFileRows = (int)rows.size();
+                g_fAtRoot = fAtRoot;
+                g_fTypeKeysExtended = FALSE;
+                g_cSortCompares = 0;
+                SortFileRows(iType, fAsc);
+                for (int i = 0; i < g_cFileRows; ++i)
+                    ASSERT_STREQ(expected[i].fd.cFileName, g_aFileTable[i].fd.cFileName)
+                        << "input " << iInput << " type " << iType << " ascending " << fAsc << " row " << i;
+                // Whatever the key: the parent row, the folders, then the files.
+                for (int i = 1; i < g_cFileRows; ++i)
+                    ASSERT_FALSE(IsFolderRow(i) && !IsFolderRow(i - 1)) << i;
+                // Names and types take about n log n comparisons whatever the input order.
+                if (iType == 1 || iType == 3) {
+                    EXPECT_LT(g_cSortCompares, 8000ul) << iInput << " " << iType;
+                }
+            }
+        }
     }
 }
 
@@ -384,6 +467,17 @@ TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
     EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
     EXPECT_EQ(-1, g_aFileTable[FILE_TABLE_ROWS - 1].iIcon);
     EXPECT_NE(0, g_aFileTable[FILE_TABLE_ROWS - 1].fd.cFileName[0]);
+    // Folders found after the table is full take the places of files, so
+    // every folder can be walked into; the files found last are left out.
+    for (const wchar_t *psz : {L"P:\\T\\zz-one", L"P:\\T\\zz-two"})
+        ASSERT_TRUE(MakeDir(psz));
+    BuildFileTable();
+    EXPECT_EQ(1000, g_cFileRows);
+    EXPECT_TRUE(g_fListingIncomplete);
+    Names_t v = Names();
+    EXPECT_EQ((Names_t{L"..", L"zz-one", L"zz-two", L"000.dat"}), Names_t(v.begin(), v.begin() + 4));
+    EXPECT_EQ(L"996.dat", v.back());
+    EXPECT_EQ(-1, g_aFileTable[1].iIcon);
 }
 
 TEST_F(Listing, JoinedPathsPastTheLimitAreRefused)

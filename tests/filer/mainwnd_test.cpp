@@ -129,6 +129,19 @@ TEST_F(MainWindow, StarAndPoundSelectTheFirstAndLastRowsAndScroll)
     EXPECT_EQ(std::vector<int>{0}, SelectedRows());
     EXPECT_EQ((UINT)(LVIS_SELECTED | LVIS_FOCUSED), State(0));
     EXPECT_EQ(0, SendMessageW(hwndList, LVM_GETTOPINDEX, 0, 0));
+    // The bar leaves a row whole: not even its first pixel stays blue.
+    Key(VK_DOWN);
+    ASSERT_EQ(std::vector<int>{1}, SelectedRows());
+    UpdateWindow(hwndList);
+    RECT rc0 = {LVIR_BOUNDS, 0, 0, 0}, rc1 = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(hwndList, LVM_GETITEMRECT, 0, (LPARAM)&rc0);
+    SendMessageW(hwndList, LVM_GETITEMRECT, 1, (LPARAM)&rc1);
+    HDC hdc = GetDC(hwndList);
+    COLORREF crLeft = GetPixel(hdc, 0, (rc0.top + rc0.bottom) / 2);
+    COLORREF crBar = GetPixel(hdc, 0, (rc1.top + rc1.bottom) / 2);
+    ReleaseDC(hwndList, hdc);
+    EXPECT_EQ(RGB(0, 0, 255), crBar);
+    EXPECT_NE(RGB(0, 0, 255), crLeft);
 }
 
 TEST_F(MainWindow, LeftAndRightMoveOnePageAndStopAtTheEnds)
@@ -509,14 +522,31 @@ TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
         StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Big\\n%04d", i);
         ASSERT_TRUE(MakeFile(sz, ""));
     }
+    ASSERT_TRUE(MakeDir(L"P:\\Big\\zz"));
     Open();
     Activate(0);
     EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);
     EXPECT_TRUE(g_fListingIncomplete);
     EXPECT_EQ(FILE_TABLE_ROWS, (int)SendMessageW(hwndList, LVM_GETITEMCOUNT, 0, 0));
     EXPECT_STREQ(L"1/1000+", GetStatusStripCounts());
+    EXPECT_EQ(1, RowOf(L"zz"));  // a folder past the table's size is kept
+    // The counts and a file's date stay apart.
+    Select({2});
+    InvalidateRect(hwndList, nullptr, TRUE);
+    Pump(50);
+    EXPECT_STRNE(L"", GetStatusStripDate());
+    EXPECT_GE(GetStatusStripGap(), 4);
     Key(VK_F9);
     EXPECT_EQ(std::vector<int>{999}, SelectedRows());
+    // Deleting every row listed leaves the entries the table had no room
+    // for: the folder is read again and shows them.
+    SetOption(OPT_CONFIRM_DELETE, 0);
+    Command(IDM_SELECT_ALL);
+    Command(IDM_DELETE);
+    EXPECT_FALSE(g_fListingIncomplete);
+    EXPECT_EQ(6, g_cFileRows);
+    EXPECT_EQ(6, (int)SendMessageW(hwndList, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_STREQ(L"1/6", GetStatusStripCounts());
     // Up again: a complete listing has no mark.
     Activate(0);
     Pump(50);
@@ -558,6 +588,7 @@ TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
     Activate(RowOf(L"Few"));
     Pump(50);
     EXPECT_EQ(176, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    EXPECT_FALSE(GetWindowLongW(hwndList, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
     // The parent row has no date; a file shows its last-write time.
     EXPECT_STREQ(L"", GetStatusStripDate());
     EXPECT_STREQ(L"1/2", GetStatusStripCounts());
@@ -568,7 +599,12 @@ TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
     Activate(0);
     Activate(RowOf(L"Lots"));
     Pump(50);
-    EXPECT_EQ(170, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    // The column fits beside the vertical bar (170 on the handset): no
+    // horizontal bar over the last row.
+    RECT rc;
+    GetClientRect(hwndList, &rc);
+    EXPECT_EQ(rc.right, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
+    EXPECT_EQ(WS_VSCROLL, GetWindowLongW(hwndList, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
     // Icons are looked up for the rows drawn, not for the rest.
     EXPECT_NE(-1, g_aFileTable[1].iIcon);
     EXPECT_EQ(-1, g_aFileTable[40].iIcon);

@@ -141,15 +141,22 @@ TEST_F(FolderTree, KeysOfTheTree)
 TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\c") && MakeFile(L"\\c\\in.txt", "i"));
-    OpenTree();
+    ASSERT_TRUE(MakeFile(L"\\a\\b\\deep.txt", "d"));
+    Open(L"\\a\\b");
+    // The first switch, before the fill has inserted a node: List View
+    // still lists the folder the user was in.
+    Command(IDM_TREE_VIEW);
     Command(IDM_LIST_VIEW);
     EXPECT_FALSE(IsTreeMode());
-    EXPECT_STREQ(L"", g_szCurrentFolder);
-    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\a\\b");
-    ListFolder();
+    EXPECT_STREQ(L"\\a\\b", g_szCurrentFolder);
+    EXPECT_GE(RowOf(L"deep.txt"), 0);
+    // The fill selects the folder's node once it is in, opening the root.
     Command(IDM_TREE_VIEW);
+    hwndTree = GetFolderTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndTree));
     EXPECT_TRUE(IsTreeMode());
     EXPECT_EQ(L"\\a\\b", SelectedPath());
+    EXPECT_EQ(L"Smartphone[-]", RootText());
     EXPECT_TRUE(IsWindowVisible(hwndTree));
     EXPECT_FALSE(IsWindowVisible(hwndList));
     HWND hwndBar = GetCurrentBar();
@@ -161,6 +168,12 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     EXPECT_GE(RowOf(L"in.txt"), 0);
     EXPECT_EQ(GetModeBar(IDR_BAR_LIST), GetCurrentBar());
     EXPECT_STREQ(L"  \\c", GetTitleStripText());
+    // Later switches find the node at once.
+    Command(IDM_TREE_VIEW);
+    EXPECT_EQ(L"\\c", SelectedPath());
+    Select(L"");
+    Command(IDM_LIST_VIEW);
+    EXPECT_STREQ(L"", g_szCurrentFolder);
 }
 
 TEST_F(FolderTree, MenuStateFollowsTheRootNode)
