@@ -1,10 +1,12 @@
 // Hand-over point for the commands the main window does not carry out
 // itself. Each module that owns a command adds its case here; until then
-// the command has no effect (rename, new folder, properties, find, beam,
-// mail, options and the shortcut are still to come).
+// the command has no effect (rename, new folder, find, beam, mail and the
+// shortcut are still to come).
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
+#include "properties.h"
+#include "optionsdlg.h"
 #include "../res/tavel/resource.h"
 
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
@@ -25,6 +27,10 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
     case IDM_DEST_CANCEL: OnDestCancel(hwnd); return 0;
     case IDM_DELETE: OnDeleteCommand(hwnd); return 0;
     case IDM_TREE_DELETE: OnTreeDeleteCommand(hwnd); return 0;
+    case IDM_PROPERTIES: ShowPropertiesPage(hwnd, FALSE); return 0;
+    case IDM_TREE_PROPERTIES: ShowPropertiesPage(hwnd, TRUE); return 0;
+    case IDM_OPTIONS:
+    case IDM_TREE_OPTIONS: ShowOptionsPage(hwnd); return 0;
     }
     return 0;
 }

@@ -398,7 +398,7 @@ int OnFindItem(const NMLVFINDITEMW *pfi)
     return FindByKeypad(iStart, psz);
 }
 
-void FormatFileSize(DWORD cb, WCHAR *psz, size_t cch)
+void FormatFileSize(ULONGLONG cb, WCHAR *psz, size_t cch)
 {
     double k = cb * 0.001;
     double m = k * 0.001;
@@ -498,7 +498,7 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
     } else if (!(fe.fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         RECT rcSize = {xRight - 34, rcRow.top, xRight, rcRow.bottom};
         WCHAR szSize[16];
-        FormatFileSize(fe.fd.nFileSizeLow, szSize, ARRAYSIZE(szSize));
+        FormatFileSize(FileSizeOf(fe.fd), szSize, ARRAYSIZE(szSize));
         DrawTextW(hdc, szSize, -1, &rcSize, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
     }
     if (fHighlighted && pctx->pfnSelectedRowDrawn)

@@ -61,7 +61,12 @@ int FindByKeypad(int iStart, LPCWSTR pszDigits);
 // Answers LVN_ODFINDITEMW with the found row.
 int OnFindItem(const NMLVFINDITEMW *pfi);
 
-void FormatFileSize(DWORD cb, WCHAR *psz, size_t cch);
+// The whole size of an entry: a card may hold files above 4 GiB.
+inline ULONGLONG FileSizeOf(const WIN32_FIND_DATAW &fd)
+{
+    return ((ULONGLONG)fd.nFileSizeHigh << 32) | fd.nFileSizeLow;
+}
+void FormatFileSize(ULONGLONG cb, WCHAR *psz, size_t cch);
 
 // Text of a name column: the longest prefix that with "..." fits cxColumn.
 typedef int (*TEXTWIDTH)(LPCWSTR psz, void *pv);

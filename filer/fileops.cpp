@@ -204,6 +204,11 @@ static BOOL MakeTargetFolder(HWND hwndOwner, LPCWSTR pszTarget, BOOL *pfExisted)
 
 BOOL CopyFolderRecursive(HWND hwndOwner, LPCWSTR pszSource, LPCWSTR pszTarget)
 {
+    // A source gone since it was chosen (its card taken out) is a failure,
+    // not an empty folder made in its place.
+    DWORD dwAttr = GetFileAttributesW(pszSource);
+    if (dwAttr == INVALID_FILE_ATTRIBUTES || !(dwAttr & FILE_ATTRIBUTE_DIRECTORY))
+        return FALSE;
     BOOL fExisted;
     if (!MakeTargetFolder(hwndOwner, pszTarget, &fExisted))
         return FALSE;
@@ -218,7 +223,7 @@ BOOL CopyFolderRecursive(HWND hwndOwner, LPCWSTR pszSource, LPCWSTR pszTarget)
     WIN32_FIND_DATAW fd;
     HANDLE hFind = FindFirstFileW(szPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
-        return TRUE;
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_NO_MORE_FILES;  // empty
     BOOL fOk = TRUE;
     do {
         WCHAR szFrom[MAX_PATH], szTo[MAX_PATH];

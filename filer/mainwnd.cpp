@@ -741,7 +741,7 @@ static BOOL OnCommand(HWND hwnd, UINT uCmd)
 
 // ---- creation and destruction ----------------------------------------------
 
-static HFONT CreateSystemFont(int iHeight, int iWeight)
+HFONT CreateSystemFont(int iHeight, int iWeight)
 {
     LOGFONTW lf = {};
     GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf);

@@ -40,6 +40,8 @@ HWND GetModeBar(UINT idBar);
 HWND GetCurrentBar();
 void SetCurrentBar(HWND hwndBar);
 HFONT GetStripFont();
+// A font of the stock system font's face with this height and weight.
+HFONT CreateSystemFont(int iHeight, int iWeight);
 // The main window's DC with a strip painted (title strip, or status strip
 // when fStatus), ready for its texts; EndStrip releases it.
 HDC BeginStrip(BOOL fStatus);

@@ -7,6 +7,9 @@
 
 namespace {
 std::mutex g_mtx;
+// Held while this process has a profile file open for reading or replaces
+// one: the desktop refuses to replace a file that is open anywhere.
+std::mutex g_mtxFiles;
 WCHAR g_szDir[MAX_PATH];
 bool g_fDirRead = false;
 
@@ -44,6 +47,7 @@ std::string Narrow(const std::wstring &w)
 // Reads a whole file; false when it does not exist.
 bool ReadFileText(const std::wstring &path, std::string &text)
 {
+    std::lock_guard<std::mutex> lock(g_mtxFiles);
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -55,6 +59,24 @@ bool ReadFileText(const std::wstring &path, std::string &text)
         text.append(buf, cb);
     CloseHandle(h);
     return true;
+}
+
+// Puts the written temp file in place. A reader in another process holds the
+// file only for its read, so a refused replace is tried again for a while.
+BOOL ReplaceWithTemp(const std::wstring &tmp, const std::wstring &path)
+{
+    for (int iTry = 0;; ++iTry) {
+        DWORD dwErr;
+        {
+            std::lock_guard<std::mutex> lock(g_mtxFiles);
+            if (MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return TRUE;
+            dwErr = GetLastError();
+        }
+        if ((dwErr != ERROR_ACCESS_DENIED && dwErr != ERROR_SHARING_VIOLATION) || iTry >= 100)
+            return FALSE;
+        Sleep(20);
+    }
 }
 
 bool Parse(const std::wstring &path, nlohmann::json &j)
@@ -141,7 +163,7 @@ BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j)
     fOk = FlushFileBuffers(h) && fOk;
     CloseHandle(h);
     if (fOk)
-        fOk = MoveFileExW(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        fOk = ReplaceWithTemp(tmp, path);
     if (!fOk)
         DeleteFileW(tmp.c_str());
     return fOk;

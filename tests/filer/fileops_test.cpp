@@ -29,6 +29,19 @@ TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
     EXPECT_TRUE(IsWindowVisible(hwndList));
 }
 
+// A chosen folder gone before Done (its card taken out) fails the copy and
+// leaves no empty folder behind.
+TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
+{
+    ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\x.txt", "x") && MakeDir(L"\\dst"));
+    Open();
+    SelectRows({L"src"});
+    ASSERT_TRUE(DeleteFileW(L"\\src\\x.txt") && RemoveDirectoryW(L"\\src"));
+    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy file from \\src to \\dst\\src. Access is denied."}, Texts());
+    EXPECT_FALSE(Exists(L"\\dst\\src"));
+}
+
 TEST_F(FileOps, MoveTakesTheRowsOutOfTheListAndTheFolderNodeAlong)
 {
     ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha") && MakeDir(L"\\dir") && MakeFile(L"\\dir\\in.txt", "in"));

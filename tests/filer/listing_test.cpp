@@ -307,12 +307,12 @@ TEST(Keypad, TheListSearchStartsAtRowZeroForOneCharacter)
 TEST(SizeText, DecimalThousandsAndThePrecisionSteps)
 {
     struct Case {
-        DWORD cb;
+        ULONGLONG cb;
         const wchar_t *psz;
     } cases[] = {{0, L"0B"},          {999, L"999B"},        {1000, L"1.00K"},       {1234, L"1.23K"},
                  {10000, L"10.0K"},   {99900, L"99.9K"},     {100000, L"100K"},      {123456, L"123K"},
                  {999999, L"999K"},   {1000000, L"1.00M"},   {12345678, L"12.3M"},   {123456789, L"123M"},
-                 {4294967295u, L"4294M"}};
+                 {4294967295u, L"4294M"}, {5368709120ull, L"5368M"}};
     for (const Case &c : cases) {
         WCHAR sz[16];
         FormatFileSize(c.cb, sz, ARRAYSIZE(sz));

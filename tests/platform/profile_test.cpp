@@ -10,8 +10,10 @@
 #include "platsim.h"
 #include "projects.h"
 #include "simmgr.h"
+#include <atomic>
 #include <functional>
 #include <map>
+#include <thread>
 
 namespace {
 // Runs the start-up check of a child process on a profile folder of its own.
@@ -38,6 +40,37 @@ TEST(Profile, MissingFileReadsEmptyAndSaveIsAtomic)
     ASSERT_TRUE(PlatProfileSave(L"irda.json", nlohmann::json::object()));
     EXPECT_TRUE(PlatProfileLoad(L"irda.json").empty());
     DeleteFileW(PlatProfilePath(L"irda.json").c_str());
+}
+
+// A reader elsewhere holding the file, or a thread of ours loading it, does
+// not make a save fail, and a save reported done has landed.
+TEST(Profile, SaveLandsWhileTheFileIsRead)
+{
+    std::wstring path = PlatProfilePath(L"irda.json");
+    ASSERT_TRUE(PlatProfileSave(L"irda.json", {{"n", 0}}));
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    std::thread holder([h] {
+        Sleep(300);
+        CloseHandle(h);
+    });
+    EXPECT_TRUE(PlatProfileSave(L"irda.json", {{"n", 1}}));
+    holder.join();
+    EXPECT_EQ(1, PlatProfileLoad(L"irda.json")["n"]);
+
+    std::atomic<bool> fStop(false);
+    std::thread reader([&] {
+        while (!fStop)
+            PlatProfileLoad(L"irda.json");
+    });
+    for (int i = 2; i < 40; ++i) {
+        EXPECT_TRUE(PlatProfileSave(L"irda.json", {{"n", i}})) << i;
+        EXPECT_EQ(i, PlatProfileLoad(L"irda.json")["n"]) << i;
+    }
+    fStop = true;
+    reader.join();
+    DeleteFileW(path.c_str());
 }
 
 TEST_CHILD(LoadDamaged)

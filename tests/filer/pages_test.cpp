@@ -1,0 +1,210 @@
+// The properties and options pages, opened by the window's commands over
+// real files and driven from inside their modal loops.
+#include "tree_fixture.h"
+
+namespace {
+class Pages : public TavelTree {
+protected:
+    // Runs inside the page that idCommand opens, then the page is left with idEnd.
+    static std::function<void(HWND)> &OnPage()
+    {
+        static std::function<void(HWND)> s_fn;
+        return s_fn;
+    }
+    static UINT &EndCommand()
+    {
+        static UINT s_id;
+        return s_id;
+    }
+    static void CALLBACK PageTimer(HWND, UINT, UINT_PTR idTimer, DWORD)
+    {
+        KillTimer(nullptr, idTimer);
+        HWND hdlg = GetActiveWindow();
+        OnPage()(hdlg);
+        SendMessageW(hdlg, WM_COMMAND, EndCommand(), 0);
+    }
+    bool RunPage(UINT idCommand, UINT idEnd, std::function<void(HWND)> fn)
+    {
+        bool fShown = false;
+        OnPage() = [&](HWND hdlg) {
+            fShown = hdlg != hwnd && IsWindowVisible(hdlg);
+            fn(hdlg);
+        };
+        EndCommand() = idEnd;
+        UINT_PTR idTimer = SetTimer(nullptr, 0, 50, PageTimer);
+        Command(idCommand);
+        KillTimer(nullptr, idTimer);
+        return fShown;
+    }
+    static std::wstring Text(HWND hdlg, int id)
+    {
+        WCHAR sz[MAX_PATH] = L"";
+        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+    static LONG FontHeight(HWND hwndView)
+    {
+        LOGFONTW lf = {};
+        GetObjectW((HFONT)SendMessageW(hwndView, WM_GETFONT, 0, 0), sizeof(lf), &lf);
+        return lf.lfHeight;
+    }
+};
+
+// 2024-03-05 10:20:30 UTC; the tests run 9 hours east of it.
+void SetWriteTime(LPCWSTR pszPath)
+{
+    SYSTEMTIME st = {2024, 3, 2, 5, 10, 20, 30, 0};
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    HANDLE h = CreateFileW(pszPath, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                           nullptr);
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+}
+} // namespace
+
+TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
+{
+    ASSERT_TRUE(MakeDir(L"\\Docs") && MakeFile(L"\\Docs\\a.txt", "hello"));
+    SetWriteTime(L"\\Docs\\a.txt");
+    Open(L"\\Docs");
+    SelectRows({L"a.txt"});
+    DWORD dwOld = GetFileAttributesW(L"\\Docs\\a.txt");
+    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [&](HWND hdlg) {
+        WCHAR szCaption[32] = L"";
+        GetWindowTextW(hdlg, szCaption, ARRAYSIZE(szCaption));
+        EXPECT_STREQ(L"Properties", szCaption);
+        EXPECT_EQ(L"a.txt", Text(hdlg, IDC_PROP_NAME));
+        EXPECT_NE(L"", Text(hdlg, IDC_PROP_TYPE));
+        EXPECT_EQ(L"\\Docs", Text(hdlg, IDC_PROP_LOCATION));
+        EXPECT_EQ(L"5 bytes", Text(hdlg, IDC_PROP_SIZE));
+        std::wstring modified = Text(hdlg, IDC_PROP_MODIFIED);
+        EXPECT_EQ(L"2024/03/05", modified.substr(0, 10));
+        EXPECT_EQ(L"19:20:30", modified.substr(modified.size() - 8)) << modified;
+        std::vector<std::wstring> labels;
+        for (int id : {IDC_PROP_TYPE_LABEL, IDC_PROP_LOCATION_LABEL, IDC_PROP_SIZE_LABEL, IDC_PROP_MODIFIED_LABEL,
+                       IDC_PROP_ATTR_LABEL, IDC_PROP_READONLY, IDC_PROP_ARCHIVE, IDC_PROP_HIDDEN, IDC_PROP_SYSTEM})
+            labels.push_back(Text(hdlg, id));
+        EXPECT_EQ((std::vector<std::wstring>{L"Type:", L"Location:", L"Size:", L"Modified:", L"Attributes:",
+                                             L"Read-only", L"Archive", L"Hidden", L"System"}),
+                  labels);
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hdlg, IDC_PROP_READONLY));
+        CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_CHECKED);
+    }));
+    EXPECT_EQ(dwOld | FILE_ATTRIBUTE_READONLY, GetFileAttributesW(L"\\Docs\\a.txt"));
+    EXPECT_EQ(dwOld | FILE_ATTRIBUTE_READONLY, g_aFileTable[RowOf(L"a.txt")].fd.dwFileAttributes);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+
+    // A box ticked off and on again is no change: nothing is written, so a
+    // file gone meanwhile goes unnoticed; a real change to it is refused.
+    SetFileAttributesW(L"\\Docs\\a.txt", dwOld);
+    ASSERT_TRUE(DeleteFileW(L"\\Docs\\a.txt"));
+    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
+        CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_UNCHECKED);
+        CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_CHECKED);
+    }));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK,
+                        [](HWND hdlg) { CheckDlgButton(hdlg, IDC_PROP_HIDDEN, BST_CHECKED); }));
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"Can't set the attributes of this file.\"\\Docs\\a.txt\"", MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
+    EXPECT_EQ(dwOld | FILE_ATTRIBUTE_READONLY, g_aFileTable[RowOf(L"a.txt")].fd.dwFileAttributes);
+}
+
+TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
+{
+    ASSERT_TRUE(MakeDir(L"\\Docs"));
+    HANDLE h = CreateFileW(L"\\big.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER li;
+    li.QuadPart = 5LL << 30;
+    ASSERT_TRUE(SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && SetEndOfFile(h));  // sparse on the host
+    CloseHandle(h);
+    Open();
+    SelectRows({L"big.bin"});
+    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK,
+                        [](HWND hdlg) { EXPECT_EQ(L"5368709120 bytes", Text(hdlg, IDC_PROP_SIZE)); }));
+
+    // A folder: its type, and no attribute change from the list or the tree.
+    SelectRows({L"Docs"});
+    DWORD dwOld = GetFileAttributesW(L"\\Docs");
+    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
+        EXPECT_EQ(L"Docs", Text(hdlg, IDC_PROP_NAME));
+        EXPECT_EQ(L"Folder", Text(hdlg, IDC_PROP_TYPE));
+        EXPECT_EQ(L"\\", Text(hdlg, IDC_PROP_LOCATION));
+        CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_CHECKED);
+    }));
+    EXPECT_EQ(dwOld, GetFileAttributesW(L"\\Docs"));
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs"));
+    EXPECT_TRUE(RunPage(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
+        EXPECT_EQ(L"Docs", Text(hdlg, IDC_PROP_NAME));
+        EXPECT_EQ(L"Folder", Text(hdlg, IDC_PROP_TYPE));
+        CheckDlgButton(hdlg, IDC_PROP_HIDDEN, BST_CHECKED);
+    }));
+    EXPECT_EQ(dwOld, GetFileAttributesW(L"\\Docs"));
+    // The device root has no entry: no page.
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\"));
+    EXPECT_FALSE(RunPage(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND) {}));
+}
+
+TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
+{
+    ASSERT_TRUE(MakeFile(L"\\h.txt", "h") && MakeFile(L"\\v.txt", "v"));
+    SetFileAttributesW(L"\\h.txt", FILE_ATTRIBUTE_HIDDEN);
+    SetOption(OPT_SMALL_FONT, 1);
+    Open();
+    EnterTree();
+    Command(IDM_LIST_VIEW);
+    ASSERT_GE(RowOf(L"h.txt"), 0);
+    const struct {
+        int idc;
+        const char *psz;
+    } kBoxes[] = {{IDC_OPT_CONFIRM_OVERWRITE, OPT_CONFIRM_OVERWRITE}, {IDC_OPT_CONFIRM_DELETE, OPT_CONFIRM_DELETE},
+                  {IDC_OPT_REMEMBER_FOLDER, OPT_REMEMBER_FOLDER},     {IDC_OPT_HIDE_HIDDEN, OPT_HIDE_HIDDEN},
+                  {IDC_OPT_HIDE_EXTENSIONS, OPT_HIDE_EXTENSIONS},     {IDC_OPT_SWITCH_TO_CARD, OPT_SWITCH_TO_CARD},
+                  {IDC_OPT_SMALL_FONT, OPT_SMALL_FONT}};
+    // Done without a change still stores every option.
+    ClearTavelRegistry();
+    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE, [&](HWND hdlg) {
+        EXPECT_EQ(L"Confirmation before overwriting files", Text(hdlg, IDC_OPT_CONFIRM_OVERWRITE));
+        EXPECT_EQ(L"Use small font", Text(hdlg, IDC_OPT_SMALL_FONT));
+        for (const auto &b : kBoxes)
+            EXPECT_EQ(GetOption(b.psz) ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(hdlg, b.idc)) << b.psz;
+    }));
+    for (const auto &b : kBoxes) {
+        DWORD dw = 9, cb = sizeof(dw);
+        std::wstring name(b.psz, b.psz + strlen(b.psz));
+        EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, TAVEL_OPTIONS_KEY, name.c_str(), RRF_RT_REG_DWORD,
+                                              nullptr, &dw, &cb))
+            << b.psz;
+        EXPECT_EQ((DWORD)GetOption(b.psz), dw) << b.psz;
+    }
+
+    // Hidden files go from the list at once; the font switches in list and tree.
+    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE, [](HWND hdlg) {
+        CheckDlgButton(hdlg, IDC_OPT_HIDE_HIDDEN, BST_CHECKED);
+        CheckDlgButton(hdlg, IDC_OPT_SMALL_FONT, BST_UNCHECKED);
+    }));
+    EXPECT_EQ(1, GetOption(OPT_HIDE_HIDDEN));
+    EXPECT_EQ(-1, RowOf(L"h.txt"));
+    EXPECT_GE(RowOf(L"v.txt"), 0);
+    EXPECT_EQ(-14, FontHeight(hwndList));
+    EXPECT_EQ(-14, FontHeight(GetFolderTreeWindow()));
+    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE,
+                        [](HWND hdlg) { CheckDlgButton(hdlg, IDC_OPT_SMALL_FONT, BST_CHECKED); }));
+    EXPECT_EQ(-12, FontHeight(hwndList));
+    EXPECT_EQ(-12, FontHeight(GetFolderTreeWindow()));
+
+    // Cancel after ticking every box stores nothing.
+    ClearTavelRegistry();
+    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_CANCEL, [&](HWND hdlg) {
+        for (const auto &b : kBoxes)
+            CheckDlgButton(hdlg, b.idc, BST_UNCHECKED);
+    }));
+    EXPECT_EQ(1, GetOption(OPT_HIDE_HIDDEN));
+    EXPECT_EQ(1, GetOption(OPT_SMALL_FONT));
+    HKEY hk;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, TAVEL_OPTIONS_KEY, 0, KEY_READ, &hk));
+}
