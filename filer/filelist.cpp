@@ -214,7 +214,7 @@ static int CompareKeys(const FileEntry &a, const FileEntry &b, int iSortType)
     case 1:
         return CompareNoCase(a.fd.cFileName, b.fd.cFileName);
     case 2:
-        return a.fd.nFileSizeLow < b.fd.nFileSizeLow ? -1 : a.fd.nFileSizeLow > b.fd.nFileSizeLow;
+        return FileSizeOf(a.fd) < FileSizeOf(b.fd) ? -1 : FileSizeOf(a.fd) > FileSizeOf(b.fd);
     case 3:
         return CompareNoCase(a.szTypeKey, b.szTypeKey);
     default:

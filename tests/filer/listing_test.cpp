@@ -84,14 +84,14 @@ TEST(FileSort, ByNameBothWaysWithParentFirstAndFoldersByName)
     EXPECT_EQ((Names_t{L"..", L"Zeta", L"alpha", L"README", L"c.doc", L"b.txt", L"a.txt"}), Names());
 }
 
-TEST(FileSort, BySizeUsesTheLowWordOnly)
+TEST(FileSort, BySizeUsesTheWholeSize)
 {
     Fill(TRUE, {{L"big", F, 5, 1, 0, 0}, {L"small", F, 10, 0, 0, 0}, {L"mid", F, 7, 0, 0, 0}, {L"dir", D, 0, 0, 0, 0}});
     SortFileRows(2, TRUE);
-    // "big" is 4 GB + 5 bytes: only its 5 counts.
-    EXPECT_EQ((Names_t{L"dir", L"big", L"mid", L"small"}), Names());
+    // "big" is 4 GB + 5 bytes: larger than the others, not 5 bytes.
+    EXPECT_EQ((Names_t{L"dir", L"mid", L"small", L"big"}), Names());
     SortFileRows(2, FALSE);
-    EXPECT_EQ((Names_t{L"dir", L"small", L"mid", L"big"}), Names());
+    EXPECT_EQ((Names_t{L"dir", L"big", L"small", L"mid"}), Names());
 }
 
 TEST(FileSort, ByTypeThenNameWithTheKeysExtendedOnce)
@@ -127,7 +127,7 @@ int PlainKey(const FileEntry &a, const FileEntry &b, int iType)
 {
     switch (iType) {
     case 1: return _wcsicmp(a.fd.cFileName, b.fd.cFileName);
-    case 2: return a.fd.nFileSizeLow < b.fd.nFileSizeLow ? -1 : a.fd.nFileSizeLow > b.fd.nFileSizeLow;
+    case 2: return FileSizeOf(a.fd) < FileSizeOf(b.fd) ? -1 : FileSizeOf(a.fd) > FileSizeOf(b.fd);
     case 3: return _wcsicmp(a.szTypeKey, b.szTypeKey);
     default: return CompareFileTime(&a.fd.ftLastAccessTime, &b.fd.ftLastAccessTime);
     }
