@@ -20,13 +20,6 @@ protected:
         }
         SimTest::TearDown();
     }
-    void Load(const std::vector<SimSlot> &slots, DWORD dwMax = 250)
-    {
-        WriteSim(slots, dwMax);
-        ASSERT_TRUE(OpenSim());
-        ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
-        PlatSimResetCounters();
-    }
     HWND Open(UINT idd, DLGPROC pfn)
     {
         if (m_hdlg && IsWindow(m_hdlg))
@@ -67,18 +60,12 @@ protected:
         DestroyMenu(hmenu);
         return u;
     }
-    DWORD Writes()
-    {
-        DWORD c = 0;
-        PlatSimCounters(nullptr, &c, nullptr);
-        return c;
-    }
 };
 } // namespace
 
 TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
 {
-    Load({}, 250);
+    Load({});
     Open(IDD_NEWENTRY, NewEntryProc);
     EXPECT_EQ(L"New Entry", Title());
     EXPECT_EQ(L"Name:", Text(IDC_NEW_NAME_LABEL));
@@ -102,7 +89,7 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
 
 TEST_F(Screens, NewEntryNeedsANumberAndMayHaveNoName)
 {
-    Load({}, 250);
+    Load({});
     Open(IDD_NEWENTRY, NewEntryProc);
     SetText(IDC_NEW_NAME, L"Only name");
     Command(IDM_NEWENTRY_DONE);
@@ -126,7 +113,7 @@ TEST_F(Screens, NewEntryNeedsANumberAndMayHaveNoName)
 
 TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
 {
-    Load(NumberedSlots(249), 250);
+    Load(NumberedSlots(249));
     Open(IDD_NEWENTRY, NewEntryProc);
     SetText(IDC_NEW_NUMBER, L"250");
     Command(IDM_NEWENTRY_DONE);
@@ -145,7 +132,7 @@ TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
 
 TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
 {
-    Load({}, 250);
+    Load({});
     BlockSimSave(true);  // the SIM's file cannot be saved
     Open(IDD_NEWENTRY, NewEntryProc);
     SetText(IDC_NEW_NUMBER, L"123");
@@ -162,7 +149,7 @@ TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
 
 TEST_F(Screens, NewEntryTraceHasItsOwnBit)
 {
-    Load({}, 250);
+    Load({});
     for (int iBits : {0x0001, 0x0080}) {
         WriteTraceWords(0x0100, iBits);
         ClearTrace();
@@ -175,7 +162,7 @@ TEST_F(Screens, NewEntryTraceHasItsOwnBit)
 
 TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
 {
-    Load({{3, "Anna", "+4670"}}, 250);
+    Load({{3, "Anna", "+4670"}});
     g_wMarkedIndex = 3;
     Open(IDD_EDITENTRY, EditEntryProc);
     EXPECT_EQ(L"Edit phone book", Title());
@@ -211,7 +198,7 @@ TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
 
 TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
 {
-    Load({{3, "Anna", "+4670"}}, 250);
+    Load({{3, "Anna", "+4670"}});
     g_wMarkedIndex = 3;
     Open(IDD_EDITENTRY, EditEntryProc);
     SetText(IDC_EDIT_NUMBER, L"+4671w9");
@@ -261,7 +248,7 @@ TEST_F(Screens, SimNumberFontFollowsTheNumbersLength)
 
 TEST_F(Screens, SimStatusShowsTheStorageCounts)
 {
-    Load({{1, "A", "1"}, {2, "B", "2"}, {9, "C", "3"}}, 250);
+    Load({{1, "A", "1"}, {2, "B", "2"}, {9, "C", "3"}});
     nlohmann::json sim = ReadSim();
     sim["sms"] = {{"total", 20}, {"messages", {{{"index", 1}}, {{"index", 2}}, {{"index", 3}}, {{"index", 7}},
                                                {{"index", 8}}}}};
