@@ -148,6 +148,26 @@ BOOL CALLBACK CollectClass(HWND hwnd, LPARAM lp)
 }
 } // namespace
 
+std::wstring WindowText(HWND hwnd, int idItem)
+{
+    WCHAR sz[400] = L"";
+    GetWindowTextW(idItem ? GetDlgItem(hwnd, idItem) : hwnd, sz, ARRAYSIZE(sz));
+    return sz;
+}
+
+bool TextFits(HWND hwnd, const std::wstring &text)
+{
+    HDC hdc = GetDC(hwnd);
+    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(hwnd, hdc);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    return size.cx <= rc.right;
+}
+
 std::vector<HWND> FindTopLevel(const wchar_t *pszClass)
 {
     ClassSearch search = {pszClass, {}};

@@ -58,27 +58,8 @@ protected:
         ShowWindow(m_hdlg, SW_SHOW);
         Pump();
     }
-    std::wstring Text(int id)
-    {
-        WCHAR sz[300] = L"";
-        GetDlgItemTextW(m_hdlg, id, sz, ARRAYSIZE(sz));
-        return sz;
-    }
-    // The control's whole text fits its width, in the control's own font.
-    bool Fits(int id)
-    {
-        HWND hwnd = GetDlgItem(m_hdlg, id);
-        std::wstring text = Text(id);
-        HDC hdc = GetDC(hwnd);
-        HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
-        SIZE size = {};
-        GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
-        SelectObject(hdc, hfontOld);
-        ReleaseDC(hwnd, hdc);
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        return size.cx <= rc.right;
-    }
+    std::wstring Text(int id) { return WindowText(m_hdlg, id); }
+    bool Fits(int id) { return TextFits(GetDlgItem(m_hdlg, id), Text(id)); }
     void Refresh()
     {
         HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
@@ -104,13 +85,7 @@ TEST_F(SysInfo, PageShowsLabelsAndTheProfilesFigures)
 {
     MakeDir(L"\\Flash");
     Open();
-    WCHAR szCaption[64];
-    GetWindowTextW(m_hdlg, szCaption, ARRAYSIZE(szCaption));
-    EXPECT_STREQ(L"System Information", szCaption);
-    EXPECT_EQ(L"Power Status", Text(IDC_POWER_GROUP));
-    EXPECT_EQ(L"Program Memory :", Text(IDC_PROGRAM_MEMORY_LABEL));
-    EXPECT_EQ(L"O.S.:", Text(IDC_OS_LABEL));
-    EXPECT_EQ(L"Flash Info.", Text(IDC_FLASH_GROUP));
+    EXPECT_EQ(L"System Information", WindowText(m_hdlg));
     EXPECT_EQ(L"High(82%)", Text(IDC_MAIN_BATTERY));
     EXPECT_EQ(L"Charging(40%)", Text(IDC_BACKUP_BATTERY));
     EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));
@@ -224,8 +199,9 @@ TEST_F(SysInfo, StorageGroupsFollowTheDocumentsFolderAndTheCards)
             MakeFile(f.first, std::string(f.second, 'x'));
         Open();
         for (int i = 0; i < 6; ++i) {
-            if (c.apszShown[i][0])
+            if (c.apszShown[i][0]) {
                 EXPECT_EQ(c.apszShown[i], Text(aid[i])) << c.pszCards << " " << c.pszDocuments << " " << i;
+            }
         }
         EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));  // the rest of the page is filled
         DestroyWindow(m_hdlg);
@@ -293,13 +269,9 @@ TEST_F(SysInfo, SpaceManagerBarAtSeventyFiveForFortyEightOfSixtyFourMegabytes)
     HWND hwndBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 50, 10, hwnd,
                                    (HMENU)(INT_PTR)IDC_SPACE_BAR, nullptr, nullptr);
     ShowDeviceStorageWithBar(hwnd);
-    WCHAR sz[32];
-    GetDlgItemTextW(hwnd, IDC_SPACE_TOTAL, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"64.00 MB", sz);
-    GetDlgItemTextW(hwnd, IDC_SPACE_USED, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"48.00 MB", sz);
-    GetDlgItemTextW(hwnd, IDC_SPACE_FREE, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"16.00 MB", sz);
+    EXPECT_EQ(L"64.00 MB", WindowText(hwnd, IDC_SPACE_TOTAL));
+    EXPECT_EQ(L"48.00 MB", WindowText(hwnd, IDC_SPACE_USED));
+    EXPECT_EQ(L"16.00 MB", WindowText(hwnd, IDC_SPACE_FREE));
     EXPECT_EQ(75, (int)SendMessageW(hwndBar, PBM_GETPOS, 0, 0));
     EXPECT_EQ(100, (int)SendMessageW(hwndBar, PBM_GETRANGE, FALSE, 0));
 

@@ -171,9 +171,7 @@ TEST_F(TaskManager, ListsVisibleTitledTopLevelWindowsSortedWithTheirPid)
     HWND hwndOwn = CreateWindowExW(0, L"Static", L"Own window", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 10, 10, nullptr,
                                    nullptr, nullptr, nullptr);
     Open();
-    WCHAR szCaption[64];
-    GetWindowTextW(m_hdlg, szCaption, ARRAYSIZE(szCaption));
-    EXPECT_STREQ(L"Task Manager", szCaption);
+    EXPECT_EQ(L"Task Manager", WindowText(m_hdlg));
     int iNotes = Find(L"Voice Notes"), iAlpha = Find(L"Alpha"), iBeta = Find(L"Beta");
     ASSERT_GE(iNotes, 0);
     ASSERT_GE(iAlpha, 0);
