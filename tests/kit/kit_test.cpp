@@ -84,11 +84,7 @@ TEST_F(Kit, SoftKeyBarFromResources)
     EXPECT_EQ(PHONE_CY - PHONE_BAR_CY, rc.top);
     EXPECT_EQ(PHONE_CX, rc.right - rc.left);
 
-    WCHAR sz[32];
-    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 0, sz, ARRAYSIZE(sz)));
-    EXPECT_STREQ(L"Left", sz);
-    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 1, sz, ARRAYSIZE(sz)));
-    EXPECT_STREQ(L"Menu", sz);
+    EXPECT_EQ(L"Left|Menu", SoftKeyLabels(hwnd));
     UINT uCmd = 0;
     BOOL fEnabled = FALSE, fDrop = TRUE;
     ASSERT_TRUE(PlatGetSoftKeyInfo(hwndBar, 0, &uCmd, &fEnabled, &fDrop));

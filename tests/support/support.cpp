@@ -1,4 +1,5 @@
 #include "support.h"
+#include "platform.h"
 #include <strsafe.h>
 
 std::vector<BoxCall> MessageBoxes::calls;
@@ -166,6 +167,16 @@ bool TextFits(HWND hwnd, const std::wstring &text)
     RECT rc;
     GetClientRect(hwnd, &rc);
     return size.cx <= rc.right;
+}
+
+std::wstring SoftKeyLabels(HWND hwnd)
+{
+    HWND hwndBar = PlatFindSoftKeyBar(hwnd);
+    WCHAR szLeft[32] = L"", szRight[32] = L"";
+    if (!hwndBar || !PlatGetSoftKeyLabel(hwndBar, 0, szLeft, ARRAYSIZE(szLeft)) ||
+        !PlatGetSoftKeyLabel(hwndBar, 1, szRight, ARRAYSIZE(szRight)))
+        return L"";
+    return std::wstring(szLeft) + L"|" + szRight;
 }
 
 std::vector<HWND> FindTopLevel(const wchar_t *pszClass)

@@ -45,6 +45,8 @@ DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs);
 std::wstring WindowText(HWND hwnd, int idItem = 0);
 // The text fits the window's client width in the window's own font.
 bool TextFits(HWND hwnd, const std::wstring &text);
+// The labels of a window's soft-key bar, "left|right" ("" without a bar).
+std::wstring SoftKeyLabels(HWND hwnd);
 // Top-level windows of a class in the whole desktop.
 std::vector<HWND> FindTopLevel(const wchar_t *pszClass);
 
