@@ -16,6 +16,7 @@
 //   GetSystemInfo        processor type from the profile (the handset's ARM core)
 //   GetVersionExW        platform id 3 (Windows CE), 4.20 and the build from the profile
 //   SHGetSpecialFolderPathW  documents (5) and Start menu (11) are the handset's folders
+//   SHGetFileInfoW       takes handset paths, which Wine's shell parses only with a drive
 //   GetModuleFileNameW   also takes a process id in place of a module, as CE does
 //   OpenProcess          CE ignores the access rights (it is called with 0)
 // CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
@@ -60,6 +61,8 @@ BOOL WINAPI PlatGetVersionExW(LPOSVERSIONINFOW pvi);
 BOOL WINAPI PlatSHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BOOL fCreate);
 DWORD WINAPI PlatGetModuleFileNameW(HMODULE hmod, LPWSTR pszPath, DWORD cchPath);
 HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid);
+DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttributes, SHFILEINFOW *psfi, UINT cbInfo,
+                                    UINT uFlags);
 HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                     LPVOID *ppv);
 #ifdef __cplusplus
@@ -89,6 +92,10 @@ HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD 
 #define SHGetSpecialFolderPathW PlatSHGetSpecialFolderPathW
 #undef SHGetSpecialFolderPath
 #define SHGetSpecialFolderPath PlatSHGetSpecialFolderPathW
+#undef SHGetFileInfoW
+#define SHGetFileInfoW PlatSHGetFileInfoW
+#undef SHGetFileInfo
+#define SHGetFileInfo PlatSHGetFileInfoW
 #undef GetModuleFileNameW
 #define GetModuleFileNameW PlatGetModuleFileNameW
 #undef GetModuleFileName

@@ -102,3 +102,17 @@ extern "C" BOOL WINAPI PlatSetFileAttributesW(LPCWSTR pszPath, DWORD dwAttribute
 {
     return PlatAdmitPath(pszPath) && SetFileAttributesW(pszPath, dwAttributes);
 }
+
+// Wine's shell parses a path only with its drive: "\Windows\Start Menu\x.lnk"
+// gets no icon. The handset's own paths are given the current drive first.
+extern "C" DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttributes, SHFILEINFOW *psfi, UINT cbInfo,
+                                               UINT uFlags)
+{
+    WCHAR szFull[MAX_PATH];
+    if (!(uFlags & SHGFI_PIDL) && PlatIsHandsetPath(pszPath)) {
+        DWORD cch = GetFullPathNameW(pszPath, ARRAYSIZE(szFull), szFull, nullptr);
+        if (cch && cch < ARRAYSIZE(szFull))
+            pszPath = szFull;
+    }
+    return SHGetFileInfoW(pszPath, dwAttributes, psfi, cbInfo, uFlags);
+}

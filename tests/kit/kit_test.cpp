@@ -63,19 +63,19 @@ TEST_F(Kit, ResourceMessageFormatsInsertsAndUsesCaption)
     EXPECT_EQ(hwnd, MessageBoxes::calls[0].hwndOwner);
     EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
     EXPECT_EQ(L"7 files in \\My Documents", MessageBoxes::calls[1].text);
-    DestroyWindow(hwnd);
-}
-
-TEST_F(Kit, ResourceMessageWithMissingStringShowsNothing)
-{
+    // A missing caption or text string: no box at all.
     EXPECT_EQ(0, ShowResourceMessage(nullptr, MB_YESNO, g_hInst, 1, 9999, L"x"));
     EXPECT_EQ(0, ShowResourceMessage(nullptr, MB_YESNO, g_hInst, 9999, 2, L"x"));
-    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ(2u, MessageBoxes::calls.size());
+    DestroyWindow(hwnd);
 }
 
 TEST_F(Kit, SoftKeyBarFromResources)
 {
     HWND hwnd = MakeWindow();
+    EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 201));  // pop-up index past the menu
+    EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 777));  // no such bar
+    EXPECT_EQ(nullptr, CreateSoftKeyBar(nullptr, 200));
     HWND hwndBar = CreateSoftKeyBar(hwnd, 200);
     ASSERT_NE(nullptr, hwndBar);
     EXPECT_EQ(hwndBar, PlatFindSoftKeyBar(hwnd));
@@ -84,11 +84,7 @@ TEST_F(Kit, SoftKeyBarFromResources)
     EXPECT_EQ(PHONE_CY - PHONE_BAR_CY, rc.top);
     EXPECT_EQ(PHONE_CX, rc.right - rc.left);
 
-    WCHAR sz[32];
-    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 0, sz, ARRAYSIZE(sz)));
-    EXPECT_STREQ(L"Left", sz);
-    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 1, sz, ARRAYSIZE(sz)));
-    EXPECT_STREQ(L"Menu", sz);
+    EXPECT_EQ(L"Left|Menu", SoftKeyLabels(hwnd));
     UINT uCmd = 0;
     BOOL fEnabled = FALSE, fDrop = TRUE;
     ASSERT_TRUE(PlatGetSoftKeyInfo(hwndBar, 0, &uCmd, &fEnabled, &fDrop));
@@ -122,15 +118,6 @@ TEST_F(Kit, SoftKeyBarFromResources)
     EXPECT_EQ((WPARAM)hSub, g_seen[0].wp);
     DestroyWindow(hwnd);
     EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
-}
-
-TEST_F(Kit, SoftKeyBarRefusesBrokenResources)
-{
-    HWND hwnd = MakeWindow();
-    EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 201));  // pop-up index past the menu
-    EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 777));  // no such bar
-    EXPECT_EQ(nullptr, CreateSoftKeyBar(nullptr, 200));
-    DestroyWindow(hwnd);
 }
 
 TEST_F(Kit, OnlyTheVisibleBarAnswersTheKeys)
@@ -432,20 +419,19 @@ TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
     std::free(p);
 }
 
-TEST_F(Kit, OutOfMemoryWithoutHandlerReportsAndExitsWithOne)
+TEST_F(Kit, OutOfMemoryAndAssertionReportsShowTheirTextAndEndTheProcess)
 {
-    std::wstring out = StoreRoot() + L"oom.txt";
-    DeleteFileW(out.c_str());
+    struct Case {
+        const wchar_t *pszChild;
+        DWORD dwExit;
+        const char *pszBox;
+    } cases[] = {{L"OutOfMemory", 1, "nocaption|out of memory|0"},
+                 {L"Assertion", 0, "nocaption|mainwnd.cpp:42 assertion failure:\niItem < 1000|5"}};
+    std::wstring out = StoreRoot() + L"report.txt";
     SetEnvironmentVariableW(L"KIT_CHILD_OUT", out.c_str());
-    EXPECT_EQ(1u, RunChild(L"OutOfMemory", out));
-    EXPECT_EQ("nocaption|out of memory|0", ReadFileText(out));
-}
-
-TEST_F(Kit, AssertionReportShowsWhereAndEndsWithZero)
-{
-    std::wstring out = StoreRoot() + L"assert.txt";
-    DeleteFileW(out.c_str());
-    SetEnvironmentVariableW(L"KIT_CHILD_OUT", out.c_str());
-    EXPECT_EQ(0u, RunChild(L"Assertion", out));
-    EXPECT_EQ("nocaption|mainwnd.cpp:42 assertion failure:\niItem < 1000|5", ReadFileText(out));
+    for (const Case &c : cases) {
+        DeleteFileW(out.c_str());
+        EXPECT_EQ(c.dwExit, RunChild(c.pszChild, out));
+        EXPECT_EQ(c.pszBox, ReadFileText(out));
+    }
 }

@@ -15,19 +15,6 @@
 #include <map>
 #include <thread>
 
-namespace {
-// Runs the start-up check of a child process on a profile folder of its own.
-DWORD RunChildOnProfile(const std::wstring &dir)
-{
-    WCHAR szOld[MAX_PATH];
-    GetEnvironmentVariableW(L"PHONE_PROFILE", szOld, ARRAYSIZE(szOld));
-    SetEnvironmentVariableW(L"PHONE_PROFILE", dir.c_str());
-    DWORD dwCode = RunChild(L"LoadDamaged");
-    SetEnvironmentVariableW(L"PHONE_PROFILE", szOld);
-    return dwCode;
-}
-} // namespace
-
 TEST(Profile, MissingFileReadsEmptyAndSaveIsAtomic)
 {
     DeleteFileW(PlatProfilePath(L"irda.json").c_str());
@@ -79,22 +66,19 @@ TEST_CHILD(LoadDamaged)
     return 0;
 }
 
-TEST(Profile, DamagedFileStopsTheProgramAndIsLeftUntouched)
+TEST(Profile, DamagedOrNonObjectFileStopsTheProgramAndIsLeftUntouched)
 {
     std::wstring dir = StoreRoot() + L"damaged";
     MakeDir(dir);
-    std::string bad = "{ \"phonebook\": [ 1, 2 ";
-    ASSERT_TRUE(MakeFile(dir + L"\\sim.json", bad));
-    EXPECT_EQ(3u, RunChildOnProfile(dir));
-    EXPECT_EQ(bad, ReadFileText(dir + L"\\sim.json"));
-}
-
-TEST(Profile, NonObjectFileIsDamagedToo)
-{
-    std::wstring dir = StoreRoot() + L"array";
-    MakeDir(dir);
-    ASSERT_TRUE(MakeFile(dir + L"\\sim.json", "[1, 2, 3]"));
-    EXPECT_EQ(3u, RunChildOnProfile(dir));
+    WCHAR szOld[MAX_PATH];
+    GetEnvironmentVariableW(L"PHONE_PROFILE", szOld, ARRAYSIZE(szOld));
+    SetEnvironmentVariableW(L"PHONE_PROFILE", dir.c_str());
+    for (std::string bad : {"{ \"phonebook\": [ 1, 2 ", "[1, 2, 3]"}) {
+        ASSERT_TRUE(MakeFile(dir + L"\\sim.json", bad));
+        EXPECT_EQ(3u, RunChild(L"LoadDamaged")) << bad;
+        EXPECT_EQ(bad, ReadFileText(dir + L"\\sim.json"));
+    }
+    SetEnvironmentVariableW(L"PHONE_PROFILE", szOld);
 }
 
 // Every member of every profile file, damaged every way: the platform reads
@@ -146,34 +130,17 @@ const char kRadioOff[] = R"({"radio": false})";
 const char kContacts[] = R"({"available": false, "logonFails": true})";
 const char kCallLog[] = R"({"calls": [{"number": "1", "time": "2026-12-06T21:30:00Z"}]})";
 
-json Power(BYTE SYSTEM_POWER_STATUS_EX::*pb)
+// One field of what a system call fills in.
+void Fill(SYSTEM_POWER_STATUS_EX *p) { GetSystemPowerStatusEx(p, TRUE); }
+void Fill(MEMORYSTATUS *p) { p->dwLength = sizeof(*p); GlobalMemoryStatus(p); }
+void Fill(STORE_INFORMATION *p) { GetStoreInformation(p); }
+void Fill(OSVERSIONINFOW *p) { p->dwOSVersionInfoSize = sizeof(*p); GetVersionExW(p); }
+void Fill(SYSTEM_INFO *p) { GetSystemInfo(p); }
+template <class T, class M> json Field(M T::*pm)
 {
-    SYSTEM_POWER_STATUS_EX sps = {};
-    GetSystemPowerStatusEx(&sps, TRUE);
-    return sps.*pb;
-}
-
-json Memory(SIZE_T MEMORYSTATUS::*pcb)
-{
-    MEMORYSTATUS ms = {};
-    ms.dwLength = sizeof(ms);
-    GlobalMemoryStatus(&ms);
-    return ms.*pcb;
-}
-
-json Store(DWORD STORE_INFORMATION::*pcb)
-{
-    STORE_INFORMATION si = {};
-    GetStoreInformation(&si);
-    return si.*pcb;
-}
-
-json Version(DWORD OSVERSIONINFOW::*pdw)
-{
-    OSVERSIONINFOW ovi = {};
-    ovi.dwOSVersionInfoSize = sizeof(ovi);
-    GetVersionExW(&ovi);
-    return ovi.*pdw;
+    T t = {};
+    Fill(&t);
+    return t.*pm;
 }
 
 json Wide(const WCHAR *psz)
@@ -282,7 +249,7 @@ struct Member {
     Kind kind;
     json expected;  // what the damaged member reads as
     Reader read;
-    const char *pszBase;
+    const char *pszBase = nullptr;  // the file the member is damaged in, when not the base
 };
 
 std::map<std::wstring, json> BaseFiles()
@@ -297,80 +264,75 @@ std::vector<Member> Members()
     const DWORD MB = 1 << 20;
     const wchar_t *D = L"device.json", *S = L"sim.json", *C = L"contacts.json";
     Reader card = [] { return Card(false); }, capacity = [] { return Card(true); };
-    Reader flag = [] { return Power(&P::BatteryFlag); }, percent = [] { return Power(&P::BatteryLifePercent); };
-    Reader total = [] { return Memory(&MEMORYSTATUS::dwTotalPhys); };
-    Reader size = [] { return Store(&STORE_INFORMATION::dwStoreSize); };
-    Reader major = [] { return Version(&OSVERSIONINFOW::dwMajorVersion); };
+    Reader flag = [] { return Field(&P::BatteryFlag); }, percent = [] { return Field(&P::BatteryLifePercent); };
+    Reader total = [] { return Field(&MEMORYSTATUS::dwTotalPhys); };
+    Reader size = [] { return Field(&STORE_INFORMATION::dwStoreSize); };
+    Reader major = [] { return Field(&OSVERSIONINFOW::dwMajorVersion); };
     Reader docs = [] { return Folder(CSIDL_PERSONAL); }, word0 = [] { return TraceWordAt(0); };
     Reader maxIndex = [] { return Caps(&SIMCAPS::dwMaxPBIndex); };
     Reader book = [] { return Used(false); }, sms = [] { return Used(true); };
     Reader name = [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'n'); };
     Reader own = [] { return Slot(SIM_PBSTORAGE_OWNNUMBERS, 1, 'a'); };
     return {
-        {D, "/cards", kContainer, "", card, nullptr},
-        {D, "/cards/0", kContainer, "", card, nullptr},
-        {D, "/cards/0/name", kText, "", card, nullptr},
-        {D, "/cards/0/capacity", kNumber, 64 * MB, capacity, nullptr},
-        {D, "/system", kContainer, 100, percent, nullptr},
-        {D, "/system/power", kContainer, 1, flag, nullptr},
-        {D, "/system/power/ac", kNumber, 0, [] { return Power(&P::ACLineStatus); }, nullptr},
-        {D, "/system/power/main", kContainer, 1, flag, nullptr},
-        {D, "/system/power/main/flag", kNumber, 1, flag, nullptr},
-        {D, "/system/power/main/percent", kNumber, 100, percent, nullptr},
-        {D, "/system/power/backup/flag", kNumber, 1, [] { return Power(&P::BackupBatteryFlag); }, nullptr},
-        {D, "/system/power/backup/percent", kNumber, 100, [] { return Power(&P::BackupBatteryLifePercent); }, nullptr},
-        {D, "/system/memory", kContainer, 32 * MB, total, nullptr},
-        {D, "/system/memory/total", kNumber, 32 * MB, total, nullptr},
-        {D, "/system/memory/available", kNumber, 12 * MB, [] { return Memory(&MEMORYSTATUS::dwAvailPhys); }, nullptr},
-        {D, "/system/store", kContainer, 16 * MB, size, nullptr},
-        {D, "/system/store/size", kNumber, 16 * MB, size, nullptr},
-        {D, "/system/store/free", kNumber, 6 * MB, [] { return Store(&STORE_INFORMATION::dwFreeSize); }, nullptr},
+        {D, "/cards", kContainer, "", card},
+        {D, "/cards/0", kContainer, "", card},
+        {D, "/cards/0/name", kText, "", card},
+        {D, "/cards/0/capacity", kNumber, 64 * MB, capacity},
+        {D, "/system", kContainer, 100, percent},
+        {D, "/system/power", kContainer, 1, flag},
+        {D, "/system/power/ac", kNumber, 0, [] { return Field(&P::ACLineStatus); }},
+        {D, "/system/power/main", kContainer, 1, flag},
+        {D, "/system/power/main/flag", kNumber, 1, flag},
+        {D, "/system/power/main/percent", kNumber, 100, percent},
+        {D, "/system/power/backup/flag", kNumber, 1, [] { return Field(&P::BackupBatteryFlag); }},
+        {D, "/system/power/backup/percent", kNumber, 100, [] { return Field(&P::BackupBatteryLifePercent); }},
+        {D, "/system/memory", kContainer, 32 * MB, total},
+        {D, "/system/memory/total", kNumber, 32 * MB, total},
+        {D, "/system/memory/available", kNumber, 12 * MB, [] { return Field(&MEMORYSTATUS::dwAvailPhys); }},
+        {D, "/system/store", kContainer, 16 * MB, size},
+        {D, "/system/store/size", kNumber, 16 * MB, size},
+        {D, "/system/store/free", kNumber, 6 * MB, [] { return Field(&STORE_INFORMATION::dwFreeSize); }},
         {D, "/system/oem", kText, "Smartphone", [] {
              WCHAR sz[128] = L"";
              SystemParametersInfoW(SPI_GETOEMINFO, sizeof(sz), sz, 0);
              return Wide(sz);
-         }, nullptr},
-        {D, "/system/processor", kNumber, 2577, [] {
-             SYSTEM_INFO si;
-             GetSystemInfo(&si);
-             return json(si.dwProcessorType);
-         }, nullptr},
-        {D, "/system/version", kContainer, 4, major, nullptr},
-        {D, "/system/version/major", kNumber, 4, major, nullptr},
-        {D, "/system/version/minor", kNumber, 20, [] { return Version(&OSVERSIONINFOW::dwMinorVersion); }, nullptr},
-        {D, "/system/version/build", kNumber, 1081, [] { return Version(&OSVERSIONINFOW::dwBuildNumber); }, nullptr},
-        {D, "/system/folders", kContainer, "\\My Documents", docs, nullptr},
-        {D, "/system/folders/documents", kPath, "\\My Documents", docs, nullptr},
-        {D, "/system/folders/startmenu", kPath, "\\Windows\\Start Menu", [] { return Folder(CSIDL_STARTMENU); },
-         nullptr},
-        {D, "/traces", kContainer, 0, word0, nullptr},
-        {D, "/traces/word0", kNumber, 0, word0, nullptr},
-        {D, "/traces/word16", kNumber, 0, [] { return TraceWordAt(8); }, nullptr},
+         }},
+        {D, "/system/processor", kNumber, 2577, [] { return Field(&SYSTEM_INFO::dwProcessorType); }},
+        {D, "/system/version", kContainer, 4, major},
+        {D, "/system/version/major", kNumber, 4, major},
+        {D, "/system/version/minor", kNumber, 20, [] { return Field(&OSVERSIONINFOW::dwMinorVersion); }},
+        {D, "/system/version/build", kNumber, 1081, [] { return Field(&OSVERSIONINFOW::dwBuildNumber); }},
+        {D, "/system/folders", kContainer, "\\My Documents", docs},
+        {D, "/system/folders/documents", kPath, "\\My Documents", docs},
+        {D, "/system/folders/startmenu", kPath, "\\Windows\\Start Menu", [] { return Folder(CSIDL_STARTMENU); }},
+        {D, "/traces", kContainer, 0, word0},
+        {D, "/traces/word0", kNumber, 0, word0},
+        {D, "/traces/word16", kNumber, 0, [] { return TraceWordAt(8); }},
         {S, "/present", kFlag, json::array({0, 20}), sms, kNoSim},
         {S, "/radio", kFlag, json::array({0, 20}), sms, kRadioOff},
-        {S, "/phonebook", kContainer, 250, maxIndex, nullptr},
-        {S, "/phonebook/minIndex", kNumber, 1, [] { return Caps(&SIMCAPS::dwMinPBIndex); }, nullptr},
-        {S, "/phonebook/maxIndex", kNumber, 250, maxIndex, nullptr},
-        {S, "/phonebook/maxTextLength", kNumber, 14, [] { return Caps(&SIMCAPS::dwMaxPBETextLength); }, nullptr},
-        {S, "/phonebook/maxAddressLength", kNumber, 40, [] { return Caps(&SIMCAPS::dwMaxPBEAddressLength); }, nullptr},
-        {S, "/phonebook/entries", kContainer, json::array({0, 29}), book, nullptr},
-        {S, "/phonebook/entries/0", kContainer, json::array({1, 29}), book, nullptr},
-        {S, "/phonebook/entries/0/index", kNumber, "empty", name, nullptr},
-        {S, "/phonebook/entries/0/name", kText, "", name, nullptr},
-        {S, "/phonebook/entries/0/number", kText, "", [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'a'); }, nullptr},
-        {S, "/phonebook/entries/0/addressType", kNumber, 1, [] { return Slot(SIM_PBSTORAGE_SIM, 3, 't'); }, nullptr},
-        {S, "/phonebook/entries/0/numPlan", kNumber, 1, [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'p'); }, nullptr},
-        {S, "/ownNumbers", kContainer, "empty", own, nullptr},
-        {S, "/ownNumbers/entries/0/number", kText, "", own, nullptr},
-        {S, "/sms", kContainer, json::array({0, 20}), sms, nullptr},
-        {S, "/sms/total", kNumber, json::array({2, 20}), sms, nullptr},
-        {S, "/sms/messages", kContainer, json::array({0, 30}), sms, nullptr},
+        {S, "/phonebook", kContainer, 250, maxIndex},
+        {S, "/phonebook/minIndex", kNumber, 1, [] { return Caps(&SIMCAPS::dwMinPBIndex); }},
+        {S, "/phonebook/maxIndex", kNumber, 250, maxIndex},
+        {S, "/phonebook/maxTextLength", kNumber, 14, [] { return Caps(&SIMCAPS::dwMaxPBETextLength); }},
+        {S, "/phonebook/maxAddressLength", kNumber, 40, [] { return Caps(&SIMCAPS::dwMaxPBEAddressLength); }},
+        {S, "/phonebook/entries", kContainer, json::array({0, 29}), book},
+        {S, "/phonebook/entries/0", kContainer, json::array({1, 29}), book},
+        {S, "/phonebook/entries/0/index", kNumber, "empty", name},
+        {S, "/phonebook/entries/0/name", kText, "", name},
+        {S, "/phonebook/entries/0/number", kText, "", [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'a'); }},
+        {S, "/phonebook/entries/0/addressType", kNumber, 1, [] { return Slot(SIM_PBSTORAGE_SIM, 3, 't'); }},
+        {S, "/phonebook/entries/0/numPlan", kNumber, 1, [] { return Slot(SIM_PBSTORAGE_SIM, 3, 'p'); }},
+        {S, "/ownNumbers", kContainer, "empty", own},
+        {S, "/ownNumbers/entries/0/number", kText, "", own},
+        {S, "/sms", kContainer, json::array({0, 20}), sms},
+        {S, "/sms/total", kNumber, json::array({2, 20}), sms},
+        {S, "/sms/messages", kContainer, json::array({0, 30}), sms},
         {S, "/sms/messages/0/index", kNumber, false, [] {
              return Sim([](HSIM h) { return json(SUCCEEDED(SimDeleteMessage(h, SIM_SMSSTORAGE_SIM, 1))); });
-         }, nullptr},
-        {C, "/available", kFlag, "available", [] { return Contacts(false); }, nullptr},
+         }},
+        {C, "/available", kFlag, "available", [] { return Contacts(false); }},
         {C, "/logonFails", kFlag, true, [] { return Contacts(true); }, R"({"logonFails": true})"},
-        {L"calllog.json", "/calls", kContainer, 1, CallsAfterOneCall, nullptr},
+        {L"calllog.json", "/calls", kContainer, 1, CallsAfterOneCall},
     };
 }
 
@@ -467,7 +429,7 @@ TEST(Profile, EveryDamagedMemberReadsAsItsDefaultAndEveryProgramStarts)
     DeleteFiles();
 }
 
-TEST(Trace, LinesGoToTheTraceFile)
+TEST(Trace, LinesGoToTheTraceFileAndOnlyTheTraceBlockIsMapped)
 {
     WCHAR szPath[MAX_PATH];
     ASSERT_TRUE(PlatTraceFilePath(szPath, ARRAYSIZE(szPath)));
@@ -475,4 +437,8 @@ TEST(Trace, LinesGoToTheTraceFile)
     NKDbgPrintfW(L"SimNotifyCallback %d %s\r\n", 7, L"stored");
     NKDbgPrintfW(L"second %%s kept literal: %s\r\n", L"%s");
     EXPECT_EQ("SimNotifyCallback 7 stored\r\nsecond %s kept literal: %s\r\n", ReadFileText(szPath));
+    // The trace block is the only physical block there is.
+    BYTE *p = (BYTE *)VirtualAlloc(nullptr, 0x1000, MEM_RESERVE, PAGE_NOACCESS);
+    EXPECT_FALSE(VirtualCopy(p, (LPVOID)0x10000000, 0x1000, PAGE_READWRITE));
+    VirtualFree(p, 0, MEM_RELEASE);
 }

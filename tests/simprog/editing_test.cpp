@@ -4,22 +4,7 @@
 #include "kit.h"
 
 namespace {
-class Editing : public SimTest {
-protected:
-    void Load(const std::vector<SimSlot> &slots, DWORD cchText = 14, DWORD cchAddress = 40)
-    {
-        WriteSim(slots, 250, cchText, cchAddress);
-        ASSERT_TRUE(OpenSim());
-        ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
-        PlatSimResetCounters();
-    }
-    DWORD Writes()
-    {
-        DWORD c = 0;
-        PlatSimCounters(nullptr, &c, nullptr);
-        return c;
-    }
-};
+class Editing : public SimTest {};
 } // namespace
 
 TEST_F(Editing, CaseOnlyChangeWritesNothingAndCountsAsSaved)
@@ -77,7 +62,7 @@ TEST_F(Editing, FailedWriteRestoresTheCachedRecord)
 
 TEST_F(Editing, OverlongTextsAreBoundedByTheSimLengths)
 {
-    Load({{3, "Anna", "+4670"}}, 10, 20);
+    Load({{3, "Anna", "+4670"}}, 250, 10, 20);
     std::wstring name(47, L'N'), number(511, L'7');
     MessageBoxes::answers.push_back(IDYES);
     EXPECT_TRUE(EditPhoneBook(3, name.c_str(), number.c_str()));
@@ -117,7 +102,7 @@ TEST_F(Editing, DeleteDeclinedRefusedAndDone)
 
 TEST_F(Editing, LongNamesStillGetTheirQuestion)
 {
-    Load({{3, std::string(200, 'L'), "1"}}, 250 /* name length */);
+    Load({{3, std::string(200, 'L'), "1"}}, 250, 250);
     MessageBoxes::answers.push_back(IDYES);
     EXPECT_TRUE(DeletePhoneBookEntry(3));
     ASSERT_EQ(2u, MessageBoxes::calls.size());

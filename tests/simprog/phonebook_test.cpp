@@ -58,9 +58,7 @@ TEST_F(Cache, OutOfMemoryWhileGrowingLeavesTheCacheAsItWas)
 
 TEST_F(Cache, SlotStoredOnTheSimIsMarkedEvenWhenTheCacheCannotGrow)
 {
-    WriteSim(NumberedSlots(5), 20);
-    ASSERT_TRUE(OpenSim());
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());  // Total 11: the sixth add fills it up to 10
+    Load(NumberedSlots(5), 20);  // Total 11: the sixth add fills it up to 10
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(WriteNewPhoneBookEntry(L"More", L"1"));
     ASSERT_EQ(10, MyPhoneBook.wUsed);
@@ -96,32 +94,31 @@ TEST_F(Cache, RemoveKeepsTheOrderAndFindFollowsIt)
 
 TEST_F(Cache, FullReadStopsAtTheUsedCount)
 {
-    WriteSim({{1, "A", "1"}, {5, "B", "2"}, {9, "C", "3"}}, 250);
-    ASSERT_TRUE(OpenSim());
-    PlatSimResetCounters();
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
-    DWORD cReads = 0;
-    PlatSimCounters(&cReads, nullptr, nullptr);
-    EXPECT_EQ(9u, cReads);
-    EXPECT_EQ((std::vector<WORD>{1, 5, 9}), CachedIndexes());
-    EXPECT_EQ(0x11, UsedSlotMap[0]);  // bits 0 and 4
-    EXPECT_EQ(0x01, UsedSlotMap[1]);  // bit 8
-    EXPECT_EQ(3u, MyPhoneBook.dwSimUsed);
-    EXPECT_EQ(250u, MyPhoneBook.dwSimTotal);
-    EXPECT_EQ(9, MyPhoneBook.wTotal);
-}
-
-TEST_F(Cache, EmptySimReadsNoSlot)
-{
-    WriteSim({}, 250);
-    ASSERT_TRUE(OpenSim());
-    PlatSimResetCounters();
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
-    DWORD cReads = 0;
-    PlatSimCounters(&cReads, nullptr, nullptr);
-    EXPECT_EQ(0u, cReads);
-    EXPECT_EQ(6, MyPhoneBook.wTotal);
-    EXPECT_EQ(0, MyPhoneBook.wUsed);
+    struct Case {
+        std::vector<SimSlot> slots;
+        DWORD cReads;
+        BYTE abMap[2];
+        WORD wTotal;
+    } cases[] = {{{{1, "A", "1"}, {5, "B", "2"}, {9, "C", "3"}}, 9, {0x11, 0x01}, 9}, {{}, 0, {0, 0}, 6}};
+    for (const Case &c : cases) {
+        ResetMorlin();
+        WriteSim(c.slots);
+        ASSERT_TRUE(OpenSim());
+        PlatSimResetCounters();
+        ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+        DWORD cReads = 0;
+        PlatSimCounters(&cReads, nullptr, nullptr);
+        EXPECT_EQ(c.cReads, cReads);
+        std::vector<WORD> indexes;
+        for (const SimSlot &slot : c.slots)
+            indexes.push_back((WORD)slot.dwIndex);
+        EXPECT_EQ(indexes, CachedIndexes());
+        EXPECT_EQ(c.abMap[0], UsedSlotMap[0]);  // bits 0 and 4
+        EXPECT_EQ(c.abMap[1], UsedSlotMap[1]);  // bit 8
+        EXPECT_EQ(c.slots.size(), MyPhoneBook.dwSimUsed);
+        EXPECT_EQ(250u, MyPhoneBook.dwSimTotal);
+        EXPECT_EQ(c.wTotal, MyPhoneBook.wTotal);
+    }
 }
 
 TEST_F(Cache, UnreadableSlotsCountAsEmpty)
@@ -138,10 +135,7 @@ TEST_F(Cache, UnreadableSlotsCountAsEmpty)
 
 TEST_F(Cache, NewEntryGoesToTheFirstFreeSlot)
 {
-    std::vector<SimSlot> slots = NumberedSlots(249);
-    WriteSim(slots, 250);
-    ASSERT_TRUE(OpenSim());
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    Load(NumberedSlots(249));
     EXPECT_EQ(250u, FindFreeSlot());
     ASSERT_TRUE(WriteNewPhoneBookEntry(L"Last", L"+4999"));
     EXPECT_EQ(250, CachedIndexes().back());
@@ -165,9 +159,7 @@ TEST_F(Cache, NewEntryGoesToTheFirstFreeSlot)
 
 TEST_F(Cache, FreeSlotSearchStartsAtTheMinimumIndex)
 {
-    WriteSim({{1, "A", "1"}, {2, "B", "2"}, {4, "D", "4"}}, 8);
-    ASSERT_TRUE(OpenSim());
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    Load({{1, "A", "1"}, {2, "B", "2"}, {4, "D", "4"}}, 8);
     EXPECT_EQ(3u, FindFreeSlot());
     MarkSlot(3, TRUE);
     EXPECT_EQ(5u, FindFreeSlot());
@@ -178,9 +170,7 @@ TEST_F(Cache, FreeSlotSearchStartsAtTheMinimumIndex)
 
 TEST_F(Cache, AddressTypeFollowsTheLeadingPlus)
 {
-    WriteSim({}, 10);
-    ASSERT_TRUE(OpenSim());
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    Load({}, 10);
     ASSERT_TRUE(WriteNewPhoneBookEntry(L"Intl", L"+441234"));
     ASSERT_TRUE(WriteNewPhoneBookEntry(L"Local", L"01234"));
     nlohmann::json entries = ReadSim()["phonebook"]["entries"];
@@ -194,9 +184,7 @@ TEST_F(Cache, AddressTypeFollowsTheLeadingPlus)
 
 TEST_F(Cache, NamesAreCutToTheSimsTextLength)
 {
-    WriteSim({}, 10, 5, 8);
-    ASSERT_TRUE(OpenSim());
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    Load({}, 10, 5, 8);
     ASSERT_TRUE(WriteNewPhoneBookEntry(L"Maximilian", L"0123456789012"));
     EXPECT_STREQ(L"Maxim", FindPhoneBookRecord(1)->lpszText);
     EXPECT_STREQ(L"01234567", FindPhoneBookRecord(1)->lpszAddress);
@@ -205,9 +193,7 @@ TEST_F(Cache, NamesAreCutToTheSimsTextLength)
 
 TEST_F(Cache, FailedWriteChangesNothing)
 {
-    WriteSim({}, 10);
-    ASSERT_TRUE(OpenSim());
-    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    Load({}, 10);
     PlatSimSetFailures(PLATSIM_FAIL_WRITE);
     EXPECT_FALSE(WriteNewPhoneBookEntry(L"X", L"1"));
     EXPECT_EQ(0, MyPhoneBook.wUsed);

@@ -134,6 +134,21 @@ void WriteTraceWords(int iWord0, int iWord16)
     TraceSwitch = (volatile WORD *)MapPhysicalBlock(TRACE_SWITCH_ADDRESS, TRACE_SWITCH_SIZE, TRACE_SWITCH_PROTECT);
 }
 
+void SimTest::Load(const std::vector<SimSlot> &slots, DWORD dwMax, DWORD cchText, DWORD cchAddress)
+{
+    WriteSim(slots, dwMax, cchText, cchAddress);
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    PlatSimResetCounters();
+}
+
+DWORD SimTest::Writes()
+{
+    DWORD c = 0;
+    PlatSimCounters(nullptr, &c, nullptr);
+    return c;
+}
+
 void SimTest::SetUp()
 {
     ResetStore();

@@ -42,4 +42,8 @@ class SimTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A SIM with these slots, opened and read the way the program starts; counters reset.
+    void Load(const std::vector<SimSlot> &slots, DWORD dwMax = 250, DWORD cchText = 14, DWORD cchAddress = 40);
+    // SIM writes since the counters were reset.
+    DWORD Writes();
 };

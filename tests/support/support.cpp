@@ -1,4 +1,5 @@
 #include "support.h"
+#include "platform.h"
 #include <strsafe.h>
 
 std::vector<BoxCall> MessageBoxes::calls;
@@ -147,6 +148,36 @@ BOOL CALLBACK CollectClass(HWND hwnd, LPARAM lp)
     return TRUE;
 }
 } // namespace
+
+std::wstring WindowText(HWND hwnd, int idItem)
+{
+    WCHAR sz[400] = L"";
+    GetWindowTextW(idItem ? GetDlgItem(hwnd, idItem) : hwnd, sz, ARRAYSIZE(sz));
+    return sz;
+}
+
+bool TextFits(HWND hwnd, const std::wstring &text)
+{
+    HDC hdc = GetDC(hwnd);
+    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(hwnd, hdc);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    return size.cx <= rc.right;
+}
+
+std::wstring SoftKeyLabels(HWND hwnd)
+{
+    HWND hwndBar = PlatFindSoftKeyBar(hwnd);
+    WCHAR szLeft[32] = L"", szRight[32] = L"";
+    if (!hwndBar || !PlatGetSoftKeyLabel(hwndBar, 0, szLeft, ARRAYSIZE(szLeft)) ||
+        !PlatGetSoftKeyLabel(hwndBar, 1, szRight, ARRAYSIZE(szRight)))
+        return L"";
+    return std::wstring(szLeft) + L"|" + szRight;
+}
 
 std::vector<HWND> FindTopLevel(const wchar_t *pszClass)
 {

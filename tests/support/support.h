@@ -41,6 +41,12 @@ std::wstring BuildPath(const std::wstring &relative);
 bool StartProgram(const std::wstring &exe, const std::wstring &args, PROCESS_INFORMATION *ppi);
 // Waits for a process and returns its exit code (or STILL_ACTIVE after the timeout).
 DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs);
+// A window's text, or its dialog item's when idItem is given.
+std::wstring WindowText(HWND hwnd, int idItem = 0);
+// The text fits the window's client width in the window's own font.
+bool TextFits(HWND hwnd, const std::wstring &text);
+// The labels of a window's soft-key bar, "left|right" ("" without a bar).
+std::wstring SoftKeyLabels(HWND hwnd);
 // Top-level windows of a class in the whole desktop.
 std::vector<HWND> FindTopLevel(const wchar_t *pszClass);
 

@@ -13,13 +13,6 @@ HWND PageOf(HWND hwndMain)
     return hwnd != hwndMain ? hwnd : nullptr;
 }
 
-std::wstring Caption(HWND hwnd)
-{
-    WCHAR sz[64] = L"";
-    GetWindowTextW(hwnd, sz, ARRAYSIZE(sz));
-    return sz;
-}
-
 // A copy of Ostrel whose string table also holds the string after the title,
 // which a title read in place from the table would run into.
 std::wstring OstrelWithTheNextString()
@@ -58,7 +51,7 @@ TEST(Frame, PagesChainAndQuitEndsTheProgram)
     ASSERT_TRUE(PumpUntil([&] {
         hwndMain = FindWindowW(L"Ostrel", L"Ostrel");
         hwndPage = hwndMain ? PageOf(hwndMain) : nullptr;
-        return hwndPage && Caption(hwndPage) == L"System Information";
+        return hwndPage && WindowText(hwndPage) == L"System Information";
     }, 10000));
 
     PostMessageW(hwndPage, WM_COMMAND, IDCANCEL, 0);  // Back: the page stays
@@ -70,7 +63,7 @@ TEST(Frame, PagesChainAndQuitEndsTheProgram)
     HWND hwndTasks = nullptr;
     EXPECT_TRUE(PumpUntil([&] {
         hwndTasks = GetLastActivePopup(hwndMain);
-        return hwndTasks != hwndPage && Caption(hwndTasks) == L"Task Manager";
+        return hwndTasks != hwndPage && WindowText(hwndTasks) == L"Task Manager";
     }));
     EXPECT_EQ(hwndPage, GetWindow(hwndTasks, GW_OWNER));
     PostMessageW(hwndTasks, WM_COMMAND, IDM_TASK_QUIT, 0);

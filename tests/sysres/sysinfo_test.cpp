@@ -58,27 +58,8 @@ protected:
         ShowWindow(m_hdlg, SW_SHOW);
         Pump();
     }
-    std::wstring Text(int id)
-    {
-        WCHAR sz[300] = L"";
-        GetDlgItemTextW(m_hdlg, id, sz, ARRAYSIZE(sz));
-        return sz;
-    }
-    // The control's whole text fits its width, in the control's own font.
-    bool Fits(int id)
-    {
-        HWND hwnd = GetDlgItem(m_hdlg, id);
-        std::wstring text = Text(id);
-        HDC hdc = GetDC(hwnd);
-        HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
-        SIZE size = {};
-        GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
-        SelectObject(hdc, hfontOld);
-        ReleaseDC(hwnd, hdc);
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        return size.cx <= rc.right;
-    }
+    std::wstring Text(int id) { return WindowText(m_hdlg, id); }
+    bool Fits(int id) { return TextFits(GetDlgItem(m_hdlg, id), Text(id)); }
     void Refresh()
     {
         HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
@@ -104,13 +85,7 @@ TEST_F(SysInfo, PageShowsLabelsAndTheProfilesFigures)
 {
     MakeDir(L"\\Flash");
     Open();
-    WCHAR szCaption[64];
-    GetWindowTextW(m_hdlg, szCaption, ARRAYSIZE(szCaption));
-    EXPECT_STREQ(L"System Information", szCaption);
-    EXPECT_EQ(L"Power Status", Text(IDC_POWER_GROUP));
-    EXPECT_EQ(L"Program Memory :", Text(IDC_PROGRAM_MEMORY_LABEL));
-    EXPECT_EQ(L"O.S.:", Text(IDC_OS_LABEL));
-    EXPECT_EQ(L"Flash Info.", Text(IDC_FLASH_GROUP));
+    EXPECT_EQ(L"System Information", WindowText(m_hdlg));
     EXPECT_EQ(L"High(82%)", Text(IDC_MAIN_BATTERY));
     EXPECT_EQ(L"Charging(40%)", Text(IDC_BACKUP_BATTERY));
     EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));
@@ -124,12 +99,7 @@ TEST_F(SysInfo, PageShowsLabelsAndTheProfilesFigures)
     EXPECT_EQ(L"StrongARM", Text(IDC_PROCESSOR));
     EXPECT_EQ(L"Windows CE", Text(IDC_OS));
     EXPECT_EQ(L"4.200 (Build 1081)", Text(IDC_VERSION));
-    HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
-    WCHAR szKey[32];
-    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 0, szKey, ARRAYSIZE(szKey)));
-    EXPECT_STREQ(L"Refresh", szKey);
-    ASSERT_TRUE(PlatGetSoftKeyLabel(hwndBar, 1, szKey, ARRAYSIZE(szKey)));
-    EXPECT_STREQ(L"Menu", szKey);
+    EXPECT_EQ(L"Refresh|Menu", SoftKeyLabels(m_hdlg));
 }
 
 TEST_F(SysInfo, RefreshShowsChangedFigures)
@@ -183,93 +153,67 @@ TEST_F(SysInfo, UnknownProcessorAndBadProfileValues)
     EXPECT_EQ(L"High(100%)", Text(IDC_MAIN_BATTERY));
 }
 
-TEST_F(SysInfo, DeviceStorageFirstThenCard)
+TEST_F(SysInfo, StorageGroupsFollowTheDocumentsFolderAndTheCards)
 {
-    MakeDir(L"\\Flash");
-    MakeDir(L"\\Storage Card");
-    MakeFile(L"\\Flash\\a.bin", std::string(2048, 'a'));
-    MakeFile(L"\\Storage Card\\b.bin", std::string(1048576, 'b'));
-    Open();
-    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
-    EXPECT_EQ(L"2.00 KB", Text(IDC_DEVICE_USED));
-    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_FREE));  // 1 046 528 B is past 1000 KB
-    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
-    EXPECT_EQ(L"1.00 MB", Text(IDC_CARD_USED));
-    EXPECT_EQ(L"1.00 MB", Text(IDC_CARD_FREE));
+    const char *kTwo = R"([{"name": "Flash", "capacity": 1048576}, {"name": "Storage Card", "capacity": 2097152}])";
+    struct Case {
+        const char *pszCards, *pszDocuments;
+        std::vector<const wchar_t *> dirs;
+        std::vector<std::pair<const wchar_t *, size_t>> files;
+        const wchar_t *apszShown[6];  // device total, used, free; card total, used, free ("": not looked at)
+    } cases[] = {
+        // Device storage first, then the card; 1 046 528 B is past 1000 KB.
+        {kTwo, "\\Flash\\My Documents", {L"\\Flash", L"\\Storage Card"},
+         {{L"\\Flash\\a.bin", 2048}, {L"\\Storage Card\\b.bin", 1048576}},
+         {L"1.00 MB", L"2.00 KB", L"1.00 MB", L"2.00 MB", L"1.00 MB", L"1.00 MB"}},
+        // The card listed before the device storage still fills the card group.
+        {R"([{"name": "Storage Card", "capacity": 2097152}, {"name": "Flash", "capacity": 1048576}])",
+         "\\Flash\\My Documents", {L"\\Flash", L"\\Storage Card"}, {{L"\\Storage Card\\b.bin", 500}},
+         {L"1.00 MB", L"0 B", L"", L"2.00 MB", L"500 B", L""}},
+        // A one-component documents path names the device storage; Flash is then the card.
+        {kTwo, "\\Storage Card", {L"\\Flash", L"\\Storage Card"}, {}, {L"2.00 MB", L"", L"", L"1.00 MB", L"", L""}},
+        // A card named like the device storage plus more is a card.
+        {R"([{"name": "Storage", "capacity": 1048576}, {"name": "Storage Card", "capacity": 2097152}])",
+         "\\Storage\\My Documents", {L"\\Storage", L"\\Storage Card"}, {}, {L"1.00 MB", L"", L"", L"2.00 MB", L"", L""}},
+        // No documents folder: no storage at all.
+        {kTwo, "", {L"\\Flash", L"\\Storage Card"}, {},
+         {L"Unknown", L"Unknown", L"Unknown", L"Unknown", L"Unknown", L"Unknown"}},
+        // More than 4 GiB is not cut to its low word.
+        {R"([{"name": "Flash", "capacity": 4296015872}])", "\\Flash\\My Documents", {L"\\Flash"}, {},
+         {L"4097.00 MB", L"", L"4097.00 MB", L"", L"", L""}},
+    };
+    const int aid[] = {IDC_DEVICE_TOTAL, IDC_DEVICE_USED, IDC_DEVICE_FREE, IDC_CARD_TOTAL, IDC_CARD_USED, IDC_CARD_FREE};
+    for (const Case &c : cases) {
+        ResetStore();
+        m_device["cards"] = nlohmann::json::parse(c.pszCards);
+        m_device["system"]["folders"]["documents"] = c.pszDocuments;
+        Save();
+        for (const wchar_t *pszDir : c.dirs)
+            MakeDir(pszDir);
+        for (const auto &f : c.files)
+            MakeFile(f.first, std::string(f.second, 'x'));
+        Open();
+        for (int i = 0; i < 6; ++i) {
+            if (c.apszShown[i][0]) {
+                EXPECT_EQ(c.apszShown[i], Text(aid[i])) << c.pszCards << " " << c.pszDocuments << " " << i;
+            }
+        }
+        EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));  // the rest of the page is filled
+        DestroyWindow(m_hdlg);
+        m_hdlg = nullptr;
+    }
 }
 
-TEST_F(SysInfo, CardListedBeforeTheDeviceStorageStillFillsTheCardGroup)
-{
-    m_device["cards"] = nlohmann::json::parse(
-        R"([{"name": "Storage Card", "capacity": 2097152}, {"name": "Flash", "capacity": 1048576}])");
-    Save();
-    MakeDir(L"\\Flash");
-    MakeDir(L"\\Storage Card");
-    MakeFile(L"\\Storage Card\\b.bin", std::string(500, 'b'));
-    Open();
-    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
-    EXPECT_EQ(L"0 B", Text(IDC_DEVICE_USED));
-    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
-    EXPECT_EQ(L"500 B", Text(IDC_CARD_USED));
-}
-
-TEST_F(SysInfo, WithoutACardTheCardGroupStaysUnknown)
+TEST_F(SysInfo, WithoutACardTheCardGroupStaysUnknownUntilARefreshFindsOne)
 {
     MakeDir(L"\\Flash");
     Open();
     EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
     for (int id : {IDC_CARD_TOTAL, IDC_CARD_USED, IDC_CARD_FREE})
         EXPECT_EQ(L"Unknown", Text(id));
-    // The card comes in: the next Refresh fills its group.
     MakeDir(L"\\Storage Card");
     Refresh();
     EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
-}
-
-TEST_F(SysInfo, OneComponentDocumentsPathNamesTheDeviceStorage)
-{
-    m_device["system"]["folders"]["documents"] = "\\Storage Card";
-    Save();
-    MakeDir(L"\\Flash");
-    MakeDir(L"\\Storage Card");
-    Open();
-    EXPECT_EQ(L"2.00 MB", Text(IDC_DEVICE_TOTAL));
-    EXPECT_EQ(L"1.00 MB", Text(IDC_CARD_TOTAL));  // Flash is now the other card
-}
-
-TEST_F(SysInfo, CardNamedLikeTheDeviceStoragePlusMoreIsACard)
-{
-    m_device["system"]["folders"]["documents"] = "\\Storage\\My Documents";
-    m_device["cards"] = nlohmann::json::parse(
-        R"([{"name": "Storage", "capacity": 1048576}, {"name": "Storage Card", "capacity": 2097152}])");
-    Save();
-    MakeDir(L"\\Storage");
-    MakeDir(L"\\Storage Card");
-    Open();
-    EXPECT_EQ(L"1.00 MB", Text(IDC_DEVICE_TOTAL));
-    EXPECT_EQ(L"2.00 MB", Text(IDC_CARD_TOTAL));
-}
-
-TEST_F(SysInfo, NoDocumentsFolderShowsNoStorage)
-{
-    m_device["system"]["folders"]["documents"] = "";
-    Save();
-    MakeDir(L"\\Flash");
-    MakeDir(L"\\Storage Card");
-    Open();
-    for (int id : {IDC_DEVICE_TOTAL, IDC_DEVICE_USED, IDC_DEVICE_FREE, IDC_CARD_TOTAL, IDC_CARD_USED, IDC_CARD_FREE})
-        EXPECT_EQ(L"Unknown", Text(id));
-    EXPECT_EQ(L"16.00 MB", Text(IDC_PROGRAM_MEMORY));  // the rest of the page is filled
-}
-
-TEST_F(SysInfo, CardOfMoreThanFourGigabytesIsNotCutToItsLowWord)
-{
-    m_device["cards"] = nlohmann::json::parse(R"([{"name": "Flash", "capacity": 4296015872}])");  // 4 GiB + 1 MiB
-    Save();
-    MakeDir(L"\\Flash");
-    Open();
-    EXPECT_EQ(L"4097.00 MB", Text(IDC_DEVICE_TOTAL));
-    EXPECT_EQ(L"4097.00 MB", Text(IDC_DEVICE_FREE));
 }
 
 TEST_F(SysInfo, BackStaysOnThePageAndArrowsScrollIt)
@@ -320,13 +264,9 @@ TEST_F(SysInfo, SpaceManagerBarAtSeventyFiveForFortyEightOfSixtyFourMegabytes)
     HWND hwndBar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 50, 10, hwnd,
                                    (HMENU)(INT_PTR)IDC_SPACE_BAR, nullptr, nullptr);
     ShowDeviceStorageWithBar(hwnd);
-    WCHAR sz[32];
-    GetDlgItemTextW(hwnd, IDC_SPACE_TOTAL, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"64.00 MB", sz);
-    GetDlgItemTextW(hwnd, IDC_SPACE_USED, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"48.00 MB", sz);
-    GetDlgItemTextW(hwnd, IDC_SPACE_FREE, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"16.00 MB", sz);
+    EXPECT_EQ(L"64.00 MB", WindowText(hwnd, IDC_SPACE_TOTAL));
+    EXPECT_EQ(L"48.00 MB", WindowText(hwnd, IDC_SPACE_USED));
+    EXPECT_EQ(L"16.00 MB", WindowText(hwnd, IDC_SPACE_FREE));
     EXPECT_EQ(75, (int)SendMessageW(hwndBar, PBM_GETPOS, 0, 0));
     EXPECT_EQ(100, (int)SendMessageW(hwndBar, PBM_GETRANGE, FALSE, 0));
 
