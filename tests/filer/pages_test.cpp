@@ -16,10 +16,23 @@ protected:
         static UINT s_id;
         return s_id;
     }
+    static BOOL CALLBACK FindPage(HWND hwnd, LPARAM lp)
+    {
+        WCHAR szClass[16] = L"";
+        GetClassNameW(hwnd, szClass, ARRAYSIZE(szClass));
+        if (wcscmp(szClass, L"#32770") || !IsWindowVisible(hwnd))
+            return TRUE;
+        *(HWND *)lp = hwnd;
+        return FALSE;
+    }
+    // Fires until the page is up (its activation may lag under Wine), then runs once.
     static void CALLBACK PageTimer(HWND, UINT, UINT_PTR idTimer, DWORD)
     {
+        HWND hdlg = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindPage, (LPARAM)&hdlg);
+        if (!hdlg)
+            return;
         KillTimer(nullptr, idTimer);
-        HWND hdlg = GetActiveWindow();
         OnPage()(hdlg);
         SendMessageW(hdlg, WM_COMMAND, EndCommand(), 0);
     }
