@@ -85,11 +85,8 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
     EXPECT_EQ(L"Phone number:", Text(IDC_NEW_NUMBER_LABEL));
     EXPECT_EQ(14, SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME, EM_GETLIMITTEXT, 0, 0));
     EXPECT_EQ(40, SendDlgItemMessageW(m_hdlg, IDC_NEW_NUMBER, EM_GETLIMITTEXT, 0, 0));
-    EXPECT_EQ(700, [&] {
-        LOGFONTW lf = {};
-        GetObjectW((HFONT)SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME_LABEL, WM_GETFONT, 0, 0), sizeof(lf), &lf);
-        return (int)lf.lfWeight;
-    }());
+    HFONT hfontLabel = (HFONT)SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME_LABEL, WM_GETFONT, 0, 0);
+    EXPECT_EQ(HandsetBoldWidth(hfontLabel, L"Phone number:"), TextWidth(hfontLabel, L"Phone number:"));
     SetFocus(GetDlgItem(m_hdlg, IDC_NEW_NAME));
     EXPECT_EQ((UINT)MF_GRAYED, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_PAUSE) & MF_GRAYED);
     EXPECT_EQ((UINT)MF_GRAYED, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_WAIT) & MF_GRAYED);

@@ -96,6 +96,28 @@ std::vector<WORD> CachedIndexes()
     return v;
 }
 
+int TextWidth(HFONT hfont, LPCWSTR psz)
+{
+    HDC hdc = GetDC(nullptr);
+    HGDIOBJ hfontOld = SelectObject(hdc, hfont);
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, psz, lstrlenW(psz), &size);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(nullptr, hdc);
+    return size.cx;
+}
+
+int HandsetBoldWidth(HFONT hfont, LPCWSTR psz)
+{
+    LOGFONTW lf = {};
+    GetObjectW(hfont, sizeof(lf), &lf);
+    HFONT hfontTahoma = CreateFontW(lf.lfHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                    L"Tahoma");
+    int cx = TextWidth(hfontTahoma, psz);
+    DeleteObject(hfontTahoma);
+    return cx;
+}
+
 std::vector<std::wstring> BoxTexts()
 {
     std::vector<std::wstring> v;
