@@ -64,7 +64,8 @@ protected:
         GetDlgItemTextW(m_hdlg, id, sz, ARRAYSIZE(sz));
         return sz;
     }
-    // The control's whole text fits its width, in the control's own font.
+    // The control's whole text fits its width, in the control's own font, and
+    // the control lies within the page's width.
     bool Fits(int id)
     {
         HWND hwnd = GetDlgItem(m_hdlg, id);
@@ -75,9 +76,11 @@ protected:
         GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
         SelectObject(hdc, hfontOld);
         ReleaseDC(hwnd, hdc);
-        RECT rc;
+        RECT rc, rcPage;
         GetClientRect(hwnd, &rc);
-        return size.cx <= rc.right;
+        GetClientRect(m_hdlg, &rcPage);
+        MapWindowPoints(hwnd, m_hdlg, (POINT *)&rc, 2);
+        return size.cx <= rc.right - rc.left && rc.right <= rcPage.right;
     }
     void Refresh()
     {
@@ -169,7 +172,8 @@ TEST_F(SysInfo, RefreshShowsChangedFigures)
                    IDC_PROGRAM_FREE, IDC_STORAGE_MEMORY, IDC_STORAGE_USED, IDC_STORAGE_FREE, IDC_PROCESSOR, IDC_OS,
                    IDC_VERSION, IDC_MAIN_BATTERY_LABEL, IDC_BACKUP_BATTERY_LABEL, IDC_TOTAL_MEMORY_LABEL,
                    IDC_PROGRAM_MEMORY_LABEL, IDC_STORAGE_MEMORY_LABEL, IDC_DEVICE_STORAGE_LABEL,
-                   IDC_CARD_STORAGE_LABEL, IDC_PROCESSOR_LABEL, IDC_VERSION_LABEL})
+                   IDC_CARD_STORAGE_LABEL, IDC_PROCESSOR_LABEL, IDC_VERSION_LABEL, IDC_POWER_GROUP,
+                   IDC_MEMORY_GROUP, IDC_FLASH_GROUP, IDC_DEVICE_GROUP})
         EXPECT_TRUE(Fits(id)) << id;
 }
 
