@@ -99,13 +99,10 @@ static BOOL OnCreate(HWND hwnd)
     g_hIconSms = (HICON)LoadImageW(g_hInst, MAKEINTRESOURCEW(IDI_SMS), IMAGE_ICON, 16, 16, 0);
     RECT rc;
     GetClientRect(hwnd, &rc);
-    LOGFONTW lf;
-    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf);
-    lf.lfWeight = FW_BOLD;
     ListColumn col = {rc.right, LVCFMT_LEFT};
     g_hwndPhoneBookList = CreateKitList(hwnd, L"LISTITEM",
                                         LVS_REPORT | LVS_SINGLESEL | LVS_SORTASCENDING | LVS_NOCOLUMNHEADER, rc,
-                                        IDC_PHONEBOOK_LIST, CreateFontIndirectW(&lf), &col, 1, TRUE);
+                                        IDC_PHONEBOOK_LIST, CreateBoldSystemFont(0), &col, 1, TRUE);
     if (!g_hwndPhoneBookList)
         return FALSE;
     s_pfnListProc = (WNDPROC)SetWindowLongPtrW(g_hwndPhoneBookList, GWLP_WNDPROC, (LONG_PTR)PhoneBookListProc);

@@ -41,6 +41,8 @@ HFONT CreateBoldSystemFont(LONG lHeight)
     LOGFONTW lf;
     if (!GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf))
         return nullptr;
+    // The stock font's LOGFONT carries a fixed character width: the face's own is wanted.
+    lf.lfWidth = 0;
     lf.lfWeight = FW_BOLD;
     if (lHeight)
         lf.lfHeight = lHeight;

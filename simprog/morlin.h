@@ -43,7 +43,7 @@ int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType);
 // program ends (PostQuitMessage) and NULL comes back.
 HWND InitMorlinScreen(HWND hdlg, UINT idBar, UINT idsTitle);
 void SetStringText(HWND hdlg, int id, UINT ids);
-// Bold SYSTEM_FONT (weight 700), optionally with another height.
+// Bold SYSTEM_FONT (weight 700) in the face's own width, optionally with another height.
 HFONT CreateBoldSystemFont(LONG lHeight);
 
 // Start-up thread and SIM notifications.

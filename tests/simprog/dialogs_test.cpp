@@ -60,7 +60,8 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
     EXPECT_EQ(L"New Entry", Title());
     EXPECT_EQ(14, SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME, EM_GETLIMITTEXT, 0, 0));
     EXPECT_EQ(40, SendDlgItemMessageW(m_hdlg, IDC_NEW_NUMBER, EM_GETLIMITTEXT, 0, 0));
-    EXPECT_EQ(700, Font(IDC_NEW_NAME_LABEL).lfWeight);
+    HFONT hfontLabel = (HFONT)SendDlgItemMessageW(m_hdlg, IDC_NEW_NAME_LABEL, WM_GETFONT, 0, 0);
+    EXPECT_EQ(HandsetBoldWidth(hfontLabel, L"Phone number:"), TextWidth(hfontLabel, L"Phone number:"));
     SetFocus(GetDlgItem(m_hdlg, IDC_NEW_NAME));
     EXPECT_EQ((UINT)MF_GRAYED, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_PAUSE) & MF_GRAYED);
     EXPECT_EQ((UINT)MF_GRAYED, PopupState(IDR_BAR_NEWENTRY, IDM_INSERT_WAIT) & MF_GRAYED);
@@ -205,8 +206,8 @@ TEST_F(Screens, SimNumberFontFollowsTheNumbersLength)
         const char *pszNumber;
         LONG lHeight;
         const wchar_t *pszShown;
-    } cases[] = {{"01234567890", 24, L"01234567890"}, {"01234567890123456789", 13, L"01234567890123456789"},
-                 {"", 19, L"No own number."}, {"1", 24, L"1"}};
+    } cases[] = {{"01234567890", 24, L"01234567890"}, {"+447700900321", 20, L"+447700900321"},
+                 {"01234567890123456789", 13, L"01234567890123456789"}, {"", 19, L"No own number."}, {"1", 24, L"1"}};
     for (const Case &c : cases) {
         WriteSim({{1, "A", "1"}});
         nlohmann::json sim = ReadSim();
@@ -221,6 +222,12 @@ TEST_F(Screens, SimNumberFontFollowsTheNumbersLength)
         EXPECT_EQ(L"SIM Number", Title());
         EXPECT_EQ(c.pszShown, Text(IDC_OWN_NUMBER)) << c.pszNumber;
         EXPECT_EQ(c.lHeight, Font(IDC_OWN_NUMBER).lfHeight) << c.pszNumber;
+        // The whole number shows: no digit or "+" scrolled out of the field.
+        RECT rcText = {};
+        SendDlgItemMessageW(m_hdlg, IDC_OWN_NUMBER, EM_GETRECT, 0, (LPARAM)&rcText);
+        EXPECT_LE(TextWidth((HFONT)SendDlgItemMessageW(m_hdlg, IDC_OWN_NUMBER, WM_GETFONT, 0, 0), c.pszShown),
+                  rcText.right - rcText.left)
+            << c.pszNumber;
         EXPECT_EQ(22, Font(IDC_OWN_NUMBER_LABEL).lfHeight);
         Command(IDM_SIMNUMBER_DONE);
         EXPECT_TRUE(Closed());
@@ -244,6 +251,21 @@ TEST_F(Screens, SimStatusShowsTheStorageCounts)
         RECT rc;
         GetWindowRect(GetDlgItem(m_hdlg, id), &rc);
         EXPECT_EQ(0, rc.right - rc.left);
+    }
+    // The counts stand clear of their group's icon.
+    std::vector<RECT> icons;
+    for (HWND hwnd = GetWindow(m_hdlg, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        RECT rc;
+        GetWindowRect(hwnd, &rc);
+        if ((GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            icons.push_back(rc);
+    }
+    ASSERT_EQ(2u, icons.size());
+    for (int id : {IDC_PB_TOTAL, IDC_PB_USED, IDC_SMS_TOTAL, IDC_SMS_USED}) {
+        RECT rc, rcOverlap;
+        GetWindowRect(GetDlgItem(m_hdlg, id), &rc);
+        for (const RECT &rcIcon : icons)
+            EXPECT_FALSE(IntersectRect(&rcOverlap, &rc, &rcIcon)) << id;
     }
     Command(IDM_SIMSTATUS_DONE);
     EXPECT_TRUE(Closed());

@@ -79,6 +79,9 @@ TEST_F(MainWindow, StartupListsTheEntriesSortedWithTheirSimIndexesAndQuitEnds)
     RECT rc;
     GetClientRect(m_hwnd, &rc);
     EXPECT_EQ(rc.right, ListView_GetColumnWidth(g_hwndPhoneBookList, 0));
+    // Names show in the handset's face, neither squeezed nor spread out.
+    HFONT hfontList = (HFONT)SendMessageW(g_hwndPhoneBookList, WM_GETFONT, 0, 0);
+    EXPECT_EQ(HandsetBoldWidth(hfontList, L"Anna"), TextWidth(hfontList, L"Anna"));
     EXPECT_EQ((UINT)MF_ENABLED, MenuState(IDM_EDIT) & MF_GRAYED);
 
     // Quit ends the window and the loop, and lets go of the cache and the messages.

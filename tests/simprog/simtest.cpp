@@ -96,6 +96,17 @@ std::vector<WORD> CachedIndexes()
     return v;
 }
 
+int HandsetBoldWidth(HFONT hfont, LPCWSTR psz)
+{
+    LOGFONTW lf = {};
+    GetObjectW(hfont, sizeof(lf), &lf);
+    HFONT hfontTahoma = CreateFontW(lf.lfHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                    L"Tahoma");
+    int cx = TextWidth(hfontTahoma, psz);
+    DeleteObject(hfontTahoma);
+    return cx;
+}
+
 std::vector<std::wstring> BoxTexts()
 {
     std::vector<std::wstring> v;

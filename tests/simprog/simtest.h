@@ -32,6 +32,9 @@ void ResetMorlin();
 std::vector<WORD> CachedIndexes();
 // Texts of message boxes shown since the last reset.
 std::vector<std::wstring> BoxTexts();
+// Width of the text in the font, and in the handset's bold Tahoma of the
+// font's height drawn in its own proportions.
+int HandsetBoldWidth(HFONT hfont, LPCWSTR psz);
 // Trace lines written since the trace file was last removed.
 std::string ReadTrace();
 void ClearTrace();

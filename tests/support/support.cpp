@@ -156,17 +156,22 @@ std::wstring WindowText(HWND hwnd, int idItem)
     return sz;
 }
 
+int TextWidth(HFONT hfont, LPCWSTR psz)
+{
+    HDC hdc = GetDC(nullptr);
+    HGDIOBJ hfontOld = SelectObject(hdc, hfont);
+    SIZE size = {};
+    GetTextExtentPoint32W(hdc, psz, (int)wcslen(psz), &size);
+    SelectObject(hdc, hfontOld);
+    ReleaseDC(nullptr, hdc);
+    return size.cx;
+}
+
 bool TextFits(HWND hwnd, const std::wstring &text)
 {
-    HDC hdc = GetDC(hwnd);
-    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
-    SIZE size = {};
-    GetTextExtentPoint32W(hdc, text.c_str(), (int)text.size(), &size);
-    SelectObject(hdc, hfontOld);
-    ReleaseDC(hwnd, hdc);
     RECT rc;
     GetClientRect(hwnd, &rc);
-    return size.cx <= rc.right;
+    return TextWidth((HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0), text.c_str()) <= rc.right;
 }
 
 std::wstring SoftKeyLabels(HWND hwnd)

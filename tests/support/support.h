@@ -43,6 +43,8 @@ bool StartProgram(const std::wstring &exe, const std::wstring &args, PROCESS_INF
 DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs);
 // A window's text, or its dialog item's when idItem is given.
 std::wstring WindowText(HWND hwnd, int idItem = 0);
+// The width of a text in a font, in pixels.
+int TextWidth(HFONT hfont, LPCWSTR psz);
 // The text fits the window's client width in the window's own font.
 bool TextFits(HWND hwnd, const std::wstring &text);
 // The labels of a window's soft-key bar, "left|right" ("" without a bar).

@@ -59,7 +59,16 @@ protected:
         Pump();
     }
     std::wstring Text(int id) { return WindowText(m_hdlg, id); }
-    bool Fits(int id) { return TextFits(GetDlgItem(m_hdlg, id), Text(id)); }
+    // The control's whole text fits it, and the control lies within the page's width.
+    bool Fits(int id)
+    {
+        HWND hwnd = GetDlgItem(m_hdlg, id);
+        RECT rc, rcPage;
+        GetClientRect(hwnd, &rc);
+        GetClientRect(m_hdlg, &rcPage);
+        MapWindowPoints(hwnd, m_hdlg, (POINT *)&rc, 2);
+        return TextFits(hwnd, Text(id)) && rc.right <= rcPage.right;
+    }
     void Refresh()
     {
         HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
@@ -139,7 +148,8 @@ TEST_F(SysInfo, RefreshShowsChangedFigures)
                    IDC_PROGRAM_FREE, IDC_STORAGE_MEMORY, IDC_STORAGE_USED, IDC_STORAGE_FREE, IDC_PROCESSOR, IDC_OS,
                    IDC_VERSION, IDC_MAIN_BATTERY_LABEL, IDC_BACKUP_BATTERY_LABEL, IDC_TOTAL_MEMORY_LABEL,
                    IDC_PROGRAM_MEMORY_LABEL, IDC_STORAGE_MEMORY_LABEL, IDC_DEVICE_STORAGE_LABEL,
-                   IDC_CARD_STORAGE_LABEL, IDC_PROCESSOR_LABEL, IDC_VERSION_LABEL})
+                   IDC_CARD_STORAGE_LABEL, IDC_PROCESSOR_LABEL, IDC_VERSION_LABEL, IDC_POWER_GROUP,
+                   IDC_MEMORY_GROUP, IDC_FLASH_GROUP, IDC_DEVICE_GROUP})
         EXPECT_TRUE(Fits(id)) << id;
 }
 
