@@ -1,10 +1,14 @@
 // Hand-over point for the commands the main window does not carry out
 // itself. Each module that owns a command adds its case here; until then
-// the command has no effect (rename, new folder, properties, find, beam,
-// mail, options and the shortcut are still to come).
+// the command has no effect (properties, find, beam and options are still
+// to come).
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
+#include "renamedlg.h"
+#include "treerename.h"
+#include "newfolderdlg.h"
+#include "sendmail.h"
 #include "../res/tavel/resource.h"
 
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
@@ -25,6 +29,13 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
     case IDM_DEST_CANCEL: OnDestCancel(hwnd); return 0;
     case IDM_DELETE: OnDeleteCommand(hwnd); return 0;
     case IDM_TREE_DELETE: OnTreeDeleteCommand(hwnd); return 0;
+    case IDM_RENAME: OnRenameCommand(hwnd); return 0;
+    case IDM_TREE_RENAME: OnTreeRenameCommand(hwnd); return 0;
+    case IDM_TREE_RENAME_CANCEL: OnTreeRenameEnd(FALSE); return 0;
+    case IDM_TREE_RENAME_DONE: OnTreeRenameEnd(TRUE); return 0;
+    case IDM_NEW_FOLDER:
+    case IDM_TREE_NEW_FOLDER: OnNewFolderCommand(hwnd); return 0;
+    case IDM_SEND_EMAIL: OnSendEmailCommand(hwnd); return 0;
     }
     return 0;
 }
