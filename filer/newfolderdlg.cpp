@@ -13,7 +13,14 @@
 
 static HFONT s_hfontDialog;
 
-void ProposeNewFolderName(LPCWSTR pszFolder, WCHAR *pszName, size_t cchName)
+// The path edit's folder as a join takes it: the root's one "\" joins no second backslash.
+static LPCWSTR JoinBase(LPCWSTR pszFolder)
+{
+    return lstrlenW(pszFolder) == 1 ? L"" : pszFolder;
+}
+
+// "New Folder %d" with the smallest number from 1 whose folder is not there yet.
+static void ProposeNewFolderName(LPCWSTR pszFolder, WCHAR *pszName, size_t cchName)
 {
     WCHAR szFormat[32] = L"";
     LoadStringW(g_hInst, IDS_NEW_FOLDER_FORMAT, szFormat, ARRAYSIZE(szFormat));
@@ -21,9 +28,8 @@ void ProposeNewFolderName(LPCWSTR pszFolder, WCHAR *pszName, size_t cchName)
     for (int i = 1; i < 10000; ++i) {
         if (FAILED(StringCchPrintfW(pszName, cchName, szFormat, i)))
             break;
-        // The root's "\" joins no second backslash.
-        LPCWSTR pszBase = lstrcmpW(pszFolder, L"\\") == 0 ? L"" : pszFolder;
-        if (JoinPath(pszBase, pszName, szPath, ARRAYSIZE(szPath)) && GetFileAttributesW(szPath) == INVALID_FILE_ATTRIBUTES)
+        if (JoinPath(JoinBase(pszFolder), pszName, szPath, ARRAYSIZE(szPath)) &&
+            GetFileAttributesW(szPath) == INVALID_FILE_ATTRIBUTES)
             return;
     }
     pszName[0] = 0;
@@ -77,9 +83,8 @@ static BOOL OnInitDialog(HWND hdlg)
 }
 
 // The list (when it shows the folder) and the tree take the new folder.
-static void ShowNewFolder(LPCWSTR pszFolder, LPCWSTR pszName)
+static void ShowNewFolder(LPCWSTR pszBase, LPCWSTR pszName)
 {
-    LPCWSTR pszBase = lstrcmpW(pszFolder, L"\\") == 0 ? L"" : pszFolder;
     if (!IsTreeMode() && _wcsicmp(pszBase, g_szCurrentFolder) == 0)
         MoveSelectionTo(AppendListRow(pszName));
     HWND hwndTree = GetFolderTreeWindow();
@@ -100,9 +105,9 @@ static void OnDone(HWND hdlg)
         ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_NEW_FOLDER_INVALID);
         return;
     }
-    LPCWSTR pszBase = lstrlenW(szFolder) == 1 ? L"" : szFolder;
+    LPCWSTR pszBase = JoinBase(szFolder);
     if (JoinPath(pszBase, szName, szPath, ARRAYSIZE(szPath)) && CreateDirectoryW(szPath, nullptr))
-        ShowNewFolder(szFolder, szName);
+        ShowNewFolder(pszBase, szName);
     else
         ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_FOLDER_EXISTS);
     EndDialog(hdlg, TRUE);

@@ -3,5 +3,3 @@
 #include <windows.h>
 
 void OnNewFolderCommand(HWND hwnd);
-// "New Folder %d" with the smallest number from 1 whose folder is not there yet.
-void ProposeNewFolderName(LPCWSTR pszFolder, WCHAR *pszName, size_t cchName);

@@ -47,6 +47,10 @@ BOOL OnTreeLabelEdited(HWND hwndTree, const NMTVDISPINFOW *pdi)
     if (!pszNew || (hwndEdit && hwndEdit == s_hwndEditAnswered))
         return FALSE;  // discarded, or answered already
     s_hwndEditAnswered = hwndEdit;
+    WCHAR szLabel[MAX_PATH];
+    GetNodeText(hwndTree, pdi->item.hItem, szLabel, ARRAYSIZE(szLabel));
+    if (lstrcmpW(szLabel, pszNew) == 0)
+        return FALSE;  // no new text: nothing to move
     HTREEITEM hNode = pdi->item.hItem;
     if (!IsUsableItemName(pszNew)) {
         ShowResourceMessage(g_hwndMain, MB_ICONHAND, g_hInst, IDS_RENAME, IDS_RENAME_INVALID);

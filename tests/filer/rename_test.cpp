@@ -67,7 +67,7 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
                   EXPECT_EQ(L"a.txt", Text(hdlg, IDC_RENAME_EDIT));
                   for (LPCWSTR psz : kBadNames) {
                       Submit(hdlg, IDC_RENAME_EDIT, psz, IDM_RENAME_OK);
-                      EXPECT_TRUE(IsWindow(hdlg)) << "closed on \"" << testing::PrintToString(std::wstring(psz)) << "\"";
+                      EXPECT_TRUE(IsWindow(hdlg)) << testing::PrintToString(std::wstring(psz));
                   }
                   // Onto an existing name: the move fails and the dialog closes.
                   Submit(hdlg, IDC_RENAME_EDIT, L"b.txt", IDM_RENAME_OK);
