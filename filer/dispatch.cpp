@@ -1,12 +1,15 @@
 // Hand-over point for the commands the main window does not carry out
 // itself. Each module that owns a command adds its case here; until then
-// the command has no effect (rename, new folder, find, beam, mail and the
-// shortcut are still to come).
+// the command has no effect (find and beam are still to come).
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
 #include "properties.h"
 #include "optionsdlg.h"
+#include "renamedlg.h"
+#include "treerename.h"
+#include "newfolderdlg.h"
+#include "sendmail.h"
 #include "../res/tavel/resource.h"
 
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
@@ -31,6 +34,13 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
     case IDM_TREE_PROPERTIES: ShowPropertiesPage(hwnd, TRUE); return 0;
     case IDM_OPTIONS:
     case IDM_TREE_OPTIONS: ShowOptionsPage(hwnd); return 0;
+    case IDM_RENAME: OnRenameCommand(hwnd); return 0;
+    case IDM_TREE_RENAME: OnTreeRenameCommand(hwnd); return 0;
+    case IDM_TREE_RENAME_CANCEL: OnTreeRenameEnd(FALSE); return 0;
+    case IDM_TREE_RENAME_DONE: OnTreeRenameEnd(TRUE); return 0;
+    case IDM_NEW_FOLDER:
+    case IDM_TREE_NEW_FOLDER: OnNewFolderCommand(hwnd); return 0;
+    case IDM_SEND_EMAIL: OnSendEmailCommand(hwnd); return 0;
     }
     return 0;
 }

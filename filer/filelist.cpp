@@ -42,7 +42,7 @@ BOOL JoinPath(LPCWSTR pszFolder, LPCWSTR pszName, WCHAR *pszOut, size_t cchOut)
     return FALSE;
 }
 
-static void SetTypeKey(FileEntry &fe)
+void SetTypeKey(FileEntry &fe)
 {
     const WCHAR *pszDot = wcsrchr(fe.fd.cFileName, L'.');
     StringCchCopyW(fe.szTypeKey, ARRAYSIZE(fe.szTypeKey), pszDot ? pszDot : L"   ");

@@ -36,6 +36,9 @@ extern HWND g_hwndFileList;
 // Comparisons made by the file sort since the counter was last cleared.
 extern unsigned long g_cSortCompares;
 
+// The name's text from its last ".", three blanks when it has none.
+void SetTypeKey(FileEntry &fe);
+
 BOOL IsFolderRow(int iRow);
 BOOL IsParentRow(int iRow);
 

@@ -6,6 +6,7 @@
 #include "mainwnd.h"
 #include "filelist.h"
 #include "options.h"
+#include "shortcut.h"
 #include "kit.h"
 #include "../res/tavel/resource.h"
 #include <strsafe.h>
@@ -643,6 +644,8 @@ void OnDestDone(HWND hwnd)
         return;
     if (s_iMode == OP_MOVE || s_iMode == OP_COPY)
         RunMoveOrCopy(hwnd, s_iMode);
+    else if (s_iMode == OP_SHORTCUT)
+        RunCreateShortcut(hwnd);
     LeaveDestTree(hwnd);
 }
 

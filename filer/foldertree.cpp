@@ -8,6 +8,7 @@
 #include "foldertree.h"
 #include "treecount.h"
 #include "cardwatch.h"
+#include "treerename.h"
 #include "mainwnd.h"
 #include "filelist.h"
 #include "options.h"
@@ -766,8 +767,7 @@ LRESULT OnTreeNotify(HWND hwnd, NMHDR *pnm)
     case TVN_ENDLABELEDITW:
         ShowWindow(s_hwndBarRename, SW_HIDE);
         ShowWindow(GetCurrentBar(), SW_SHOW);
-        // The folder itself is not renamed here, so the label keeps its name.
-        return FALSE;
+        return OnTreeLabelEdited(pnm->hwndFrom, (NMTVDISPINFOW *)pnm);
     }
     return 0;
 }

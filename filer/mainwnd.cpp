@@ -277,6 +277,25 @@ void RemoveListRows(const BYTE *pfDrop)
     InvalidateRect(s_hwndList, nullptr, TRUE);
 }
 
+int AppendListRow(LPCWSTR pszName)
+{
+    WCHAR szPath[MAX_PATH];
+    if (g_cFileRows >= FILE_TABLE_ROWS || !JoinPath(g_szCurrentFolder, pszName, szPath, ARRAYSIZE(szPath)))
+        return -1;
+    FileEntry &fe = g_aFileTable[g_cFileRows];
+    HANDLE hFind = FindFirstFileW(szPath, &fe.fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return -1;
+    FindClose(hFind);
+    SetTypeKey(fe);
+    fe.iIcon = -1;
+    g_adwMarks[g_cFileRows] = 0;
+    ++g_cFileRows;
+    SendMessageW(s_hwndList, LVM_SETITEMCOUNT, g_cFileRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    InvalidateRect(s_hwndList, nullptr, TRUE);
+    return g_cFileRows - 1;
+}
+
 static void DeselectAll()
 {
     int i = -1;
@@ -285,7 +304,7 @@ static void DeselectAll()
 }
 
 // The bar follows the row: the target row alone is selected and focused.
-static void MoveSelectionTo(int iRow)
+void MoveSelectionTo(int iRow)
 {
     if (iRow < 0 || iRow >= g_cFileRows)
         return;

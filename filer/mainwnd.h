@@ -54,6 +54,11 @@ void RemoveListRow(int iRow);
 // Removes the rows flagged in pfDrop (one flag a row) at once; the others
 // keep their selection and the focus stays at its place.
 void RemoveListRows(const BYTE *pfDrop);
+// Appends the entry pszName of the current folder as read from disk, after
+// the sorted rows; its row, or -1 when it cannot be read or the table is full.
+int AppendListRow(LPCWSTR pszName);
+// The row alone selected and focused, scrolled into view.
+void MoveSelectionTo(int iRow);
 
 // Private messages the worker threads send to the main window.
 #define WM_TAVEL_FIRST      (WM_APP + 1)

@@ -20,6 +20,8 @@
 //   GetModuleFileNameW   also takes a process id in place of a module, as CE does
 //   OpenProcess          CE ignores the access rights (it is called with 0)
 // CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
+//   SHCreateShortcut     the handset's shortcut file: "LENGTH#TARGET" as text (docs/profile.md)
+//   ShellExecuteExW      a ".lnk" file starts or opens the target it holds, as the handset's shell does
 //   CoCreateInstance     the handset's own classes (the contacts application object) come from the platform
 #pragma once
 #ifndef RC_INVOKED
@@ -34,6 +36,7 @@
 #endif
 #include <windows.h>
 #include <shlobj.h>
+#include <shellapi.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -63,6 +66,8 @@ DWORD WINAPI PlatGetModuleFileNameW(HMODULE hmod, LPWSTR pszPath, DWORD cchPath)
 HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid);
 DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttributes, SHFILEINFOW *psfi, UINT cbInfo,
                                     UINT uFlags);
+BOOL WINAPI PlatSHCreateShortcut(LPWSTR pszShortcut, LPWSTR pszTarget);
+BOOL WINAPI PlatShellExecuteExW(LPSHELLEXECUTEINFOW pei);
 HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                     LPVOID *ppv);
 #ifdef __cplusplus
@@ -104,6 +109,11 @@ HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD 
 #define OpenProcess PlatOpenProcess
 #undef CoCreateInstance
 #define CoCreateInstance PlatCoCreateInstance
+#define SHCreateShortcut PlatSHCreateShortcut
+#undef ShellExecuteExW
+#define ShellExecuteExW PlatShellExecuteExW
+#undef ShellExecuteEx
+#define ShellExecuteEx PlatShellExecuteExW
 #ifndef PHONE_HOST_FILES
 #undef GetDiskFreeSpaceExW
 #define GetDiskFreeSpaceExW PlatGetDiskFreeSpaceExW

@@ -7,6 +7,9 @@
 #define IDR_BAR_RENAME      124
 #define IDR_BAR_DESTINATION 125
 #define IDR_BAR_MULTISELECT 126
+// Bars of the rename and new-folder dialogs
+#define IDR_BAR_RENAME_DLG  106
+#define IDR_BAR_NEW_FOLDER  117
 
 // Controls
 #define IDC_FILELIST        2000
@@ -52,7 +55,6 @@
 #define IDS_PROPERTIES_OK   40014
 #define IDS_PROPERTIES      40025
 #define IDS_FOLDER_TYPE     40026
-#define IDS_ERROR           40027
 #define IDS_PROP_TYPE       40109
 #define IDS_PROP_LOCATION   40110
 #define IDS_PROP_SIZE       40111
@@ -86,6 +88,15 @@
 #define IDS_OPT_HIDE_EXTENSIONS 40186
 #define IDS_OPT_SWITCH_TO_CARD 40187
 #define IDS_OPT_SMALL_FONT  40188
+
+// Rename dialog and new-folder dialog
+#define IDD_RENAME          103
+#define IDC_RENAME_EDIT     1000
+#define IDD_NEW_FOLDER      116
+#define IDC_NEW_FOLDER_PATH 1012
+#define IDC_NEW_FOLDER_NAME 1013
+#define IDC_NEW_FOLDER_PATH_LABEL 1014
+#define IDC_NEW_FOLDER_NAME_LABEL 1015
 
 // Strings
 #define IDS_APP_TITLE       40004
@@ -126,10 +137,26 @@
 #define IDS_COPY_SAME       40155
 #define IDS_MOVE_SAME       40157
 #define IDS_DELETE_FAILED   40163
+#define IDS_RENAME          40024
+#define IDS_ERROR           40027
+#define IDS_RENAME_INVALID  40028
+#define IDS_NEW_FOLDER      40029
+#define IDS_NEW_FOLDER_INVALID 40030
+#define IDS_FOLDER_EXISTS   40031
+#define IDS_CANCEL_KEY      40039
+#define IDS_NEW_FOLDER_PATH 40114
+#define IDS_NEW_FOLDER_NAME 40115
+#define IDS_DONE_KEY        40161
+#define IDS_CANT_RENAME     40169
+#define IDS_NEW_FOLDER_FORMAT 40170
 
 // Commands: list-mode menu
 #define IDM_DELETE          40002
 #define IDM_RENAME          40003
+#define IDM_RENAME_CANCEL   40008
+#define IDM_RENAME_OK       40009
+#define IDM_NEW_FOLDER_DONE 40017
+#define IDM_NEW_FOLDER_CANCEL 40018
 #define IDM_SORT_NAME       40005
 #define IDM_SORT_SIZE       40006
 #define IDM_SORT_TYPE       40007

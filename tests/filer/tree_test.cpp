@@ -246,25 +246,6 @@ TEST_F(FolderTree, FillRunsOnWhileTheWindowSitsInAModalLoop)
     EXPECT_EQ(61u, (unsigned)SendMessageW(s_hwndFilling, TVM_GETCOUNT, 0, 0));
 }
 
-TEST_F(FolderTree, LabelEditShowsTheRenameBarAndKeepsTheName)
-{
-    ASSERT_TRUE(MakeDir(L"\\a"));
-    OpenTree();
-    HTREEITEM hA = Node(hwndTree, L"\\a");
-    Select(L"\\a");
-    SetFocus(hwndTree);
-    HWND hwndEdit = (HWND)SendMessageW(hwndTree, TVM_EDITLABELW, 0, (LPARAM)hA);
-    ASSERT_NE(nullptr, hwndEdit);
-    EXPECT_TRUE(IsWindowVisible(GetRenameBar()));
-    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
-    SetWindowTextW(hwndEdit, L"b");
-    SendMessageW(hwndTree, TVM_ENDEDITLABELNOW, FALSE, 0);
-    EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
-    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
-    EXPECT_EQ(hA, Node(hwndTree, L"\\a"));
-    EXPECT_TRUE(Exists(L"\\a"));
-}
-
 TEST_F(FolderTree, DestinationTreeIsRefilledOnEachUseAndComesBackOnActivation)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeFile(L"\\f.txt", "f"));

@@ -99,9 +99,11 @@ LRESULT CALLBACK MailProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 }
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR pszCmd, int nCmdShow)
+int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
 {
-    ParseCommandLine(pszCmd);
+    // The whole line: a handset program gets its arguments without its own
+    // name first, so the desktop's split would take "-attach" for the name.
+    ParseCommandLine(GetCommandLineW());
     WCHAR szTitle[32];
     LoadStringW(hinst, 1, szTitle, ARRAYSIZE(szTitle));
     g_hfont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");

@@ -1,0 +1,229 @@
+// Rename, new folder, shortcut and e-mail on real files in the test store.
+#include "tree_fixture.h"
+#include "platform.h"
+#include "shortcut.h"
+
+namespace {
+// Steps run one a tick on the modal dialog of the given title while the
+// command's own loop runs; a dialog still up after the last step is closed
+// and the test fails.
+std::vector<std::function<void(HWND)>> s_steps;
+size_t s_iStep;
+LPCWSTR s_pszDialog;
+bool s_fLeftOpen;
+
+void CALLBACK StepTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND hdlg = FindWindowW(L"#32770", s_pszDialog);
+    if (!hdlg)
+        return;
+    if (s_iStep < s_steps.size()) {
+        s_steps[s_iStep++](hdlg);
+        return;
+    }
+    s_fLeftOpen = true;
+    EndDialog(hdlg, 0);
+}
+
+class ItemOps : public TavelTree {
+protected:
+    void RunDialog(UINT idCommand, LPCWSTR pszTitle, std::vector<std::function<void(HWND)>> steps)
+    {
+        s_steps = std::move(steps);
+        s_iStep = 0;
+        s_pszDialog = pszTitle;
+        s_fLeftOpen = false;
+        UINT_PTR idTimer = SetTimer(nullptr, 0, 30, StepTimer);
+        Command(idCommand);  // returns when the dialog ends
+        KillTimer(nullptr, idTimer);
+        EXPECT_EQ(s_steps.size(), s_iStep) << "the dialog ended early";
+        EXPECT_FALSE(s_fLeftOpen) << "the dialog stayed open";
+    }
+
+    static std::wstring Text(HWND hdlg, int id)
+    {
+        WCHAR sz[MAX_PATH];
+        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+
+    static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
+    {
+        SetDlgItemTextW(hdlg, idEdit, pszText);
+        SendMessageW(hdlg, WM_COMMAND, idCmd, 0);
+    }
+};
+
+const LPCWSTR kBadNames[] = {L"",     L"..\\a.txt", L"x/y", L"c:d", L"a*", L"a?",
+                             L"\"q\"", L"<a",        L"a>",  L"a|b", L"..", L" . "};
+} // namespace
+
+TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
+{
+    ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\d\\a.txt", "alpha") && MakeFile(L"\\d\\b.txt", "beta"));
+    Open(L"\\d");
+    SelectRows({L"a.txt"});
+    RunDialog(IDM_RENAME, L"Rename", {[&](HWND hdlg) {
+                  EXPECT_EQ(L"a.txt", Text(hdlg, IDC_RENAME_EDIT));
+                  for (LPCWSTR psz : kBadNames) {
+                      Submit(hdlg, IDC_RENAME_EDIT, psz, IDM_RENAME_OK);
+                      EXPECT_TRUE(IsWindow(hdlg)) << testing::PrintToString(std::wstring(psz));
+                  }
+                  // Onto an existing name: the move fails and the dialog closes.
+                  Submit(hdlg, IDC_RENAME_EDIT, L"b.txt", IDM_RENAME_OK);
+              }});
+    ASSERT_EQ(ARRAYSIZE(kBadNames) + 1, MessageBoxes::calls.size());
+    for (size_t i = 0; i < ARRAYSIZE(kBadNames); ++i) {
+        EXPECT_EQ(L"This is an invalid name.", MessageBoxes::calls[i].text);
+        EXPECT_EQ(L"Rename", MessageBoxes::calls[i].caption);
+    }
+    EXPECT_EQ(L"Can't rename.", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
+    EXPECT_EQ("alpha", ReadFileText(L"\\d\\a.txt"));
+    EXPECT_EQ("beta", ReadFileText(L"\\d\\b.txt"));
+    EXPECT_GE(RowOf(L"a.txt"), 0);
+    EXPECT_FALSE(Exists(L"\\a.txt"));
+
+    MessageBoxes::Reset();
+    int iRow = RowOf(L"a.txt");
+    RunDialog(IDM_RENAME, L"Rename", {[&](HWND hdlg) { Submit(hdlg, IDC_RENAME_EDIT, L"c.txt", IDM_RENAME_OK); }});
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ("alpha", ReadFileText(L"\\d\\c.txt"));
+    EXPECT_FALSE(Exists(L"\\d\\a.txt"));
+    EXPECT_EQ(iRow, RowOf(L"c.txt"));  // renamed where it stands
+}
+
+TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEdit)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeFile(L"\\a\\b\\c.txt", "c") && MakeDir(L"\\x"));
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SelectNode(hwndTree, Node(hwndTree, L"\\a"));
+    Command(IDM_TREE_RENAME);
+    HWND hwndEdit = (HWND)SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0);
+    ASSERT_NE(nullptr, hwndEdit);
+    EXPECT_TRUE(IsWindowVisible(GetRenameBar()));
+    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    // A path character: refused, and the edit comes back with the text typed.
+    SetWindowTextW(hwndEdit, L"..\\z");
+    Command(IDM_TREE_RENAME_DONE);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0) != 0; }, 2000));
+    hwndEdit = (HWND)SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0);
+    WCHAR sz[MAX_PATH];
+    GetWindowTextW(hwndEdit, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"..\\z", sz);
+    EXPECT_EQ(std::vector<std::wstring>{L"This is an invalid name."}, Texts());
+    EXPECT_TRUE(Exists(L"\\a\\b\\c.txt"));
+    // Onto an existing folder: "Can't rename." and the old label stays.
+    SetWindowTextW(hwndEdit, L"x");
+    Command(IDM_TREE_RENAME_DONE);
+    EXPECT_EQ(L"Can't rename.", MessageBoxes::calls.back().text);
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\a\\b"));
+    Command(IDM_TREE_RENAME);
+    SetWindowTextW((HWND)SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0), L"z");
+    Command(IDM_TREE_RENAME_DONE);
+    EXPECT_EQ("c", ReadFileText(L"\\z\\b\\c.txt"));
+    EXPECT_FALSE(Exists(L"\\a"));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\z\\b"));
+    EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
+    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    EXPECT_EQ(2u, MessageBoxes::calls.size());
+}
+
+TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
+{
+    ASSERT_TRUE(MakeDir(L"\\New Folder 1"));
+    Open();
+    EnterTree();
+    Command(IDM_LIST_VIEW);
+    RunDialog(IDM_NEW_FOLDER, L"New Folder", {[&](HWND hdlg) {
+                  EXPECT_EQ(L"\\", Text(hdlg, IDC_NEW_FOLDER_PATH));
+                  EXPECT_EQ(L"New Folder 2", Text(hdlg, IDC_NEW_FOLDER_NAME));
+                  for (LPCWSTR psz : kBadNames) {
+                      Submit(hdlg, IDC_NEW_FOLDER_NAME, psz, IDM_NEW_FOLDER_DONE);
+                      EXPECT_TRUE(IsWindow(hdlg));
+                  }
+                  Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 2", IDM_NEW_FOLDER_DONE);
+              }});
+    ASSERT_EQ(ARRAYSIZE(kBadNames), MessageBoxes::calls.size());
+    EXPECT_EQ(L"This is an invalid name.", MessageBoxes::calls[0].text);
+    EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
+    EXPECT_TRUE(Exists(L"\\New Folder 2"));
+    int iRow = RowOf(L"New Folder 2");
+    ASSERT_GE(iRow, 0);
+    EXPECT_EQ(iRow, FirstSelectedRow());
+    EXPECT_EQ(1, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
+    EXPECT_NE(nullptr, Node(GetFolderTreeWindow(), L"\\New Folder 2"));
+    // The same name again: "This folder already exists." and the dialog closes.
+    MessageBoxes::Reset();
+    RunDialog(IDM_NEW_FOLDER, L"New Folder", {[&](HWND hdlg) {
+                  EXPECT_EQ(L"New Folder 3", Text(hdlg, IDC_NEW_FOLDER_NAME));
+                  Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 1", IDM_NEW_FOLDER_DONE);
+              }});
+    EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, Texts());
+}
+
+TEST_F(ItemOps, NewFolderInTreeModeGoesUnderTheSelectedNode)
+{
+    ASSERT_TRUE(MakeDir(L"\\s") && MakeDir(L"\\s\\t"));
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SelectNode(hwndTree, Node(hwndTree, L"\\s"));
+    RunDialog(IDM_TREE_NEW_FOLDER, L"New Folder", {[&](HWND hdlg) {
+                  EXPECT_EQ(L"\\s", Text(hdlg, IDC_NEW_FOLDER_PATH));
+                  SendMessageW(hdlg, WM_COMMAND, IDM_NEW_FOLDER_DONE, 0);
+              }});
+    EXPECT_TRUE(Exists(L"\\s\\New Folder 1"));
+    HTREEITEM hNew = Node(hwndTree, L"\\s\\New Folder 1");
+    ASSERT_NE(nullptr, hNew);
+    EXPECT_EQ(hNew, GetSelectedNode(hwndTree));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolder)
+{
+    ASSERT_TRUE(MakeDir(L"\\My Documents") && MakeDir(L"\\other"));
+    ASSERT_TRUE(MakeFile(L"\\My Documents\\a", "") && MakeFile(L"\\My Documents\\report.final.txt", "r"));
+    Open(L"\\My Documents");
+    SelectRows({L"a"});
+    RunToDestination(IDM_CREATE_SHORTCUT, L"\\My Documents");
+    EXPECT_EQ("17#\"\\My Documents\\a\"", ReadFileText(L"\\My Documents\\a.lnk"));
+    EXPECT_GE(RowOf(L"a.lnk"), 0);
+    int cRows = g_cFileRows;
+    SelectRows({L"report.final.txt"});
+    RunToDestination(IDM_CREATE_SHORTCUT, L"\\other");
+    EXPECT_TRUE(Exists(L"\\other\\report.final.lnk"));
+    EXPECT_EQ(cRows, g_cFileRows);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    WCHAR szName[MAX_PATH];
+    EXPECT_TRUE(MakeShortcutName(L"readme", szName, ARRAYSIZE(szName)));
+    EXPECT_STREQ(L"readme.lnk", szName);
+}
+
+TEST_F(ItemOps, SendByEmailHandsThePathToTheMailProgram)
+{
+    ASSERT_TRUE(MakeDir(L"\\Windows") && MakeDir(L"\\d") && MakeFile(L"\\d\\x y.txt", "x"));
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
+    Open(L"\\d");
+    Select({});
+    Command(IDM_SEND_EMAIL);
+    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, Texts());
+    SelectRows({L"x y.txt"});
+    Command(IDM_SEND_EMAIL);
+    HWND hwndMail = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (hwndMail = FindWindowW(L"tmail", L"Messaging")) != nullptr; }, 10000));
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwndMail, &dwPid);
+    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwPid);
+    PostMessageW(hwndMail, WM_COMMAND, 1001, 0);  // Send
+    if (hProcess) {
+        WaitExit(hProcess, 10000);
+        CloseHandle(hProcess);
+    }
+    nlohmann::json j = PlatProfileLoad(L"mail.json");
+    ASSERT_EQ(1u, j["outbox"].size());
+    EXPECT_EQ("\\d\\x y.txt", j["outbox"][0]["attachment"]);
+    DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+}
