@@ -1,10 +1,11 @@
 // Hand-over point for the commands the main window does not carry out
 // itself. Each module that owns a command adds its case here; until then
-// the command has no effect (rename, new folder, properties, find, beam,
+// the command has no effect (rename, new folder, properties, beam,
 // mail, options and the shortcut are still to come).
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
+#include "find.h"
 #include "../res/tavel/resource.h"
 
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
@@ -25,6 +26,8 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
     case IDM_DEST_CANCEL: OnDestCancel(hwnd); return 0;
     case IDM_DELETE: OnDeleteCommand(hwnd); return 0;
     case IDM_TREE_DELETE: OnTreeDeleteCommand(hwnd); return 0;
+    case IDM_FIND:
+    case IDM_TREE_FIND: OnFindCommand(hwnd); return 0;
     }
     return 0;
 }
