@@ -24,11 +24,13 @@ static WCHAR s_szStrip[MAX_PATH + 2];
 
 // ---- status strip -------------------------------------------------------------
 
-static void DrawStrip(HWND hwndPage, HDC hdc, LPCWSTR pszText)
+// Sends nothing to the page: the worker draws here while the page may be
+// waiting for it.
+static void DrawStrip(HDC hdc, LPCWSTR pszText)
 {
     Rectangle(hdc, -1, STRIP_TOP, 177, STRIP_TOP + 21);
     RECT rc = {2, STRIP_TOP, 175, STRIP_TOP + 20};
-    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwndPage, WM_GETFONT, 0, 0));
+    HGDIOBJ hfontOld = SelectObject(hdc, s_hfontList);
     SetBkMode(hdc, TRANSPARENT);
     DrawTextW(hdc, pszText, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(hdc, hfontOld);
@@ -43,17 +45,20 @@ static void FormatCount(WCHAR *psz, size_t cch)
     StringCchPrintfW(psz, cch, szFormat, GetFoundCount());
 }
 
-static void PaintStripOn(HWND hwndPage, HDC hdc, LPCWSTR pszFolder)
+// The lock only guards the remembered text, never a message or a wait.
+static void PaintStripOn(HDC hdc, LPCWSTR pszFolder)
 {
     static bool s_fInit = (InitializeCriticalSection(&s_csStrip), true);
     (void)s_fInit;
-    EnterCriticalSection(&s_csStrip);
+    WCHAR szText[ARRAYSIZE(s_szStrip)];
     if (pszFolder)
-        StringCchPrintfW(s_szStrip, ARRAYSIZE(s_szStrip), L"%s\\", pszFolder);
+        StringCchPrintfW(szText, ARRAYSIZE(szText), L"%s\\", pszFolder);
     else
-        FormatCount(s_szStrip, ARRAYSIZE(s_szStrip));
-    DrawStrip(hwndPage, hdc, s_szStrip);
+        FormatCount(szText, ARRAYSIZE(szText));
+    EnterCriticalSection(&s_csStrip);
+    StringCchCopyW(s_szStrip, ARRAYSIZE(s_szStrip), szText);
     LeaveCriticalSection(&s_csStrip);
+    DrawStrip(hdc, szText);
 }
 
 void PaintFindStrip(HWND hwndPage, LPCWSTR pszFolder)
@@ -61,7 +66,7 @@ void PaintFindStrip(HWND hwndPage, LPCWSTR pszFolder)
     HDC hdc = GetDC(hwndPage);
     if (!hdc)
         return;
-    PaintStripOn(hwndPage, hdc, pszFolder);
+    PaintStripOn(hdc, pszFolder);
     ReleaseDC(hwndPage, hdc);
 }
 
@@ -263,7 +268,7 @@ static BOOL OnEraseBackground(HWND hdlg, HDC hdc)
     RECT rc;
     GetClientRect(hdlg, &rc);
     FillRect(hdc, &rc, GetSysColorBrush(COLOR_WINDOW));
-    PaintStripOn(hdlg, hdc, nullptr);
+    PaintStripOn(hdc, nullptr);
     return TRUE;
 }
 
