@@ -25,13 +25,17 @@ void TrimFolderText(WCHAR *pszFolder);
 
 // ---- the worker and what it shares with the page --------------------------
 
-// A match the worker hands to the page (sent, so the page adds it on its own
-// thread); the page answers FALSE when the result table is full.
-#define WM_FIND_ADDROW (WM_APP + 40)
+// Matches the worker hands to the page in batches (sent, so the page adds
+// them on its own thread): wp the count, lp the array; the page answers how
+// many it added, fewer when the result table is full.
+#define WM_FIND_ADDROWS (WM_APP + 40)
+#define FIND_BATCH 32
 struct FoundFile {
-    const WIN32_FIND_DATAW *pfd;
-    LPCWSTR pszFolder;
+    WCHAR szName[MAX_PATH];
+    WCHAR szFolder[MAX_PATH];
+    DWORD nSizeHigh, nSizeLow;
     HICON hIcon;
+    BOOL fIconKept;  // the worker keeps it for the whole search: one image serves every row
 };
 
 // Starts the worker over the settings; its handle, for the page to wait on.

@@ -21,6 +21,12 @@ static HFONT s_hfontList;
 static HANDLE s_hWorker;
 static CRITICAL_SECTION s_csStrip;
 static WCHAR s_szStrip[MAX_PATH + 2];
+// Images of the icons the worker keeps, so each is copied into the list once.
+static struct {
+    HICON hIcon;
+    int iImage;
+} s_aImages[16];
+static int s_cImages;
 
 // ---- status strip -------------------------------------------------------------
 
@@ -74,27 +80,51 @@ LPCWSTR GetFindStripText() { return s_szStrip; }
 
 // ---- the worker's rows --------------------------------------------------------
 
-static BOOL OnAddRow(const FoundFile &ff)
+static int ImageOf(const FoundFile &ff)
+{
+    for (int i = 0; ff.fIconKept && i < s_cImages; ++i)
+        if (s_aImages[i].hIcon == ff.hIcon)
+            return s_aImages[i].iImage;
+    ImageList_ReplaceIcon(s_himl, -1, ff.hIcon);
+    int iImage = ImageList_GetImageCount(s_himl) - 1;
+    if (ff.fIconKept && s_cImages < (int)ARRAYSIZE(s_aImages))
+        s_aImages[s_cImages++] = {ff.hIcon, iImage};
+    return iImage;
+}
+
+static BOOL AddRow(const FoundFile &ff)
 {
     int iRow = GetFoundCount();
     if (iRow >= FIND_RESULT_ROWS)
         return FALSE;
-    ImageList_ReplaceIcon(s_himl, -1, ff.hIcon);
     LVITEMW lvi = {};
     lvi.mask = LVIF_TEXT | LVIF_IMAGE;
     lvi.iItem = iRow;
-    lvi.pszText = (LPWSTR)ff.pfd->cFileName;
-    lvi.iImage = ImageList_GetImageCount(s_himl) - 1;
+    lvi.pszText = (LPWSTR)ff.szName;
+    lvi.iImage = ImageOf(ff);
     iRow = (int)SendMessageW(s_hwndList, LVM_INSERTITEMW, 0, (LPARAM)&lvi);
     if (iRow < 0)
         return TRUE;  // the list refused it; the search goes on
     WCHAR szSize[16];
-    FormatFileSize(ff.pfd->nFileSizeLow, szSize, ARRAYSIZE(szSize));
+    FormatFileSize(ff.nSizeLow, szSize, ARRAYSIZE(szSize));
     lvi.iSubItem = 1;
     lvi.pszText = szSize;
     SendMessageW(s_hwndList, LVM_SETITEMTEXTW, iRow, (LPARAM)&lvi);
-    RecordFoundRow(iRow, ff.pszFolder);
+    RecordFoundRow(iRow, ff.szFolder);
     return TRUE;
+}
+
+// The rows added of a batch; fewer than given when the table is full.
+static int OnAddRows(int cFiles, const FoundFile *pFiles)
+{
+    // One repaint for the batch, not one per row.
+    SendMessageW(s_hwndList, WM_SETREDRAW, FALSE, 0);
+    int i = 0;
+    while (i < cFiles && AddRow(pFiles[i]))
+        ++i;
+    SendMessageW(s_hwndList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(s_hwndList, nullptr, FALSE);
+    return i;
 }
 
 // ---- keys -------------------------------------------------------------------------
@@ -186,6 +216,7 @@ static BOOL CreateResultList(HWND hdlg)
     int cxName = rc.right - GetSystemMetrics(SM_CXVSCROLL) - 50;
     ListColumn aCols[2] = {{cxName, LVCFMT_LEFT}, {50, LVCFMT_RIGHT}};
     s_hfontList = CreateFindFont(FW_NORMAL);
+    s_cImages = 0;
     s_hwndList = CreateKitList(hdlg, L"LISTITEM", LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                                rc, IDC_FIND_LIST, s_hfontList, aCols, 2, FALSE);
     s_himl = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 16, 16);
@@ -299,8 +330,8 @@ INT_PTR CALLBACK FindResultProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
         if (((NMHDR *)lp)->idFrom == IDC_FIND_LIST && ((NMHDR *)lp)->code == LVN_KEYDOWN)
             return Answer(hdlg, OnListKeyDown((NMLVKEYDOWN *)lp));
         return FALSE;
-    case WM_FIND_ADDROW:
-        return Answer(hdlg, OnAddRow(*(const FoundFile *)lp));
+    case WM_FIND_ADDROWS:
+        return Answer(hdlg, OnAddRows((int)wp, (const FoundFile *)lp));
     case WM_ERASEBKGND:
         return Answer(hdlg, OnEraseBackground(hdlg, (HDC)wp));
     case WM_HOTKEY:

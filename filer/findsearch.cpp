@@ -45,21 +45,78 @@ LPCWSTR GetFoundFolder(int iRow)
     return s_aszFolders[iRow];
 }
 
-// Hands one match to the page; FALSE when the table is full (the search stops).
-static BOOL AddMatch(HWND hwndPage, LPCWSTR pszFolder, const WIN32_FIND_DATAW &fd)
+// What one search carries down its recursion: the batch of matches not yet
+// handed over, the icons met so far by extension, the last strip paint.
+struct SearchState {
+    HWND hwndPage;
+    const FindSettings *pfs;
+    FoundFile aBatch[FIND_BATCH];
+    BOOL afOwnIcon[FIND_BATCH];
+    int cBatch;
+    DWORD dwLastHandOver;
+    DWORD dwLastPaint;
+    struct {
+        WCHAR szExt[16];
+        HICON hIcon;
+    } aIcons[16];
+    int cIcons;
+};
+
+// Hands the batch to the page; FALSE when the table filled (the search stops).
+static BOOL HandOver(SearchState &ss)
 {
+    int cGiven = ss.cBatch;
+    ss.cBatch = 0;
+    ss.dwLastHandOver = GetTickCount();
+    if (cGiven == 0)
+        return TRUE;
+    int cAdded = (int)SendMessageW(ss.hwndPage, WM_FIND_ADDROWS, cGiven, (LPARAM)ss.aBatch);
+    for (int i = 0; i < cGiven; ++i)
+        if (ss.afOwnIcon[i] && ss.aBatch[i].hIcon)
+            DestroyIcon(ss.aBatch[i].hIcon);
+    if (cAdded >= cGiven)
+        return TRUE;
+    MarkFindTruncated();
+    StopFind();
+    return FALSE;
+}
+
+// Icons by file attributes depend on the extension only: one look-up each.
+// *pfOwn: the icon is not kept, the hand-over destroys it.
+static HICON IconFor(SearchState &ss, const WIN32_FIND_DATAW &fd, BOOL *pfOwn)
+{
+    LPCWSTR pszDot = wcsrchr(fd.cFileName, L'.');
+    LPCWSTR pszExt = pszDot ? pszDot : L"";
+    *pfOwn = FALSE;
+    for (int i = 0; i < ss.cIcons; ++i)
+        if (lstrcmpiW(ss.aIcons[i].szExt, pszExt) == 0)
+            return ss.aIcons[i].hIcon;
     SHFILEINFOW sfi = {};
     SHGetFileInfoW(fd.cFileName, fd.dwFileAttributes, &sfi, sizeof(sfi),
                    SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
-    FoundFile ff = {&fd, pszFolder, sfi.hIcon};
-    BOOL fAdded = (BOOL)SendMessageW(hwndPage, WM_FIND_ADDROW, 0, (LPARAM)&ff);
-    if (sfi.hIcon)
-        DestroyIcon(sfi.hIcon);
-    if (!fAdded) {
-        MarkFindTruncated();
-        StopFind();
+    if (ss.cIcons < (int)ARRAYSIZE(ss.aIcons) && wcslen(pszExt) < ARRAYSIZE(ss.aIcons[0].szExt)) {
+        StringCchCopyW(ss.aIcons[ss.cIcons].szExt, ARRAYSIZE(ss.aIcons[0].szExt), pszExt);
+        ss.aIcons[ss.cIcons++].hIcon = sfi.hIcon;
+    } else {
+        *pfOwn = TRUE;
     }
-    return fAdded;
+    return sfi.hIcon;
+}
+
+// Queues one match; the batch goes over when full or a tenth of a second old,
+// so rows appear while the search runs.
+static BOOL AddMatch(SearchState &ss, LPCWSTR pszFolder, const WIN32_FIND_DATAW &fd)
+{
+    FoundFile &ff = ss.aBatch[ss.cBatch++];
+    StringCchCopyW(ff.szName, ARRAYSIZE(ff.szName), fd.cFileName);
+    StringCchCopyW(ff.szFolder, ARRAYSIZE(ff.szFolder), pszFolder);
+    ff.nSizeHigh = fd.nFileSizeHigh;
+    ff.nSizeLow = fd.nFileSizeLow;
+    ff.hIcon = IconFor(ss, fd, &ss.afOwnIcon[ss.cBatch - 1]);
+    ff.fIconKept = !ss.afOwnIcon[ss.cBatch - 1];
+    if (ss.cBatch < FIND_BATCH && GetTickCount() - ss.dwLastHandOver < 100)
+        return TRUE;
+    return HandOver(ss);
 }
 
 static BOOL IsSkippedFile(const FindSettings &fs, const WIN32_FIND_DATAW &fd)
@@ -67,9 +124,14 @@ static BOOL IsSkippedFile(const FindSettings &fs, const WIN32_FIND_DATAW &fd)
     return (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && !fs.fSystemFiles;
 }
 
-int SearchFolder(HWND hwndPage, const FindSettings &fs, LPCWSTR pszFolder)
+static int SearchIn(SearchState &ss, LPCWSTR pszFolder)
 {
-    PaintFindStrip(hwndPage, pszFolder);
+    const FindSettings &fs = *ss.pfs;
+    // The folder is shown at most every 50 ms: painting each one costs more than its search.
+    if (GetTickCount() - ss.dwLastPaint >= 50) {
+        ss.dwLastPaint = GetTickCount();
+        PaintFindStrip(ss.hwndPage, pszFolder);
+    }
     WCHAR szPattern[MAX_PATH];
     if (!JoinPath(pszFolder, fs.szPattern, szPattern, ARRAYSIZE(szPattern)))
         return 0;
@@ -88,10 +150,10 @@ int SearchFolder(HWND hwndPage, const FindSettings &fs, LPCWSTR pszFolder)
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (!fs.fSubfolders)
                     continue;
-                cMatches += SearchFolder(hwndPage, fs, szPath);
+                cMatches += SearchIn(ss, szPath);
                 if (!fAllNames)
                     searched.push_back(fd.cFileName);
-            } else if (!IsSkippedFile(fs, fd) && AddMatch(hwndPage, pszFolder, fd)) {
+            } else if (!IsSkippedFile(fs, fd) && AddMatch(ss, pszFolder, fd)) {
                 ++cMatches;
             }
         } while (IsFindRunning() && FindNextFileW(hFind, &fd));
@@ -112,9 +174,28 @@ int SearchFolder(HWND hwndPage, const FindSettings &fs, LPCWSTR pszFolder)
             fDone = fDone || s == fd.cFileName;
         WCHAR szPath[MAX_PATH];
         if (!fDone && JoinPath(pszFolder, fd.cFileName, szPath, ARRAYSIZE(szPath)))
-            cMatches += SearchFolder(hwndPage, fs, szPath);
+            cMatches += SearchIn(ss, szPath);
     } while (IsFindRunning() && FindNextFileW(hFind, &fd));
     FindClose(hFind);
+    return cMatches;
+}
+
+int SearchFolder(HWND hwndPage, const FindSettings &fs, LPCWSTR pszFolder)
+{
+    SearchState *pss = new (std::nothrow) SearchState();
+    if (!pss)
+        return 0;
+    pss->hwndPage = hwndPage;
+    pss->pfs = &fs;
+    pss->dwLastHandOver = GetTickCount();
+    pss->dwLastPaint = GetTickCount() - 50;
+    int cMatches = SearchIn(*pss, pszFolder);
+    // What was queued when the search ended or was stopped is kept.
+    HandOver(*pss);
+    for (int i = 0; i < pss->cIcons; ++i)
+        if (pss->aIcons[i].hIcon)
+            DestroyIcon(pss->aIcons[i].hIcon);
+    delete pss;
     return cMatches;
 }
 
