@@ -1,6 +1,6 @@
 // Hand-over point for the commands the main window does not carry out
 // itself. Each module that owns a command adds its case here; until then
-// the command has no effect (find and beam are still to come).
+// the command has no effect (beam is still to come).
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
@@ -10,6 +10,7 @@
 #include "treerename.h"
 #include "newfolderdlg.h"
 #include "sendmail.h"
+#include "find.h"
 #include "../res/tavel/resource.h"
 
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
@@ -41,6 +42,8 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
     case IDM_NEW_FOLDER:
     case IDM_TREE_NEW_FOLDER: OnNewFolderCommand(hwnd); return 0;
     case IDM_SEND_EMAIL: OnSendEmailCommand(hwnd); return 0;
+    case IDM_FIND:
+    case IDM_TREE_FIND: OnFindCommand(hwnd); return 0;
     }
     return 0;
 }

@@ -212,3 +212,32 @@
 #define IDM_TREE_OPTIONS    40148
 #define IDM_TREE_RENAME_CANCEL 40053
 #define IDM_TREE_RENAME_DONE   40055
+
+// Find files: the form, its bar, the result page and its two bars
+#define IDD_FIND            118
+#define IDR_BAR_FIND        119
+#define IDD_FIND_RESULT     120
+#define IDR_BAR_FIND_CLOSE  121
+#define IDR_BAR_FIND_STOP   122
+#define IDC_FIND_PATTERN    1021
+#define IDC_FIND_FOLDER     1022
+#define IDC_FIND_PATTERN_LABEL 1026
+#define IDC_FIND_FOLDER_LABEL  1027
+#define IDC_FIND_SUBFOLDERS 1037
+#define IDC_FIND_SYSTEM     1038
+#define IDC_FIND_LIST       2000
+#define IDS_FIND_START      40037
+#define IDS_FIND_RESULT     40043
+#define IDS_FIND_CLOSE      40044
+#define IDS_FIND_TITLE      40045
+#define IDS_FIND_FOUND      40090
+#define IDS_FIND_FOUND_MORE 40091
+#define IDS_FIND_FILENAME   40116
+#define IDS_FIND_FOLDER     40117
+#define IDS_FIND_STOP       40160
+#define IDS_FIND_SUBFOLDERS 40189
+#define IDS_FIND_SYSTEM     40190
+#define IDM_FIND_START      40038
+#define IDM_FIND_CANCEL     40040
+#define IDM_FIND_CLOSE      40042
+#define IDM_FIND_STOP       40046

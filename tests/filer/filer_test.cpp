@@ -36,6 +36,18 @@ static FILETIME DayTime(int iDay)
     return ft;
 }
 
+bool MakeSparseFile(const std::wstring &path, ULONGLONG cb)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER li;
+    li.QuadPart = (LONGLONG)cb;
+    BOOL ok = SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && SetEndOfFile(h);  // sparse on the host
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
 bool MakeSizedFile(const std::wstring &path, DWORD cb, int iAccessDay, int iWriteDay)
 {
     if (!MakeFile(path, std::string(cb, 'x')))

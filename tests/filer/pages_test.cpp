@@ -128,11 +128,7 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
 TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
 {
     ASSERT_TRUE(MakeDir(L"\\Docs"));
-    HANDLE h = CreateFileW(L"\\big.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER li;
-    li.QuadPart = 5LL << 30;
-    ASSERT_TRUE(SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && SetEndOfFile(h));  // sparse on the host
-    CloseHandle(h);
+    ASSERT_TRUE(MakeSparseFile(L"\\big.bin", 5ULL << 30));
     Open();
     SelectRows({L"big.bin"});
     EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK,

@@ -1,0 +1,260 @@
+// Find files over real trees: the result page and its worker driven through
+// the page's own messages, the form through its controls.
+#include "window_fixture.h"
+#include "find.h"
+#include <algorithm>
+
+namespace {
+class FindFiles : public TavelWindow {
+protected:
+    HWND hwndPage = nullptr;
+    HWND hwndResults = nullptr;
+
+    void TearDown() override
+    {
+        ClosePage();
+        TavelWindow::TearDown();
+    }
+
+    // Opens the result page over the settings given and waits for the search to end.
+    void Search(LPCWSTR pszFolder, LPCWSTR pszPattern = L"*.*", BOOL fSub = FALSE, BOOL fSystem = FALSE)
+    {
+        StartSearch(pszFolder, pszPattern, fSub, fSystem);
+        ASSERT_TRUE(PumpUntil([&] { return Bar() == L"Close"; }, 20000));
+    }
+
+    void StartSearch(LPCWSTR pszFolder, LPCWSTR pszPattern, BOOL fSub, BOOL fSystem)
+    {
+        FindSettings &fs = g_findSettings;
+        StringCchCopyW(fs.szPattern, ARRAYSIZE(fs.szPattern), pszPattern);
+        StringCchCopyW(fs.szFolder, ARRAYSIZE(fs.szFolder), pszFolder);
+        fs.fSubfolders = fSub;
+        fs.fSystemFiles = fSystem;
+        hwndPage = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_FIND_RESULT), nullptr, FindResultProc, 0);
+        ASSERT_NE(nullptr, hwndPage);
+        hwndResults = GetDlgItem(hwndPage, IDC_FIND_LIST);
+    }
+
+    void ClosePage()
+    {
+        if (!hwndPage)
+            return;
+        SendMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
+        DestroyWindow(hwndPage);
+        hwndPage = nullptr;
+    }
+
+    std::wstring Bar()
+    {
+        WCHAR sz[64] = L"";
+        PlatGetSoftKeyLabel(PlatFindSoftKeyBar(hwndPage), 0, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+
+    std::wstring Cell(int iRow, int iCol)
+    {
+        WCHAR sz[MAX_PATH] = L"";
+        LVITEMW lvi = {};
+        lvi.iSubItem = iCol;
+        lvi.pszText = sz;
+        lvi.cchTextMax = ARRAYSIZE(sz);
+        SendMessageW(hwndResults, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
+        return sz;
+    }
+
+    int Rows() { return (int)SendMessageW(hwndResults, LVM_GETITEMCOUNT, 0, 0); }
+
+    // Every row as folder\name, in row order.
+    std::vector<std::wstring> Found()
+    {
+        std::vector<std::wstring> v;
+        for (int i = 0; i < Rows(); ++i)
+            v.push_back(std::wstring(GetFoundFolder(i)) + L"\\" + Cell(i, 0));
+        return v;
+    }
+
+    int Selected() { return (int)SendMessageW(hwndResults, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
+
+    void Key(UINT vk)
+    {
+        SendMessageW(hwndResults, WM_KEYDOWN, vk, 1);
+        SendMessageW(hwndResults, WM_KEYUP, vk, 0xC0000001);
+    }
+
+    static void MakeFiles(const std::wstring &folder, int c, const wchar_t *pszFormat)
+    {
+        ASSERT_TRUE(MakeDir(folder));
+        for (int i = 0; i < c; ++i) {
+            WCHAR sz[64];
+            StringCchPrintfW(sz, ARRAYSIZE(sz), pszFormat, i);
+            ASSERT_TRUE(MakeFile(folder + L"\\" + sz, "x"));
+        }
+    }
+};
+} // namespace
+
+using Paths = std::vector<std::wstring>;
+
+TEST_F(FindFiles, AllNamesWithoutSubfoldersListsTheFolderFilesWithSizesAndCount)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\F"));
+    ASSERT_TRUE(MakeDir(L"P:\\F\\sub"));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\F\\a.txt", 999));
+    ASSERT_TRUE(MakeSparseFile(L"P:\\F\\b.doc", 5ULL << 30));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\sub\\c.txt", "c"));
+    Search(L"\\F");
+    std::vector<std::wstring> found = Found();
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ((Paths{L"\\F\\a.txt", L"\\F\\b.doc"}), found);
+    for (int i = 0; i < Rows(); ++i)
+        EXPECT_EQ(Cell(i, 0) == L"a.txt" ? L"999B" : L"5368M", Cell(i, 1));  // all 64 bits of the size
+    EXPECT_STREQ(L"2 file(s) found.", GetFindStripText());
+    // Every row has its own icon.
+    HIMAGELIST himl = (HIMAGELIST)SendMessageW(hwndResults, LVM_GETIMAGELIST, LVSIL_SMALL, 0);
+    EXPECT_EQ(2, ImageList_GetImageCount(himl));
+}
+
+TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\F"));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\bar.txt", "b"));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\foo.txt", "f"));
+    MakeFiles(L"P:\\F\\data", 1, L"alpha%d.txt");
+    MakeFiles(L"P:\\F\\other", 1, L"gamma%d.txt");
+    Search(L"\\F", L"*a*", TRUE);
+    std::vector<std::wstring> found = Found();
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ((Paths{L"\\F\\bar.txt", L"\\F\\data\\alpha0.txt", L"\\F\\other\\gamma0.txt"}), found);
+}
+
+TEST_F(FindFiles, SystemFilesOnlyWhenAskedHiddenFilesAlways)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\F"));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\sys.txt", "s"));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\hid.txt", "h"));
+    ASSERT_TRUE(SetFileAttributesW(L"P:\\F\\sys.txt", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(SetFileAttributesW(L"P:\\F\\hid.txt", FILE_ATTRIBUTE_HIDDEN));
+    Search(L"\\F");
+    EXPECT_EQ((Paths{L"\\F\\hid.txt"}), Found());
+    ClosePage();
+    Search(L"\\F", L"*.*", FALSE, TRUE);
+    EXPECT_EQ(2, Rows());
+}
+
+TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
+{
+    ASSERT_TRUE(MakeFile(L"P:\\top.txt", "t"));
+    MakeFiles(L"P:\\F", 1, L"in%d.txt");
+    OpenWindow(L"\\F");
+    HWND hwndForm = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_FIND), hwnd, FindFormProc, 0);
+    ASSERT_NE(nullptr, hwndForm);
+    WCHAR sz[MAX_PATH];
+    GetDlgItemTextW(hwndForm, IDC_FIND_PATTERN, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"*.*", sz);
+    GetDlgItemTextW(hwndForm, IDC_FIND_FOLDER, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"\\F", sz);
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hwndForm, IDC_FIND_SUBFOLDERS));
+    // The action key ticks the focused box; Start then runs the page over "\".
+    SetFocus(GetDlgItem(hwndForm, IDC_FIND_SUBFOLDERS));
+    SendMessageW(hwndForm, WM_COMMAND, IDOK, 0);
+    SetDlgItemTextW(hwndForm, IDC_FIND_FOLDER, L"\\");
+    static std::vector<std::wstring> s_rows;
+    s_rows.clear();
+    // The page is modal: a timer inside its loop reads it and closes it once done.
+    UINT_PTR idTimer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND hwndPage = GetForegroundWindow();
+        HWND hwndBar = PlatFindSoftKeyBar(hwndPage);
+        WCHAR szBar[16] = L"";
+        PlatGetSoftKeyLabel(hwndBar, 0, szBar, ARRAYSIZE(szBar));
+        if (lstrcmpW(szBar, L"Close") != 0)
+            return;
+        for (int i = 0; GetFoundFolder(i); ++i)
+            s_rows.push_back(std::wstring(GetFoundFolder(i)) + L"|");
+        PostMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
+    });
+    SendMessageW(hwndForm, WM_COMMAND, IDM_FIND_START, 0);
+    KillTimer(nullptr, idTimer);
+    EXPECT_STREQ(L"", g_findSettings.szFolder);
+    EXPECT_TRUE(g_findSettings.fSubfolders);
+    std::sort(s_rows.begin(), s_rows.end());
+    EXPECT_EQ((Paths{L"\\F|", L"|"}), s_rows);
+    DestroyWindow(hwndForm);
+}
+
+TEST_F(FindFiles, StopInADeepSearchKeepsTheRowsAndCloseWaitsForTheWorker)
+{
+    std::wstring folder = L"P:";
+    for (int i = 0; i < 40; ++i) {
+        folder += L"\\d";
+        MakeFiles(folder, 10, L"f%d.txt");
+    }
+    StartSearch(L"\\d", L"*.txt", TRUE, FALSE);
+    ASSERT_TRUE(PumpUntil([&] { return GetFoundCount() >= 5; }, 10000));
+    SendMessageW(hwndPage, WM_COMMAND, IDM_FIND_STOP, 0);
+    EXPECT_EQ(L"Close", Bar());
+    // Close at once: it waits for the worker, so the rows it still adds are counted.
+    SendMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
+    int cFound = GetFoundCount();
+    EXPECT_LT(cFound, 400);
+    EXPECT_EQ(cFound, Rows());
+    WCHAR szCount[64];
+    StringCchPrintfW(szCount, ARRAYSIZE(szCount), L"%d file(s) found.", cFound);
+    EXPECT_STREQ(szCount, GetFindStripText());
+}
+
+TEST_F(FindFiles, TableOfAThousandRowsStopsTheSearchAndShowsAPlus)
+{
+    MakeFiles(L"P:\\Many", 1005, L"f%04d.txt");
+    Search(L"\\Many");
+    EXPECT_EQ(1000, Rows());
+    EXPECT_EQ(nullptr, GetFoundFolder(1000));
+    EXPECT_STREQ(L"1000+ file(s) found.", GetFindStripText());
+}
+
+TEST_F(FindFiles, PathsPastTheLimitAreSkippedNotCut)
+{
+    // Folder of 247 characters on the handset: names up to 11 characters fit.
+    std::wstring folder = L"\\D\\" + std::wstring(200, L'd') + L"\\" + std::wstring(43, L'e');
+    ASSERT_EQ(247u, folder.size());
+    ASSERT_TRUE(MakeDir(L"\\\\?\\P:\\D"));
+    ASSERT_TRUE(MakeDir(L"\\\\?\\P:" + folder.substr(0, 204)));
+    ASSERT_TRUE(MakeDir(L"\\\\?\\P:" + folder));
+    ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\fits123.txt", "x"));
+    ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\toolong1234.txt", "x"));
+    Search(L"\\D", L"*.txt", TRUE);
+    EXPECT_EQ((Paths{folder + L"\\fits123.txt"}), Found());
+}
+
+TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEnds)
+{
+    MakeFiles(L"P:\\K", 30, L"f%02d.txt");
+    Search(L"\\K");
+    SetForegroundWindow(hwndPage);
+    SetFocus(hwndResults);
+    int cPage = (int)SendMessageW(hwndResults, LVM_GETCOUNTPERPAGE, 0, 0);
+    ASSERT_GT(cPage, 1);
+    ASSERT_LT(cPage, 15);
+    Key(VK_RIGHT);
+    EXPECT_EQ(cPage - 1, Selected());  // from no selection (-1)
+    Key(VK_RIGHT);
+    EXPECT_EQ(2 * cPage - 1, Selected());
+    Key(VK_LEFT);
+    Key(VK_LEFT);
+    Key(VK_LEFT);
+    EXPECT_EQ(0, Selected());
+    Key(VK_F9);
+    EXPECT_TRUE(PumpUntil([&] { return Selected() == 29; }));
+    Key(VK_F8);
+    EXPECT_TRUE(PumpUntil([&] { return Selected() == 0; }));
+}
+
+TEST_F(FindFiles, ActionOpensTheFoundFile)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\Run"));
+    ASSERT_TRUE(MakeFile(L"P:\\Run\\open.bat", "echo opened> P:\\Run\\opened.out\r\n"));
+    Search(L"\\Run", L"*.bat");
+    ASSERT_EQ(1, Rows());
+    Key(VK_RIGHT);
+    SendMessageW(hwndPage, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(PumpUntil([] { return ReadFileText(L"P:\\Run\\opened.out").find("opened") == 0; }, 10000));
+}
