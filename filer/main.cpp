@@ -22,5 +22,8 @@ int WINAPI wWinMain(HINSTANCE hinst, HINSTANCE, LPWSTR, int nCmdShow)
     ShowWindow(hwnd, nCmdShow);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);
-    return RunMessageLoop();
+    int iExit = RunMessageLoop();
+    // The tree and card threads run for the program's life: the process ends
+    // them before any static they use is destroyed.
+    ExitProcess(iExit);
 }

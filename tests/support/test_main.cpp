@@ -33,5 +33,10 @@ int wmain(int argc, wchar_t **argv)
         return pfn ? pfn(argc, argv) : 99;
     }
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int iExit = RUN_ALL_TESTS();
+    // Threads of the code under test (a card watcher, a fill) may still run:
+    // the process ends them before any static they use is destroyed.
+    fflush(stdout);
+    fflush(stderr);
+    ExitProcess(iExit);
 }
