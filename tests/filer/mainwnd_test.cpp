@@ -294,7 +294,7 @@ TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
     MakeMixedFolder();
     Open();
     Activate(0);
-    const UINT kAlways[] = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT};
+    const UINT kAlways[] = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_SEND_IR, IDM_RECEIVE_IR};
     {
         SCOPED_TRACE("nothing selected");
         Select({});
@@ -331,8 +331,10 @@ TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
         Select({3});
         MenuProbe m(hwnd);
         for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT,
-                        IDM_SEND_EMAIL, IDM_SEND_IR})
+                        IDM_SEND_EMAIL})
             EXPECT_FALSE(m.Grayed(id)) << id;
+        for (UINT id : kAlways)
+            EXPECT_TRUE(m.Grayed(id)) << id;
     }
     {
         SCOPED_TRACE("several rows, the parent row first");
