@@ -10,20 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-static double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
-
-static double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+#include "../benchtime.h"
 
 static void MakeFiles(const std::vector<std::wstring> &paths)
 {

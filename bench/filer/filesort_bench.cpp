@@ -8,14 +8,7 @@
 #include <cwchar>
 #include <random>
 #include <vector>
-
-static double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
+#include "../benchtime.h"
 
 // The same order as the program's file sort, ascending.
 static bool Less(const FileEntry &a, const FileEntry &b, int iType, unsigned long *pc)

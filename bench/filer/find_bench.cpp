@@ -9,20 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-static double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
-
-static double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+#include "../benchtime.h"
 
 // Every entry of the tree; returns the files met.
 static int BareRecursion(LPCWSTR pszFolder)

@@ -6,14 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-static double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
+#include "../benchtime.h"
 
 static int BareLoop(LPCWSTR pszPattern)
 {
@@ -26,12 +19,6 @@ static int BareLoop(LPCWSTR pszPattern)
         ++c;
     FindClose(h);
     return c;
-}
-
-static double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int wmain()

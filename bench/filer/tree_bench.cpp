@@ -10,14 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-static double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return (double)c.QuadPart / (double)f.QuadPart;
-}
+#include "../benchtime.h"
 
 static int BareRecursion(LPCWSTR pszFolder)
 {
@@ -37,12 +30,6 @@ static int BareRecursion(LPCWSTR pszFolder)
     } while (FindNextFileW(h, &fd));
     FindClose(h);
     return c;
-}
-
-static double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 static void PumpUntilFilled(HWND hwndTree)
