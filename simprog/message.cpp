@@ -36,17 +36,22 @@ int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType)
     return MessageBoxW(nullptr, g_szMessage, g_szTitle, uType);
 }
 
-HFONT CreateBoldSystemFont(LONG lHeight)
+HFONT CreateSystemFontOf(LONG lWeight, LONG lHeight)
 {
     LOGFONTW lf;
     if (!GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf))
         return nullptr;
     // The stock font's LOGFONT carries a fixed character width: the face's own is wanted.
     lf.lfWidth = 0;
-    lf.lfWeight = FW_BOLD;
+    lf.lfWeight = lWeight;
     if (lHeight)
         lf.lfHeight = lHeight;
     return CreateFontIndirectW(&lf);
+}
+
+HFONT CreateBoldSystemFont(LONG lHeight)
+{
+    return CreateSystemFontOf(FW_BOLD, lHeight);
 }
 
 HWND InitMorlinScreen(HWND hdlg, UINT idBar, UINT idsTitle)

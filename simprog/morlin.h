@@ -43,7 +43,9 @@ int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType);
 // program ends (PostQuitMessage) and NULL comes back.
 HWND InitMorlinScreen(HWND hdlg, UINT idBar, UINT idsTitle);
 void SetStringText(HWND hdlg, int id, UINT ids);
-// Bold SYSTEM_FONT (weight 700) in the face's own width, optionally with another height.
+// SYSTEM_FONT of a weight in the face's own width, optionally with another height.
+HFONT CreateSystemFontOf(LONG lWeight, LONG lHeight);
+// The same in bold (weight 700).
 HFONT CreateBoldSystemFont(LONG lHeight);
 
 // Start-up thread and SIM notifications.
@@ -53,6 +55,7 @@ void SimNotifyCallback(DWORD dwCode, const void *pvData, DWORD cbData, DWORD dwP
 // "Please wait..." dialog.
 HWND ProgressDialog(HWND hwndOwner);
 BOOL ShowProgress(int iDone, int iTotal);
+void DestroyProgressDialog(HWND hdlg);
 
 // Contacts connection.
 BOOL InitPOOM();
@@ -78,3 +81,13 @@ DWORD GetIPSMAvailableSpace();
 // Font height of the own number: 272 / length, at most 24.
 LONG OwnNumberFontHeight(size_t cch);
 #define IPSM_MIN_FREE 102400
+// Slots a SIM storage has free; one that reports more used than total is full.
+DWORD FreeSlotsOf(DWORD dwUsed, DWORD dwTotal);
+
+// SIM and Contacts transfer (dialog 124 in two roles).
+INT_PTR CALLBACK SaveSIM2Contacts(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK SaveContact2SIM(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+BOOL AddEntryToContacts(LPCWSTR pszName, LPCWSTR pszNumber);
+// Icon 116 on the first ten rows of a phone-book list, from xLeft (further
+// right by a scroll bar while the list holds ten rows or fewer).
+void PaintRowIcons(HWND hwndList, int xLeft);

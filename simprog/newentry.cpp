@@ -62,12 +62,6 @@ static void OnInitMenuPopup(HWND hdlg, HMENU hmenu)
     EnableMenuItem(hmenu, IDM_INSERT_WAIT, uFlags);
 }
 
-static BOOL IsPhoneBookFull()
-{
-    PhoneBookLock lock;
-    return MyPhoneBook.wUsed > g_SimCaps.dwMaxPBIndex - g_SimCaps.dwMinPBIndex;
-}
-
 static void OnDone(HWND hdlg)
 {
     MorlinTrace(TRACE_NEWENTRY_DONE, L"NewEntryProc IDM_NEWENTRY_DONE 1 \r\n");

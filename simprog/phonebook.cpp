@@ -255,6 +255,12 @@ BOOL WriteNewPhoneBookEntry(LPCWSTR pszName, LPCWSTR pszNumber)
     return TRUE;
 }
 
+BOOL IsPhoneBookFull()
+{
+    PhoneBookLock lock;
+    return MyPhoneBook.wUsed > g_SimCaps.dwMaxPBIndex - g_SimCaps.dwMinPBIndex;
+}
+
 BOOL FillPhoneBookList()
 {
     HWND hwndList = g_hwndPhoneBookList;

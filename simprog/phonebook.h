@@ -49,6 +49,8 @@ SIMPHONEBOOKENTRY *FindPhoneBookRecord(WORD wIndex);
 void DumpPhoneBook();
 void ReleasePhoneBook();
 BOOL WriteNewPhoneBookEntry(LPCWSTR pszName, LPCWSTR pszNumber);
+// The cache holds more records than the SIM's index range has slots.
+BOOL IsPhoneBookFull();
 // Copies at most cchMax characters (and never past the buffer) into a SIM field.
 void CopySimText(WCHAR *pszField, size_t cchField, LPCWSTR pszText, DWORD cchMax);
 // The row text of an entry: its name, or its number when the name is empty.

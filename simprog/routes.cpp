@@ -1,9 +1,18 @@
-// Commands whose screens (Contacts transfer, SIM messages, Inbox copy) are
-// not part of this program yet: they arrive here and do nothing.
+// Commands of the later screens (Contacts transfer, SIM messages, Inbox
+// copy) arrive here; those not built yet do nothing.
 #include "morlin.h"
+#include "kit.h"
+#include "../res/morlin/resource.h"
 
 void RouteTransferCommand(HWND hwnd, UINT id)
 {
-    (void)hwnd;
-    (void)id;
+    switch (id) {
+    case IDM_CONTACTS_TO_SIM:
+        RunDialogFromTemplate(g_hInst, IDD_TRANSFER, hwnd, SaveContact2SIM, 0);
+        break;
+    case IDM_SIM_TO_CONTACTS:
+        RunDialogFromTemplate(g_hInst, IDD_TRANSFER, hwnd, SaveSIM2Contacts, 0);
+        SetFocus(g_hwndPhoneBookList);
+        break;
+    }
 }

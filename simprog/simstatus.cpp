@@ -85,3 +85,9 @@ DWORD GetIPSMAvailableSpace()
                 (int)cbFree.LowPart, (int)cbFree.HighPart, (int)cbFree.LowPart);
     return cbFree.LowPart;
 }
+
+DWORD FreeSlotsOf(DWORD dwUsed, DWORD dwTotal)
+{
+    // Unsigned total - used would offer some four billion slots on such a card.
+    return dwUsed < dwTotal ? dwTotal - dwUsed : 0;
+}

@@ -340,6 +340,9 @@ HRESULT WINAPI SimGetPhonebookStatus(HSIM hSim, DWORD dwLocation, LPDWORD lpdwUs
         if (dw >= l.dwMin && dw <= l.dwMax)
             ++cUsed;
     }
+    // Some cards miscount their own use; "reportsUsed" stands for one.
+    if (dwLocation == SIM_PBSTORAGE_SIM)
+        cUsed = (DWORD)PlatProfileNumber(book, "reportsUsed", 0, 0xFFFFFFFFUL, cUsed);
     if (lpdwUsed)
         *lpdwUsed = cUsed;
     if (lpdwTotal)
