@@ -17,6 +17,7 @@ static HFONT s_hfontCounter;
 
 #define LIST_STYLE (WS_BORDER | WS_VSCROLL | LVS_REPORT | LVS_NOCOLUMNHEADER)
 #define NUMBER_FONT_MAX 26
+#define NUMBER_FONT_MIN 8
 #define COUNTER_FONT 13
 
 static void DeleteFont(HFONT *phfont)
@@ -26,12 +27,20 @@ static void DeleteFont(HFONT *phfont)
     *phfont = nullptr;
 }
 
+// The fields are narrow: their text may use all of them, and a new font
+// would bring its own margins back.
+static void SetFieldFont(HWND hwnd, HFONT hfont)
+{
+    SendMessageW(hwnd, WM_SETFONT, (WPARAM)hfont, FALSE);
+    SendMessageW(hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+}
+
 static HWND CreateField(HWND hdlg, DWORD dwStyle, int x, int y, int cx, int cy, UINT id, HFONT hfont)
 {
     HWND hwnd = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | dwStyle, x, y, cx, cy, hdlg,
                                 (HMENU)(UINT_PTR)id, g_hInst, nullptr);
-    if (hwnd && hfont)
-        SendMessageW(hwnd, WM_SETFONT, (WPARAM)hfont, FALSE);
+    if (hwnd)
+        SetFieldFont(hwnd, hfont);
     return hwnd;
 }
 
@@ -69,6 +78,17 @@ void ReleaseTransferControls()
     DeleteFont(&s_hfontCounter);
 }
 
+static int TextWidthIn(HWND hwnd, HFONT hfont, LPCWSTR psz, size_t cch)
+{
+    HDC hdc = GetDC(hwnd);
+    HGDIOBJ hOld = SelectObject(hdc, hfont);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32W(hdc, psz, (int)cch, &size);
+    SelectObject(hdc, hOld);
+    ReleaseDC(hwnd, hdc);
+    return size.cx;
+}
+
 BOOL ShowSelectedNumber(LPCWSTR pszNumber)
 {
     size_t cch = 0;
@@ -77,8 +97,18 @@ BOOL ShowSelectedNumber(LPCWSTR pszNumber)
     if (!s_hwndNumber)
         return 1;
     LONG lHeight = (LONG)(350 / cch);
-    HFONT hfont = CreateSystemFontOf(FW_MEDIUM, lHeight < NUMBER_FONT_MAX ? lHeight : NUMBER_FONT_MAX);
-    SendMessageW(s_hwndNumber, WM_SETFONT, (WPARAM)hfont, FALSE);
+    if (lHeight > NUMBER_FONT_MAX)
+        lHeight = NUMBER_FONT_MAX;
+    HFONT hfont = CreateSystemFontOf(FW_MEDIUM, lHeight);
+    // This face is wider than the handset's: a number that would still not
+    // show whole gets a smaller font again.
+    RECT rc;
+    SendMessageW(s_hwndNumber, EM_GETRECT, 0, (LPARAM)&rc);
+    while (hfont && lHeight > NUMBER_FONT_MIN && TextWidthIn(s_hwndNumber, hfont, pszNumber, cch) > rc.right - rc.left) {
+        DeleteObject(hfont);
+        hfont = CreateSystemFontOf(FW_MEDIUM, --lHeight);
+    }
+    SetFieldFont(s_hwndNumber, hfont);
     DeleteFont(&s_hfontNumber);
     s_hfontNumber = hfont;
     SetWindowTextW(s_hwndNumber, pszNumber);

@@ -1,0 +1,53 @@
+// Morlin's screens opened as modeless dialogs in the test, driven through
+// their commands, with their texts, fonts and menu states read back.
+#pragma once
+#include "simtest.h"
+#include "kit.h"
+
+class Screens : public SimTest {
+protected:
+    HWND m_hdlg = nullptr;
+
+    void TearDown() override
+    {
+        if (m_hdlg && IsWindow(m_hdlg))
+            DestroyWindow(m_hdlg);
+        Pump(30);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        SimTest::TearDown();
+    }
+    // fShow false leaves a dialog that ends while it starts hidden, so Closed() tells.
+    HWND Open(UINT idd, DLGPROC pfn, bool fShow = true)
+    {
+        if (m_hdlg && IsWindow(m_hdlg))
+            DestroyWindow(m_hdlg);
+        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(idd), nullptr, pfn, 0);
+        EXPECT_NE(nullptr, m_hdlg);
+        if (fShow)
+            ShowWindow(m_hdlg, SW_SHOW);
+        Pump(20);
+        return m_hdlg;
+    }
+    bool Closed() { return !IsWindow(m_hdlg) || !IsWindowVisible(m_hdlg); }
+    void Command(UINT id) { SendMessageW(m_hdlg, WM_COMMAND, id, 0); }
+    void SetText(int id, const wchar_t *psz) { SetDlgItemTextW(m_hdlg, id, psz); }
+    std::wstring Text(int id) { return WindowText(m_hdlg, id); }
+    std::wstring Title() { return WindowText(m_hdlg); }
+    LOGFONTW Font(int id)
+    {
+        LOGFONTW lf = {};
+        GetObjectW((HFONT)SendDlgItemMessageW(m_hdlg, id, WM_GETFONT, 0, 0), sizeof(lf), &lf);
+        return lf;
+    }
+    UINT PopupState(UINT idBar, UINT id)
+    {
+        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(idBar));
+        HMENU hsub = GetSubMenu(hmenu, 0);
+        SendMessageW(m_hdlg, WM_INITMENUPOPUP, (WPARAM)hsub, 0);
+        UINT u = GetMenuState(hsub, id, MF_BYCOMMAND);
+        DestroyMenu(hmenu);
+        return u;
+    }
+};

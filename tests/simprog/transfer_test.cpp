@@ -1,0 +1,317 @@
+// SIM -> Contacts and Contacts -> SIM against the SIM and Contacts stand-ins:
+// the rows, the ticks within the free slots, the copies and their stops, and
+// what the profile holds afterwards.
+#include "screens.h"
+#include "transfer.h"
+#include "trace.h"
+#include "../res/morlin/resource.h"
+#include <pimstore.h>
+#include <map>
+
+namespace {
+using nlohmann::json;
+
+class Transfer : public Screens {
+protected:
+    void SetUp() override
+    {
+        Screens::SetUp();
+        InternalStore(1 << 20);
+    }
+    void TearDown() override
+    {
+        ClosePOOM();
+        Screens::TearDown();
+    }
+    // The internal store (the first flash volume) with this much room.
+    void InternalStore(ULONGLONG cbFree)
+    {
+        ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", cbFree}}}}}));
+        ASSERT_TRUE(MakeDir(L"\\IPSM"));
+    }
+    void Contacts(const std::vector<json> &contacts)
+    {
+        ASSERT_TRUE(PlatProfileSave(L"contacts.json", {{"contacts", json(contacts)}}));
+        ClosePOOM();
+        ASSERT_TRUE(InitPOOM());
+    }
+    json SavedContacts() { return PlatProfileLoad(L"contacts.json")["contacts"]; }
+    json SimEntries() { return ReadSim()["phonebook"]["entries"]; }
+    HWND List() { return GetDlgItem(m_hdlg, IDC_TRANSFER_LIST); }
+    int Rows() { return ListView_GetItemCount(List()); }
+    std::wstring Cell(int iRow, int iCol = 0)
+    {
+        WCHAR sz[256] = L"";
+        ListView_GetItemText(List(), iRow, iCol, sz, ARRAYSIZE(sz));
+        return sz;
+    }
+    std::vector<bool> Ticks()
+    {
+        std::vector<bool> v;
+        for (int i = 0; i < Rows(); ++i)
+            v.push_back(IsRowTicked(List(), i));
+        return v;
+    }
+    void Key(UINT vk) { SendMessageW(List(), WM_KEYDOWN, vk, 1); }
+    std::wstring Counter() { return Text(IDC_TRANSFER_COUNTER); }
+    std::wstring Number() { return Text(IDC_TRANSFER_NUMBER); }
+    std::wstring LastBox() { return MessageBoxes::calls.empty() ? L"" : MessageBoxes::calls.back().text; }
+};
+
+json Contact(const char *pszFirst, const char *pszLast, const std::map<std::string, std::string> &numbers = {})
+{
+    json c = json::object();
+    for (const auto &n : numbers)
+        c[n.first] = n.second;
+    if (pszFirst)
+        c["firstName"] = pszFirst;
+    if (pszLast)
+        c["lastName"] = pszLast;
+    return c;
+}
+} // namespace
+
+TEST_F(Transfer, SimToContactsListsTheEntriesReversedAndSplitsNamesAtTheFirstBlank)
+{
+    Load({{1, "Anna Maria Berg", "+4670"}, {4, "Bo", "123"}, {7, "", "555"}}, 250, 20);
+    Contacts({});
+    Open(IDD_TRANSFER, SaveSIM2Contacts);
+    EXPECT_EQ(L"SIM -> Contacts", Title());
+    EXPECT_EQ(L"Start|Menu", SoftKeyLabels(m_hdlg));
+    ASSERT_EQ(3, Rows());
+    EXPECT_EQ(L"555", Cell(0));
+    EXPECT_EQ(L"Bo", Cell(1));
+    EXPECT_EQ(L"Anna Maria Berg", Cell(2));
+    EXPECT_EQ((std::vector<bool>{false, false, false}), Ticks());
+    Key(VK_DOWN);
+    EXPECT_EQ(L"123", Number());
+    Key(VK_DOWN);
+    EXPECT_EQ(L"+4670", Number());
+
+    Command(IDM_SIM2CONTACTS_SELECT_ALL);
+    Key(VK_RETURN);  // the action key unticks the marked row
+    EXPECT_EQ((std::vector<bool>{true, true, false}), Ticks());
+    Command(IDM_SIM2CONTACTS_UNSELECT_ALL);
+    EXPECT_EQ((std::vector<bool>{false, false, false}), Ticks());
+    Command(IDM_SIM2CONTACTS_START);  // nothing ticked: nothing happens
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    Command(IDM_SIM2CONTACTS_SELECT_ALL);
+    Command(IDM_SIM2CONTACTS_START);
+    EXPECT_EQ(L"Phone book entry added to Outlook.", LastBox());
+    EXPECT_EQ((UINT)MB_ICONASTERISK, MessageBoxes::calls.back().uType);
+    EXPECT_TRUE(Closed());
+
+    json saved = SavedContacts();
+    ASSERT_EQ(3u, saved.size());
+    EXPECT_EQ(json({{"oid", 2}, {"firstName", "Bo"}, {"mobileTelephoneNumber", "123"}}), saved[1]);
+    EXPECT_EQ(json({{"oid", 3},
+                    {"firstName", "Anna"},
+                    {"lastName", "Maria Berg"},
+                    {"fileAs", "Anna Maria Berg"},
+                    {"mobileTelephoneNumber", "+4670"}}),
+              saved[2]);
+    EXPECT_STREQ(L"Anna Maria Berg", FindPhoneBookRecord(1)->lpszText);
+}
+
+TEST_F(Transfer, SimToContactsStopsAtTheFirstRowItCannotCopyAndSaysWhy)
+{
+    Load({{1, "Bo", "123"}, {2, "Cy", "456"}, {3, "Dee", ""}, {5, "Al", "789"}});
+    Contacts({});
+    Open(IDD_TRANSFER, SaveSIM2Contacts);
+    Command(IDM_SIM2CONTACTS_SELECT_ALL);
+    Command(IDM_SIM2CONTACTS_START);  // Al is copied, then Dee has no number
+    EXPECT_EQ(L"Phone number cannot be empty!", LastBox());
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), Ticks());
+    ASSERT_EQ(1u, SavedContacts().size());
+    EXPECT_EQ("Al", SavedContacts()[0]["firstName"]);
+
+    // A full internal store stops the run with its message, not silently.
+    TickRow(List(), 0, FALSE);
+    TickRow(List(), 1, FALSE);
+    ASSERT_TRUE(MakeFile(L"\\IPSM\\big.bin", std::string((1 << 20) - 102399, 'x')));
+    Command(IDM_SIM2CONTACTS_START);
+    EXPECT_EQ(0u, LastBox().find(L"You have exceeded the storage limit on your internal memory (IPSM)"));
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ(1u, SavedContacts().size());
+
+    // Without the Contacts service the first row fails.
+    ASSERT_TRUE(DeleteFileW((StoreRoot() + L"IPSM\\big.bin").c_str()));
+    ClosePOOM();
+    Command(IDM_SIM2CONTACTS_START);
+    EXPECT_EQ(L"Add phone book entry failed!", LastBox());
+    EXPECT_FALSE(Closed());
+}
+
+TEST_F(Transfer, SimToContactsOnAnEmptyPhoneBookClosesWithAnError)
+{
+    Load({});
+    Contacts({});
+    Open(IDD_TRANSFER, SaveSIM2Contacts, false);
+    EXPECT_TRUE(Closed());
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+}
+
+TEST_F(Transfer, ContactsToSimMakesARowPerNumberUnderTheContactsName)
+{
+    Load({{1, "A", "1"}});
+    Contacts({Contact("Lena", "Holm",
+                      {{"mobileTelephoneNumber", "0701"},
+                       {"businessTelephoneNumber", "0802"},
+                       {"business2TelephoneNumber", "0803"}}),
+              Contact(nullptr, nullptr, {{"fileAs", "City Taxi"}, {"pagerNumber", "0904"}}),
+              Contact("Jon", nullptr, {{"radioTelephoneNumber", "01234567890123456789"}}),
+              Contact(nullptr, "Shah", {{"home2TelephoneNumber", "06"}, {"fileAs", "Shah, P"}}),
+              Contact("Nobody", "Without", {{"fileAs", "Numbers"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    EXPECT_EQ(L"Contacts->SIM", Title());
+    EXPECT_EQ(L"Start|Menu", SoftKeyLabels(m_hdlg));
+    ASSERT_EQ(6, Rows());
+    const wchar_t *apszRows[][2] = {{L"Lena Holm", L"m"}, {L"Lena Holm", L"w"}, {L"Lena Holm", L"w"},
+                                    {L"City Taxi", L"p"}, {L"Jon ", L"r"},      {L"Shah", L"h"}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(apszRows[i][0], Cell(i, 0)) << i;
+        EXPECT_EQ(apszRows[i][1], Cell(i, 1)) << i;
+    }
+    EXPECT_EQ(L"249", Counter());
+    EXPECT_EQ(L"0701", Number());
+    LOGFONTW lf = Font(IDC_TRANSFER_NUMBER);
+    EXPECT_EQ(26, lf.lfHeight);
+    EXPECT_EQ(FW_MEDIUM, lf.lfWeight);
+    for (int i = 0; i < 4; ++i)
+        Key(VK_DOWN);
+    EXPECT_EQ(L"01234567890123456789", Number());
+    EXPECT_GE(17, Font(IDC_TRANSFER_NUMBER).lfHeight);  // 350 / 20, or less to fit
+    // The counter shows three digits whole, and the longest number fits its field.
+    RECT rc = {};
+    SendDlgItemMessageW(m_hdlg, IDC_TRANSFER_NUMBER, EM_GETRECT, 0, (LPARAM)&rc);
+    EXPECT_LE(TextWidth((HFONT)SendDlgItemMessageW(m_hdlg, IDC_TRANSFER_NUMBER, WM_GETFONT, 0, 0), Number().c_str()),
+              rc.right - rc.left);
+    SendDlgItemMessageW(m_hdlg, IDC_TRANSFER_COUNTER, EM_GETRECT, 0, (LPARAM)&rc);
+    EXPECT_LE(TextWidth((HFONT)SendDlgItemMessageW(m_hdlg, IDC_TRANSFER_COUNTER, WM_GETFONT, 0, 0), L"249"),
+              rc.right - rc.left);
+}
+
+TEST_F(Transfer, ContactsToSimTicksNoMoreRowsThanTheSimHasFreeSlots)
+{
+    Load(NumberedSlots(248));
+    Contacts({Contact("Ann", nullptr, {{"mobileTelephoneNumber", "+4611"}, {"homeTelephoneNumber", "0812"}}),
+              Contact("Bo", "Ek", {{"carTelephoneNumber", "0713"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    EXPECT_EQ(L"2", Counter());
+    Command(IDM_CONTACTS2SIM_SELECT_ALL);
+    EXPECT_EQ((std::vector<bool>{true, true, false}), Ticks());
+    EXPECT_EQ(L"0", Counter());
+    EXPECT_EQ(2, ListView_GetSelectionMark(List()));  // the row that did not fit
+    Key(VK_RETURN);
+    EXPECT_EQ(L"SIM Phonebook storage is full !", LastBox());
+    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
+    EXPECT_EQ((std::vector<bool>{true, true, false}), Ticks());
+    Key(VK_UP);
+    Key(VK_RETURN);
+    EXPECT_EQ(L"1", Counter());
+    EXPECT_EQ((std::vector<bool>{true, false, false}), Ticks());
+    Key(VK_RETURN);
+    EXPECT_EQ(L"0", Counter());
+    Command(IDM_CONTACTS2SIM_UNSELECT_ALL);
+    EXPECT_EQ(L"2", Counter());
+    EXPECT_EQ((std::vector<bool>{false, false, false}), Ticks());
+
+    // Start writes the ticked rows as new SIM entries.
+    Key(VK_RETURN);
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_EQ((std::vector<bool>{false, true, true}), Ticks());
+    MessageBoxes::Reset();
+    Command(IDM_CONTACTS2SIM_START);
+    EXPECT_EQ(L"Successfully added the phone book entry.", LastBox());
+    EXPECT_TRUE(Closed());
+    json entries = SimEntries();
+    ASSERT_EQ(250u, entries.size());
+    EXPECT_EQ(json({"Ann ", "0812", 249}),
+              json({entries[248]["name"], entries[248]["number"], entries[248]["index"]}));
+    EXPECT_EQ(json({"Bo Ek", "0713", 250}),
+              json({entries[249]["name"], entries[249]["number"], entries[249]["index"]}));
+}
+
+TEST_F(Transfer, ContactsToSimCountsASimReportingMoreUsedThanTotalAsFull)
+{
+    Load({{1, "A", "1"}});
+    json sim = ReadSim();
+    sim["phonebook"]["reportsUsed"] = 300;
+    ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+    PlatSimReload();
+    Contacts({Contact("Ann", nullptr, {{"mobileTelephoneNumber", "+4611"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    EXPECT_EQ(L"0", Counter());
+    Key(VK_RETURN);
+    EXPECT_EQ(L"SIM Phonebook storage is full !", LastBox());
+    EXPECT_EQ((std::vector<bool>{false}), Ticks());
+}
+
+TEST_F(Transfer, ContactsToSimCutsLongContactTextsToItsRecords)
+{
+    Load({});
+    std::string name(100, 'n'), number = "+" + std::string(199, '7');
+    Contacts({Contact(name.c_str(), "Last", {{"mobileTelephoneNumber", number}, {"homeTelephoneNumber", "22"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    ASSERT_EQ(2, Rows());
+    const ContactRecord *pRec = ContactRecordAt(0);
+    ASSERT_NE(nullptr, pRec);
+    EXPECT_EQ(std::wstring(63, L'n'), pRec->name);
+    EXPECT_EQ(L"+" + std::wstring(126, L'7'), pRec->number);
+    EXPECT_EQ(std::wstring(63, L'n'), Cell(0));
+    EXPECT_STREQ(L"22", ContactRecordAt(1)->number);
+    EXPECT_EQ(nullptr, ContactRecordAt(2));
+    Key(VK_RETURN);
+    Command(IDM_CONTACTS2SIM_START);
+    EXPECT_EQ(json({{"index", 1}, {"name", std::string(14, 'n')}, {"number", "+" + std::string(39, '7')},
+                    {"addressType", 1}, {"numPlan", 1}}),
+              SimEntries()[0]);
+}
+
+TEST_F(Transfer, ContactsToSimStopsWhenAWriteFailsAndClosesWhenTheSimIsFull)
+{
+    Load({{1, "A", "1"}});
+    Contacts({Contact("Ann", nullptr, {{"mobileTelephoneNumber", "+4611"}, {"homeTelephoneNumber", "0812"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    Command(IDM_CONTACTS2SIM_SELECT_ALL);
+    BlockSimSave(true);
+    Command(IDM_CONTACTS2SIM_START);
+    EXPECT_EQ(L"Add phone book entry failed!", LastBox());
+    EXPECT_FALSE(Closed());
+    BlockSimSave(false);
+
+    ResetMorlin();
+    Load(NumberedSlots(250));
+    Contacts({Contact("Ann", nullptr, {{"mobileTelephoneNumber", "+4611"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    FreeSlotCount = 1;  // the SIM filled up while the dialog was open
+    Command(IDM_CONTACTS2SIM_SELECT_ALL);
+    Command(IDM_CONTACTS2SIM_START);
+    EXPECT_EQ(L"SIM phone book is full!", LastBox());
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(250u, SimEntries().size());
+}
+
+TEST_F(Transfer, ContactsToSimWithoutAnyNumberSaysSoAndCloses)
+{
+    Load({{1, "A", "1"}});
+    for (bool fService : {true, false}) {
+        MessageBoxes::Reset();
+        if (fService) {
+            Contacts({Contact("Priya", "Shah")});
+        } else {
+            ClosePOOM();
+        }
+        Open(IDD_TRANSFER, SaveContact2SIM, false);
+        EXPECT_TRUE(Closed()) << fService;
+        ASSERT_EQ(1u, MessageBoxes::calls.size()) << fService;
+        EXPECT_EQ(L"No entry found in Contacts.", MessageBoxes::calls[0].text);
+        EXPECT_EQ(L"Contacts", MessageBoxes::calls[0].caption);
+        EXPECT_EQ((UINT)MB_ICONASTERISK, MessageBoxes::calls[0].uType);
+        EXPECT_EQ(nullptr, MessageBoxes::calls[0].hwndOwner);
+    }
+}
