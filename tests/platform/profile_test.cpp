@@ -127,7 +127,9 @@ const char kSim[] = R"({"present": true, "radio": true,
   "sms": {"total": 30, "messages": [{"index": 1}, {"index": 4}]}})";
 const char kNoSim[] = R"({"present": false})";
 const char kRadioOff[] = R"({"radio": false})";
-const char kContacts[] = R"({"available": false, "logonFails": true})";
+const char kContacts[] = R"({"available": false, "logonFails": true, "contacts": [{"firstName": "Lena"}]})";
+const char kContactsOn[] = R"({"contacts": [{"oid": 1, "firstName": "Lena"}]})";
+const char kSimMiscounting[] = R"({"phonebook": {"reportsUsed": 300, "entries": [{"index": 1}]}})";
 const char kCallLog[] = R"({"calls": [{"number": "1", "time": "2026-12-06T21:30:00Z"}]})";
 
 // One field of what a system call fills in.
@@ -235,6 +237,32 @@ json Contacts(bool fLogon)
     return j;
 }
 
+// How many contacts there are, and the first one's first name.
+json FirstContact()
+{
+    IPOutlookApp *p = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, (void **)&p)))
+        return "unavailable";
+    json j = "no folder";
+    IFolder *pFolder = nullptr;
+    IPOutlookItemCollection *pItems = nullptr;
+    int cItems = 0;
+    IDispatch *pItem = nullptr;
+    IContact *pContact = nullptr;
+    if (SUCCEEDED(p->Logon(0)) && SUCCEEDED(p->GetDefaultFolder(olFolderContacts, &pFolder)) &&
+        SUCCEEDED(pFolder->get_Items(&pItems)) && SUCCEEDED(pItems->get_Count(&cItems))) {
+        BSTR bstr = nullptr;
+        if (SUCCEEDED(pItems->Item(1, &pItem)) && SUCCEEDED(pItem->QueryInterface(IID_IContact, (void **)&pContact)))
+            pContact->get_FirstName(&bstr);
+        j = json::array({cItems, Wide(bstr ? bstr : L"")});
+        SysFreeString(bstr);
+    }
+    for (IUnknown *pUnk : std::initializer_list<IUnknown *>{pContact, pItem, pItems, pFolder, p})
+        if (pUnk)
+            pUnk->Release();
+    return j;
+}
+
 json CallsAfterOneCall()
 {
     tapiRequestMakeCall(L"5550100", nullptr, nullptr, nullptr);
@@ -332,6 +360,10 @@ std::vector<Member> Members()
          }},
         {C, "/available", kFlag, "available", [] { return Contacts(false); }},
         {C, "/logonFails", kFlag, true, [] { return Contacts(true); }, R"({"logonFails": true})"},
+        {S, "/phonebook/reportsUsed", kNumber, json::array({1, 250}), book, kSimMiscounting},
+        {C, "/contacts", kContainer, json::array({0, ""}), [] { return FirstContact(); }, kContactsOn},
+        {C, "/contacts/0", kContainer, json::array({0, ""}), [] { return FirstContact(); }, kContactsOn},
+        {C, "/contacts/0/firstName", kText, json::array({1, ""}), [] { return FirstContact(); }, kContactsOn},
         {L"calllog.json", "/calls", kContainer, 1, CallsAfterOneCall},
     };
 }
