@@ -49,7 +49,7 @@ static void OpenMarkedEntry(HWND hwndList)
         RunDialogFromTemplate(g_hInst, IDD_EDITENTRY, g_hwndMain, EditEntryProc, 0);
 }
 
-void PaintRowIcons(HWND hwnd, int xLeft)
+void PaintRowIcons(HWND hwnd, int x)
 {
     int cRows = ListView_GetItemCount(hwnd);
     if (cRows <= 0 || !g_hIconPhoneBook)
@@ -58,7 +58,6 @@ void PaintRowIcons(HWND hwnd, int xLeft)
     if (!ListView_GetItemRect(hwnd, 0, &rcRow, LVIR_BOUNDS))
         return;
     int cyRow = rcRow.bottom - rcRow.top;
-    int x = xLeft + (cRows <= 10 ? GetSystemMetrics(SM_CXVSCROLL) : 0);
     HDC hdc = GetDC(hwnd);
     for (int i = 0; i < cRows && i < 10; ++i)
         DrawIconEx(hdc, x, i * cyRow, g_hIconPhoneBook, 16, 16, 0, nullptr, DI_NORMAL);
@@ -77,7 +76,8 @@ static LRESULT CALLBACK PhoneBookListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     }
     case WM_PAINT:
         CallWindowProcW(s_pfnListProc, hwnd, msg, wp, lp);
-        PaintRowIcons(hwnd, 152);
+        // Without a scroll bar (ten rows or fewer) the icons sit further right.
+        PaintRowIcons(hwnd, 152 + (ListView_GetItemCount(hwnd) <= 10 ? GetSystemMetrics(SM_CXVSCROLL) : 0));
         return 1;
     case WM_KEYDOWN:
         if (wp == VK_RETURN)

@@ -88,6 +88,5 @@ DWORD FreeSlotsOf(DWORD dwUsed, DWORD dwTotal);
 INT_PTR CALLBACK SaveSIM2Contacts(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK SaveContact2SIM(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
 BOOL AddEntryToContacts(LPCWSTR pszName, LPCWSTR pszNumber);
-// Icon 116 on the first ten rows of a phone-book list, from xLeft (further
-// right by a scroll bar while the list holds ten rows or fewer).
-void PaintRowIcons(HWND hwndList, int xLeft);
+// Icon 116 at x on the first ten rows of a phone-book list.
+void PaintRowIcons(HWND hwndList, int x);

@@ -43,8 +43,10 @@ static void PaintListIcons(HWND hwnd)
 {
     TRACE(L"SIMPBListviewProc WM_PAINT\r\n");
     TRACE(L"SIMPBListviewProc WM_PAINT, wCount: %d\r\n", ListView_GetItemCount(hwnd));
-    // The list is 9 narrower than the main one, so its icons sit 9 further left.
-    PaintRowIcons(hwnd, 152 - 9);
+    // At the right end of the rows, clear of the list's scroll bar.
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    PaintRowIcons(hwnd, rc.right - 16);
 }
 
 static LRESULT CALLBACK SIMPBListviewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -117,7 +119,9 @@ static BOOL OnInitDialog(HWND hdlg)
     InitFullScreenDialog(hdlg);
     RECT rc;
     GetClientRect(hdlg, &rc);
-    ListColumn col = {rc.right - GetSystemMetrics(SM_CXVSCROLL) - 9, LVCFMT_LEFT};
+    // The list is 9 narrower than the dialog; its border takes 2 more, or a
+    // horizontal scroll bar would cover a row.
+    ListColumn col = {rc.right - GetSystemMetrics(SM_CXVSCROLL) - 9 - 2, LVCFMT_LEFT};
     s_hwndList = CreateTransferControls(hdlg, &col, 1, FALSE);
     if (!s_hwndList || !FillSimList(s_hwndList)) {
         ShowMorlinMessage(hdlg, IDS_SIM_PB_EMPTY, MB_ICONHAND);
