@@ -288,8 +288,8 @@ TEST_F(Transfer, ContactsToSimTrustsNoSimCountBeyondItsSlots)
         Open(IDD_TRANSFER, SaveContact2SIM);
         Key(VK_RETURN);
     }
-    EXPECT_EQ(L"SIM Phonebook storage is full !", MessageBoxes::calls.at(0).text);
-    EXPECT_EQ(1u, MessageBoxes::calls.size());
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(L"SIM Phonebook storage is full !", MessageBoxes::calls[0].text);
     EXPECT_EQ(L"0", Counter());  // the second SIM's one slot, ticked
     Command(IDM_CONTACTS2SIM_START);
     EXPECT_EQ(L"SIM phone book is full!", LastBox());
