@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Morlin driven by keys on a copy of the sample handset: an entry added with
-# New stays on the SIM after the program has ended.
+# New, and the entries copied by the two Contacts transfers, stay after the
+# program has ended.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
@@ -18,4 +19,20 @@ sys.exit(0 if len(hit) == 1 and hit[0]["index"] == 5 else 1)
 PY
 then echo "ok   entry stored in the first free slot"; else echo "FAIL entry not on the SIM"; fails=1; fi
 cmp -s "$ROOT/profiles/sample/sim.json" "$TMP/p/sim.json" && { echo "FAIL sim.json unchanged"; fails=1; }
+
+# Contacts -> SIM with the first row ticked, then SIM -> Contacts with the top row
+# (the last SIM entry): each copy is in the profile after the program has ended.
+IMPORT="SOFT2 DOWN DOWN DOWN DOWN RIGHT"
+"$ROOT/phone" run morlin --profile "$TMP/p" --keys "$IMPORT ACTION WAIT=800 ACTION SOFT1 WAIT=300 ACTION" --shot "$TMP/c.png"
+"$ROOT/phone" run morlin --profile "$TMP/p" --keys "$IMPORT DOWN DOWN ACTION WAIT=800 ACTION SOFT1 WAIT=300 ACTION" --shot "$TMP/s.png"
+if python3 - "$TMP/p" <<'PY'
+import json, sys
+sim = json.load(open(sys.argv[1] + "/sim.json"))["phonebook"]["entries"]
+contacts = json.load(open(sys.argv[1] + "/contacts.json"))["contacts"]
+ok = [e["index"] for e in sim if e["name"] == "Lena Holm" and e["number"] == "+46701112233"] == [8]
+ok = ok and {"firstName": "Pizza", "lastName": "Roma", "fileAs": "Pizza Roma",
+             "mobileTelephoneNumber": "01632960999"}.items() <= contacts[-1].items()
+sys.exit(0 if ok else 1)
+PY
+then echo "ok   copies both ways kept in sim.json and contacts.json"; else echo "FAIL transfer copies not kept"; fails=1; fi
 [ $fails -eq 0 ]
