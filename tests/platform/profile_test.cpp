@@ -241,22 +241,19 @@ json Contacts(bool fLogon)
 json FirstContact()
 {
     IPOutlookApp *p = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, (void **)&p)))
-        return "unavailable";
-    json j = "no folder";
     IFolder *pFolder = nullptr;
     IPOutlookItemCollection *pItems = nullptr;
-    int cItems = 0;
     IDispatch *pItem = nullptr;
     IContact *pContact = nullptr;
-    if (SUCCEEDED(p->Logon(0)) && SUCCEEDED(p->GetDefaultFolder(olFolderContacts, &pFolder)) &&
-        SUCCEEDED(pFolder->get_Items(&pItems)) && SUCCEEDED(pItems->get_Count(&cItems))) {
-        BSTR bstr = nullptr;
-        if (SUCCEEDED(pItems->Item(1, &pItem)) && SUCCEEDED(pItem->QueryInterface(IID_IContact, (void **)&pContact)))
-            pContact->get_FirstName(&bstr);
-        j = json::array({cItems, Wide(bstr ? bstr : L"")});
-        SysFreeString(bstr);
-    }
+    int cItems = -1;
+    BSTR bstr = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, (void **)&p)) &&
+        SUCCEEDED(p->Logon(0)) && SUCCEEDED(p->GetDefaultFolder(olFolderContacts, &pFolder)) &&
+        SUCCEEDED(pFolder->get_Items(&pItems)) && SUCCEEDED(pItems->get_Count(&cItems)) &&
+        SUCCEEDED(pItems->Item(1, &pItem)) && SUCCEEDED(pItem->QueryInterface(IID_IContact, (void **)&pContact)))
+        pContact->get_FirstName(&bstr);
+    json j = json::array({cItems, Wide(bstr ? bstr : L"")});
+    SysFreeString(bstr);
     for (IUnknown *pUnk : std::initializer_list<IUnknown *>{pContact, pItem, pItems, pFolder, p})
         if (pUnk)
             pUnk->Release();
