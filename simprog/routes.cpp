@@ -1,4 +1,4 @@
-// Commands whose screens (Contacts transfer, SIM messages, Inbox copy) are
+// Commands whose screens (Contacts transfer, Inbox copy) are
 // not part of this program yet: they arrive here and do nothing.
 #include "morlin.h"
 

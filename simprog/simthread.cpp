@@ -10,8 +10,6 @@ SIMCAPS g_SimCaps;
 DWORD g_dwMaxNameLength;
 DWORD g_dwMaxNumberLength;
 
-void DestroyProgressDialog(HWND hdlg);
-
 static DWORD StartupFailed(HWND hwndMain, HWND hdlgProgress)
 {
     DestroyProgressDialog(hdlgProgress);
