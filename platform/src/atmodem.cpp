@@ -255,7 +255,7 @@ bool WriteMessage(const std::string &args, const std::string &data, std::string 
         if (!dwIndex)
             return false;
         msgs.push_back({{"index", dwIndex}, {"status", "STO UNSENT"}, {"number", number},
-                        {"coding", g_iCoding}, {"text", Utf8(text)}});
+                        {"coding", (unsigned)g_iCoding}, {"text", Utf8(text)}});
         return true;
     });
     if (FAILED(hr) || !dwIndex) {
