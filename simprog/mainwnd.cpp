@@ -1,6 +1,7 @@
 // Main window: the phone-book list over Morlin's background, "New" and "Menu".
 #include "morlin.h"
 #include "phonebook.h"
+#include "smslist.h"
 #include "trace.h"
 #include "kit.h"
 #include "listkit.h"
@@ -139,8 +140,7 @@ static void OnQuit(HWND hwnd)
 {
     std::free(g_pContactRecords);
     g_pContactRecords = nullptr;
-    std::free(g_pSmsRecords);
-    g_pSmsRecords = nullptr;
+    ReleaseSmsRecords();
     DestroyWindow(hwnd);
 }
 
@@ -167,6 +167,12 @@ static void OnPhoneBookDeleted()
         FillPhoneBookList();
 }
 
+static void OnSmsManager(HWND hwnd)
+{
+    RunDialogFromTemplate(g_hInst, IDD_SMSLIST, hwnd, SmsManagerProc, 0);
+    SetFocus(g_hwndPhoneBookList);
+}
+
 static LRESULT OnCommand(HWND hwnd, UINT id, WPARAM wp, LPARAM lp)
 {
     switch (id) {
@@ -177,7 +183,7 @@ static LRESULT OnCommand(HWND hwnd, UINT id, WPARAM wp, LPARAM lp)
     case IDM_CONTACTS_TO_SIM: RouteTransferCommand(hwnd, id); return 0;
     case IDM_INBOX_TO_SIM: RouteTransferCommand(hwnd, id); return 0;
     case IDM_SIM_TO_CONTACTS: RouteTransferCommand(hwnd, id); return 0;
-    case IDM_SMS_MANAGER: RouteTransferCommand(hwnd, id); return 0;
+    case IDM_SMS_MANAGER: OnSmsManager(hwnd); return 0;
     case IDM_SIM_NUMBER: RunDialogFromTemplate(g_hInst, IDD_SIMNUMBER, hwnd, SimNumberProc, 0); return 0;
     case IDM_SIM_STATUS: RunDialogFromTemplate(g_hInst, IDD_SIMSTATUS, hwnd, SimStatusProc, 0); return 0;
     case IDM_QUIT: OnQuit(hwnd); return 0;

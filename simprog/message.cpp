@@ -14,6 +14,13 @@ int ShowMorlinMessage(HWND hwndOwner, UINT ids, UINT uType)
     return MessageBoxW(hwndOwner, g_szMessage, g_szTitle, uType);
 }
 
+int ShowSmsMessage(UINT ids, UINT uType)
+{
+    if (!LoadStringW(g_hInst, ids, g_szMessage, ARRAYSIZE(g_szMessage)))
+        return 0;
+    return MessageBoxW(nullptr, g_szMessage, g_szSmsTitle, uType);
+}
+
 int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType)
 {
     WCHAR szFormat[256];

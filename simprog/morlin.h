@@ -37,6 +37,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // Message box with the window title as caption and a string-table text.
 int ShowMorlinMessage(HWND hwndOwner, UINT ids, UINT uType);
+// The SIM message screens' box: the SMS title as caption, no owner.
+int ShowSmsMessage(UINT ids, UINT uType);
 // Same, with the text's "%1" replaced by pszInsert (at most cchMax characters).
 int AskMorlinQuestion(UINT ids, LPCWSTR pszInsert, size_t cchMax, UINT uType);
 // Full-screen dialog with its bar, title and Back override; on failure the

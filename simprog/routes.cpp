@@ -1,5 +1,5 @@
-// Commands of the later screens (Contacts transfer, SIM messages, Inbox
-// copy) arrive here; those not built yet do nothing.
+// Commands of the Import/Export menu arrive here; those whose screen is
+// not built yet do nothing.
 #include "morlin.h"
 #include "kit.h"
 #include "../res/morlin/resource.h"

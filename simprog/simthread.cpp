@@ -10,7 +10,6 @@ SIMCAPS g_SimCaps;
 DWORD g_dwMaxNameLength;
 DWORD g_dwMaxNumberLength;
 
-
 static DWORD StartupFailed(HWND hwndMain, HWND hdlgProgress)
 {
     DestroyProgressDialog(hdlgProgress);

@@ -5,11 +5,13 @@
 #define PLATSIM_FAIL_READ    0x1
 #define PLATSIM_FAIL_WRITE   0x2
 #define PLATSIM_FAIL_DELETE  0x4
+#define PLATSIM_FAIL_SMSDELETE 0x8  // SimDeleteMessage
 
 #ifdef __cplusplus
 extern "C" {
 #endif
-// Makes the SIM refuse reads, writes or deletes of the phone book (0: none).
+// Makes the SIM refuse reads, writes or deletes of the phone book, or
+// deletes of messages (0: none).
 void WINAPI PlatSimSetFailures(DWORD dwFail);
 // SIM in the handset and radio on, as sim.json's "present" and "radio".
 BOOL WINAPI PlatSimSetPresent(BOOL fPresent, BOOL fRadioOn);

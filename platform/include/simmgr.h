@@ -60,6 +60,22 @@ typedef struct simphonebookentry_tag {
     WCHAR lpszText[MAX_LENGTH_PHONEBOOKENTRYTEXT];
 } SIMPHONEBOOKENTRY, *LPSIMPHONEBOOKENTRY;
 
+#define MAX_LENGTH_HEADER               256
+#define MAX_LENGTH_MESSAGE              256
+
+// A short message of the SIM's message storage.
+typedef struct simmessage_tag {
+    DWORD cbSize;
+    DWORD dwParams;
+    WCHAR lpszAddress[MAX_LENGTH_ADDRESS];
+    DWORD dwAddressType;
+    DWORD dwNumPlan;
+    SYSTEMTIME stReceiveTime;
+    DWORD cbHdrLength;
+    BYTE rgbHeader[MAX_LENGTH_HEADER];
+    WCHAR lpszMessage[MAX_LENGTH_MESSAGE];
+} SIMMESSAGE, *LPSIMMESSAGE;
+
 typedef struct simcaps_tag {
     DWORD cbSize;
     DWORD dwParams;

@@ -22,7 +22,8 @@ bool KeepsArrow(HWND hwnd, BOOL fUp)
         SendMessageW(hwnd, EM_GETSEL, (WPARAM)&dwStart, 0);
         LRESULT iLine = SendMessageW(hwnd, EM_LINEFROMCHAR, dwStart, 0);
         LRESULT cLines = SendMessageW(hwnd, EM_GETLINECOUNT, 0, 0);
-        return fUp ? iLine > 0 : iLine < cLines - 1;
+        // On the first line Up still has the caret's way to the start.
+        return fUp ? iLine > 0 || dwStart > 0 : iLine < cLines - 1;
     }
     if (ClassIs(hwnd, L"Button") || ClassIs(hwnd, L"Static"))
         return false;

@@ -28,3 +28,19 @@ BOOL PlatIsHandsetPath(LPCWSTR pszPath);
 // Where every file call starts: FALSE, with ERROR_BAD_PATHNAME, for a path
 // the handset cannot name.
 BOOL PlatAdmitPath(LPCWSTR pszPath);
+
+#ifdef __cplusplus
+#include <functional>
+#include <string>
+// The SIM's message storage (the "sms" member of sim.json) under the SIM
+// service's lock, for the radio; fn gets the storage and its slot count and
+// returns true when it changed it, which is then saved. Fails without a
+// SIM or with the radio off, or when the save does not land.
+HRESULT PlatSimSmsStorage(const std::function<bool(nlohmann::json &sms, DWORD dwTotal)> &fn);
+// The radio is on (sim.json's "radio").
+BOOL PlatSimRadioOn();
+// The AT modem behind the radio: runs a command text as received and gives
+// the whole reply; FALSE when its final result is an error (atmodem.cpp).
+BOOL PlatModemRun(const std::string &command, std::string *pReply);
+void PlatModemReset();
+#endif

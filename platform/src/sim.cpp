@@ -268,6 +268,28 @@ HRESULT StoreLocked(json &sim, DWORD dwLocation, DWORD dwIndex, const SIMPHONEBO
 }
 } // namespace
 
+HRESULT PlatSimSmsStorage(const std::function<bool(json &sms, DWORD dwTotal)> &fn)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    json &sim = SimLocked();
+    if (!Flag(sim, "present"))
+        return SIM_E_NOSIM;
+    if (!Flag(sim, "radio"))
+        return SIM_E_RADIOOFF;
+    json &sms = Section(sim, "sms");
+    if (!sms.contains("messages") || !sms["messages"].is_array())
+        sms["messages"] = json::array();
+    if (!fn(sms, (DWORD)PlatProfileNumber(sms, "total", 0, kMaxSmsSlots, 20)))
+        return S_OK;
+    return SaveLocked();
+}
+
+BOOL PlatSimRadioOn()
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    return Flag(SimLocked(), "radio");
+}
+
 extern "C" {
 
 HRESULT WINAPI SimInitialize(DWORD dwFlags, SIMCALLBACK lpfnCallBack, DWORD dwParam, LPHSIM lphSim)
@@ -455,6 +477,8 @@ HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
         return hr;
     if (dwStorage != SIM_SMSSTORAGE_SIM)
         return E_INVALIDARG;
+    if (g_dwFail & PLATSIM_FAIL_SMSDELETE)
+        return SIM_E_SIMFAILURE;
     json &sms = Section(g_sim, "sms");
     if (!sms.contains("messages") || !sms["messages"].is_array())
         return SIM_E_NOTFOUND;

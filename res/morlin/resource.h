@@ -7,6 +7,8 @@
 #define IDR_BAR_EDITENTRY   111
 #define IDR_BAR_SIMNUMBER   130
 #define IDR_BAR_SIMSTATUS   132
+#define IDR_BAR_SMSLIST     133
+#define IDR_BAR_EDITSMS     135
 
 // Dialogs
 #define IDD_NEWENTRY        107
@@ -14,6 +16,8 @@
 #define IDD_PROGRESS        120
 #define IDD_SIMNUMBER       129
 #define IDD_SIMSTATUS       131
+#define IDD_SMSLIST         126
+#define IDD_EDITSMS         134
 
 // Icons
 #define IDI_PHONEBOOK       116
@@ -47,6 +51,44 @@
 #define IDC_SMS_GROUP       1038
 #define IDC_OWN_NUMBER_GROUP 1039
 #define IDC_PROGRESS_BAR    1043
+
+// SIM messages
+#define IDC_SMS_INDEX_LABEL 1026
+#define IDC_SMS_DEST_LABEL  1027
+#define IDC_SMS_HIDDEN1     1028
+#define IDC_SMS_HIDDEN2     1029
+#define IDC_SMS_HIDDEN3     1031
+#define IDC_SMS_NUMBER      1032
+#define IDC_SMS_CONTENT     1033
+#define IDC_SMS_HIDDEN4     1034
+#define IDC_SMS_COUNTER     1041
+#define IDS_SMS_MANAGER_TITLE 40037
+#define IDS_SMS_NEW         40097
+#define IDS_SMS_MENU        40099
+#define IDS_SMS_SAVE        40090
+#define IDS_SMS_CANCEL      40092
+#define IDS_NO_SMS          40102
+#define IDS_ASK_DELETE_SMS  40105
+#define IDS_SMS_FULL        40106
+#define IDS_SMS_DESTINATION 40126
+#define IDS_SMS_INDEX       40127
+#define IDS_SMS_CONTENT     40128
+#define IDS_SMS_CHARS_LEFT  40139
+#define IDS_NO_DESTINATION  40517
+#define IDS_CONTENT_EMPTY   40518
+#define IDS_SMS_STORED      40519
+#define IDS_SMS_UCS2_LONG   40520
+#define IDS_SMS_GSM_LONG    40521
+#define IDS_SMS_WRITE_ERROR 40522
+#define IDS_COPY_TO_SIM_FAILED 40529
+#define IDS_SMS_NOT_DELETED 40530
+#define IDM_SMS_DELETE      40087
+#define IDM_SMS_SAVE        40089
+#define IDM_SMS_CANCEL      40091
+#define IDM_SMS_NEW         40096
+#define IDM_SMS_EDIT        40098
+#define IDM_SMS_MENU_KEY    40100
+#define IDM_SMS_QUIT        40119
 
 // Strings
 #define IDS_APP_TITLE       106

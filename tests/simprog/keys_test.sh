@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Morlin driven by keys on a copy of the sample handset: an entry added with
-# New, and the entries copied by the two Contacts transfers, stay after the
-# program has ended.
+# New, the entries copied by the two Contacts transfers, and a message saved
+# in Edit SMS stay after the program has ended.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
@@ -35,4 +35,17 @@ ok = ok and {"firstName": "Pizza", "lastName": "Roma", "fileAs": "Pizza Roma",
 sys.exit(0 if ok else 1)
 PY
 then echo "ok   copies both ways kept in sim.json and contacts.json"; else echo "FAIL transfer copies not kept"; fails=1; fi
+# A message typed in Edit SMS is on the SIM after the program has ended, and
+# the radio read it back unchanged.
+KEYS="SOFT2 DOWN DOWN DOWN DOWN DOWN ACTION WAIT=3000 SOFT1 WAIT=300 TEXT=+4412345 DOWN TEXT=[x]€5 SOFT1 WAIT=2500 ACTION"
+"$ROOT/phone" run morlin --profile "$TMP/p" --keys "$KEYS" --shot "$TMP/m.png" || { echo "FAIL message run"; fails=1; }
+if python3 - "$TMP/p/sim.json" <<'PY'
+import json, sys
+msgs = json.load(open(sys.argv[1]))["sms"]["messages"]
+hit = [m for m in msgs if m.get("text") == "[x]€5" and m.get("number") == "+4412345"]
+sys.exit(0 if len(hit) == 1 and hit[0]["index"] == 4 and hit[0]["coding"] == 0 else 1)
+PY
+then echo "ok   message stored in the first free slot"; else echo "FAIL message not on the SIM"; fails=1; fi
+grep -q '^< +CMGR: "STO UNSENT","+4412345",,145,17,0,0,167,"+447700900000",145,8<CR><LF>1B3C781B3E1B6535<CR>' \
+    "$TMP/p/radio.log" && echo "ok   message read back" || { echo "FAIL message not read back"; fails=1; }
 [ $fails -eq 0 ]

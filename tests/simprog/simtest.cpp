@@ -2,6 +2,7 @@
 #include "simtest.h"
 #include "kit.h"
 #include "trace.h"
+#include "platril.h"
 #include "../res/morlin/resource.h"
 #include <fstream>
 #include <sstream>
@@ -36,6 +37,19 @@ void WriteSim(const std::vector<SimSlot> &slots, DWORD dwMax, DWORD cchText, DWO
 nlohmann::json ReadSim()
 {
     return PlatProfileLoad(L"sim.json");
+}
+
+void WriteSms(const nlohmann::json &messages, DWORD dwTotal)
+{
+    nlohmann::json sim = ReadSim();
+    sim["sms"] = {{"total", dwTotal}, {"messages", messages}};
+    ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+    PlatSimReload();
+}
+
+std::string ReadRadioLog()
+{
+    return ReadFileText(PlatProfilePath(L"radio.log"));
 }
 
 void BlockSimSave(bool fBlocked)
@@ -84,6 +98,7 @@ void ResetMorlin()
     g_wMarkedIndex = 0;
     PlatSimSetFailures(0);
     PlatSimResetCounters();
+    PlatRadioReset();
     g_pfnKitMalloc = std::malloc;
 }
 
@@ -175,7 +190,7 @@ void SimTest::TearDown()
     BlockSimSave(false);
     UnmapPhysicalBlock((void *)TraceSwitch);
     TraceSwitch = nullptr;
-    for (const wchar_t *psz : {L"sim.json", L"calllog.json", L"device.json", L"contacts.json"})
+    for (const wchar_t *psz : {L"sim.json", L"calllog.json", L"device.json", L"contacts.json", L"radio.log"})
         DeleteFileW(PlatProfilePath(psz).c_str());
     PlatSimReload();
     ClearTrace();

@@ -20,6 +20,10 @@ struct SimSlot {
 // Writes sim.json: the index range 1..dwMax, the lengths, the entries.
 void WriteSim(const std::vector<SimSlot> &slots, DWORD dwMax = 250, DWORD cchText = 14, DWORD cchAddress = 40);
 nlohmann::json ReadSim();
+// sim.json's message storage: dwTotal slots holding these messages.
+void WriteSms(const nlohmann::json &messages, DWORD dwTotal = 20);
+// What the radio received and answered (radio.log).
+std::string ReadRadioLog();
 // While on, sim.json cannot be saved (its temporary file's name is taken).
 void BlockSimSave(bool fBlocked);
 // Entries 1..n named "Name 001"... with numbers "0100000001"...

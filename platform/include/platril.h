@@ -1,0 +1,33 @@
+// Test controls of the radio stand-in (never called by programs).
+#pragma once
+#include <windows.h>
+
+// How the radio answers the next commands.
+#define PLATRADIO_NORMAL   0  // at once, from the modem
+#define PLATRADIO_SILENT   1  // never
+#define PLATRADIO_SLOW     2  // the modem's answer after dwDelayMs (late when past the caller's limit)
+#define PLATRADIO_ERROR    3  // RIL_RESULT_ERROR, the modem not asked
+#define PLATRADIO_GARBAGE  4  // RIL_RESULT_OK with a text that is no reply
+#define PLATRADIO_EARLY    5  // the modem's answer before RIL_DevSpecific has returned
+
+// The code that the AT request block carries for an AT command.
+#define PLATRADIO_AT_CODE  900
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+// The next cCommands commands (0: every command from now on) get dwMode;
+// the ones after them are answered normally.
+void WINAPI PlatRadioSetMode(DWORD dwMode, DWORD dwDelayMs, DWORD cCommands);
+// The text PLATRADIO_GARBAGE answers with (a default one until set).
+void WINAPI PlatRadioSetGarbage(const char *pszText);
+// Waits until no answer is pending; FALSE on time-out.
+BOOL WINAPI PlatRadioWaitIdle(DWORD dwTimeoutMs);
+// Sessions open now; commands received since the last reset.
+LONG WINAPI PlatRadioSessionCount(void);
+DWORD WINAPI PlatRadioCommandCount(void);
+// Normal answers, counters cleared, the modem back in PDU mode.
+void WINAPI PlatRadioReset(void);
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,48 @@
+// The message lists' shared pieces: the SMS record array, the list subclass,
+// the preview and the free-slot counter of the Inbox copy.
+#pragma once
+#include <windows.h>
+#include <simmgr.h>
+
+#define SMS_NO_ROW 0xFFFFFFFF
+
+// One row of a message list.
+struct SmsRecord {
+    DWORD index;         // SIM index (1 .. SMS total), 0 for a free record; Inbox copy: row number
+    WCHAR name[256];
+    WCHAR address[256];  // the row's text
+    WCHAR text[256];
+};
+
+// The SMS record array is g_pSmsRecords (morlin.h), g_cSmsRecords records long.
+extern DWORD g_cSmsRecords;
+extern HWND g_hwndSMS;          // the list of the open message dialog
+extern HWND g_hwndSmsPreview;   // the field under it that shows the marked text
+extern DWORD g_dwCurrentIndex;  // row open in Edit SMS, SMS_NO_ROW otherwise
+extern DWORD SmsFreeSlotCount;
+extern HWND g_hwndSmsFreeSlots; // the Inbox copy's free-slot field, or null
+
+inline SmsRecord *SmsRecords() { return (SmsRecord *)g_pSmsRecords; }
+// Releases the array, then allocates cRecords cleared records (none for 0).
+BOOL AllocSmsRecords(DWORD cRecords);
+void ReleaseSmsRecords();
+// SMS used and SMS total from the SIM (traced).
+void RefreshSmsCounters();
+
+BOOL ReadSMSfromSIM(HWND hwndList);
+// Stores a read message in the first free record, else at dwPosition; the
+// array grows by one for a position just past its end. FALSE: not stored.
+BOOL AddSmsRecord(DWORD dwPosition, DWORD dwIndex, const SIMMESSAGE *pMessage);
+void RemoveSmsRecord(DWORD dwRow);
+// One row per message read, in the array's order.
+void FillSmsList(HWND hwndList);
+BOOL ShowSelectedMessage(int iRow);
+void ShowSmsFreeSlots();
+LRESULT CALLBACK smslistviewproc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// Subclasses a message list with smslistviewproc.
+void SubclassSmsList(HWND hwndList);
+
+INT_PTR CALLBACK SmsManagerProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK EditSmsProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK SmsContentEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+void UpdateCharCounter();

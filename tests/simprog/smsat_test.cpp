@@ -1,0 +1,296 @@
+// SIM messages over AT commands: the texts, the replies, what reaches the
+// radio (its log) and how the exchange copes with a radio that misbehaves.
+#include "simtest.h"
+#include "simsms.h"
+#include "platril.h"
+#include <random>
+
+namespace {
+std::wstring Hex(LPCWSTR pszText)
+{
+    BYTE ab[400];
+    WCHAR sz[801];
+    BytesToHex(sz, ARRAYSIZE(sz), ab, GsmEncodeText(pszText, ab, sizeof(ab)));
+    return sz;
+}
+
+std::wstring Decode(LPCWSTR pszHex, BYTE bCoding)
+{
+    WCHAR sz[256] = {};
+    DecodeMessageData(sz, ARRAYSIZE(sz), pszHex, bCoding);
+    return sz;
+}
+
+// A SIMMESSAGE followed by a guard that nothing may touch.
+struct GuardedMessage {
+    SIMMESSAGE msg;
+    BYTE abGuard[64];
+    GuardedMessage()
+    {
+        ZeroMemory(&msg, sizeof(msg));
+        FillMemory(abGuard, sizeof(abGuard), 0xA5);
+    }
+    bool Intact() const
+    {
+        for (BYTE b : abGuard)
+            if (b != 0xA5)
+                return false;
+        return msg.lpszMessage[ARRAYSIZE(msg.lpszMessage) - 1] == 0 &&
+               msg.lpszAddress[ARRAYSIZE(msg.lpszAddress) - 1] == 0;
+    }
+};
+
+class SmsAt : public SimTest {
+protected:
+    void SetUp() override
+    {
+        SimTest::SetUp();
+        WriteSim({});
+        ASSERT_TRUE(OpenSim());
+        WriteSms(nlohmann::json::array());
+        g_dwSmsTotal = 20;
+    }
+    HRESULT Write(LPCWSTR pszNumber, LPCWSTR pszText, DWORD *pdwIndex = nullptr)
+    {
+        SIMMESSAGE msg = {};
+        StringCchCopyW(msg.lpszAddress, ARRAYSIZE(msg.lpszAddress), pszNumber);
+        StringCchCopyW(msg.lpszMessage, ARRAYSIZE(msg.lpszMessage), pszText);
+        DWORD dwIndex = 0;
+        HRESULT hr = KORU_SimWriteMessage(g_hSim, SIM_SMSSTORAGE_SIM, &dwIndex, &msg);
+        if (pdwIndex)
+            *pdwIndex = dwIndex;
+        return hr;
+    }
+    std::wstring ReadBack(DWORD dwIndex)
+    {
+        SIMMESSAGE msg = {};
+        EXPECT_EQ(S_OK, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, dwIndex, &msg));
+        return msg.lpszMessage;
+    }
+};
+} // namespace
+
+TEST_F(SmsAt, GsmCodesOfTheCodePageAndTheExtensionTable)
+{
+    EXPECT_EQ(L"05010360006940", Hex(L"é£¥¿@i¡"));
+    EXPECT_EQ(L"414243", Hex(L"ABC"));
+    // Extension characters go as the escape and their code, Greek capitals as their codes.
+    EXPECT_EQ(L"1B3C781B3E", Hex(L"[x]"));
+    EXPECT_EQ(L"1B65351B3D1B14", Hex(L"€5~^"));
+    EXPECT_EQ(L"1012131A", Hex(L"ΔΦΓΞ"));
+    EXPECT_EQ(5u, GsmSeptetCount(L"€5~"));
+    EXPECT_TRUE(IsStrGsmAlphaOnlyUCS2(L""));
+    EXPECT_TRUE(IsStrGsmAlphaOnlyUCS2(L"{}\\|\f"));
+    for (LPCWSTR psz : {L"Ж", L"ő", L"α", L"¬", L"ʃ"})
+        EXPECT_FALSE(IsStrGsmAlphaOnlyUCS2(psz)) << psz[0];
+
+    EXPECT_EQ(L"Hi¡", Decode(L"486940", 0));
+    EXPECT_EQ(L"Hi", Decode(L"00480069", 8));
+    EXPECT_EQ(L"Hi", Decode(L"00480069", 24));
+    EXPECT_EQ(L"A B", Decode(L"41FF42", 0));
+    EXPECT_EQ(L"[x]€5Δ", Decode(L"1B3C781B3E1B653510", 0));
+    EXPECT_EQ(std::wstring(1, (WCHAR)0x4), Decode(L"004", 8));  // a short last group
+}
+
+TEST_F(SmsAt, RepliesAndNumbers)
+{
+    EXPECT_EQ(7u, IsCMGWOK(L"\r\n+CMGW: 7\r\n0\r"));
+    EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"+CMGW: 25\r\n0\r"));
+    EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"0\r"));
+    EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"+CMGW: 99999999999999999999"));
+
+    GuardedMessage rec;
+    EXPECT_EQ(0, ParseCMGRReply(L"+CMGR: \"REC READ\",\"+4912345\",,\"26/12/01,09:30:00+00\",145,4,0,0,\"+44\",145,"
+                                L"3\r\n486940\r\n0\r",
+                                &rec.msg));
+    EXPECT_STREQ(L"+4912345", rec.msg.lpszAddress);
+    EXPECT_EQ(1u, rec.msg.dwAddressType);
+    EXPECT_EQ(1u, rec.msg.dwNumPlan);
+    EXPECT_STREQ(L"Hi¡", rec.msg.lpszMessage);
+    GuardedMessage sto;
+    EXPECT_EQ(2, ParseCMGRReply(L"  +CMGR: \"STO UNSENT\",\"012345\",,129,17,0,8,167,\"+44\",145,2\r\n00480069\r\n",
+                                &sto.msg));
+    EXPECT_STREQ(L"012345", sto.msg.lpszAddress);
+    EXPECT_EQ(0u, sto.msg.dwAddressType);
+    EXPECT_STREQ(L"Hi", sto.msg.lpszMessage);
+    EXPECT_EQ(-1, ParseCMGRReply(L"ERROR", &sto.msg));
+
+    WCHAR sz[8];
+    EXPECT_EQ(S_OK, GetReplyField(L"+CMGR: 1,2\r", 0, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"CMGR: 1", sz);
+    EXPECT_EQ(SMS_E_FAIL, GetReplyField(L"a,b", 1, sz, ARRAYSIZE(sz)));
+    EXPECT_STREQ(L"", sz);
+
+    WCHAR szA[] = L"Anna <+4912345>", szB[] = L"a <1> b <2>", szC[] = L"<+4912345>";
+    EXPECT_TRUE(ExtractBracketedNumber(szA));
+    EXPECT_STREQ(L"+4912345", szA);
+    EXPECT_TRUE(ExtractBracketedNumber(szB));
+    EXPECT_STREQ(L"2", szB);
+    EXPECT_FALSE(ExtractBracketedNumber(szC));
+}
+
+TEST_F(SmsAt, WriteSendsTheseCommandsAndReadsBackUnchanged)
+{
+    DWORD dwIndex = 0;
+    ASSERT_EQ(S_OK, Write(L"+4412345", L"ABCD", &dwIndex));
+    EXPECT_EQ(1u, dwIndex);
+    EXPECT_EQ("> AT+CMGF=1;+CSMP=17,167,0,0<CR>\n< 0<CR>\n"
+              "> AT+CMGW=\"+4412345\",145<CR>41424344<SUB><CR>\n< +CMGW: 1<CR><LF>0<CR>\n"
+              "> AT+CMGF=0<CR>\n< 0<CR>\n",
+              ReadRadioLog());
+    ASSERT_EQ(S_OK, Write(L"012345", L"Ж", &dwIndex));
+    ASSERT_EQ(S_OK, Write(L"Anna <+4412345>", L"x"));
+    std::string log = ReadRadioLog();
+    EXPECT_NE(std::string::npos, log.find("> AT+CMGF=1;+CSMP=17,167,0,8<CR>"));
+    EXPECT_NE(std::string::npos, log.find("> AT+CMGW=\"012345\",129<CR>0416<SUB><CR>"));
+    EXPECT_NE(std::string::npos, log.find("> AT+CMGW=\"+4412345\",145<CR>78<SUB><CR>"));
+
+    // Every character comes back as itself, in both codings.
+    for (LPCWSTR psz : {L"[x]", L"€5 {~} \\|^", L"ΔΦΓΛΩΠΨΣΘΞ", L"Привет", L"Καλημέρα ő", L"é£¥¿@i¡\n"}) {
+        ASSERT_EQ(S_OK, Write(L"+4412345", psz, &dwIndex)) << dwIndex;
+        EXPECT_EQ(psz, ReadBack(dwIndex));
+    }
+    EXPECT_EQ("[x]", ReadSim()["sms"]["messages"][3]["text"]);
+    SIMMESSAGE msg = {};
+    PlatRadioReset();
+    EXPECT_EQ(SMS_E_FAIL, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 0, &msg));
+    EXPECT_EQ(SMS_E_FAIL, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 21, &msg));
+    EXPECT_EQ(0u, PlatRadioCommandCount());
+}
+
+TEST_F(SmsAt, LengthLimitsAreCheckedBeforeAnythingIsSent)
+{
+    std::wstring gsm(160, L'a'), ucs2(69, L'a');
+    ucs2 += L"Ж";
+    EXPECT_EQ(S_OK, Write(L"1", gsm.c_str()));
+    EXPECT_EQ(S_OK, Write(L"1", ucs2.c_str()));
+    PlatRadioReset();
+    EXPECT_EQ(SMS_E_GSM_LONG, Write(L"1", (gsm + L"a").c_str()));
+    EXPECT_EQ(SMS_E_GSM_LONG, Write(L"1", (gsm.substr(1) + L"€").c_str()));  // € counts two
+    EXPECT_EQ(SMS_E_UCS2_LONG, Write(L"1", (ucs2 + L"a").c_str()));
+    EXPECT_EQ(SMS_E_FAIL, Write(L"1", L""));
+    EXPECT_EQ(0u, PlatRadioCommandCount());
+}
+
+TEST_F(SmsAt, NumbersThatCouldCarryCommandsAreRefused)
+{
+    for (LPCWSTR psz : {L"1\",129\r41\x1A\rAT+CMGD=1;", L"12\r", L"12\x1A", L"12;+CMGD=1", L"Anna", L"12\"",
+                        L"Anna <>"}) {
+        EXPECT_EQ(SMS_E_FAIL, Write(psz, L"x")) << psz;
+    }
+    EXPECT_EQ(SMS_E_FAIL, Write(std::wstring(128, L'1').c_str(), L"x"));
+    EXPECT_EQ(0u, PlatRadioCommandCount());
+    EXPECT_TRUE(IsSendableNumber(std::wstring(127, L'1').c_str()));
+    EXPECT_EQ(S_OK, Write(L"+44 12*#p3w4", L"x"));
+}
+
+TEST_F(SmsAt, AWriteToAFullSimFailsAndStillEndsInPduMode)
+{
+    WriteSms({{{"index", 1}, {"text", "a"}}}, 1);
+    g_dwSmsTotal = 1;
+    EXPECT_EQ(SMS_E_FAIL, Write(L"1", L"x"));
+    std::string log = ReadRadioLog();
+    EXPECT_NE(std::string::npos, log.find("! +CMS ERROR: 322"));
+    EXPECT_EQ(log.size() - 24, log.rfind("> AT+CMGF=0<CR>\n< 0<CR>\n"));
+}
+
+TEST_F(SmsAt, ASilentRadioFailsAfterThreeTimeOutsAndLeavesNoSessionOpen)
+{
+    PlatRadioSetMode(PLATRADIO_SILENT, 0, 0);
+    DWORD dwStart = GetTickCount();
+    EXPECT_EQ(SMS_E_FAIL, Write(L"1", L"x"));
+    DWORD dwTook = GetTickCount() - dwStart;
+    EXPECT_GE(dwTook, 3u * AT_TIMEOUT_MS - 100);
+    EXPECT_LT(dwTook, 3u * AT_TIMEOUT_MS + 3000);
+    EXPECT_EQ(3u, PlatRadioCommandCount());
+    EXPECT_TRUE(PumpUntil([] { return PlatRadioSessionCount() == 0; }, 2000));
+}
+
+TEST_F(SmsAt, OnlyTheAnswerToTheCommandInFlightCounts)
+{
+    WCHAR szReply[AT_REPLY_CCH];
+    // An error answered after the time-out is not the next command's.
+    PlatRadioSetMode(PLATRADIO_SLOW, AT_TIMEOUT_MS + 300, 1);
+    EXPECT_FALSE(SendATCommand(L"AT+NONE", szReply, ARRAYSIZE(szReply)));
+    PlatRadioSetMode(PLATRADIO_SLOW, 1500, 1);
+    EXPECT_TRUE(SendATCommand(L"AT+CMGF=1", szReply, ARRAYSIZE(szReply)));
+    EXPECT_STREQ(L"0\r", szReply);
+    // An answer that comes before RIL_DevSpecific has returned is not lost.
+    PlatRadioSetMode(PLATRADIO_EARLY, 0, 1);
+    DWORD dwStart = GetTickCount();
+    EXPECT_TRUE(SendATCommand(L"AT+CMGF=0", szReply, ARRAYSIZE(szReply)));
+    EXPECT_STREQ(L"0\r", szReply);
+    EXPECT_LT(GetTickCount() - dwStart, 2000u);
+    PlatRadioSetMode(PLATRADIO_ERROR, 0, 1);
+    EXPECT_TRUE(SendATCommand(L"AT+CMGF=0", szReply, ARRAYSIZE(szReply)));
+    EXPECT_STREQ(L"ERROR", szReply);
+}
+
+TEST_F(SmsAt, LongRepliesAndDataAreCut)
+{
+    std::string garbage = "+CMGR: \"REC READ\",\"+" + std::string(400, '1') + "\",,\"t,t\",145,4,0,8,\"+44\",145,9\r\n";
+    for (int i = 0; i < 1500; ++i)
+        garbage += "0041";
+    garbage += "\r\n0\r";
+    PlatRadioSetGarbage(garbage.c_str());
+    PlatRadioSetMode(PLATRADIO_GARBAGE, 0, 0);
+    WCHAR szReply[AT_REPLY_CCH + 1];
+    szReply[AT_REPLY_CCH] = L'#';
+    EXPECT_TRUE(SendATCommand(L"AT+CMGR=1 ", szReply, AT_REPLY_CCH));
+    EXPECT_EQ((size_t)AT_REPLY_CCH - 1, wcslen(szReply));
+    EXPECT_EQ(L'#', szReply[AT_REPLY_CCH]);
+    GuardedMessage g;
+    EXPECT_EQ(0, ParseCMGRReply(std::wstring(garbage.begin(), garbage.end()).c_str(), &g.msg));
+    EXPECT_TRUE(g.Intact());
+    EXPECT_EQ(std::wstring(255, L'A'), g.msg.lpszMessage);
+}
+
+TEST_F(SmsAt, RandomAndMutatedRepliesNeverWritePastABuffer)
+{
+    const std::wstring seeds[] = {
+        L"+CMGR: \"REC READ\",\"+4912345\",,\"26/12/01,09:30:00+00\",145,4,0,0,\"+44\",145,3\r\n486940\r\n0\r",
+        L"+CMGR: \"STO SENT\",\"012345\",,129,17,0,8,167,\"+44\",145,2\r\n00480069\r\n0\r",
+        L"\r\n+CMGW: 7\r\n0\r",
+        L"+CMGR: \"REC UNREAD\",\"\",,,,,,,24,,,\r\n1B1B1B\r\n",
+    };
+    const WCHAR szAlphabet[] = L"+CMGRW:\",\r\n0123456789ABCDEFabcdef RECSTOREADUNSENT\x1A\x1B";
+    std::mt19937 rng(20261207);
+    const int cCases = 100000;
+    int cBad = 0;
+    for (int i = 0; i < cCases; ++i) {
+        std::wstring s = seeds[rng() % ARRAYSIZE(seeds)];
+        if (i % 2) {
+            s.assign(rng() % 1200, L' ');
+            for (WCHAR &ch : s)
+                ch = szAlphabet[rng() % (ARRAYSIZE(szAlphabet) - 1)];
+        } else {
+            for (int m = rng() % 8; m >= 0; --m) {
+                size_t pos = s.empty() ? 0 : rng() % s.size();
+                switch (rng() % 3) {
+                case 0:
+                    s.insert(pos, std::wstring(rng() % 600, szAlphabet[rng() % (ARRAYSIZE(szAlphabet) - 1)]));
+                    break;
+                case 1:
+                    s.erase(pos, rng() % 8);
+                    break;
+                default:
+                    if (!s.empty())
+                        s[pos] = (WCHAR)(1 + rng() % 0xFFFE);
+                    break;
+                }
+            }
+        }
+        GuardedMessage g;
+        ParseCMGRReply(s.c_str(), &g.msg);
+        IsCMGWOK(s.c_str());
+        WCHAR szField[16 + 1];
+        szField[16] = L'#';
+        GetReplyField(s.c_str(), (int)(rng() % 60), szField, 16);
+        WCHAR szText[32 + 1] = {};
+        szText[32] = L'#';
+        DecodeMessageData(szText, 32, s.c_str(), (BYTE)rng());
+        if (!g.Intact() || szField[16] != L'#' || szText[32] != L'#' || szText[31] != 0)
+            ++cBad;
+    }
+    EXPECT_EQ(0, cBad) << "of " << cCases;
+}

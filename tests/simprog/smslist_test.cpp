@@ -1,0 +1,246 @@
+// The SIM message list and the Edit SMS page, over the radio stand-in.
+#include "simtest.h"
+#include "smslist.h"
+#include "simsms.h"
+#include "platril.h"
+#include "kit.h"
+#include "../res/morlin/resource.h"
+
+namespace {
+std::vector<std::wstring> s_progress;
+
+LRESULT CALLBACK RecordProgress(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPSTRUCT *p = (const CWPSTRUCT *)lp;
+    if (code == HC_ACTION && p->message == WM_SETTEXT && p->lParam &&
+        wcsncmp((LPCWSTR)p->lParam, L"Processing", 10) == 0)
+        s_progress.push_back((LPCWSTR)p->lParam);
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+nlohmann::json Messages(std::initializer_list<int> indexes)
+{
+    nlohmann::json v = nlohmann::json::array();
+    for (int i : indexes)
+        v.push_back({{"index", i}, {"number", "+44" + std::to_string(i)}, {"text", "text " + std::to_string(i)}});
+    return v;
+}
+
+class SmsScreens : public SimTest {
+protected:
+    HWND m_hdlg = nullptr;
+    HWND m_hdlgEdit = nullptr;
+
+    void TearDown() override
+    {
+        for (HWND h : {m_hdlgEdit, m_hdlg})
+            if (h && IsWindow(h))
+                DestroyWindow(h);
+        ReleaseSmsRecords();
+        Pump(30);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        SimTest::TearDown();
+    }
+    void OpenList(const nlohmann::json &messages, DWORD dwTotal = 20)
+    {
+        WriteSim({});
+        WriteSms(messages, dwTotal);
+        ASSERT_TRUE(OpenSim());
+        s_progress.clear();
+        HHOOK hhook = SetWindowsHookExW(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
+        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, SmsManagerProc, 0);
+        UnhookWindowsHookEx(hhook);
+        ASSERT_NE(nullptr, m_hdlg);
+        ShowWindow(m_hdlg, SW_SHOW);
+        Pump(20);
+    }
+    void OpenEdit(DWORD dwRow)
+    {
+        g_dwCurrentIndex = dwRow;
+        m_hdlgEdit = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_EDITSMS), g_hwndSMS, EditSmsProc, 0);
+        ASSERT_NE(nullptr, m_hdlgEdit);
+        ShowWindow(m_hdlgEdit, SW_SHOW);
+        Pump(20);
+    }
+    bool EditClosed() { return !IsWindow(m_hdlgEdit) || !IsWindowVisible(m_hdlgEdit); }
+    std::vector<std::wstring> Rows()
+    {
+        std::vector<std::wstring> v;
+        WCHAR sz[256];
+        for (int i = 0; i < ListView_GetItemCount(g_hwndSMS); ++i) {
+            ListView_GetItemText(g_hwndSMS, i, 0, sz, ARRAYSIZE(sz));
+            v.push_back(sz);
+        }
+        return v;
+    }
+    int Mark() { return (int)SendMessageW(g_hwndSMS, LVM_GETSELECTIONMARK, 0, 0); }
+    std::wstring Preview() { return WindowText(g_hwndSmsPreview); }
+    void Key(HWND hwnd, UINT vk)
+    {
+        SendMessageW(hwnd, WM_KEYDOWN, vk, 1);
+        SendMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
+    }
+    void Delete(int iRow)
+    {
+        SendMessageW(g_hwndSMS, LVM_SETSELECTIONMARK, 0, iRow);
+        MessageBoxes::answers.push_back(IDYES);
+        SendMessageW(m_hdlg, WM_COMMAND, IDM_SMS_DELETE, 0);
+    }
+    UINT MenuState(UINT id)
+    {
+        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_SMSLIST));
+        SendMessageW(m_hdlg, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 0), 0);
+        UINT u = GetMenuState(GetSubMenu(hmenu, 0), id, MF_BYCOMMAND);
+        DestroyMenu(hmenu);
+        return u;
+    }
+};
+} // namespace
+
+TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlot)
+{
+    OpenList(Messages({2, 5, 9}));
+    EXPECT_EQ(L"SMS manager", WindowText(m_hdlg));
+    EXPECT_EQ((std::vector<std::wstring>{L"+442", L"+445", L"+449"}), Rows());
+    std::string log = ReadRadioLog();
+    EXPECT_NE(std::string::npos, log.find("> AT+CMGR=9 <CR>"));
+    EXPECT_EQ(std::string::npos, log.find("> AT+CMGR=10 <CR>"));
+    ASSERT_FALSE(s_progress.empty());
+    EXPECT_EQ(L"Processing...(3/3)", s_progress.back());
+    EXPECT_EQ(L"text 2", Preview());
+    for (int i = 0; i < 3; ++i)
+        Key(g_hwndSMS, VK_DOWN);
+    EXPECT_EQ(2, Mark());
+    EXPECT_EQ(L"text 9", Preview());
+    EXPECT_EQ(0u, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
+}
+
+TEST_F(SmsScreens, AnEmptySimSaysSoAndAFullOneTakesNothingNew)
+{
+    OpenList(nlohmann::json::array());
+    EXPECT_EQ((std::vector<std::wstring>{L"No SMS stored in SIM Card."}), BoxTexts());
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
+    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_DELETE) & MF_GRAYED);
+    DestroyWindow(m_hdlg);
+
+    MessageBoxes::Reset();
+    OpenList(Messages({1, 2}), 2);
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_SMS_NEW, 0);
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_SMS_EDIT, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"Cannot add SMS, SMS in SIM is full!",
+                                         L"Cannot add SMS, SMS in SIM is full!"}),
+              BoxTexts());
+}
+
+TEST_F(SmsScreens, OnlyTheMessagesReadAreListed)
+{
+    // Three used slots, one of them beyond the two the SIM has.
+    OpenList(Messages({1, 2, 7}), 2);
+    EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442"}), Rows());
+    // Two used slots, one of which cannot be read: one row, no empty one.
+    OpenList(Messages({1, 3}), 3);
+    nlohmann::json sim = ReadSim();
+    sim["sms"]["messages"][1]["index"] = "3";
+    ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+    ReadSMSfromSIM(g_hwndSMS);
+    EXPECT_EQ((std::vector<std::wstring>{L"+441"}), Rows());
+
+    // A save after the array filled up adds one record, never writes past it.
+    ASSERT_TRUE(AllocSmsRecords(2));
+    SIMMESSAGE msg = {};
+    EXPECT_TRUE(AddSmsRecord(0, 1, &msg));
+    EXPECT_TRUE(AddSmsRecord(1, 2, &msg));
+    EXPECT_FALSE(AddSmsRecord(5, 3, &msg));
+    EXPECT_EQ(2u, g_cSmsRecords);
+    EXPECT_TRUE(AddSmsRecord(2, 3, &msg));
+    EXPECT_EQ(3u, g_cSmsRecords);
+    EXPECT_EQ(3u, SmsRecords()[2].index);
+}
+
+TEST_F(SmsScreens, DeleteMarksTheRowAboveAndKeepsARefusedOne)
+{
+    OpenList(Messages({1, 2, 3, 4}));
+    Delete(0);
+    EXPECT_EQ((std::vector<std::wstring>{L"+442", L"+443", L"+444"}), Rows());
+    EXPECT_EQ(0, Mark());
+    EXPECT_EQ(L"text 2", Preview());
+    Delete(2);
+    EXPECT_EQ((std::vector<std::wstring>{L"+442", L"+443"}), Rows());
+    EXPECT_EQ(1, Mark());
+    EXPECT_EQ(2u, ReadSim()["sms"]["messages"].size());
+
+    PlatSimSetFailures(PLATSIM_FAIL_SMSDELETE);
+    Delete(1);
+    EXPECT_EQ(2u, Rows().size());
+    EXPECT_EQ(L"Cannot delete SMS from SIM!", BoxTexts().back());
+    EXPECT_EQ(1, Mark());
+    EXPECT_EQ(L"text 3", Preview());
+}
+
+TEST_F(SmsScreens, SavingAnEditedMessageAddsARow)
+{
+    OpenList(Messages({1, 2}));
+    OpenEdit(1);
+    EXPECT_EQ(L"+442", WindowText(m_hdlgEdit, IDC_SMS_NUMBER));
+    EXPECT_EQ(L"text 2", WindowText(m_hdlgEdit, IDC_SMS_CONTENT));
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, L"[x] €5");
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    EXPECT_EQ(L"SMS Stored successfully in the SIM!", BoxTexts().back());
+    EXPECT_TRUE(EditClosed());
+    EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442", L"+442"}), Rows());
+    EXPECT_EQ(2, Mark());
+    EXPECT_EQ(L"[x] €5", Preview());
+    EXPECT_EQ("[x] €5", ReadSim()["sms"]["messages"][2]["text"]);
+}
+
+TEST_F(SmsScreens, SaveChecksKeepThePageOpen)
+{
+    OpenList(Messages({1}));
+    OpenEdit(SMS_NO_ROW);
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, L"+4412");
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, (std::wstring(70, L'a') + L"Ж").c_str());
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, std::wstring(161, L'a').c_str());
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"No destination number !", L"Content is empty !",
+                                         L"SMS content too large ! No more than 70 words .",
+                                         L"SMS content too large ! No more than 160 words ."}),
+              BoxTexts());
+    EXPECT_FALSE(EditClosed());
+    EXPECT_EQ(3u, PlatRadioCommandCount());  // the list's one read only
+}
+
+TEST_F(SmsScreens, CounterAndUpKeysOfTheText)
+{
+    OpenList(Messages({1}));
+    OpenEdit(SMS_NO_ROW);
+    HWND hwndText = GetDlgItem(m_hdlgEdit, IDC_SMS_CONTENT);
+    EXPECT_EQ(L"Content : ", WindowText(m_hdlgEdit, IDC_SMS_COUNTER));
+    struct {
+        std::wstring text;
+        LPCWSTR pszLine;
+    } cases[] = {{L"abc", L"Content : 157 char(s) left"},
+                 {L"a€{", L"Content : 155 char(s) left"},
+                 {std::wstring(70, L'a') + L"Ж", L"Content : -1 char(s) left"},
+                 {L"", L"Content : "}};
+    for (const auto &c : cases) {
+        SetWindowTextW(hwndText, c.text.c_str());
+        Key(hwndText, VK_RIGHT);
+        EXPECT_EQ(c.pszLine, WindowText(m_hdlgEdit, IDC_SMS_COUNTER));
+    }
+    SetWindowTextW(hwndText, L"first line\r\nsecond");
+    SetFocus(hwndText);
+    SendMessageW(hwndText, EM_SETSEL, 4, 4);
+    Key(hwndText, VK_UP);
+    DWORD dwStart = 99;
+    SendMessageW(hwndText, EM_GETSEL, (WPARAM)&dwStart, 0);
+    EXPECT_EQ(0u, dwStart);
+    EXPECT_EQ(hwndText, GetFocus());
+    Key(hwndText, VK_UP);
+    EXPECT_EQ(GetDlgItem(m_hdlgEdit, IDC_SMS_NUMBER), GetFocus());
+}
