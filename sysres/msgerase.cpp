@@ -23,6 +23,9 @@ void SelectFirst(HWND hdlg, int idList, int idSpin)
     HWND hwndList = GetDlgItem(hdlg, idList);
     LRESULT cEntries = SendMessageW(hwndList, LB_GETCOUNT, 0, 0);
     SendMessageW(hwndList, LB_SETCURSEL, 0, 0);
+    RECT rc;
+    GetClientRect(hwndList, &rc);
+    SendMessageW(hwndList, LB_SETITEMHEIGHT, 0, rc.bottom);  // one entry at a time shows
     HWND hwndSpin = GetDlgItem(hdlg, idSpin);
     SendMessageW(hwndSpin, UDM_SETBUDDY, (WPARAM)hwndList, 0);
     SendMessageW(hwndSpin, UDM_SETRANGE32, 0, cEntries > 0 ? cEntries - 1 : 0);

@@ -312,6 +312,13 @@ TEST_F(SpaceManager, MessageEraseDialogListsAndErases)
     EXPECT_EQ(L"All|Inbox|Deleted Items|Work drafts|Outbox|Sent Items", entries(IDC_FOLDER_LIST));
     EXPECT_EQ(0, SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETCURSEL, 0, 0));
     EXPECT_EQ(0, SendDlgItemMessageW(hdlg, IDC_FOLDER_LIST, LB_GETCURSEL, 0, 0));
+    // Each list is a spinner: DOWN goes on to the next field.
+    SetForegroundWindow(hdlg);
+    SetFocus(GetDlgItem(hdlg, IDC_STORE_LIST));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 1);
+    Pump();
+    EXPECT_EQ(GetDlgItem(hdlg, IDC_FOLDER_LIST), GetFocus());
+    EXPECT_EQ(0, SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETCURSEL, 0, 0));
 
     // One store, all folders: that store's five folders only.
     SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_SETCURSEL, 1, 0);
