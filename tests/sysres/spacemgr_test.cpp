@@ -281,6 +281,7 @@ TEST_F(SpaceManager, EraseAllGoesOnOnlyOnYes)
     // Yes: nothing more is asked; only the voice-note success shows.
     MessageBoxes::Reset();
     MessageBoxes::answers = {IDYES};
+    std::wstring before = Used();
     Command(IDM_ERASE_ALL);
     ASSERT_EQ(2u, MessageBoxes::calls.size());
     ExpectBox(1, L"Erase voice notes successfully.", L"Space Manager", MB_OK);
@@ -290,6 +291,7 @@ TEST_F(SpaceManager, EraseAllGoesOnOnlyOnYes)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str()));
     EXPECT_EQ("keep", ReadFileText(L"\\Flash\\My Documents\\letter.txt"));
     EXPECT_EQ(2u, PlatProfileLoad(L"messages.json")["stores"].size());  // the stores stay, empty
+    ExpectRefreshed(before);
 }
 
 TEST_F(SpaceManager, MessageEraseDialogListsAndErases)
