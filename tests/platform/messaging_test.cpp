@@ -155,6 +155,26 @@ TEST_F(Messaging, LogonNeedsMessagingAndAWorkingService)
     EXPECT_EQ(S_OK, MAPIInitialize(nullptr));
 }
 
+TEST_F(Messaging, DamagedMembersReadAsMissing)
+{
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", json::parse(R"({"stores": [5, {"name": 3, "default": true,
+        "folders": {"inbox": [], "sent": {"name": "Sent", "messages": "x"}}}]})")));
+    LPMAPITABLE pTable = nullptr;
+    ASSERT_EQ(S_OK, m_pSession->GetMsgStoresTable(0, &pTable));
+    ULONG cRows = 0;
+    pTable->GetRowCount(0, &cRows);
+    EXPECT_EQ(1u, cRows);  // the number is no store
+    pTable->Release();
+    EXPECT_EQ(nullptr, OpenFolder(PR_CE_IPM_INBOX_ENTRYID, MAPI_MODIFY));  // a list is no folder
+    LPMAPIFOLDER pSent = OpenFolder(PR_IPM_SENTMAIL_ENTRYID, MAPI_MODIFY);
+    ASSERT_NE(nullptr, pSent);
+    ASSERT_EQ(S_OK, pSent->GetContentsTable(0, &pTable));
+    pTable->GetRowCount(0, &cRows);
+    EXPECT_EQ(0u, cRows);
+    pTable->Release();
+    pSent->Release();
+}
+
 TEST(DatabaseVolume, RecordsAreReadInOrderAndMissingDamagedOrLockedVolumesFail)
 {
     ResetStore();
