@@ -65,7 +65,7 @@ BOOL OnInitDialog(HWND hdlg)
 
 void OnErase(HWND hdlg)
 {
-    if (ShowResourceMessage(hdlg, MB_YESNO, g_hInst, IDS_SPACE_MANAGER, IDS_ASK_MESSAGES) != IDYES)
+    if (!ConfirmErase(hdlg, IDS_ASK_MESSAGES))
         return;
     LPMAPISESSION pSession = LogOnMessaging(hdlg);
     if (!pSession)

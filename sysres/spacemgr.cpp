@@ -5,7 +5,6 @@
 #include "kit.h"
 #include "msgstores.h"
 #include "storage.h"
-#include "sysformat.h"
 #include "sysinfo.h"
 #include "../res/ostrel/resource.h"
 #include <commctrl.h>
@@ -30,12 +29,6 @@ const LabelText s_aLabels[] = {
     {IDC_SPACE_USED, IDS_UNKNOWN},                {IDC_SPACE_FREE, IDS_UNKNOWN},
 };
 
-// A question of the page; only Yes goes on (a box that cannot show answers 0).
-BOOL Confirm(HWND hdlg, UINT idsQuestion)
-{
-    return ShowResourceMessage(hdlg, MB_YESNO, g_hInst, IDS_SPACE_MANAGER, idsQuestion) == IDYES;
-}
-
 void ShowError(HWND hdlg, UINT idsText)
 {
     ShowResourceMessage(hdlg, MB_OK | MB_ICONHAND, g_hInst, IDS_ERROR, idsText);
@@ -50,10 +43,10 @@ BOOL GetDocumentsFolder(LPWSTR pszPath)
 }
 
 // "\" + the device storage name + "\mxip_initdb.vol"; FALSE when it cannot be built.
-BOOL BuildVolumePath(LPCWSTR pszDocuments, LPWSTR pszPath, size_t cchPath)
+BOOL BuildVolumePath(LPWSTR pszPath, size_t cchPath)
 {
     WCHAR szDevice[MAX_PATH];
-    if (!DeviceStorageName(pszDocuments, szDevice, ARRAYSIZE(szDevice)))
+    if (!GetDeviceStorageName(szDevice, ARRAYSIZE(szDevice)))
         return FALSE;
     return SUCCEEDED(StringCchPrintfW(pszPath, cchPath, L"\\%s\\%s", szDevice, kVolumeName));
 }
@@ -73,7 +66,7 @@ BOOL DeleteNotes(HANDLE hFind, WIN32_FIND_DATAW *pfd, LPCWSTR pszDocuments)
 
 void EraseVoiceNotes(HWND hdlg, BOOL fAsk)
 {
-    if (fAsk && !Confirm(hdlg, IDS_ASK_NOTES))
+    if (fAsk && !ConfirmErase(hdlg, IDS_ASK_NOTES))
         return;
     WCHAR szDocuments[MAX_PATH];
     WCHAR szPattern[MAX_PATH];
@@ -148,16 +141,14 @@ BOOL DeleteAllRecords(HANDLE hDatabase)
 
 void EraseDatabase(HWND hdlg, LPCWSTR pszDatabase, UINT idsQuestion, BOOL fAsk)
 {
-    if (fAsk && !Confirm(hdlg, idsQuestion))
+    if (fAsk && !ConfirmErase(hdlg, idsQuestion))
         return;
     DatabaseRecord dr;
     CREATE_INVALIDGUID(&dr.guidVolume);
     dr.hDatabase = INVALID_HANDLE_VALUE;
     dr.fFailed = FALSE;
-    WCHAR szDocuments[MAX_PATH];
     WCHAR szVolume[MAX_PATH];
-    if (!GetDocumentsFolder(szDocuments) ||
-        !BuildVolumePath(szDocuments, szVolume, ARRAYSIZE(szVolume))) {
+    if (!BuildVolumePath(szVolume, ARRAYSIZE(szVolume))) {
         dr.fFailed = TRUE;
     } else {
         WaitCursor wait;
@@ -180,7 +171,7 @@ void EraseDatabase(HWND hdlg, LPCWSTR pszDatabase, UINT idsQuestion, BOOL fAsk)
 
 void EraseAll(HWND hdlg)
 {
-    if (!Confirm(hdlg, IDS_ASK_ALL))
+    if (!ConfirmErase(hdlg, IDS_ASK_ALL))
         return;
     LPMAPISESSION pSession = LogOnMessaging(hdlg);
     if (pSession)
@@ -227,6 +218,11 @@ BOOL OnCommand(HWND hdlg, UINT id, LPARAM lp)
     return FALSE;
 }
 } // namespace
+
+BOOL ConfirmErase(HWND hdlg, UINT idsQuestion)
+{
+    return ShowResourceMessage(hdlg, MB_YESNO, g_hInst, IDS_SPACE_MANAGER, idsQuestion) == IDYES;
+}
 
 INT_PTR CALLBACK SpaceManagerDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
 {

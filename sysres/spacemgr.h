@@ -15,6 +15,9 @@ public:
     ~WaitCursor() { SetCursor(m_hcurOld); }
 };
 
+// A question of the space manager; only Yes goes on (a box that cannot show answers 0).
+BOOL ConfirmErase(HWND hdlg, UINT idsQuestion);
+
 INT_PTR CALLBACK SpaceManagerDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
 // The message-erase dialog (template 104): a store and a folder, or "All".
 INT_PTR CALLBACK MessageEraseDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
