@@ -13,7 +13,7 @@ struct ProgramServices {
     BOOL fMapi;
     ProgramServices()
     {
-        fCom = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        fCom = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
         fMapi = SUCCEEDED(MAPIInitialize(nullptr));
     }
     ~ProgramServices()

@@ -13,15 +13,6 @@ struct VolumeSizes {
     ULONGLONG cbFree;
 };
 
-// Name of the device storage; FALSE when the documents folder cannot be read.
-BOOL GetDeviceStorageName(LPWSTR pszName, size_t cchName)
-{
-    WCHAR szDocuments[MAX_PATH] = L"";
-    if (!SHGetSpecialFolderPath(nullptr, szDocuments, CSIDL_PERSONAL, FALSE))
-        szDocuments[0] = 0;
-    return DeviceStorageName(szDocuments, pszName, cchName);
-}
-
 BOOL ReadVolumeSizes(LPCWSTR pszCard, VolumeSizes *pvs)
 {
     ULARGE_INTEGER uliTotal, uliFree;
@@ -44,6 +35,14 @@ void ShowVolume(HWND hdlg, LPCWSTR pszCard, LPCWSTR pszDevice)
     SetByteCountText(hdlg, fDevice ? IDC_DEVICE_FREE : IDC_CARD_FREE, (double)vs.cbFree);
 }
 } // namespace
+
+BOOL GetDeviceStorageName(LPWSTR pszName, size_t cchName)
+{
+    WCHAR szDocuments[MAX_PATH] = L"";
+    if (!SHGetSpecialFolderPath(nullptr, szDocuments, CSIDL_PERSONAL, FALSE))
+        szDocuments[0] = 0;
+    return DeviceStorageName(szDocuments, pszName, cchName);
+}
 
 void ShowFlashStorage(HWND hdlg)
 {

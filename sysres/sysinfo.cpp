@@ -3,6 +3,7 @@
 #include "sysinfo.h"
 #include "kit.h"
 #include "storage.h"
+#include "spacemgr.h"
 #include "sysformat.h"
 #include "taskman.h"
 #include "../res/ostrel/resource.h"
@@ -40,13 +41,6 @@ const int kScrollStep = 13;  // one row of the page
 // The page is taller than the work area; these keep how far it is scrolled.
 int s_yScroll;
 int s_cyContent;
-
-void SetStringText(HWND hdlg, int idControl, UINT ids)
-{
-    WCHAR sz[64];
-    if (LoadStringW(g_hInst, ids, sz, ARRAYSIZE(sz)))
-        SetDlgItemTextW(hdlg, idControl, sz);
-}
 
 void ShowBattery(HWND hdlg, int idControl, BYTE bFlag, BYTE bPercent)
 {
@@ -181,7 +175,7 @@ BOOL OnCommand(HWND hdlg, UINT id)
     switch (id) {
     case IDM_REFRESH: RefreshSysInfo(g_hdlgSysInfo); return TRUE;
     case IDM_TASK_MANAGER: RunDialogFromTemplate(g_hInst, IDD_TASKS, hdlg, TaskManagerDlgProc, 0); return TRUE;
-    case IDM_SPACE_MANAGER: return TRUE;  // the space-manager page is not part of this build yet
+    case IDM_SPACE_MANAGER: RunDialogFromTemplate(g_hInst, IDD_SPACE, hdlg, SpaceManagerDlgProc, 0); return TRUE;
     case IDM_QUIT: EndDialog(hdlg, 0); return TRUE;
     case IDCANCEL: SHNavigateBack(); return TRUE;  // Back goes to the shell; the page stays
     }
@@ -196,6 +190,13 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void SetStringText(HWND hdlg, int idControl, UINT ids)
+{
+    WCHAR sz[64];
+    if (LoadStringW(g_hInst, ids, sz, ARRAYSIZE(sz)))
+        SetDlgItemTextW(hdlg, idControl, sz);
 }
 
 void SetByteCountText(HWND hdlg, int idControl, double dblBytes)

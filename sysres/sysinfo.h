@@ -15,5 +15,7 @@ INT_PTR CALLBACK SysInfoDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
 void FillSysInfoLabels(HWND hdlg);
 // Power, memory, storage and device values, read afresh.
 void RefreshSysInfo(HWND hdlg);
+// A string of the table into a control of a page.
+void SetStringText(HWND hdlg, int idControl, UINT ids);
 // A byte count as text into a control of a page.
 void SetByteCountText(HWND hdlg, int idControl, double dblBytes);

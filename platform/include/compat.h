@@ -23,6 +23,7 @@
 //   SHCreateShortcut     the handset's shortcut file: "LENGTH#TARGET" as text (docs/profile.md)
 //   ShellExecuteExW      a ".lnk" file starts or opens the target it holds, as the handset's shell does
 //   CoCreateInstance     the handset's own classes (the contacts application object) come from the platform
+//   CloseHandle          also closes a CE database handle (windbase.h), as the handset's does
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -68,6 +69,7 @@ DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttributes, SHFILEI
                                     UINT uFlags);
 BOOL WINAPI PlatSHCreateShortcut(LPWSTR pszShortcut, LPWSTR pszTarget);
 BOOL WINAPI PlatShellExecuteExW(LPSHELLEXECUTEINFOW pei);
+BOOL WINAPI PlatCloseHandle(HANDLE h);
 HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                     LPVOID *ppv);
 #ifdef __cplusplus
@@ -109,6 +111,8 @@ HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD 
 #define OpenProcess PlatOpenProcess
 #undef CoCreateInstance
 #define CoCreateInstance PlatCoCreateInstance
+#undef CloseHandle
+#define CloseHandle PlatCloseHandle
 #define SHCreateShortcut PlatSHCreateShortcut
 #undef ShellExecuteExW
 #define ShellExecuteExW PlatShellExecuteExW

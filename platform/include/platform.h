@@ -43,6 +43,9 @@ BOOL WINAPI PlatGetSoftKeyInfo(HWND hwndBar, int iKey, UINT *puCmd, BOOL *pfEnab
 BOOL WINAPI PlatInsertCard(LPCWSTR pszName);
 BOOL WINAPI PlatRemoveCard(LPCWSTR pszName);
 
+// CE databases: volumes mounted plus database handles not yet closed.
+LONG WINAPI PlatCeDbOpenCount(void);
+
 // Message-box soft keys: labels and answers for a box type (tests, drawing).
 int WINAPI PlatMessageBoxSoftKeys(UINT uType, int aidAnswer[2], LPCWSTR apszLabel[2]);
 

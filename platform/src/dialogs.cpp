@@ -1,6 +1,7 @@
 // Full-screen dialogs, the Back key inside edit controls, and the handset's
 // habit of moving between a dialog's fields with UP and DOWN.
 #include "internal.h"
+#include <commctrl.h>
 #include "aygshell.h"
 
 namespace {
@@ -29,6 +30,13 @@ bool KeepsArrow(HWND hwnd, BOOL fUp)
         return false;
     if (ClassIs(hwnd, L"ComboBox"))
         return SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    if (ClassIs(hwnd, L"ListBox")) {
+        // A spinner (a one-line list with its spin control beside it) is a field:
+        // LEFT and RIGHT step through it, UP and DOWN move on.
+        HWND hwndSpin = GetWindow(hwnd, GW_HWNDNEXT);
+        return !(hwndSpin && ClassIs(hwndSpin, L"msctls_updown32") &&
+                 (HWND)SendMessageW(hwndSpin, UDM_GETBUDDY, 0, 0) == hwnd);
+    }
     return true;  // lists, trees and the rest scroll with the arrows
 }
 } // namespace

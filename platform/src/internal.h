@@ -19,6 +19,8 @@ BOOL PlatBarHandleBack(HWND hwndActive);
 void PlatDefaultBack(HWND hwndTop);
 // Moves the focus for UP/DOWN in a full-screen dialog; TRUE when it moved.
 BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
+// Writes a file whole or not at all: a temp file beside it, renamed over it.
+BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text);
 // Ends with a message naming the damaged profile file.
 void PlatProfileFatal(const std::wstring &path, const char *pszWhy);
 // Writes a line to the process's standard error (the launcher shows it).

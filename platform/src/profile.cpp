@@ -147,14 +147,18 @@ BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j)
 {
     if (PlatProfileDir()[0] == 0)
         return FALSE;  // no profile: state lives only as long as the process
-    std::wstring path = PlatProfilePath(pszName);
-    std::wstring tmp = path + L".tmp";
     std::string text;
     try {
         text = j.dump(2) + "\n";
     } catch (const std::exception &) {
         return FALSE;  // a text that is no UTF-8: nothing is written
     }
+    return PlatSaveFileAtomic(PlatProfilePath(pszName), text);
+}
+
+BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text)
+{
+    std::wstring tmp = path + L".tmp";
     HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;
@@ -164,8 +168,11 @@ BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j)
     CloseHandle(h);
     if (fOk)
         fOk = ReplaceWithTemp(tmp, path);
-    if (!fOk)
+    if (!fOk) {
+        DWORD dwErr = GetLastError();
         DeleteFileW(tmp.c_str());
+        SetLastError(dwErr);
+    }
     return fOk;
 }
 

@@ -3,7 +3,6 @@
 // (read afresh on each call, so a changed profile shows on the next query).
 #include "internal.h"
 #include "cesystem.h"
-#include "cemapi.h"
 #include <shlobj.h>
 #include <strsafe.h>
 #include <mutex>
@@ -73,7 +72,6 @@ void ReadPower(SYSTEM_POWER_STATUS_EX *ps)
     ps->BackupBatteryFullLifeTime = BATTERY_LIFE_UNKNOWN;
 }
 
-LONG g_cMapiSessions;
 } // namespace
 
 BOOL WINAPI GetSystemPowerStatusEx(PSYSTEM_POWER_STATUS_EX pstatus, BOOL fUpdate)
@@ -221,17 +219,4 @@ HANDLE WINAPI PlatOpenProcess(DWORD dwAccess, BOOL fInherit, DWORD dwPid)
     if (dwAccess == 0)
         dwAccess = PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE;
     return OpenProcess(dwAccess, fInherit, dwPid);
-}
-
-HRESULT WINAPI MAPIInitialize(LPVOID lpMapiInit)
-{
-    (void)lpMapiInit;
-    InterlockedIncrement(&g_cMapiSessions);
-    return S_OK;
-}
-
-void WINAPI MAPIUninitialize(void)
-{
-    if (InterlockedDecrement(&g_cMapiSessions) < 0)
-        InterlockedIncrement(&g_cMapiSessions);  // unpaired call: stay at zero
 }

@@ -4,11 +4,14 @@
 // Soft-key bars (RCDATA and MENU of the same id)
 #define IDR_BAR_SYSINFO     101
 #define IDR_BAR_TASKS       102
+#define IDR_BAR_SPACE       103
+#define IDR_BAR_MSGERASE    109
 
 // Dialogs
 #define IDD_SYSINFO         105
 #define IDD_TASKS           107
 #define IDD_SPACE           108
+#define IDD_MSGERASE        104
 
 // System-information page: groups, labels and values
 #define IDC_MAIN_BATTERY_LABEL    1003
@@ -59,6 +62,17 @@
 #define IDC_SPACE_TOTAL           1040
 #define IDC_SPACE_BAR             1047
 #define IDC_SPACE_USED            1050
+#define IDC_SPACE_STORAGE_LABEL   1048
+#define IDC_SPACE_FREE_LABEL      1049
+#define IDC_SPACE_USED_LABEL      1051
+
+// Message-erase dialog: stores and folders, each a list with a spin control
+#define IDC_ACCOUNT_LABEL         1052
+#define IDC_FOLDER_LABEL          1053
+#define IDC_STORE_LIST            40034
+#define IDC_STORE_SPIN            40035
+#define IDC_FOLDER_LIST           40036
+#define IDC_FOLDER_SPIN           40037
 
 // Task manager
 #define IDC_TASK_LIST             1001
@@ -75,6 +89,16 @@
 #define IDM_TASK_QUIT       40013
 #define IDM_GOTO            40015
 #define IDM_QUIT            40032
+#define IDM_SPACE_QUIT      40016
+#define IDM_SPACE_MENU_KEY  40018
+#define IDM_ERASE_INBOX     40020
+#define IDM_ERASE_CALLS     40022
+#define IDM_ERASE_SPEED     40024
+#define IDM_ERASE_NOTES     40026
+#define IDM_ERASE_ALL       40028
+#define IDM_SPACE_REFRESH   40030
+#define IDM_MSGERASE_DONE   40087
+#define IDM_MSGERASE_ERASE  40091
 #define IDM_TASK_REFRESH    40033
 
 // Strings
@@ -121,3 +145,24 @@
 #define IDS_UNKNOWN             40095
 #define IDS_SYSINFO_CAPTION     40096
 #define IDS_KILL_ERROR          40097
+#define IDS_SPACE_QUIT          40017
+#define IDS_SPACE_MENU          40019
+#define IDS_DONE                40089
+#define IDS_ERASE               40093
+#define IDS_SPACE_STORAGE       40098
+#define IDS_SPACE_USED          40099
+#define IDS_SPACE_FREE          40100
+#define IDS_ALL_STORES          40101
+#define IDS_ALL_FOLDERS         40102
+#define IDS_ERR_NOTES           40103
+#define IDS_SPACE_MANAGER       40105
+#define IDS_NOTES_ERASED        40106
+#define IDS_ERR_DATABASE        40107
+#define IDS_ASK_NOTES           40108
+#define IDS_ASK_SPEED           40109
+#define IDS_ASK_CALLS           40110
+#define IDS_ASK_MESSAGES        40111
+#define IDS_MSGERASE_CAPTION    40112
+#define IDS_ACCOUNT             40113
+#define IDS_FOLDER              40114
+#define IDS_ASK_ALL             40115

@@ -1,6 +1,6 @@
 // Ostrel as it ships, with one more string in its table: the page over its
-// main window, Back, the task manager opened from the menu and left again,
-// and Quit ending the program.
+// main window, Back, the task manager and the space manager opened from the
+// menu and left again, and Quit ending the program.
 #include <gtest/gtest.h>
 #include "support.h"
 #include <vector>
@@ -69,6 +69,16 @@ TEST(Frame, PagesChainAndQuitEndsTheProgram)
     PostMessageW(hwndTasks, WM_COMMAND, IDM_TASK_QUIT, 0);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndTasks); }));
     EXPECT_TRUE(IsWindow(hwndPage));
+
+    PostMessageW(hwndPage, WM_COMMAND, IDM_SPACE_MANAGER, 0);
+    HWND hwndSpace = nullptr;
+    EXPECT_TRUE(PumpUntil([&] {
+        hwndSpace = GetLastActivePopup(hwndMain);
+        return hwndSpace != hwndPage && WindowText(hwndSpace) == L"Space Manager";
+    }));
+    EXPECT_EQ(hwndPage, GetWindow(hwndSpace, GW_OWNER));
+    PostMessageW(hwndSpace, WM_COMMAND, IDM_SPACE_QUIT, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndSpace); }));
 
     PostMessageW(hwndPage, WM_COMMAND, IDM_QUIT, 0);
     EXPECT_EQ(0u, WaitExit(pi.hProcess, 5000));

@@ -1,0 +1,345 @@
+// The space manager against a real object store, database volume and
+// messaging stores: each erase, its questions and messages, Erase All, the
+// message-erase dialog, and the storage figures after each erase.
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include "platform.h"
+#include "platmapi.h"
+#include "support.h"
+#include "kit.h"
+#include "spacemgr.h"
+#include "../res/ostrel/resource.h"
+#include <cemapi.h>
+
+using nlohmann::json;
+
+namespace {
+const wchar_t kVolume[] = L"\\Flash\\mxip_initdb.vol";
+const wchar_t kNotes[] = L"\\Flash\\My Documents\\Notes";
+
+json Records(std::initializer_list<int> oids, int iInUse = 0)
+{
+    json records = json::array();
+    for (int oid : oids) {
+        json r = {{"oid", oid}, {"props", {{{"id", 1}, {"type", "text"}, {"value", "+4912345"}}}}};
+        if (oid == iInUse)
+            r["inUse"] = true;
+        records.push_back(r);
+    }
+    return records;
+}
+
+json Folder(const char *pszName, std::initializer_list<int> ids)
+{
+    json messages = json::array();
+    for (int id : ids)
+        messages.push_back({{"id", id}, {"senderName", "Anna"}, {"senderAddress", "+4912345"}, {"subject", "Hi"}});
+    return {{"name", pszName}, {"messages", messages}};
+}
+
+json Store(const char *pszName, int iBase)
+{
+    return {{"name", pszName},
+            {"folders",
+             {{"inbox", Folder("Inbox", {iBase + 1, iBase + 2})}, {"deleted", Folder("Deleted Items", {iBase + 3})},
+              {"drafts", Folder("Drafts", {iBase + 4})}, {"outbox", Folder("Outbox", {iBase + 5})},
+              {"sent", Folder("Sent Items", {iBase + 6, iBase + 7})}}}};
+}
+
+class SpaceManager : public testing::Test {
+protected:
+    HWND m_hwndOwner = nullptr;
+    HWND m_hdlg = nullptr;
+
+    void SetUp() override
+    {
+        ResetStore();
+        MessageBoxes::Reset();
+        json device;
+        device["cards"] = json::parse(R"([{"name": "Flash", "capacity": 1048576}])");
+        device["system"]["folders"]["documents"] = "\\Flash\\My Documents";
+        ASSERT_TRUE(PlatProfileSave(L"device.json", device));
+        MakeDir(L"\\Flash");
+        MakeDir(L"\\Flash\\My Documents");
+        SaveVolume(Records({1, 2}), Records({11, 12, 13}));
+        json messages;
+        messages["stores"] = {Store("SMS", 0), Store("Work", 100)};
+        messages["stores"][1]["default"] = true;
+        messages["stores"][1]["folders"]["drafts"]["name"] = "Work drafts";
+        ASSERT_TRUE(PlatProfileSave(L"messages.json", messages));
+        ASSERT_EQ(S_OK, MAPIInitialize(nullptr));
+        m_hwndOwner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
+    }
+    void TearDown() override
+    {
+        if (m_hdlg)
+            DestroyWindow(m_hdlg);
+        DestroyWindow(m_hwndOwner);
+        MAPIUninitialize();
+        EXPECT_EQ(0, PlatCeDbOpenCount());  // every volume unmounted, every database closed
+        EXPECT_EQ(0, PlatMapiSessionCount());
+        EXPECT_EQ(0, PlatMapiObjectCount());
+        EXPECT_EQ(0, PlatMapiBufferCount());
+        for (const wchar_t *psz : {L"device.json", L"messages.json"})
+            DeleteFileW(PlatProfilePath(psz).c_str());
+    }
+    void SaveVolume(const json &speed, const json &calls)
+    {
+        json vol = {{"databases", {{{"name", "speed.db"}, {"records", speed}}, {{"name", "clog.db"}, {"records", calls}}}}};
+        ASSERT_TRUE(MakeFile(kVolume, vol.dump()));
+    }
+    // Record ids left in a database of the volume file.
+    std::vector<int> Left(int iDatabase)
+    {
+        std::vector<int> oids;
+        json vol = json::parse(ReadFileText(kVolume));
+        for (const json &r : vol["databases"][iDatabase]["records"])
+            oids.push_back(r["oid"].get<int>());
+        return oids;
+    }
+    // Message ids left in a folder of a store of messages.json.
+    std::vector<int> Messages(int iStore, const char *pszFolder)
+    {
+        std::vector<int> ids;
+        json messages = PlatProfileLoad(L"messages.json");
+        for (const json &m : messages["stores"][iStore]["folders"][pszFolder]["messages"])
+            ids.push_back(m["id"].get<int>());
+        return ids;
+    }
+    size_t MessageCount()
+    {
+        size_t c = 0;
+        for (int iStore : {0, 1})
+            for (const char *psz : {"inbox", "deleted", "drafts", "outbox", "sent"})
+                c += Messages(iStore, psz).size();
+        return c;
+    }
+    HWND OpenDialog(UINT idd, DLGPROC pfn)
+    {
+        HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(idd), RT_DIALOG);
+        HWND hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), m_hwndOwner,
+                                               pfn, 0);
+        EXPECT_NE(nullptr, hdlg);
+        ShowWindow(hdlg, SW_SHOW);
+        Pump();
+        return hdlg;
+    }
+    void Open() { m_hdlg = OpenDialog(IDD_SPACE, SpaceManagerDlgProc); }
+    void Command(UINT id, LPARAM lp = 0)
+    {
+        SendMessageW(m_hdlg, WM_COMMAND, id, lp);
+        Pump();
+    }
+    std::wstring Used() { return WindowText(m_hdlg, IDC_SPACE_USED); }
+    // The figures shown after an erase are those a Refresh shows.
+    void ExpectRefreshed(const std::wstring &before)
+    {
+        std::wstring after = Used();
+        EXPECT_NE(before, after);
+        Command(IDM_SPACE_REFRESH);
+        EXPECT_EQ(after, Used());
+    }
+    void ExpectBox(size_t i, const wchar_t *pszText, const wchar_t *pszCaption, UINT uType)
+    {
+        ASSERT_LT(i, MessageBoxes::calls.size());
+        EXPECT_EQ(pszText, MessageBoxes::calls[i].text);
+        EXPECT_EQ(pszCaption, MessageBoxes::calls[i].caption);
+        EXPECT_EQ(uType, MessageBoxes::calls[i].uType);
+    }
+};
+} // namespace
+
+TEST_F(SpaceManager, PageShowsTheDeviceStorageAndItsMenu)
+{
+    Open();
+    EXPECT_EQ(L"Space Manager", WindowText(m_hdlg));
+    EXPECT_EQ(L"Device Storage:", WindowText(m_hdlg, IDC_SPACE_STORAGE_LABEL));
+    EXPECT_EQ(L"1.00 MB", WindowText(m_hdlg, IDC_SPACE_TOTAL));
+    EXPECT_EQ(L"Quit|Menu", SoftKeyLabels(m_hdlg));
+    RECT rcPage, rcBar;
+    GetClientRect(m_hdlg, &rcPage);
+    GetWindowRect(GetDlgItem(m_hdlg, IDC_SPACE_BAR), &rcBar);
+    MapWindowPoints(nullptr, m_hdlg, (POINT *)&rcBar, 2);
+    EXPECT_EQ(rcPage.bottom / 2, rcBar.top);  // the bar across the middle of the page
+    EXPECT_LE(rcBar.right, rcPage.right);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+TEST_F(SpaceManager, VoiceNotes)
+{
+    Open();
+    // No Notes folder, then no .wav in it: no message and no change.
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_ERASE_NOTES);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    ExpectBox(0, L"Do you want to erase voice notes ?", L"Space Manager", MB_YESNO);
+    MakeDir(kNotes);
+    MakeFile(std::wstring(kNotes) + L"\\memo.txt", "keep");
+    Command(IDM_ERASE_NOTES, SPACE_NO_QUESTION);
+    EXPECT_EQ(1u, MessageBoxes::calls.size());
+
+    // Answered No: the notes stay.
+    MakeFile(std::wstring(kNotes) + L"\\a.wav", std::string(4000, 'a'));
+    MakeFile(std::wstring(kNotes) + L"\\b.wav", std::string(4000, 'b'));
+    Command(IDM_ERASE_NOTES);
+    EXPECT_EQ(2u, MessageBoxes::calls.size());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str()));
+
+    // A note that cannot be deleted stops the erase with the error.
+    SetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str(), FILE_ATTRIBUTE_READONLY);
+    Command(IDM_ERASE_NOTES, SPACE_NO_QUESTION);
+    ASSERT_EQ(3u, MessageBoxes::calls.size());
+    ExpectBox(2, L"Some error happened when erasing voice notes !", L"Error", MB_OK | MB_ICONHAND);
+
+    // Both erased, the other file kept, and the figures shown afresh.
+    SetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str(), FILE_ATTRIBUTE_NORMAL);
+    MakeFile(std::wstring(kNotes) + L"\\b.wav", std::string(4000, 'b'));
+    Command(IDM_SPACE_REFRESH);
+    std::wstring before = Used();
+    Command(IDM_ERASE_NOTES, SPACE_NO_QUESTION);
+    ASSERT_EQ(4u, MessageBoxes::calls.size());
+    ExpectBox(3, L"Erase voice notes successfully.", L"Space Manager", MB_OK);
+    for (const wchar_t *psz : {L"\\a.wav", L"\\b.wav"})
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((std::wstring(kNotes) + psz).c_str()));
+    EXPECT_EQ("keep", ReadFileText(std::wstring(kNotes) + L"\\memo.txt"));
+    ExpectRefreshed(before);
+}
+
+TEST_F(SpaceManager, WithoutADocumentsFolderVoiceNotesStopAtTheError)
+{
+    json device = PlatProfileLoad(L"device.json");
+    device["system"]["folders"]["documents"] = "";
+    ASSERT_TRUE(PlatProfileSave(L"device.json", device));
+    MakeDir(L"\\Notes");
+    MakeFile(L"\\Notes\\root.wav", "riff");
+    Open();
+    Command(IDM_ERASE_NOTES, SPACE_NO_QUESTION);
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+    ExpectBox(0, L"Some error happened when erasing voice notes !", L"Error", MB_OK | MB_ICONHAND);
+    EXPECT_EQ("riff", ReadFileText(L"\\Notes\\root.wav"));  // the root's notes are not the user's
+}
+
+TEST_F(SpaceManager, SpeedDialAndCallHistoryAreEmptiedInTheVolume)
+{
+    Open();
+    std::wstring before = Used();
+    MessageBoxes::answers = {IDYES, IDYES};
+    Command(IDM_ERASE_SPEED);
+    EXPECT_TRUE(Left(0).empty());
+    EXPECT_EQ(3u, Left(1).size());
+    ExpectRefreshed(before);
+    Command(IDM_ERASE_CALLS);
+    EXPECT_TRUE(Left(1).empty());
+    ASSERT_EQ(2u, MessageBoxes::calls.size());  // the two questions, nothing else
+    ExpectBox(0, L"Do you want to erase speed dial ?", L"Space Manager", MB_YESNO);
+    ExpectBox(1, L"Do you want to erase call history ?", L"Space Manager", MB_YESNO);
+    Command(IDM_ERASE_CALLS);  // answered No
+    EXPECT_EQ(3u, MessageBoxes::calls.size());
+}
+
+TEST_F(SpaceManager, AFailingCallHistoryEraseShowsTheSpeedDialText)
+{
+    Open();
+    const wchar_t kError[] = L"Some error happened when erasing speed dial !";
+    // A record another program holds: the erase stops there, the later ones stay.
+    SaveVolume(Records({1}), Records({11, 12, 13}, 12));
+    Command(IDM_ERASE_CALLS, SPACE_NO_QUESTION);
+    EXPECT_EQ((std::vector<int>{12, 13}), Left(1));
+    // Missing, damaged and locked volumes.
+    DeleteFileW(kVolume);
+    Command(IDM_ERASE_CALLS, SPACE_NO_QUESTION);
+    MakeFile(kVolume, "{\"databases\": [");
+    Command(IDM_ERASE_CALLS, SPACE_NO_QUESTION);
+    SaveVolume(Records({1}), Records({11}));
+    HANDLE hLock = CreateFileW(kVolume, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Command(IDM_ERASE_CALLS, SPACE_NO_QUESTION);
+    CloseHandle(hLock);
+    EXPECT_EQ((std::vector<int>{11}), Left(1));
+    ASSERT_EQ(4u, MessageBoxes::calls.size());
+    for (size_t i = 0; i < 4; ++i)
+        ExpectBox(i, kError, L"Error", MB_OK | MB_ICONHAND);
+}
+
+TEST_F(SpaceManager, EraseAllGoesOnOnlyOnYes)
+{
+    MakeDir(kNotes);
+    MakeFile(std::wstring(kNotes) + L"\\a.wav", "riff");
+    MakeFile(L"\\Flash\\My Documents\\letter.txt", "keep");
+    Open();
+    // No, and a question that could not be shown: nothing changes.
+    for (int iAnswer : {IDNO, 0}) {
+        MessageBoxes::answers = {iAnswer};
+        Command(IDM_ERASE_ALL);
+        EXPECT_EQ(2u, Left(0).size());
+        EXPECT_EQ(14u, MessageCount());
+        EXPECT_EQ("riff", ReadFileText(std::wstring(kNotes) + L"\\a.wav"));
+    }
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    ExpectBox(0, L"Do you want to erase all ?", L"Space Manager", MB_YESNO);
+
+    // Yes: nothing more is asked; only the voice-note success shows.
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    std::wstring before = Used();
+    Command(IDM_ERASE_ALL);
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    ExpectBox(1, L"Erase voice notes successfully.", L"Space Manager", MB_OK);
+    EXPECT_TRUE(Left(0).empty());
+    EXPECT_TRUE(Left(1).empty());
+    EXPECT_EQ(0u, MessageCount());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str()));
+    EXPECT_EQ("keep", ReadFileText(L"\\Flash\\My Documents\\letter.txt"));
+    EXPECT_EQ(2u, PlatProfileLoad(L"messages.json")["stores"].size());  // the stores stay, empty
+    ExpectRefreshed(before);
+}
+
+TEST_F(SpaceManager, MessageEraseDialogListsAndErases)
+{
+    HWND hdlg = OpenDialog(IDD_MSGERASE, MessageEraseDlgProc);
+    auto entries = [&](int id) {
+        std::wstring all;
+        LRESULT c = SendDlgItemMessageW(hdlg, id, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < c; ++i) {
+            WCHAR sz[64] = L"";
+            SendDlgItemMessageW(hdlg, id, LB_GETTEXT, (WPARAM)i, (LPARAM)sz);
+            all += (i ? L"|" : L"") + std::wstring(sz);
+        }
+        return all;
+    };
+    EXPECT_EQ(L"Erase messages in Inbox", WindowText(hdlg));
+    EXPECT_EQ(L"Done|Erase", SoftKeyLabels(hdlg));
+    EXPECT_EQ(L"All|SMS|Work", entries(IDC_STORE_LIST));
+    // The default store's folders, in the table's order.
+    EXPECT_EQ(L"All|Inbox|Deleted Items|Work drafts|Outbox|Sent Items", entries(IDC_FOLDER_LIST));
+    EXPECT_EQ(0, SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETCURSEL, 0, 0));
+    EXPECT_EQ(0, SendDlgItemMessageW(hdlg, IDC_FOLDER_LIST, LB_GETCURSEL, 0, 0));
+    // Each list is a spinner: DOWN goes on to the next field.
+    SetForegroundWindow(hdlg);
+    SetFocus(GetDlgItem(hdlg, IDC_STORE_LIST));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 1);
+    Pump();
+    EXPECT_EQ(GetDlgItem(hdlg, IDC_FOLDER_LIST), GetFocus());
+    EXPECT_EQ(0, SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETCURSEL, 0, 0));
+
+    // One store, all folders: that store's five folders only.
+    SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_SETCURSEL, 1, 0);
+    MessageBoxes::answers = {IDYES};
+    SendMessageW(hdlg, WM_COMMAND, IDM_MSGERASE_ERASE, 0);
+    for (const char *psz : {"inbox", "deleted", "drafts", "outbox", "sent"}) {
+        EXPECT_TRUE(Messages(0, psz).empty()) << psz;
+        EXPECT_FALSE(Messages(1, psz).empty()) << psz;
+    }
+    // All stores, the Inbox: every store's Inbox only.
+    SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(hdlg, IDC_FOLDER_LIST, LB_SETCURSEL, 1, 0);
+    SendMessageW(hdlg, WM_COMMAND, IDM_MSGERASE_ERASE, 0);  // answered No
+    EXPECT_EQ(2u, Messages(1, "inbox").size());
+    MessageBoxes::answers = {IDYES};
+    SendMessageW(hdlg, WM_COMMAND, IDM_MSGERASE_ERASE, 0);
+    EXPECT_TRUE(Messages(1, "inbox").empty());
+    EXPECT_EQ(2u, Messages(1, "sent").size());
+    ASSERT_EQ(3u, MessageBoxes::calls.size());
+    ExpectBox(0, L"Do you want to erase messages in inbox ?", L"Space Manager", MB_YESNO);
+    DestroyWindow(hdlg);
+}
