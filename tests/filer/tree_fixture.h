@@ -118,6 +118,25 @@ protected:
         EXPECT_EQ(0, GetOperationMode());
     }
 
+    // Rows selected, answers queued, the operation run into dest: the boxes' texts.
+    std::vector<std::wstring> Operate(UINT idCommand, std::initializer_list<LPCWSTR> rows, const std::wstring &dest,
+                                      std::deque<int> answers = {})
+    {
+        MessageBoxes::Reset();
+        MessageBoxes::answers = answers;
+        SelectRows(rows);
+        RunToDestination(idCommand, dest);
+        return Texts();
+    }
+
+    // The node of a path selected in a tree.
+    static void SelectPath(HWND hwndTree, const std::wstring &path)
+    {
+        HTREEITEM h = Node(hwndTree, path);
+        ASSERT_NE(nullptr, h) << "no node";
+        SelectNode(hwndTree, h);
+    }
+
     static std::vector<std::wstring> Texts()
     {
         std::vector<std::wstring> v;

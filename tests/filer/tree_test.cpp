@@ -14,12 +14,7 @@ protected:
         hwndTree = GetFolderTreeWindow();
     }
 
-    void Select(const std::wstring &path)
-    {
-        HTREEITEM h = Node(hwndTree, path);
-        ASSERT_NE(nullptr, h) << "no node";
-        SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)h);
-    }
+    void Select(const std::wstring &path) { SelectPath(hwndTree, path); }
 
     void Key(UINT vk)
     {
@@ -78,9 +73,7 @@ TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
 {
     ASSERT_TRUE(MakeDir(L"\\small") && MakeDir(L"\\small\\s1") && MakeDir(L"\\small\\s2"));
     ASSERT_TRUE(MakeFile(L"\\small\\1.txt", "") && MakeFile(L"\\small\\2.txt", "") && MakeFile(L"\\small\\3.txt", ""));
-    ASSERT_TRUE(MakeDir(L"\\big") && MakeDir(L"\\empty"));
-    for (int i = 0; i < 1500; ++i)
-        ASSERT_TRUE(MakeFile(L"\\big\\f" + std::to_wstring(i), ""));
+    ASSERT_TRUE(MakeFiles(L"\\big", L"f%d", 1500) && MakeDir(L"\\empty"));
     OpenTree();
     Select(L"\\small");
     EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"2 Folders/3 Files") == 0; }));

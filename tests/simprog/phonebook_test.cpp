@@ -6,15 +6,6 @@
 namespace {
 class Cache : public SimTest {};
 
-SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber)
-{
-    SIMPHONEBOOKENTRY e = {};
-    e.cbSize = sizeof(e);
-    StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
-    StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
-    return e;
-}
-
 int g_cAllowed;
 void *LimitedMalloc(size_t cb)
 {

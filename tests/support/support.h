@@ -31,7 +31,11 @@ bool PumpUntil(const std::function<bool()> &pred, DWORD timeoutMs = 3000);
 std::wstring StoreRoot();
 void ResetStore();
 bool MakeDir(const std::wstring &path);
+// Removes a folder and everything in it.
+void RemoveTree(const std::wstring &dir);
 bool MakeFile(const std::wstring &path, const std::string &content);
+// A file of cb bytes that takes no room on the host.
+bool MakeSparseFile(const std::wstring &path, ULONGLONG cb);
 // Whole content of a file; empty when it cannot be read.
 std::string ReadFileText(const std::wstring &path);
 
