@@ -133,7 +133,7 @@ TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
         ASSERT_TRUE(PumpUntil([] { return RowOf(L"CardA") >= 0; }));
     };
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 2 items ?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 2 items ?"}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\x.txt") || Exists(L"\\y.txt"));
     EXPECT_TRUE(Exists(L"\\CardA\\song.mid") && Exists(L"\\CardAx") && Exists(L"\\Docs"));
     EXPECT_TRUE(RowOf(L"CardA") >= 0 && RowOf(L"x.txt") < 0 && RowOf(L"y.txt") < 0);
@@ -152,7 +152,7 @@ TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
     Command(IDM_DELETE);
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\CardA\\c.txt ?",
                                          L"Fail to delete this file (\\CardA\\c.txt) "}),
-              Texts());
+              BoxTexts());
     EXPECT_TRUE(Exists(L"\\CardAx") && Exists(L"\\Docs") && Exists(L"\\z.txt"));
     EXPECT_TRUE(RowOf(L"CardAx") >= 0 && RowOf(L"Docs") >= 0 && RowOf(L"z.txt") >= 0);
 }

@@ -226,7 +226,7 @@ TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
         L"Can't delete directory \\top\\mid. Access is denied.",
         L"Can't delete directory \\top. Access is denied.",
     };
-    EXPECT_EQ(expected, Texts());
+    EXPECT_EQ(expected, BoxTexts());
     EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
     EXPECT_GE(RowOf(L"top"), 0);
     EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -241,7 +241,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     SelectRows({L"a.txt"});
     MessageBoxes::answers = {IDNO};
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete \\a.txt ?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete \\a.txt ?"}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\a.txt"));
     MessageBoxes::Reset();
     MessageBoxes::answers = {IDYES};
@@ -253,7 +253,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
-              Texts());
+              BoxTexts());
     EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
     EXPECT_GE(RowOf(L"ro.txt"), 0);
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
@@ -267,7 +267,7 @@ TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
     SelectRows({L"..", L"a.txt", L"b.txt", L"sub"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 4 items ?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 4 items ?"}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\f\\a.txt") || Exists(L"\\f\\b.txt") || Exists(L"\\f\\sub"));
     EXPECT_TRUE(Exists(L"\\f\\keep.txt"));
     EXPECT_EQ(2, g_cFileRows);
@@ -312,7 +312,7 @@ TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
     Command(IDM_DELETE);
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete these 3 items ?",
                                          L"Fail to delete this file (\\ro.txt) "}),
-              Texts());
+              BoxTexts());
     EXPECT_FALSE(fLeftToPaint);
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
@@ -328,7 +328,7 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNode)
     SelectPath(hwndTree, L"\\p\\gone");
     MessageBoxes::answers = {IDNO};
     Command(IDM_TREE_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete this directory (\\p\\gone)?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete this directory (\\p\\gone)?"}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\p\\gone\\g.txt"));
     MessageBoxes::answers = {IDYES};
     Command(IDM_TREE_DELETE);
@@ -383,7 +383,7 @@ TEST_F(FileOps, DoneWithoutASelectionSaysSo)
     SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
     ASSERT_TRUE(WaitFilled(GetDestTreeWindow()));
     Command(IDM_DEST_DONE);
-    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\d\\a.txt"));
 }
 
@@ -393,11 +393,7 @@ TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
     HWND hdlg = CreateProgressWindow(hwnd);
     ASSERT_NE(nullptr, hdlg);
     EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
-    auto text = [&](int id) {
-        WCHAR sz[64] = L"";
-        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
-        return std::wstring(sz);
-    };
+    auto text = [&](int id) { return WindowText(hdlg, id); };
     // The labels come from the string table when the window is made.
     EXPECT_EQ((std::vector<std::wstring>{L"Copy Files ...", L"From ", L"To", L"Please wait a moment"}),
               (std::vector<std::wstring>{text(IDC_PROGRESS_TITLE), text(IDC_PROGRESS_FROM_LABEL),

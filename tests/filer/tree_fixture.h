@@ -126,7 +126,7 @@ protected:
         MessageBoxes::answers = answers;
         SelectRows(rows);
         RunToDestination(idCommand, dest);
-        return Texts();
+        return BoxTexts();
     }
 
     // The node of a path selected in a tree.
@@ -137,13 +137,6 @@ protected:
         SelectNode(hwndTree, h);
     }
 
-    static std::vector<std::wstring> Texts()
-    {
-        std::vector<std::wstring> v;
-        for (const BoxCall &c : MessageBoxes::calls)
-            v.push_back(c.text);
-        return v;
-    }
 
     static bool Exists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 };

@@ -32,8 +32,6 @@ bool OpenSim();
 void ResetMorlin();
 // The SIM indexes in the cache, in cache order.
 std::vector<WORD> CachedIndexes();
-// Texts of message boxes shown since the last reset.
-std::vector<std::wstring> BoxTexts();
 // Width of the text in the font, and in the handset's bold Tahoma of the
 // font's height drawn in its own proportions.
 int HandsetBoldWidth(HFONT hfont, LPCWSTR psz);

@@ -11,6 +11,14 @@ void MessageBoxes::Reset()
     answers.clear();
 }
 
+std::vector<std::wstring> BoxTexts()
+{
+    std::vector<std::wstring> v;
+    for (const BoxCall &c : MessageBoxes::calls)
+        v.push_back(c.text);
+    return v;
+}
+
 void Pump(DWORD ms)
 {
     DWORD dwStart = GetTickCount();

@@ -21,6 +21,8 @@ struct MessageBoxes {
     static std::deque<int> answers;
     static void Reset();
 };
+// Texts of the message boxes shown since the last reset.
+std::vector<std::wstring> BoxTexts();
 
 // Dispatches pending messages for at most ms milliseconds.
 void Pump(DWORD ms = 30);
