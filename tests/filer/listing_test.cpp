@@ -1,5 +1,5 @@
 // The file table: sort orders, keypad search, size texts, hide rules, the
-// parent row, the vanished folder and the 1,000-row bound.
+// parent row and the 1,000-row bound (a vanished folder: the window's tests).
 #include <gtest/gtest.h>
 #include "support.h"
 #include "filer_test.h"
@@ -392,20 +392,6 @@ TEST_F(Listing, RootHasNoParentRowAndEmptyFoldersOnlyIt)
     BuildFileTable();
     EXPECT_EQ((Names_t{L".."}), Names());
     EXPECT_STREQ(L"\\Empty", g_szCurrentFolder);
-}
-
-TEST_F(Listing, AVanishedFolderListsTheRoot)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Kept"));
-    ASSERT_TRUE(MakeDir(L"P:\\Kept\\Gone"));
-    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\Kept\\Gone");
-    BuildFileTable();
-    EXPECT_EQ((Names_t{L".."}), Names());
-    ASSERT_TRUE(RemoveDirectoryW(L"P:\\Kept\\Gone"));
-    BuildFileTable();
-    EXPECT_STREQ(L"", g_szCurrentFolder);
-    EXPECT_TRUE(g_fAtRoot);
-    EXPECT_EQ((Names_t{L"Kept"}), Names());
 }
 
 TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)

@@ -67,6 +67,19 @@ TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
     EXPECT_EQ(Node(hwndTree, L"\\a\\b"), FindFolderNode(L"\\a\\b\\nothere"));
     EXPECT_EQ(hRoot, FindFolderNode(L"\\A"));
     EXPECT_EQ(nullptr, FindExactFolderNode(L"\\a\\b\\nothere"));
+
+    // The menu grays what cannot be done to the root, and beaming in.
+    HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_TREE));
+    const UINT kOnNode[] = {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES};
+    for (const wchar_t *pszPath : {L"", L"\\a"}) {
+        Select(pszPath);
+        SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
+        for (UINT id : kOnNode)
+            EXPECT_EQ(!*pszPath, (GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) != 0) << id;
+        EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    DestroyMenu(hmenu);
 }
 
 TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
@@ -167,23 +180,6 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     Select(L"");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"", g_szCurrentFolder);
-}
-
-TEST_F(FolderTree, MenuStateFollowsTheRootNode)
-{
-    ASSERT_TRUE(MakeDir(L"\\a"));
-    OpenTree();
-    HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_TREE));
-    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
-    for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
-        EXPECT_TRUE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
-    Select(L"\\a");
-    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
-    for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
-        EXPECT_FALSE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
-    EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
-    DestroyMenu(hmenu);
 }
 
 TEST_F(FolderTree, RefreshRefillsTheTree)
