@@ -163,7 +163,7 @@ void MakeMixedFolder()
 }
 } // namespace
 
-TEST_F(MainWindow, MultipleSelectionMarksRowsAndDoneOrCancelEndsIt)
+TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel)
 {
     MakeMixedFolder();
     Open();
@@ -223,13 +223,8 @@ TEST_F(MainWindow, MultipleSelectionMarksRowsAndDoneOrCancelEndsIt)
     SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_EQ(L"Tree View|Menu", SoftKeyLabels(hwnd));
     EXPECT_EQ(hwndList, GetFocus());
-}
 
-TEST_F(MainWindow, NormalSelectionCommands)
-{
-    MakeMixedFolder();
-    Open();
-    Activate(0);
+    // The normal selection commands.
     Command(IDM_SELECT_ALL);
     EXPECT_EQ(6u, SelectedRows().size());
     Select({1, 2});
