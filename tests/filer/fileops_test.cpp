@@ -35,10 +35,9 @@ TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
 {
     ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\x.txt", "x") && MakeDir(L"\\dst"));
     Open();
-    SelectRows({L"src"});
     ASSERT_TRUE(DeleteFileW(L"\\src\\x.txt") && RemoveDirectoryW(L"\\src"));
-    RunToDestination(IDM_COPY_TO, L"\\dst");
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy file from \\src to \\dst\\src. Access is denied."}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy file from \\src to \\dst\\src. Access is denied."},
+              Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
     EXPECT_FALSE(Exists(L"\\dst\\src"));
 }
 
@@ -69,27 +68,15 @@ TEST_F(FileOps, OverwriteAsksWhenTheOptionIsOnAndKeepsTheTargetOtherwise)
 {
     ASSERT_TRUE(MakeFile(L"\\a.txt", "new") && MakeDir(L"\\dst") && MakeFile(L"\\dst\\a.txt", "old"));
     Open();
-    SelectRows({L"a.txt"});
-    MessageBoxes::answers = {IDNO};
-    RunToDestination(IDM_COPY_TO, L"\\dst");
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Do you want to overwrite \\dst\\a.txt ?", MessageBoxes::calls[0].text);
+    const std::vector<std::wstring> kAsked = {L"Do you want to overwrite \\dst\\a.txt ?"};
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDNO}));
     EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
     EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
-
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDYES};
-    SelectRows({L"a.txt"});
-    RunToDestination(IDM_COPY_TO, L"\\dst");
-    EXPECT_EQ(1u, MessageBoxes::calls.size());
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDYES}));
     EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
-
     MakeFile(L"\\dst\\a.txt", "old");
     SetOption(OPT_CONFIRM_OVERWRITE, 0);
-    MessageBoxes::Reset();
-    SelectRows({L"a.txt"});
-    RunToDestination(IDM_COPY_TO, L"\\dst");
-    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst").empty());
     EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
 }
 
@@ -104,24 +91,16 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     HWND hwndTree = GetFolderTreeWindow();
     // Option off, and No: an existing folder is kept as it is, in the tree too.
     SetOption(OPT_CONFIRM_OVERWRITE, 0);
-    SelectRows({L"src"});
-    RunToDestination(IDM_COPY_TO, L"\\dst");
+    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"src"}, L"\\dst").empty());
     SetOption(OPT_CONFIRM_OVERWRITE, 1);
-    MessageBoxes::answers = {IDNO};
-    SelectRows({L"src"});
-    RunToDestination(IDM_COPY_TO, L"\\dst");
+    const std::vector<std::wstring> kAsked = {L"Do you want to overwrite \\dst\\src ?"};
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDNO}));
     EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt") || Exists(L"\\dst\\src\\new-sub"));
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to overwrite \\dst\\src ?"}, Texts());
     EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
     // Option on, Yes: the folder is replaced.
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDYES};
-    SelectRows({L"src"});
-    RunToDestination(IDM_COPY_TO, L"\\dst");
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Do you want to overwrite \\dst\\src ?", MessageBoxes::calls[0].text);
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDYES}));
     EXPECT_FALSE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
@@ -129,20 +108,14 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     // A move onto an existing file, Yes: the source takes its place.
     ASSERT_TRUE(MakeFile(L"\\m.txt", "moved") && MakeFile(L"\\dst\\m.txt", "stale"));
     ListFolder();
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDYES};
-    SelectRows({L"m.txt"});
-    RunToDestination(IDM_MOVE_TO, L"\\dst");
+    Operate(IDM_MOVE_TO, {L"m.txt"}, L"\\dst", {IDYES});
     EXPECT_EQ("moved", ReadFileText(L"\\dst\\m.txt"));
     EXPECT_FALSE(Exists(L"\\m.txt"));
     EXPECT_EQ(-1, RowOf(L"m.txt"));
     // And No leaves both where they were.
     ASSERT_TRUE(MakeFile(L"\\n.txt", "n") && MakeFile(L"\\dst\\n.txt", "stays"));
     ListFolder();
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDNO};
-    SelectRows({L"n.txt"});
-    RunToDestination(IDM_MOVE_TO, L"\\dst");
+    Operate(IDM_MOVE_TO, {L"n.txt"}, L"\\dst", {IDNO});
     EXPECT_EQ("stays", ReadFileText(L"\\dst\\n.txt"));
     EXPECT_TRUE(Exists(L"\\n.txt"));
     EXPECT_GE(RowOf(L"n.txt"), 0);
@@ -154,39 +127,22 @@ TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
     ASSERT_TRUE(MakeDir(L"\\notes") && MakeFile(L"\\notes\\n.txt", "n") && MakeDir(L"\\notes2"));
     ASSERT_TRUE(MakeFile(L"\\f.txt", "f"));
     Open();
-    SelectRows({L"a"});
-    RunToDestination(IDM_MOVE_TO, L"\\a\\b");
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Can't move \\a: source and destinaiton are the same.", MessageBoxes::calls[0].text);
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't move \\a: source and destinaiton are the same."},
+              Operate(IDM_MOVE_TO, {L"a"}, L"\\a\\b"));
     EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
     EXPECT_TRUE(Exists(L"\\a\\b"));
-
-    MessageBoxes::Reset();
-    SelectRows({L"notes"});
-    RunToDestination(IDM_COPY_TO, L"\\notes");
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Can't copy \\notes: source and destinaiton are the same.", MessageBoxes::calls[0].text);
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy \\notes: source and destinaiton are the same."},
+              Operate(IDM_COPY_TO, {L"notes"}, L"\\notes"));
     EXPECT_FALSE(Exists(L"\\notes\\notes"));
-
     // A file into its own folder: copy refused, move does nothing.
-    MessageBoxes::Reset();
-    SelectRows({L"f.txt"});
-    RunToDestination(IDM_COPY_TO, L"\\");
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy \\f.txt: source and destinaiton are the same."}, Texts());
-    MessageBoxes::Reset();
-    SelectRows({L"f.txt"});
-    RunToDestination(IDM_MOVE_TO, L"\\");
-    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy \\f.txt: source and destinaiton are the same."},
+              Operate(IDM_COPY_TO, {L"f.txt"}, L"\\"));
+    EXPECT_TRUE(Operate(IDM_MOVE_TO, {L"f.txt"}, L"\\").empty());
     EXPECT_TRUE(Exists(L"\\f.txt"));
-
     // Names that only begin alike are different folders.
-    SelectRows({L"notes"});
-    RunToDestination(IDM_COPY_TO, L"\\notes2");
-    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"notes"}, L"\\notes2").empty());
     EXPECT_EQ("n", ReadFileText(L"\\notes2\\notes\\n.txt"));
-    SelectRows({L"a"});
-    RunToDestination(IDM_MOVE_TO, L"\\ab");
-    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(Operate(IDM_MOVE_TO, {L"a"}, L"\\ab").empty());
     EXPECT_TRUE(Exists(L"\\ab\\a\\b"));
     EXPECT_FALSE(Exists(L"\\a"));
 }
@@ -198,23 +154,16 @@ TEST_F(FileOps, TargetHoldingTheSourceIsRefusedAndNothingIsDeleted)
     ASSERT_TRUE(MakeDir(L"\\b") && MakeFile(L"\\b\\b", "file"));
     Open(L"\\a");
     for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO}) {
-        MessageBoxes::Reset();
-        MessageBoxes::answers = {IDYES, IDYES};
-        SelectRows({L"a"});
-        RunToDestination(id, L"\\");
         std::wstring verb = id == IDM_MOVE_TO ? L"move" : L"copy";
         EXPECT_EQ(std::vector<std::wstring>{L"Can't " + verb + L" \\a\\a: source and destinaiton are the same."},
-                  Texts());
+                  Operate(id, {L"a"}, L"\\", {IDYES, IDYES}));
         EXPECT_EQ("in", ReadFileText(L"\\a\\a\\in.txt"));
     }
     // A file in a folder of its own name.
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
     ListFolder();
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDYES};
-    SelectRows({L"b"});
-    RunToDestination(IDM_MOVE_TO, L"\\");
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't move \\b\\b: source and destinaiton are the same."}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't move \\b\\b: source and destinaiton are the same."},
+              Operate(IDM_MOVE_TO, {L"b"}, L"\\", {IDYES}));
     EXPECT_EQ("file", ReadFileText(L"\\b\\b"));
 }
 
@@ -226,13 +175,10 @@ TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
     ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f"));
     Open(L"\\s");
     for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
-        MessageBoxes::Reset();
-        SelectRows({L"f.txt"});
-        RunToDestination(id, dest);
         std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
         EXPECT_EQ(std::vector<std::wstring>{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + Repeat(L'e', 120) +
                                             L"\\f.txt. Access is denied."},
-                  Texts());
+                  Operate(id, {L"f.txt"}, dest));
         EXPECT_FALSE(Exists(L"\\f.txt"));
         EXPECT_EQ("f", ReadFileText(L"\\s\\f.txt"));
     }
@@ -247,29 +193,20 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
     ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
     ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
     Open();
-    SelectRows({name.c_str()});
-    RunToDestination(IDM_COPY_TO, dest);
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name + L". Access is denied.",
-              MessageBoxes::calls[0].text);
+    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name +
+                                        L". Access is denied."},
+              Operate(IDM_COPY_TO, {name.c_str()}, dest));
     EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
-
     // Inside a folder copy the file's own join fails and the copy stops there.
-    MessageBoxes::Reset();
     std::wstring mid = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'f', 75);
     ASSERT_TRUE(MakeDir(mid));
-    SelectRows({L"tree"});
-    RunToDestination(IDM_COPY_TO, mid);
-    ASSERT_GE(MessageBoxes::calls.size(), 1u);
-    EXPECT_EQ(L"Can't copy file from \\tree\\" + name + L" to " + mid + L"\\tree\\" + name,
-              MessageBoxes::calls[0].text);
+    std::vector<std::wstring> texts = Operate(IDM_COPY_TO, {L"tree"}, mid);
+    ASSERT_GE(texts.size(), 1u);
+    EXPECT_EQ(L"Can't copy file from \\tree\\" + name + L" to " + mid + L"\\tree\\" + name, texts[0]);
     EXPECT_TRUE(Exists(mid + L"\\tree"));
-
-    MessageBoxes::Reset();
-    SelectRows({name.c_str()});
-    RunToDestination(IDM_MOVE_TO, dest);
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(0u, MessageBoxes::calls[0].text.find(L"Can't move file from \\" + name + L" to "));
+    texts = Operate(IDM_MOVE_TO, {name.c_str()}, dest);
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ(0u, texts[0].find(L"Can't move file from \\" + name + L" to "));
     EXPECT_TRUE(Exists(L"\\" + name));
 }
 
@@ -289,7 +226,7 @@ TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
         L"Can't delete directory \\top\\mid. Access is denied.",
         L"Can't delete directory \\top. Access is denied.",
     };
-    EXPECT_EQ(expected, Texts());
+    EXPECT_EQ(expected, BoxTexts());
     EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
     EXPECT_GE(RowOf(L"top"), 0);
     EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -304,7 +241,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     SelectRows({L"a.txt"});
     MessageBoxes::answers = {IDNO};
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete \\a.txt ?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete \\a.txt ?"}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\a.txt"));
     MessageBoxes::Reset();
     MessageBoxes::answers = {IDYES};
@@ -316,7 +253,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
-              Texts());
+              BoxTexts());
     EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
     EXPECT_GE(RowOf(L"ro.txt"), 0);
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
@@ -330,7 +267,7 @@ TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
     SelectRows({L"..", L"a.txt", L"b.txt", L"sub"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 4 items ?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 4 items ?"}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\f\\a.txt") || Exists(L"\\f\\b.txt") || Exists(L"\\f\\sub"));
     EXPECT_TRUE(Exists(L"\\f\\keep.txt"));
     EXPECT_EQ(2, g_cFileRows);
@@ -375,7 +312,7 @@ TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
     Command(IDM_DELETE);
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete these 3 items ?",
                                          L"Fail to delete this file (\\ro.txt) "}),
-              Texts());
+              BoxTexts());
     EXPECT_FALSE(fLeftToPaint);
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
@@ -388,12 +325,10 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNode)
     Open();
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
-    HTREEITEM hGone = Node(hwndTree, L"\\p\\gone");
-    ASSERT_NE(nullptr, hGone);
-    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)hGone);
+    SelectPath(hwndTree, L"\\p\\gone");
     MessageBoxes::answers = {IDNO};
     Command(IDM_TREE_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete this directory (\\p\\gone)?"}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete this directory (\\p\\gone)?"}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\p\\gone\\g.txt"));
     MessageBoxes::answers = {IDYES};
     Command(IDM_TREE_DELETE);
@@ -448,7 +383,7 @@ TEST_F(FileOps, DoneWithoutASelectionSaysSo)
     SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
     ASSERT_TRUE(WaitFilled(GetDestTreeWindow()));
     Command(IDM_DEST_DONE);
-    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\d\\a.txt"));
 }
 
@@ -458,15 +393,11 @@ TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
     HWND hdlg = CreateProgressWindow(hwnd);
     ASSERT_NE(nullptr, hdlg);
     EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
-    auto text = [&](int id) {
-        WCHAR sz[64] = L"";
-        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
-        return std::wstring(sz);
-    };
-    EXPECT_EQ(L"Copy Files ...", text(IDC_PROGRESS_TITLE));
-    EXPECT_EQ(L"From ", text(IDC_PROGRESS_FROM_LABEL));
-    EXPECT_EQ(L"To", text(IDC_PROGRESS_TO_LABEL));
-    EXPECT_EQ(L"Please wait a moment", text(IDC_PROGRESS_WAIT));
+    auto text = [&](int id) { return WindowText(hdlg, id); };
+    // The labels come from the string table when the window is made.
+    EXPECT_EQ((std::vector<std::wstring>{L"Copy Files ...", L"From ", L"To", L"Please wait a moment"}),
+              (std::vector<std::wstring>{text(IDC_PROGRESS_TITLE), text(IDC_PROGRESS_FROM_LABEL),
+                                         text(IDC_PROGRESS_TO_LABEL), text(IDC_PROGRESS_WAIT)}));
     UpdateCopyProgress(hdlg, L"\\My Documents\\readme.txt", L"\\b\\readme.txt");
     EXPECT_EQ(L"...uments\\readme.txt", text(IDC_PROGRESS_FROM));
     EXPECT_EQ(L"\\b\\readme.txt", text(IDC_PROGRESS_TO));

@@ -1,5 +1,6 @@
 #include "filer_test.h"
 #include "support.h"
+#include <strsafe.h>
 #include <vector>
 
 void ClearTavelRegistry()
@@ -36,18 +37,6 @@ static FILETIME DayTime(int iDay)
     return ft;
 }
 
-bool MakeSparseFile(const std::wstring &path, ULONGLONG cb)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER li;
-    li.QuadPart = (LONGLONG)cb;
-    BOOL ok = SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && SetEndOfFile(h);  // sparse on the host
-    CloseHandle(h);
-    return ok != FALSE;
-}
-
 bool MakeSizedFile(const std::wstring &path, DWORD cb, int iAccessDay, int iWriteDay)
 {
     if (!MakeFile(path, std::string(cb, 'x')))
@@ -60,4 +49,17 @@ bool MakeSizedFile(const std::wstring &path, DWORD cb, int iAccessDay, int iWrit
     BOOL ok = SetFileTime(h, nullptr, &ftAccess, &ftWrite);
     CloseHandle(h);
     return ok != FALSE;
+}
+
+bool MakeFiles(const std::wstring &dir, LPCWSTR pszFormat, int cFiles)
+{
+    if (!MakeDir(dir))
+        return false;
+    for (int i = 0; i < cFiles; ++i) {
+        WCHAR sz[MAX_PATH];
+        StringCchPrintfW(sz, ARRAYSIZE(sz), pszFormat, i);
+        if (!MakeFile(dir + L"\\" + sz, "x"))
+            return false;
+    }
+    return true;
 }

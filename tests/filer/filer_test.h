@@ -11,5 +11,5 @@ void SetTavelDword(LPCWSTR pszKey, LPCWSTR pszValue, DWORD dw);
 DWORD GetTavelDword(LPCWSTR pszKey, LPCWSTR pszValue, DWORD dwMissing);
 // A file of cb bytes with the given last-access and last-write times (days since 2000).
 bool MakeSizedFile(const std::wstring &path, DWORD cb, int iAccessDay = 0, int iWriteDay = 0);
-// A file of cb bytes that takes no room on the host.
-bool MakeSparseFile(const std::wstring &path, ULONGLONG cb);
+// A folder of cFiles one-byte files named by pszFormat from their index.
+bool MakeFiles(const std::wstring &dir, LPCWSTR pszFormat, int cFiles);

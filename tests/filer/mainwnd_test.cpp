@@ -36,12 +36,7 @@ protected:
     }
 
 
-    std::wstring BarLabel(int iKey)
-    {
-        WCHAR sz[64] = L"";
-        PlatGetSoftKeyLabel(PlatFindSoftKeyBar(hwnd), iKey, sz, ARRAYSIZE(sz));
-        return sz;
-    }
+    std::vector<DWORD> Marks() { return std::vector<DWORD>(g_adwMarks, g_adwMarks + g_cFileRows); }
 };
 } // namespace
 
@@ -110,14 +105,9 @@ TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
     EXPECT_EQ(1, g_cFileRows);
 }
 
-TEST_F(MainWindow, StarAndPoundSelectTheFirstAndLastRowsAndScroll)
+TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Many"));
-    for (int i = 0; i < 40; ++i) {
-        WCHAR sz[64];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Many\\file%02d.txt", i);
-        ASSERT_TRUE(MakeFile(sz, "x"));
-    }
+    ASSERT_TRUE(MakeFiles(L"P:\\Many", L"file%02d.txt", 40));
     Open();
     Activate(0);
     ASSERT_EQ(41, g_cFileRows);
@@ -142,22 +132,11 @@ TEST_F(MainWindow, StarAndPoundSelectTheFirstAndLastRowsAndScroll)
     ReleaseDC(hwndList, hdc);
     EXPECT_EQ(RGB(0, 0, 255), crBar);
     EXPECT_NE(RGB(0, 0, 255), crLeft);
-}
 
-TEST_F(MainWindow, LeftAndRightMoveOnePageAndStopAtTheEnds)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Pages"));
-    for (int i = 0; i < 30; ++i) {
-        WCHAR sz[64];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Pages\\f%02d", i);
-        ASSERT_TRUE(MakeFile(sz, "x"));
-    }
-    Open();
-    Activate(0);
-    ASSERT_EQ(31, g_cFileRows);
+    // Left and Right move a page and stop at the ends.
     int cPage = (int)SendMessageW(hwndList, LVM_GETCOUNTPERPAGE, 0, 0);
     ASSERT_GT(cPage, 1);
-    ASSERT_LT(cPage * 2, 31);
+    ASSERT_LT(cPage * 2, 41);
     Select({2});
     Key(VK_RIGHT);
     EXPECT_EQ(std::vector<int>{2 + cPage}, SelectedRows());
@@ -166,9 +145,9 @@ TEST_F(MainWindow, LeftAndRightMoveOnePageAndStopAtTheEnds)
     EXPECT_EQ(std::vector<int>{2}, SelectedRows());
     Key(VK_LEFT);  // within the first page: row 0
     EXPECT_EQ(std::vector<int>{0}, SelectedRows());
-    Select({30 - cPage / 2});
+    Select({40 - cPage / 2});
     Key(VK_RIGHT);  // less than a page left: the last row
-    EXPECT_EQ(std::vector<int>{30}, SelectedRows());
+    EXPECT_EQ(std::vector<int>{40}, SelectedRows());
     EXPECT_GT(SendMessageW(hwndList, LVM_GETTOPINDEX, 0, 0), 0);
 }
 
@@ -184,7 +163,7 @@ void MakeMixedFolder()
 }
 } // namespace
 
-TEST_F(MainWindow, MultipleSelectionDoneSelectsTheMarkedRows)
+TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel)
 {
     MakeMixedFolder();
     Open();
@@ -193,11 +172,12 @@ TEST_F(MainWindow, MultipleSelectionDoneSelectsTheMarkedRows)
     Select({3});
     Command(IDM_SELECT_MULTIPLE);
     EXPECT_TRUE(IsMultiSelectMode());
-    EXPECT_EQ(L"Done", BarLabel(0));
-    EXPECT_EQ(L"Menu", BarLabel(1));
+    EXPECT_EQ(L"Done|Menu", SoftKeyLabels(hwnd));
+    // Another window in front and back again keeps the mode's bar.
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(L"Done|Menu", SoftKeyLabels(hwnd));
     // The row that was selected starts marked, the others not.
-    EXPECT_EQ(1u, g_adwMarks[3]);
-    EXPECT_EQ(0u, g_adwMarks[4]);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 0, 0}), Marks());
     EXPECT_STREQ(L"1/6", GetStatusStripCounts());
     // The action key flips the focused row's mark and nothing else.
     Select({5});
@@ -211,20 +191,28 @@ TEST_F(MainWindow, MultipleSelectionDoneSelectsTheMarkedRows)
     EXPECT_FALSE(IsMultiSelectMode());
     EXPECT_EQ((std::vector<int>{3, 5}), SelectedRows());
     EXPECT_EQ((UINT)LVIS_SELECTED, State(5));  // focus cleared with the other bits
-    EXPECT_EQ(L"Tree View", BarLabel(0));
-}
+    EXPECT_EQ(L"Tree View|Menu", SoftKeyLabels(hwnd));
 
-TEST_F(MainWindow, MultipleSelectionCancelRestoresTheEarlierStates)
-{
-    MakeMixedFolder();
-    Open();
-    Activate(0);
+    // The mark commands: folders with the parent row a folder, invert, files.
+    Select({});
+    Command(IDM_SELECT_MULTIPLE);
+    Command(IDM_MULTI_SELECT_FOLDERS);
+    EXPECT_EQ((std::vector<DWORD>{1, 1, 1, 0, 0, 0}), Marks());
+    Command(IDM_MULTI_INVERT);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 1, 1}), Marks());
+    Command(IDM_MULTI_SELECT_NONE);
+    Command(IDM_MULTI_SELECT_FILES);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 1, 1}), Marks());
+    Command(IDM_MULTI_SELECT_FOLDERS);
+    Command(IDM_MULTI_DONE);
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), SelectedRows());  // the ".." row is part of it
+
+    // Cancel after Select All restores the states from before.
     Select({1, 4});
     UINT uBefore1 = State(1), uBefore4 = State(4);
     Command(IDM_SELECT_MULTIPLE);
     Command(IDM_MULTI_SELECT_ALL);
-    for (int i = 0; i < g_cFileRows; ++i)
-        EXPECT_EQ(1u, g_adwMarks[i]) << i;
+    EXPECT_EQ(std::vector<DWORD>(6, 1), Marks());
     Pump(50);
     EXPECT_STREQ(L"6/6", GetStatusStripCounts());
     Command(IDM_MULTI_CANCEL);
@@ -232,36 +220,11 @@ TEST_F(MainWindow, MultipleSelectionCancelRestoresTheEarlierStates)
     EXPECT_EQ((std::vector<int>{1, 4}), SelectedRows());
     EXPECT_EQ(uBefore1, State(1));
     EXPECT_EQ(uBefore4, State(4));
-    EXPECT_EQ(L"Tree View", BarLabel(0));
-}
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(L"Tree View|Menu", SoftKeyLabels(hwnd));
+    EXPECT_EQ(hwndList, GetFocus());
 
-TEST_F(MainWindow, MarkCommandsFollowFoldersAndFilesWithTheParentRowAFolder)
-{
-    MakeMixedFolder();
-    Open();
-    Activate(0);
-    Select({});
-    Command(IDM_SELECT_MULTIPLE);
-    Command(IDM_MULTI_SELECT_FOLDERS);
-    std::vector<DWORD> marks(g_adwMarks, g_adwMarks + g_cFileRows);
-    EXPECT_EQ((std::vector<DWORD>{1, 1, 1, 0, 0, 0}), marks);
-    Command(IDM_MULTI_INVERT);
-    marks.assign(g_adwMarks, g_adwMarks + g_cFileRows);
-    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 1, 1}), marks);
-    Command(IDM_MULTI_SELECT_NONE);
-    Command(IDM_MULTI_SELECT_FILES);
-    marks.assign(g_adwMarks, g_adwMarks + g_cFileRows);
-    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 1, 1}), marks);
-    Command(IDM_MULTI_SELECT_FOLDERS);
-    Command(IDM_MULTI_DONE);
-    EXPECT_EQ((std::vector<int>{0, 1, 2}), SelectedRows());  // the ".." row is part of it
-}
-
-TEST_F(MainWindow, NormalSelectionCommands)
-{
-    MakeMixedFolder();
-    Open();
-    Activate(0);
+    // The normal selection commands.
     Command(IDM_SELECT_ALL);
     EXPECT_EQ(6u, SelectedRows().size());
     Select({1, 2});
@@ -294,64 +257,30 @@ TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
     MakeMixedFolder();
     Open();
     Activate(0);
-    const UINT kAlways[] = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_SEND_IR, IDM_RECEIVE_IR};
-    {
-        SCOPED_TRACE("nothing selected");
-        Select({});
+    const std::vector<UINT> kAlways = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_SEND_IR, IDM_RECEIVE_IR};
+    const std::vector<UINT> kOnOne = {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES};
+    const struct {
+        std::vector<int> rows;  // .., Sub1, Sub2, a, b, c
+        std::vector<UINT> grayed, enabled;
+    } cases[] = {
+        {{}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_PROPERTIES},
+         {IDM_NEW_FOLDER, IDM_FIND}},
+        {{0}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_PROPERTIES}},
+        {{1}, {IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL}, kOnOne},
+        {{3}, {}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL}},
+        {{0, 4}, {IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE}},
+        {{3, 4}, {IDM_RENAME}, {IDM_PROPERTIES, IDM_DELETE}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.rows));
+        Select(c.rows);
         MenuProbe m(hwnd);
-        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL,
-                        IDM_SEND_IR, IDM_PROPERTIES})
+        for (UINT id : c.grayed)
             EXPECT_TRUE(m.Grayed(id)) << id;
         for (UINT id : kAlways)
             EXPECT_TRUE(m.Grayed(id)) << id;
-        EXPECT_FALSE(m.Grayed(IDM_NEW_FOLDER));
-        EXPECT_FALSE(m.Grayed(IDM_FIND));
-    }
-    {
-        SCOPED_TRACE("the parent row only");
-        Select({0});
-        MenuProbe m(hwnd);
-        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL,
-                        IDM_SEND_IR, IDM_PROPERTIES})
-            EXPECT_TRUE(m.Grayed(id)) << id;
-    }
-    {
-        SCOPED_TRACE("a folder");
-        Select({1});
-        MenuProbe m(hwnd);
-        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES})
+        for (UINT id : c.enabled)
             EXPECT_FALSE(m.Grayed(id)) << id;
-        for (UINT id : {IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR})
-            EXPECT_TRUE(m.Grayed(id)) << id;
-        for (UINT id : kAlways)
-            EXPECT_TRUE(m.Grayed(id)) << id;
-    }
-    {
-        SCOPED_TRACE("a file");
-        Select({3});
-        MenuProbe m(hwnd);
-        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT,
-                        IDM_SEND_EMAIL})
-            EXPECT_FALSE(m.Grayed(id)) << id;
-        for (UINT id : kAlways)
-            EXPECT_TRUE(m.Grayed(id)) << id;
-    }
-    {
-        SCOPED_TRACE("several rows, the parent row first");
-        Select({0, 4});
-        MenuProbe m(hwnd);
-        for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE})
-            EXPECT_FALSE(m.Grayed(id)) << id;
-        for (UINT id : {IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT})
-            EXPECT_TRUE(m.Grayed(id)) << id;
-    }
-    {
-        SCOPED_TRACE("several files");
-        Select({3, 4});
-        MenuProbe m(hwnd);
-        EXPECT_TRUE(m.Grayed(IDM_RENAME));
-        EXPECT_FALSE(m.Grayed(IDM_PROPERTIES));
-        EXPECT_FALSE(m.Grayed(IDM_DELETE));
     }
 }
 
@@ -515,12 +444,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 
 TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Big"));
-    for (int i = 0; i < 1003; ++i) {
-        WCHAR sz[64];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Big\\n%04d", i);
-        ASSERT_TRUE(MakeFile(sz, ""));
-    }
+    ASSERT_TRUE(MakeFiles(L"P:\\Big", L"n%04d", 1003));
     ASSERT_TRUE(MakeDir(L"P:\\Big\\zz"));
     Open();
     Activate(0);
@@ -577,12 +501,7 @@ TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
 {
     ASSERT_TRUE(MakeDir(L"P:\\Few"));
     ASSERT_TRUE(MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
-    ASSERT_TRUE(MakeDir(L"P:\\Lots"));
-    for (int i = 0; i < 40; ++i) {
-        WCHAR sz[64];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"P:\\Lots\\doc%02d.txt", i);
-        ASSERT_TRUE(MakeFile(sz, "x"));
-    }
+    ASSERT_TRUE(MakeFiles(L"P:\\Lots", L"doc%02d.txt", 40));
     Open();
     Activate(RowOf(L"Few"));
     Pump(50);
@@ -607,17 +526,4 @@ TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
     // Icons are looked up for the rows drawn, not for the rest.
     EXPECT_NE(-1, g_aFileTable[1].iIcon);
     EXPECT_EQ(-1, g_aFileTable[40].iIcon);
-}
-
-TEST_F(MainWindow, ActivationKeepsTheMultipleSelectionBar)
-{
-    MakeMixedFolder();
-    Open();
-    Command(IDM_SELECT_MULTIPLE);
-    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(L"Done", BarLabel(0));
-    Command(IDM_MULTI_CANCEL);
-    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(L"Tree View", BarLabel(0));
-    EXPECT_EQ(hwndList, GetFocus());
 }

@@ -66,7 +66,7 @@ TEST_F(Options, StoredFlagsReadAsZeroOrOne)
     EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_OVERWRITE));  // the others keep their defaults
 }
 
-TEST_F(Options, SortTypeAndOrderValues)
+TEST_F(Options, SortTypeOrderAndBeamTimeoutValues)
 {
     SetTavelDword(TAVEL_KEY, L"SortType", 7);
     EXPECT_EQ(7u, ReadSortType());
@@ -81,10 +81,6 @@ TEST_F(Options, SortTypeAndOrderValues)
     EXPECT_EQ(0, ReadSortOrder());
     SetTavelDword(TAVEL_KEY, L"SortOrder", 1);
     EXPECT_EQ(1, ReadSortOrder());
-}
-
-TEST_F(Options, BeamTimeoutDefaultsAndReads)
-{
     EXPECT_EQ(3000000u, ReadBeamTimeout());
     SetTavelDword(TAVEL_KEY, L"Timeout", 60000);
     EXPECT_EQ(60000u, ReadBeamTimeout());
@@ -104,20 +100,12 @@ TEST_F(Options, WritesUseTheirValueNamesAndTheSortClass)
     EXPECT_EQ(9u, GetTavelDword(TAVEL_OPTIONS_KEY, L"NoSuchOption", 9));
 }
 
-TEST_F(Options, LastFolderRoundTrip)
+TEST_F(Options, LastFolderRoundTripsButOneThatFillsOrPassesTheBufferReadsAsTheRoot)
 {
-    WriteLastFolder(L"\\My Documents\\Personal");
     WCHAR sz[MAX_PATH];
+    WriteLastFolder(L"\\My Documents\\Personal");
     ReadLastFolder(sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"\\My Documents\\Personal", sz);
-    WriteLastFolder(L"");
-    ReadLastFolder(sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"", sz);
-}
-
-TEST_F(Options, LastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
-{
-    WCHAR sz[MAX_PATH];
     // 259 characters and no terminator stored: still a path.
     std::wstring fits = L"\\" + std::wstring(258, L'f');
     SetLastFolderBytes(fits.data(), (DWORD)(fits.size() * sizeof(WCHAR)));

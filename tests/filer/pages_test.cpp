@@ -49,12 +49,7 @@ protected:
         KillTimer(nullptr, idTimer);
         return fShown;
     }
-    static std::wstring Text(HWND hdlg, int id)
-    {
-        WCHAR sz[MAX_PATH] = L"";
-        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
-        return sz;
-    }
+    static std::wstring Text(HWND hdlg, int id) { return WindowText(hdlg, id); }
     static LONG FontHeight(HWND hwndView)
     {
         LOGFONTW lf = {};
@@ -84,9 +79,7 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
     SelectRows({L"a.txt"});
     DWORD dwOld = GetFileAttributesW(L"\\Docs\\a.txt");
     EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [&](HWND hdlg) {
-        WCHAR szCaption[32] = L"";
-        GetWindowTextW(hdlg, szCaption, ARRAYSIZE(szCaption));
-        EXPECT_STREQ(L"Properties", szCaption);
+        EXPECT_EQ(L"Properties", WindowText(hdlg));
         EXPECT_EQ(L"a.txt", Text(hdlg, IDC_PROP_NAME));
         EXPECT_NE(L"", Text(hdlg, IDC_PROP_TYPE));
         EXPECT_EQ(L"\\Docs", Text(hdlg, IDC_PROP_LOCATION));

@@ -40,12 +40,7 @@ protected:
         EXPECT_FALSE(s_fLeftOpen) << "the dialog stayed open";
     }
 
-    static std::wstring Text(HWND hdlg, int id)
-    {
-        WCHAR sz[MAX_PATH];
-        GetDlgItemTextW(hdlg, id, sz, ARRAYSIZE(sz));
-        return sz;
-    }
+    static std::wstring Text(HWND hdlg, int id) { return WindowText(hdlg, id); }
 
     static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
     {
@@ -110,10 +105,8 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEdit)
     Command(IDM_TREE_RENAME_DONE);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0) != 0; }, 2000));
     hwndEdit = (HWND)SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0);
-    WCHAR sz[MAX_PATH];
-    GetWindowTextW(hwndEdit, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"..\\z", sz);
-    EXPECT_EQ(std::vector<std::wstring>{L"This is an invalid name."}, Texts());
+    EXPECT_EQ(L"..\\z", WindowText(hwndEdit));
+    EXPECT_EQ(std::vector<std::wstring>{L"This is an invalid name."}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\a\\b\\c.txt"));
     // Onto an existing folder: "Can't rename." and the old label stays.
     SetWindowTextW(hwndEdit, L"x");
@@ -161,7 +154,7 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
                   EXPECT_EQ(L"New Folder 3", Text(hdlg, IDC_NEW_FOLDER_NAME));
                   Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 1", IDM_NEW_FOLDER_DONE);
               }});
-    EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, BoxTexts());
 }
 
 TEST_F(ItemOps, NewFolderInTreeModeGoesUnderTheSelectedNode)
@@ -209,7 +202,7 @@ TEST_F(ItemOps, SendByEmailHandsThePathToTheMailProgram)
     Open(L"\\d");
     Select({});
     Command(IDM_SEND_EMAIL);
-    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, Texts());
+    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
     SelectRows({L"x y.txt"});
     Command(IDM_SEND_EMAIL);
     HWND hwndMail = nullptr;

@@ -118,13 +118,25 @@ protected:
         EXPECT_EQ(0, GetOperationMode());
     }
 
-    static std::vector<std::wstring> Texts()
+    // Rows selected, answers queued, the operation run into dest: the boxes' texts.
+    std::vector<std::wstring> Operate(UINT idCommand, std::initializer_list<LPCWSTR> rows, const std::wstring &dest,
+                                      std::deque<int> answers = {})
     {
-        std::vector<std::wstring> v;
-        for (const BoxCall &c : MessageBoxes::calls)
-            v.push_back(c.text);
-        return v;
+        MessageBoxes::Reset();
+        MessageBoxes::answers = answers;
+        SelectRows(rows);
+        RunToDestination(idCommand, dest);
+        return BoxTexts();
     }
+
+    // The node of a path selected in a tree.
+    static void SelectPath(HWND hwndTree, const std::wstring &path)
+    {
+        HTREEITEM h = Node(hwndTree, path);
+        ASSERT_NE(nullptr, h) << "no node";
+        SelectNode(hwndTree, h);
+    }
+
 
     static bool Exists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 };

@@ -14,12 +14,7 @@ protected:
         hwndTree = GetFolderTreeWindow();
     }
 
-    void Select(const std::wstring &path)
-    {
-        HTREEITEM h = Node(hwndTree, path);
-        ASSERT_NE(nullptr, h) << "no node";
-        SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)h);
-    }
+    void Select(const std::wstring &path) { SelectPath(hwndTree, path); }
 
     void Key(UINT vk)
     {
@@ -72,15 +67,26 @@ TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
     EXPECT_EQ(Node(hwndTree, L"\\a\\b"), FindFolderNode(L"\\a\\b\\nothere"));
     EXPECT_EQ(hRoot, FindFolderNode(L"\\A"));
     EXPECT_EQ(nullptr, FindExactFolderNode(L"\\a\\b\\nothere"));
+
+    // The menu grays what cannot be done to the root, and beaming in.
+    HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_TREE));
+    const UINT kOnNode[] = {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES};
+    for (const wchar_t *pszPath : {L"", L"\\a"}) {
+        Select(pszPath);
+        SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
+        for (UINT id : kOnNode)
+            EXPECT_EQ(!*pszPath, (GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) != 0) << id;
+        EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
+    }
+    DestroyMenu(hmenu);
 }
 
 TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
 {
     ASSERT_TRUE(MakeDir(L"\\small") && MakeDir(L"\\small\\s1") && MakeDir(L"\\small\\s2"));
     ASSERT_TRUE(MakeFile(L"\\small\\1.txt", "") && MakeFile(L"\\small\\2.txt", "") && MakeFile(L"\\small\\3.txt", ""));
-    ASSERT_TRUE(MakeDir(L"\\big") && MakeDir(L"\\empty"));
-    for (int i = 0; i < 1500; ++i)
-        ASSERT_TRUE(MakeFile(L"\\big\\f" + std::to_wstring(i), ""));
+    ASSERT_TRUE(MakeFiles(L"\\big", L"f%d", 1500) && MakeDir(L"\\empty"));
     OpenTree();
     Select(L"\\small");
     EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"2 Folders/3 Files") == 0; }));
@@ -174,23 +180,6 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     Select(L"");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"", g_szCurrentFolder);
-}
-
-TEST_F(FolderTree, MenuStateFollowsTheRootNode)
-{
-    ASSERT_TRUE(MakeDir(L"\\a"));
-    OpenTree();
-    HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_TREE));
-    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
-    for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
-        EXPECT_TRUE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
-    Select(L"\\a");
-    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 1), 1);
-    for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
-        EXPECT_FALSE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
-    EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
-    DestroyMenu(hmenu);
 }
 
 TEST_F(FolderTree, RefreshRefillsTheTree)

@@ -66,7 +66,7 @@ protected:
     void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
     // Row of a name in the file table; -1 when it is not listed.
-    int RowOf(const wchar_t *pszName)
+    static int RowOf(const wchar_t *pszName)
     {
         for (int i = 0; i < g_cFileRows; ++i)
             if (lstrcmpW(g_aFileTable[i].fd.cFileName, pszName) == 0)
@@ -75,7 +75,7 @@ protected:
     }
 
     // Exactly these rows selected and focused.
-    void Select(std::initializer_list<int> rows)
+    void Select(const std::vector<int> &rows)
     {
         LVITEMW lvi = {};
         lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

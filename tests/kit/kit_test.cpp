@@ -70,7 +70,7 @@ TEST_F(Kit, ResourceMessageFormatsInsertsAndUsesCaption)
     DestroyWindow(hwnd);
 }
 
-TEST_F(Kit, SoftKeyBarFromResources)
+TEST_F(Kit, SoftKeyBarFromResourcesAnswersKeysAndBack)
 {
     HWND hwnd = MakeWindow();
     EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 201));  // pop-up index past the menu
@@ -116,40 +116,30 @@ TEST_F(Kit, SoftKeyBarFromResources)
     ASSERT_FALSE(g_seen.empty());
     EXPECT_EQ((UINT)WM_INITMENUPOPUP, g_seen[0].msg);
     EXPECT_EQ((WPARAM)hSub, g_seen[0].wp);
-    DestroyWindow(hwnd);
-    EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
-}
 
-TEST_F(Kit, OnlyTheVisibleBarAnswersTheKeys)
-{
-    HWND hwnd = MakeWindow();
-    HWND hwndA = CreateSoftKeyBar(hwnd, 200);
-    HWND hwndB = CreateSoftKeyBar(hwnd, 200);
-    ASSERT_TRUE(hwndA && hwndB);
-    SendMessageW(hwndA, TB_ENABLEBUTTON, 300, FALSE);
-    ShowWindow(hwndB, SW_HIDE);
-    EXPECT_EQ(hwndA, PlatFindSoftKeyBar(hwnd));
-    PressKey(hwnd, VK_F1);
-    EXPECT_TRUE(g_seen.empty());  // A is visible and its key is disabled
-    ShowWindow(hwndA, SW_HIDE);
-    ShowWindow(hwndB, SW_SHOW);
-    PressKey(hwnd, VK_F1);
-    ASSERT_EQ(1u, g_seen.size());
-    DestroyWindow(hwnd);
-}
-
-TEST_F(Kit, BackOverrideNotifiesTheOwner)
-{
-    HWND hwnd = MakeWindow();
-    HWND hwndBar = CreateSoftKeyBar(hwnd, 200);
+    // A main window's Back does nothing until the bar overrides it.
+    g_seen.clear();
     PressKey(hwnd, VK_ESCAPE);
-    EXPECT_TRUE(g_seen.empty());  // a main window's default Back does nothing
+    EXPECT_TRUE(g_seen.empty());
     ASSERT_TRUE(OverrideBackKey(hwndBar));
     PressKey(hwnd, VK_ESCAPE);
     ASSERT_EQ(1u, g_seen.size());
     EXPECT_EQ((UINT)WM_HOTKEY, g_seen[0].msg);
     EXPECT_EQ(VK_TBACK, HIWORD(g_seen[0].lp));
+
+    // Of two bars only the visible one answers the keys (the first one's key is disabled).
+    g_seen.clear();
+    HWND hwndB = CreateSoftKeyBar(hwnd, 200);
+    ShowWindow(hwndB, SW_HIDE);
+    EXPECT_EQ(hwndBar, PlatFindSoftKeyBar(hwnd));
+    PressKey(hwnd, VK_F1);
+    EXPECT_TRUE(g_seen.empty());
+    ShowWindow(hwndBar, SW_HIDE);
+    ShowWindow(hwndB, SW_SHOW);
+    PressKey(hwnd, VK_F1);
+    EXPECT_EQ(1u, g_seen.size());
     DestroyWindow(hwnd);
+    EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
 }
 
 namespace {
@@ -216,9 +206,7 @@ TEST_F(Kit, FullScreenDialogFieldsAndBack)
     SetWindowTextW(hwndEdit, L"ab");
     SendMessageW(hwndEdit, EM_SETSEL, 2, 2);
     PressKey(hwndEdit, VK_ESCAPE);
-    WCHAR sz[16];
-    GetWindowTextW(hwndEdit, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"a", sz);
+    EXPECT_EQ(L"a", WindowText(hwndEdit));
     PressKey(hwndEdit, VK_ESCAPE);
     PressKey(hwndEdit, VK_ESCAPE);
     ASSERT_EQ(1u, g_dlgCommands.size());

@@ -1,5 +1,6 @@
-// The handset's system figures from device.json: defaults, fresh and cached
-// power readings, bounds of the buffers, special folders, process paths.
+// The handset's system figures from device.json beyond what each member's
+// reading already shows: cached power readings, figures kept consistent,
+// bounds of the buffers, an empty special folder, process paths.
 #include <gtest/gtest.h>
 #include "platform.h"
 #include "cesystem.h"
@@ -26,11 +27,7 @@ TEST_F(SystemFigures, PowerIsReadAfreshOnlyWhenAsked)
     SaveSystem(R"({"power": {"ac": 1, "main": {"flag": 8, "percent": 40}, "backup": {"flag": 2, "percent": 7}}})");
     SYSTEM_POWER_STATUS_EX sps;
     ASSERT_TRUE(GetSystemPowerStatusEx(&sps, TRUE));
-    EXPECT_EQ(1, sps.ACLineStatus);
-    EXPECT_EQ(8, sps.BatteryFlag);
     EXPECT_EQ(40, sps.BatteryLifePercent);
-    EXPECT_EQ(2, sps.BackupBatteryFlag);
-    EXPECT_EQ(7, sps.BackupBatteryLifePercent);
     SaveSystem(R"({"power": {"main": {"flag": 9, "percent": 255}}})");
     ASSERT_TRUE(GetSystemPowerStatusEx(&sps, FALSE));
     EXPECT_EQ(40, sps.BatteryLifePercent);  // the driver's last reading
@@ -42,8 +39,7 @@ TEST_F(SystemFigures, PowerIsReadAfreshOnlyWhenAsked)
 
 TEST_F(SystemFigures, MemoryAndStoreFiguresAreKeptConsistent)
 {
-    SaveSystem(R"({"memory": {"total": 1000, "available": 5000}, "store": {"size": 2000, "free": 9000},
-                   "processor": 1824})");
+    SaveSystem(R"({"memory": {"total": 1000, "available": 5000}, "store": {"size": 2000, "free": 9000}})");
     MEMORYSTATUS ms = {};
     ms.dwLength = sizeof(ms);
     GlobalMemoryStatus(&ms);
@@ -53,9 +49,6 @@ TEST_F(SystemFigures, MemoryAndStoreFiguresAreKeptConsistent)
     ASSERT_TRUE(GetStoreInformation(&si));
     EXPECT_EQ(2000u, si.dwStoreSize);
     EXPECT_EQ(2000u, si.dwFreeSize);
-    SYSTEM_INFO sysi;
-    GetSystemInfo(&sysi);
-    EXPECT_EQ(1824u, sysi.dwProcessorType);
 }
 
 TEST_F(SystemFigures, OemTextMustFitTheCallersBuffer)
@@ -81,18 +74,12 @@ TEST_F(SystemFigures, VersionNeedsAWholeRecord)
     ovi.dwOSVersionInfoSize = sizeof(ovi);
     ASSERT_TRUE(GetVersionExW(&ovi));
     EXPECT_EQ(276u, sizeof(ovi));
-    EXPECT_EQ(5u, ovi.dwMajorVersion);
-    EXPECT_EQ(2u, ovi.dwMinorVersion);
-    EXPECT_EQ(42u, ovi.dwBuildNumber);
     EXPECT_EQ(3u, ovi.dwPlatformId);
 }
 
-TEST_F(SystemFigures, SpecialFoldersFromTheProfile)
+TEST_F(SystemFigures, AnEmptyDocumentsFolderIsNone)
 {
-    SaveSystem(R"({"folders": {"documents": "\\Storage\\My Documents"}})");
     WCHAR sz[MAX_PATH];
-    ASSERT_TRUE(SHGetSpecialFolderPath(nullptr, sz, CSIDL_PERSONAL, FALSE));
-    EXPECT_STREQ(L"\\Storage\\My Documents", sz);
     SaveSystem(R"({"folders": {"documents": ""}})");
     EXPECT_FALSE(SHGetSpecialFolderPath(nullptr, sz, CSIDL_PERSONAL, FALSE));
 }

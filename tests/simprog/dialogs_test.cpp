@@ -5,7 +5,7 @@
 #include "trace.h"
 #include "../res/morlin/resource.h"
 
-TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
+TEST_F(Screens, NewEntryFieldsFollowTheSimAndNeedANumberButNoName)
 {
     Load({});
     Open(IDD_NEWENTRY, NewEntryProc);
@@ -22,12 +22,9 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimLengths)
     SetText(IDC_NEW_NUMBER, L"0123");
     Command(IDM_INSERT_WAIT);
     EXPECT_EQ(L"0123w", Text(IDC_NEW_NUMBER));
-}
 
-TEST_F(Screens, NewEntryNeedsANumberAndMayHaveNoName)
-{
-    Load({});
-    Open(IDD_NEWENTRY, NewEntryProc);
+    // A number is needed, a name is not.
+    SetText(IDC_NEW_NUMBER, L"");
     SetText(IDC_NEW_NAME, L"Only name");
     Command(IDM_NEWENTRY_DONE);
     ASSERT_EQ(1u, MessageBoxes::calls.size());
@@ -125,11 +122,16 @@ TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
     Command(IDM_DIAL);
     EXPECT_EQ(L"No phone number!", MessageBoxes::calls.back().text);
 
+    // A change of case only is asked about and counts as saved, but writes nothing.
     SetText(IDC_EDIT_NAME, L"ANNA");
     SetText(IDC_EDIT_NUMBER, L"+4670");
     MessageBoxes::answers.push_back(IDYES);
     Command(IDM_EDITENTRY_DONE);
     EXPECT_EQ(L"Successfully saved the phone book entry.", MessageBoxes::calls.back().text);
+    const BoxCall &question = MessageBoxes::calls[MessageBoxes::calls.size() - 2];
+    EXPECT_EQ(L"Do you want to save the changes to \"ANNA\"?", question.text);
+    EXPECT_EQ(L"SIM Phonebook", question.caption);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), question.uType);
     EXPECT_EQ(0u, Writes());
 }
 

@@ -210,9 +210,7 @@ WCHAR g_szEditName[64];
 void CALLBACK CloseEditDialog(HWND, UINT, UINT_PTR idTimer, DWORD)
 {
     HWND hdlg = GetLastActivePopup(g_hwndMain);
-    WCHAR szTitle[64] = L"";
-    GetWindowTextW(hdlg, szTitle, ARRAYSIZE(szTitle));
-    if (lstrcmpW(szTitle, L"Edit phone book") != 0)
+    if (WindowText(hdlg) != L"Edit phone book")
         return;
     KillTimer(nullptr, idTimer);
     g_hwndEditSeen = hdlg;

@@ -6,15 +6,6 @@
 namespace {
 class Cache : public SimTest {};
 
-SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber)
-{
-    SIMPHONEBOOKENTRY e = {};
-    e.cbSize = sizeof(e);
-    StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
-    StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
-    return e;
-}
-
 int g_cAllowed;
 void *LimitedMalloc(size_t cb)
 {
@@ -22,7 +13,7 @@ void *LimitedMalloc(size_t cb)
 }
 } // namespace
 
-TEST_F(Cache, GrowsBySixWhenAnAddWouldLeaveNoSpareRecord)
+TEST_F(Cache, GrowsBySixWhenAnAddWouldLeaveNoSpareRecordOrStaysAsItWasWithoutMemory)
 {
     ASSERT_TRUE(InitMyPhoneBook(0));
     EXPECT_EQ(6, MyPhoneBook.wTotal);
@@ -31,28 +22,24 @@ TEST_F(Cache, GrowsBySixWhenAnAddWouldLeaveNoSpareRecord)
         ASSERT_TRUE(AddPhoneBookRecord(i, &e));
         EXPECT_EQ(6, MyPhoneBook.wTotal) << "after add " << i;
     }
-    ASSERT_TRUE(AddPhoneBookRecord(6, &e));
-    EXPECT_EQ(12, MyPhoneBook.wTotal);
-    EXPECT_EQ(6, MyPhoneBook.wUsed);
-    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5, 6}), CachedIndexes());
-
-    ASSERT_TRUE(InitMyPhoneBook(3));
-    EXPECT_EQ(9, MyPhoneBook.wTotal);
-    EXPECT_EQ(0, MyPhoneBook.wUsed);
-}
-
-TEST_F(Cache, OutOfMemoryWhileGrowingLeavesTheCacheAsItWas)
-{
-    ASSERT_TRUE(InitMyPhoneBook(0));
-    SIMPHONEBOOKENTRY e = Entry(L"n", L"1");
-    for (WORD i = 1; i <= 5; ++i)
-        ASSERT_TRUE(AddPhoneBookRecord(i, &e));
+    // Out of memory while growing leaves the cache as it was.
     g_cAllowed = 0;
     g_pfnKitMalloc = LimitedMalloc;
     EXPECT_FALSE(AddPhoneBookRecord(9, &e));
     EXPECT_EQ(6, MyPhoneBook.wTotal);
     EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5}), CachedIndexes());
+    g_pfnKitMalloc = std::malloc;
+    ASSERT_TRUE(AddPhoneBookRecord(6, &e));
+    EXPECT_EQ(12, MyPhoneBook.wTotal);
+    EXPECT_EQ(6, MyPhoneBook.wUsed);
+    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5, 6}), CachedIndexes());
+    g_pfnKitMalloc = LimitedMalloc;
     EXPECT_FALSE(InitMyPhoneBook(4));
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+
+    g_pfnKitMalloc = std::malloc;
+    ASSERT_TRUE(InitMyPhoneBook(3));
+    EXPECT_EQ(9, MyPhoneBook.wTotal);
     EXPECT_EQ(0, MyPhoneBook.wUsed);
 }
 
@@ -168,7 +155,7 @@ TEST_F(Cache, FreeSlotSearchStartsAtTheMinimumIndex)
     EXPECT_EQ(3u, FindFreeSlot());
 }
 
-TEST_F(Cache, AddressTypeFollowsTheLeadingPlus)
+TEST_F(Cache, AddressTypeFollowsTheLeadingPlusAndAFailedWriteChangesNothing)
 {
     Load({}, 10);
     ASSERT_TRUE(WriteNewPhoneBookEntry(L"Intl", L"+441234"));
@@ -180,6 +167,11 @@ TEST_F(Cache, AddressTypeFollowsTheLeadingPlus)
     EXPECT_EQ(0, entries[1]["addressType"]);
     EXPECT_EQ(1, entries[1]["numPlan"]);
     EXPECT_EQ((DWORD)SIM_ADDRTYPE_INTERNATIONAL, FindPhoneBookRecord(1)->dwAddressType);
+    // A failed write changes nothing.
+    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
+    EXPECT_FALSE(WriteNewPhoneBookEntry(L"X", L"1"));
+    EXPECT_EQ(2, MyPhoneBook.wUsed);
+    EXPECT_FALSE(IsSlotUsed(3));
 }
 
 TEST_F(Cache, NamesAreCutToTheSimsTextLength)
@@ -189,15 +181,6 @@ TEST_F(Cache, NamesAreCutToTheSimsTextLength)
     EXPECT_STREQ(L"Maxim", FindPhoneBookRecord(1)->lpszText);
     EXPECT_STREQ(L"01234567", FindPhoneBookRecord(1)->lpszAddress);
     EXPECT_EQ("Maxim", ReadSim()["phonebook"]["entries"][0]["name"]);
-}
-
-TEST_F(Cache, FailedWriteChangesNothing)
-{
-    Load({}, 10);
-    PlatSimSetFailures(PLATSIM_FAIL_WRITE);
-    EXPECT_FALSE(WriteNewPhoneBookEntry(L"X", L"1"));
-    EXPECT_EQ(0, MyPhoneBook.wUsed);
-    EXPECT_FALSE(IsSlotUsed(1));
 }
 
 TEST_F(Cache, SimTextCopiesAreBounded)

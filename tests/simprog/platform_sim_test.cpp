@@ -37,15 +37,6 @@ protected:
             SimDeinitialize(m_hSim);
         SimTest::TearDown();
     }
-    SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber)
-    {
-        SIMPHONEBOOKENTRY e = {};
-        e.cbSize = sizeof(e);
-        e.dwParams = SIM_PARAM_PBE_ALL;
-        StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
-        StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
-        return e;
-    }
 };
 } // namespace
 

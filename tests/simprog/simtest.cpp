@@ -4,18 +4,7 @@
 #include "trace.h"
 #include "platril.h"
 #include "../res/morlin/resource.h"
-#include <fstream>
-#include <sstream>
 #include <cstdio>
-
-static std::string Utf8(const std::wstring &w)
-{
-    int cb = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(cb > 0 ? cb - 1 : 0, '\0');
-    if (cb > 1)
-        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], cb, nullptr, nullptr);
-    return s;
-}
 
 void WriteSim(const std::vector<SimSlot> &slots, DWORD dwMax, DWORD cchText, DWORD cchAddress)
 {
@@ -73,6 +62,16 @@ std::vector<SimSlot> NumberedSlots(DWORD n)
     return slots;
 }
 
+SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber)
+{
+    SIMPHONEBOOKENTRY e = {};
+    e.cbSize = sizeof(e);
+    e.dwParams = SIM_PARAM_PBE_ALL;
+    StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
+    StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
+    return e;
+}
+
 bool OpenSim()
 {
     if (FAILED(SimInitialize(SIM_INIT_NONE, nullptr, 0, &g_hSim)))
@@ -122,23 +121,10 @@ int HandsetBoldWidth(HFONT hfont, LPCWSTR psz)
     return cx;
 }
 
-std::vector<std::wstring> BoxTexts()
-{
-    std::vector<std::wstring> v;
-    for (const BoxCall &c : MessageBoxes::calls)
-        v.push_back(c.text);
-    return v;
-}
-
 std::string ReadTrace()
 {
     WCHAR szPath[MAX_PATH];
-    if (!PlatTraceFilePath(szPath, ARRAYSIZE(szPath)))
-        return std::string();
-    std::ifstream f(Utf8(szPath).c_str(), std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
+    return PlatTraceFilePath(szPath, ARRAYSIZE(szPath)) ? ReadFileText(szPath) : std::string();
 }
 
 void ClearTrace()

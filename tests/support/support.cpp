@@ -11,6 +11,14 @@ void MessageBoxes::Reset()
     answers.clear();
 }
 
+std::vector<std::wstring> BoxTexts()
+{
+    std::vector<std::wstring> v;
+    for (const BoxCall &c : MessageBoxes::calls)
+        v.push_back(c.text);
+    return v;
+}
+
 void Pump(DWORD ms)
 {
     DWORD dwStart = GetTickCount();
@@ -62,6 +70,12 @@ static void DeleteTree(const std::wstring &dir)
     FindClose(h);
 }
 
+void RemoveTree(const std::wstring &dir)
+{
+    DeleteTree(dir);
+    RemoveDirectoryW(dir.c_str());
+}
+
 void ResetStore()
 {
     DeleteTree(L"P:");
@@ -82,6 +96,18 @@ bool MakeFile(const std::wstring &path, const std::string &content)
     BOOL ok = WriteFile(h, content.data(), (DWORD)content.size(), &cb, nullptr);
     CloseHandle(h);
     return ok && cb == content.size();
+}
+
+bool MakeSparseFile(const std::wstring &path, ULONGLONG cb)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER li;
+    li.QuadPart = (LONGLONG)cb;
+    BOOL ok = SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && SetEndOfFile(h);  // sparse on the host
+    CloseHandle(h);
+    return ok != FALSE;
 }
 
 std::string ReadFileText(const std::wstring &path)

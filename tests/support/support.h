@@ -21,6 +21,8 @@ struct MessageBoxes {
     static std::deque<int> answers;
     static void Reset();
 };
+// Texts of the message boxes shown since the last reset.
+std::vector<std::wstring> BoxTexts();
 
 // Dispatches pending messages for at most ms milliseconds.
 void Pump(DWORD ms = 30);
@@ -31,7 +33,11 @@ bool PumpUntil(const std::function<bool()> &pred, DWORD timeoutMs = 3000);
 std::wstring StoreRoot();
 void ResetStore();
 bool MakeDir(const std::wstring &path);
+// Removes a folder and everything in it.
+void RemoveTree(const std::wstring &dir);
 bool MakeFile(const std::wstring &path, const std::string &content);
+// A file of cb bytes that takes no room on the host.
+bool MakeSparseFile(const std::wstring &path, ULONGLONG cb);
 // Whole content of a file; empty when it cannot be read.
 std::string ReadFileText(const std::wstring &path);
 

@@ -76,17 +76,6 @@ protected:
         PlatPressSoftKey(hwndBar, 0);
         Pump();
     }
-    // A file of a given size, without writing its bytes.
-    void MakeSizedFile(const std::wstring &path, LONGLONG cb)
-    {
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        LARGE_INTEGER li;
-        li.QuadPart = cb;
-        SetFilePointerEx(h, li, nullptr, FILE_BEGIN);
-        SetEndOfFile(h);
-        CloseHandle(h);
-    }
 };
 } // namespace
 
@@ -267,7 +256,7 @@ TEST_F(SysInfo, SpaceManagerBarAtSeventyFiveForFortyEightOfSixtyFourMegabytes)
     Save();
     MakeDir(L"\\Flash");
     MakeDir(L"\\Storage Card");
-    MakeSizedFile(L"\\Flash\\big.bin", 48LL << 20);
+    ASSERT_TRUE(MakeSparseFile(L"\\Flash\\big.bin", 48ULL << 20));
     HWND hwnd = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     for (int id : {IDC_SPACE_TOTAL, IDC_SPACE_USED, IDC_SPACE_FREE})
         CreateWindowExW(0, L"Static", L"Unknown", WS_CHILD, 0, 0, 50, 10, hwnd, (HMENU)(INT_PTR)id, nullptr, nullptr);

@@ -226,10 +226,11 @@ TEST_F(TaskManager, OverlongTitleIsShownCut)
     EXPECT_GE(Find(std::wstring(259, L'x')), 0);
 }
 
-TEST_F(TaskManager, KillEndsTheSelectedProcessAndRefreshes)
+TEST_F(TaskManager, KillEndsTheSelectedProcessOrReportsItsPidAndRefreshes)
 {
     Helper &a = Start({L"KillMe|Kill me"});
     Helper &b = Start({L"KeepMe|Keep me"});
+    Helper &gone = Start({L"Gone|Gone soon"});
     Open();
     Select(-1);
     Command(IDM_KILL);  // nothing selected: nothing happens
@@ -241,21 +242,15 @@ TEST_F(TaskManager, KillEndsTheSelectedProcessAndRefreshes)
     EXPECT_EQ(-1, Find(L"Kill me"));
     EXPECT_GE(Find(L"Keep me"), 0);
     EXPECT_TRUE(MessageBoxes::calls.empty());
-}
-
-TEST_F(TaskManager, FailedKillIsReportedWithThePid)
-{
-    Helper &a = Start({L"Gone|Gone soon"});
-    Open();
+    // A process that ends on its own before the user picks Kill.
     int iItem = Find(L"Gone soon");
     ASSERT_GE(iItem, 0);
-    // The process ends on its own before the user picks Kill.
-    TerminateProcess(a.pi.hProcess, 5);
-    ASSERT_TRUE(Ended(a));
+    TerminateProcess(gone.pi.hProcess, 5);
+    ASSERT_TRUE(Ended(gone));
     Select(iItem);
     Command(IDM_KILL);
     ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(KillError(a.pi.dwProcessId), MessageBoxes::calls[0].text);
+    EXPECT_EQ(KillError(gone.pi.dwProcessId), MessageBoxes::calls[0].text);
     EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
     EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
     EXPECT_EQ(m_hwndList, MessageBoxes::calls[0].hwndOwner);
@@ -325,7 +320,7 @@ TEST_F(TaskManager, KillAllGoesOnAfterAFailureAndNeverEndsThisProgramOrTheShell)
     DestroyWindow(hwndOwn);
 }
 
-TEST_F(TaskManager, GoToBringsTheApplicationForward)
+TEST_F(TaskManager, GoToBringsTheApplicationForwardAndComingBackRefreshes)
 {
     Start({L"GoHere|Go here"});
     HWND hwndApp = FindTopLevel(L"GoHere")[0];
@@ -341,26 +336,17 @@ TEST_F(TaskManager, GoToBringsTheApplicationForward)
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndApp; }, 3000));
     EXPECT_TRUE(IsWindow(m_hdlg));  // the page stays open
 
-    // The action key does the same.
+    // A window started while away is listed once the page is back, not before.
+    Start({L"Later|Later"});
+    Pump(100);
+    EXPECT_EQ(-1, Find(L"Later"));
     SetForegroundWindow(m_hdlg);
-    Pump();
+    EXPECT_TRUE(PumpUntil([&] { return Find(L"Later") >= 0; }, 3000));
+
+    // The action key does what Go To does.
     Select(Find(L"Go here"));
     Command(IDOK);
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndApp; }, 3000));
-}
-
-TEST_F(TaskManager, ComingBackToThePageRefreshesTheList)
-{
-    Start({L"First|First"});
-    Open();
-    EXPECT_EQ(-1, Find(L"Later"));
-    Start({L"Later|Later"});
-    HWND hwndLater = FindTopLevel(L"Later")[0];
-    SetForegroundWindow(hwndLater);
-    Pump(100);
-    EXPECT_EQ(-1, Find(L"Later"));  // no refresh while away
-    SetForegroundWindow(m_hdlg);
-    EXPECT_TRUE(PumpUntil([&] { return Find(L"Later") >= 0; }, 3000));
 }
 
 TEST_F(TaskManager, SoftKeysAndQuit)
