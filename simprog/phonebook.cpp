@@ -6,6 +6,7 @@
 #include "kit.h"
 #include <strsafe.h>
 #include <cstring>
+#include <atomic>
 
 PhoneBook MyPhoneBook;
 BYTE *UsedSlotMap;
@@ -255,8 +256,14 @@ BOOL WriteNewPhoneBookEntry(LPCWSTR pszName, LPCWSTR pszNumber)
     return TRUE;
 }
 
+// The window a rebuild is posted to and not yet begun: a run of SIM
+// notifications rebuilds the list once, not once each (a rebuild inserts
+// every row again).
+static std::atomic<HWND> s_hwndRebuildPosted{nullptr};
+
 BOOL FillPhoneBookList()
 {
+    s_hwndRebuildPosted = nullptr;  // what changes from here on asks again
     HWND hwndList = g_hwndPhoneBookList;
     if (!hwndList || !IsWindow(hwndList))
         return 0;
@@ -299,6 +306,6 @@ void RequestListRebuild()
         return;
     if (GetWindowThreadProcessId(hwndMain, nullptr) == GetCurrentThreadId())
         FillPhoneBookList();
-    else
-        PostMessageW(hwndMain, WM_MORLIN_FILLLIST, 0, 0);
+    else if (s_hwndRebuildPosted.exchange(hwndMain) != hwndMain && !PostMessageW(hwndMain, WM_MORLIN_FILLLIST, 0, 0))
+        s_hwndRebuildPosted = nullptr;
 }
