@@ -27,7 +27,7 @@ void TrimFolderText(WCHAR *pszFolder);
 // them on its own thread): wp the count, lp the array; the page answers how
 // many it added, fewer when the result table is full.
 #define WM_FIND_ADDROWS (WM_APP + 40)
-#define FIND_BATCH 32
+#define FIND_BATCH 256
 struct FoundFile {
     WCHAR szName[MAX_PATH];
     WCHAR szFolder[MAX_PATH];
@@ -44,14 +44,27 @@ BOOL IsFindRunning();
 // Rows added (at most FIND_RESULT_ROWS) and whether more files matched.
 int GetFoundCount();
 BOOL IsFindTruncated();
-// Called by the page for each row it adds (UI thread only).
-void RecordFoundRow(int iRow, LPCWSTR pszFolder);
+// One result row as the list shows it and the action key opens it.
+struct FoundRow {
+    WCHAR szFolder[MAX_PATH];
+    WCHAR szName[MAX_PATH];
+    WCHAR szSize[16];
+    int iImage;
+};
+// Called by the page for each row it adds (UI thread only); FALSE when the
+// table is full.
+BOOL RecordFoundRow(const FoundFile &ff, int iImage);
 void MarkFindTruncated();
+// A result row, or null past the rows found.
+const FoundRow *GetFoundRow(int iRow);
 // Folder a result row was found in.
 LPCWSTR GetFoundFolder(int iRow);
 // Paints the page's status strip from any thread: the folder being searched,
 // or the count when pszFolder is null; the text shown last, for tests.
 void PaintFindStrip(HWND hwndPage, LPCWSTR pszFolder);
 LPCWSTR GetFindStripText();
+// A name against the form's pattern: "*" any run of characters, "?" any one,
+// letters in either case; "*.*" names everything.
+BOOL MatchesFindPattern(LPCWSTR pszName, LPCWSTR pszPattern);
 // The search of one folder; returns the matches below it.
 int SearchFolder(HWND hwndPage, const FindSettings &fs, LPCWSTR pszFolder);

@@ -17,7 +17,8 @@ FindSettings g_findSettings = {L"*.*", L"", FALSE, FALSE};
 static std::atomic<LONG> s_lRunning{0};
 static std::atomic<int> s_cFound{0};
 static std::atomic<BOOL> s_fTruncated{FALSE};
-static WCHAR s_aszFolders[FIND_RESULT_ROWS][MAX_PATH];
+// The rows behind the page's owner-data list, written on the UI thread only.
+static FoundRow s_aRows[FIND_RESULT_ROWS];
 
 struct WorkerArgs {
     HWND hwndPage;
@@ -30,19 +31,31 @@ int GetFoundCount() { return s_cFound.load(); }
 BOOL IsFindTruncated() { return s_fTruncated.load(); }
 void MarkFindTruncated() { s_fTruncated.store(TRUE); }
 
-void RecordFoundRow(int iRow, LPCWSTR pszFolder)
+BOOL RecordFoundRow(const FoundFile &ff, int iImage)
 {
-    if (iRow < 0 || iRow >= FIND_RESULT_ROWS)
-        return;
-    StringCchCopyW(s_aszFolders[iRow], ARRAYSIZE(s_aszFolders[iRow]), pszFolder);
+    int iRow = s_cFound.load();
+    if (iRow >= FIND_RESULT_ROWS)
+        return FALSE;
+    FoundRow &row = s_aRows[iRow];
+    StringCchCopyW(row.szFolder, ARRAYSIZE(row.szFolder), ff.szFolder);
+    StringCchCopyW(row.szName, ARRAYSIZE(row.szName), ff.szName);
+    FormatFileSize(ff.cbSize, row.szSize, ARRAYSIZE(row.szSize));
+    row.iImage = iImage;
     s_cFound.store(iRow + 1);
+    return TRUE;
+}
+
+const FoundRow *GetFoundRow(int iRow)
+{
+    if (iRow < 0 || iRow >= s_cFound.load())
+        return nullptr;
+    return &s_aRows[iRow];
 }
 
 LPCWSTR GetFoundFolder(int iRow)
 {
-    if (iRow < 0 || iRow >= s_cFound.load())
-        return nullptr;
-    return s_aszFolders[iRow];
+    const FoundRow *pRow = GetFoundRow(iRow);
+    return pRow ? pRow->szFolder : nullptr;
 }
 
 // What one search carries down its recursion: the batch of matches not yet
@@ -123,6 +136,35 @@ static BOOL IsSkippedFile(const FindSettings &fs, const WIN32_FIND_DATAW &fd)
     return (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && !fs.fSystemFiles;
 }
 
+BOOL MatchesFindPattern(LPCWSTR pszName, LPCWSTR pszPattern)
+{
+    if (lstrcmpW(pszPattern, L"*.*") == 0)
+        return TRUE;
+    // Where the last star was met, to try it over one more character.
+    LPCWSTR pszStar = nullptr, pszAfterStar = nullptr;
+    while (*pszName) {
+        if (*pszPattern == L'*') {
+            pszStar = ++pszPattern;
+            pszAfterStar = pszName;
+        } else if (*pszPattern == L'?' || (*pszPattern && towupper(*pszPattern) == towupper(*pszName))) {
+            ++pszPattern;
+            ++pszName;
+        } else if (pszStar) {
+            pszPattern = pszStar;
+            pszName = ++pszAfterStar;
+        } else {
+            return FALSE;
+        }
+    }
+    while (*pszPattern == L'*')
+        ++pszPattern;
+    return *pszPattern == 0;
+}
+
+// One enumeration of every entry: the names are matched here, and the
+// subfolders the pattern does not name are searched after the matches, the
+// order a pattern enumeration and a second one for the subfolders would give
+// at half the folder reads.
 static int SearchIn(SearchState &ss, LPCWSTR pszFolder)
 {
     const FindSettings &fs = *ss.pfs;
@@ -131,51 +173,37 @@ static int SearchIn(SearchState &ss, LPCWSTR pszFolder)
         ss.dwLastPaint = GetTickCount();
         PaintFindStrip(ss.hwndPage, pszFolder);
     }
-    WCHAR szPattern[MAX_PATH];
-    if (!JoinPath(pszFolder, fs.szPattern, szPattern, ARRAYSIZE(szPattern)))
+    WCHAR szAll[MAX_PATH];
+    if (!JoinPath(pszFolder, L"*.*", szAll, ARRAYSIZE(szAll)))
         return 0;
-    BOOL fAllNames = lstrcmpW(fs.szPattern, L"*.*") == 0;
-    // Subfolders met by the pattern, so the second pass does not search them again.
-    std::vector<std::wstring> searched;
+    std::vector<std::wstring> later;
     int cMatches = 0;
     WIN32_FIND_DATAW fd;
-    HANDLE hFind = FindFirstFileW(szPattern, &fd);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            WCHAR szPath[MAX_PATH];
-            // A path past 259 characters is skipped: cutting it would name another file.
-            if (!JoinPath(pszFolder, fd.cFileName, szPath, ARRAYSIZE(szPath)))
-                continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!fs.fSubfolders)
-                    continue;
-                cMatches += SearchIn(ss, szPath);
-                if (!fAllNames)
-                    searched.push_back(fd.cFileName);
-            } else if (!IsSkippedFile(fs, fd) && AddMatch(ss, pszFolder, fd)) {
-                ++cMatches;
-            }
-        } while (IsFindRunning() && FindNextFileW(hFind, &fd));
-        FindClose(hFind);
-    }
-    if (!fs.fSubfolders || fAllNames || !IsFindRunning())
-        return cMatches;
-    if (!JoinPath(pszFolder, L"*.*", szPattern, ARRAYSIZE(szPattern)))
-        return cMatches;
-    hFind = FindFirstFileW(szPattern, &fd);
+    HANDLE hFind = FindFirstFileW(szAll, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
-        return cMatches;
+        return 0;
     do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            continue;
-        BOOL fDone = FALSE;
-        for (const std::wstring &s : searched)
-            fDone = fDone || s == fd.cFileName;
         WCHAR szPath[MAX_PATH];
-        if (!fDone && JoinPath(pszFolder, fd.cFileName, szPath, ARRAYSIZE(szPath)))
-            cMatches += SearchIn(ss, szPath);
+        // A path past 259 characters is skipped: cutting it would name another file.
+        if (!JoinPath(pszFolder, fd.cFileName, szPath, ARRAYSIZE(szPath)))
+            continue;
+        BOOL fFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!MatchesFindPattern(fd.cFileName, fs.szPattern)) {
+            if (fFolder && fs.fSubfolders)
+                later.push_back(fd.cFileName);
+        } else if (fFolder) {
+            if (fs.fSubfolders)
+                cMatches += SearchIn(ss, szPath);
+        } else if (!IsSkippedFile(fs, fd) && AddMatch(ss, pszFolder, fd)) {
+            ++cMatches;
+        }
     } while (IsFindRunning() && FindNextFileW(hFind, &fd));
     FindClose(hFind);
+    for (size_t i = 0; i < later.size() && IsFindRunning(); ++i) {
+        WCHAR szPath[MAX_PATH];
+        if (JoinPath(pszFolder, later[i].c_str(), szPath, ARRAYSIZE(szPath)))
+            cMatches += SearchIn(ss, szPath);
+    }
     return cMatches;
 }
 

@@ -6,6 +6,7 @@
 #include "kit.h"
 #include <strsafe.h>
 #include <cstring>
+#include <atomic>
 
 PhoneBook MyPhoneBook;
 BYTE *UsedSlotMap;
@@ -261,8 +262,14 @@ BOOL IsPhoneBookFull()
     return MyPhoneBook.wUsed > g_SimCaps.dwMaxPBIndex - g_SimCaps.dwMinPBIndex;
 }
 
+// The window a rebuild is posted to and not yet begun: a run of SIM
+// notifications rebuilds the list once, not once each (a rebuild inserts
+// every row again).
+static std::atomic<HWND> s_hwndRebuildPosted{nullptr};
+
 BOOL FillPhoneBookList()
 {
+    s_hwndRebuildPosted = nullptr;  // what changes from here on asks again
     HWND hwndList = g_hwndPhoneBookList;
     if (!hwndList || !IsWindow(hwndList))
         return 0;
@@ -305,6 +312,6 @@ void RequestListRebuild()
         return;
     if (GetWindowThreadProcessId(hwndMain, nullptr) == GetCurrentThreadId())
         FillPhoneBookList();
-    else
-        PostMessageW(hwndMain, WM_MORLIN_FILLLIST, 0, 0);
+    else if (s_hwndRebuildPosted.exchange(hwndMain) != hwndMain && !PostMessageW(hwndMain, WM_MORLIN_FILLLIST, 0, 0))
+        s_hwndRebuildPosted = nullptr;
 }

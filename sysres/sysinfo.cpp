@@ -146,10 +146,62 @@ void ScrollPage(HWND hdlg, int dy)
     s_yScroll = yNew;
 }
 
+// The value fields are right-aligned statics. Wine draws the last glyph of
+// some right-aligned texts up to 3 pixels past the width it measures, and the
+// static cuts it off at its edge; these fields end their text 4 pixels
+// inside the edge instead (the template gives them that room).
+const int kValueMargin = 4;
+WNDPROC s_pfnStaticProc;
+
+void PaintValueField(HWND hwnd, HDC hdc)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HBRUSH hbr = (HBRUSH)SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, (WPARAM)hdc, (LPARAM)hwnd);
+    FillRect(hdc, &rc, hbr ? hbr : GetSysColorBrush(COLOR_WINDOW));
+    WCHAR sz[64];
+    GetWindowTextW(hwnd, sz, ARRAYSIZE(sz));
+    HGDIOBJ hfontOld = SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    SetBkMode(hdc, TRANSPARENT);
+    rc.right -= kValueMargin;
+    DrawTextW(hdc, sz, -1, &rc, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_NOCLIP);
+    SelectObject(hdc, hfontOld);
+}
+
+LRESULT CALLBACK ValueFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        PaintValueField(hwnd, BeginPaint(hwnd, &ps));
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        PaintValueField(hwnd, (HDC)wp);
+        return 0;
+    }
+    return CallWindowProcW(s_pfnStaticProc, hwnd, msg, wp, lp);
+}
+
+void SubclassValueFields(HWND hdlg)
+{
+    for (HWND hwnd = GetWindow(hdlg, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        WCHAR szClass[16] = L"";
+        GetClassNameW(hwnd, szClass, ARRAYSIZE(szClass));
+        if (lstrcmpiW(szClass, L"Static") != 0 || (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) != SS_RIGHT)
+            continue;
+        WNDPROC pfn = (WNDPROC)SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)ValueFieldProc);
+        if (pfn != ValueFieldProc)
+            s_pfnStaticProc = pfn;
+    }
+}
+
 BOOL OnInitDialog(HWND hdlg)
 {
     if (!InitFullScreenDialog(hdlg) || !CreateSoftKeyBar(hdlg, IDR_BAR_SYSINFO))
         return FALSE;
+    SubclassValueFields(hdlg);
     FillSysInfoLabels(hdlg);
     RefreshSysInfo(hdlg);
     g_hdlgSysInfo = hdlg;

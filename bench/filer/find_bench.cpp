@@ -34,6 +34,8 @@ static int BareRecursion(LPCWSTR pszFolder)
     return c;
 }
 
+// Waits as a message loop does: every send of the worker wakes it, and it
+// does not ask the server every millisecond while the worker needs it.
 static void PumpWhile(BOOL (*pfn)())
 {
     MSG msg;
@@ -41,7 +43,7 @@ static void PumpWhile(BOOL (*pfn)())
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
         else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT | QS_SENDMESSAGE);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT | QS_SENDMESSAGE);
     }
 }
 

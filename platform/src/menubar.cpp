@@ -197,6 +197,59 @@ BOOL ReadBarResource(HINSTANCE hinst, UINT uId, PlatSoftKey keys[2], int *pcKeys
     return TRUE;
 }
 
+// Where the pop-ups of one soft key open: each above the bar, the first on
+// its key's side, each sub-menu beside the pop-up it came from, so it never
+// covers its parent's items. Wine sizes and places a pop-up after creating
+// it, so its window is subclassed to see where it goes.
+struct PopupPlacement {
+    HHOOK hhk;
+    HMENU hTop;
+    int yBottom;  // the bar's top edge
+    BOOL fFromRight;
+    RECT rcLast;  // the pop-up placed last
+} g_place;
+
+const WCHAR kMenuProcProp[] = L"PlatMenuProc";
+
+void PlaceSubmenu(WINDOWPOS *pwp)
+{
+    int x = g_place.fFromRight ? g_place.rcLast.left - pwp->cx : g_place.rcLast.right;
+    x = x < 0 ? 0 : (x + pwp->cx > PHONE_CX ? PHONE_CX - pwp->cx : x);
+    int y = g_place.yBottom - pwp->cy;
+    pwp->x = x;
+    pwp->y = y < 0 ? 0 : y;
+}
+
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    WNDPROC pfn = (WNDPROC)GetPropW(hwnd, kMenuProcProp);
+    if (msg == WM_WINDOWPOSCHANGING) {
+        WINDOWPOS *pwp = (WINDOWPOS *)lp;
+        if (!(pwp->flags & (SWP_NOMOVE | SWP_NOSIZE)) && pwp->cx > 0) {
+            HMENU hMenu = (HMENU)SendMessageW(hwnd, MN_GETHMENU, 0, 0);
+            if (hMenu && hMenu != g_place.hTop)
+                PlaceSubmenu(pwp);
+            SetRect(&g_place.rcLast, pwp->x, pwp->y, pwp->x + pwp->cx, pwp->y + pwp->cy);
+        }
+    } else if (msg == WM_NCDESTROY) {
+        RemovePropW(hwnd, kMenuProcProp);
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)pfn);
+    }
+    return pfn ? CallWindowProcW(pfn, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK PopupHook(int nCode, WPARAM wp, LPARAM lp)
+{
+    WCHAR szClass[16] = L"";
+    if (nCode == HCBT_CREATEWND && GetClassNameW((HWND)wp, szClass, ARRAYSIZE(szClass)) &&
+        lstrcmpW(szClass, L"#32768") == 0) {
+        HWND hwnd = (HWND)wp;
+        SetPropW(hwnd, kMenuProcProp, (HANDLE)GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)PopupProc);
+    }
+    return CallNextHookEx(g_place.hhk, nCode, wp, lp);
+}
+
 void OpenPopup(HWND hwndBar, BarData *pbar, int iKey)
 {
     HMENU hSub = pbar->hMenu ? GetSubMenu(pbar->hMenu, pbar->keys[iKey].iPopup) : nullptr;
@@ -213,7 +266,14 @@ void OpenPopup(HWND hwndBar, BarData *pbar, int iKey)
     RECT rc;
     GetWindowRect(hwndBar, &rc);
     HWND hwndParent = pbar->hwndParent;
+    g_place.hTop = hSub;
+    g_place.yBottom = rc.top;
+    g_place.fFromRight = iKey != 0;
+    g_place.hhk = SetWindowsHookExW(WH_CBT, PopupHook, nullptr, GetCurrentThreadId());
     UINT uCmd = (UINT)TrackPopupMenuEx(hSub, uFlags, x, rc.top, hwndParent, nullptr);
+    if (g_place.hhk)
+        UnhookWindowsHookEx(g_place.hhk);
+    g_place.hhk = nullptr;
     if (uCmd && IsWindow(hwndParent))
         SendMessageW(hwndParent, WM_COMMAND, MAKEWPARAM(uCmd, 0), 0);
 }

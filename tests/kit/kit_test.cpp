@@ -142,6 +142,45 @@ TEST_F(Kit, SoftKeyBarFromResourcesAnswersKeysAndBack)
     EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
 }
 
+// A sub-menu opens above the bar beside its parent, never over its items.
+TEST_F(Kit, SubmenuOpensAboveTheBarBesideItsParent)
+{
+    HWND hwnd = MakeWindow();
+    HWND hwndBar = CreateSoftKeyBar(hwnd, 200);
+    ASSERT_NE(nullptr, hwndBar);
+    static std::vector<RECT> s_popups;
+    static int s_iStep;
+    s_popups.clear();
+    s_iStep = 0;
+    // Up to the last item, Right into its sub-menu, then the pop-ups are read.
+    SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR id, DWORD) {
+        static const WORD kKeys[] = {VK_UP, VK_RIGHT};
+        if (s_iStep < 2) {
+            keybd_event((BYTE)kKeys[s_iStep], 0, 0, 0);
+            keybd_event((BYTE)kKeys[s_iStep++], 0, KEYEVENTF_KEYUP, 0);
+            return;
+        }
+        KillTimer(nullptr, id);
+        for (HWND h = FindWindowW(L"#32768", nullptr); h; h = FindWindowExW(nullptr, h, L"#32768", nullptr)) {
+            RECT rc;
+            if (IsWindowVisible(h) && GetWindowRect(h, &rc))
+                s_popups.push_back(rc);
+        }
+        EndMenu();
+    });
+    PlatPressSoftKey(hwndBar, 1);
+    ASSERT_EQ(2u, s_popups.size());
+    // Either order: the parent touches the screen's right edge.
+    const RECT &rcParent = s_popups[0].right == PHONE_CX ? s_popups[0] : s_popups[1];
+    const RECT &rcSub = s_popups[0].right == PHONE_CX ? s_popups[1] : s_popups[0];
+    RECT rcBar;
+    GetWindowRect(hwndBar, &rcBar);
+    EXPECT_EQ(rcBar.top, rcParent.bottom);
+    EXPECT_EQ(rcBar.top, rcSub.bottom);
+    EXPECT_EQ(rcParent.left, rcSub.right);
+    DestroyWindow(hwnd);
+}
+
 namespace {
 HWND g_hdlgFields;
 std::vector<WPARAM> g_dlgCommands;

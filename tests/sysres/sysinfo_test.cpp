@@ -69,6 +69,36 @@ protected:
         MapWindowPoints(hwnd, m_hdlg, (POINT *)&rc, 2);
         return TextFits(hwnd, Text(id)) && rc.right <= rcPage.right;
     }
+    // Pixels unlike the top-left one: the ink of a field as it paints itself,
+    // or of its text drawn alone with nothing to cut it.
+    int Ink(int id, bool fAlone)
+    {
+        HWND hwnd = GetDlgItem(m_hdlg, id);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        if (fAlone)
+            rc.right = 400;
+        HDC hdcScreen = GetDC(nullptr);
+        HDC hdc = CreateCompatibleDC(hdcScreen);
+        HGDIOBJ hbmOld = SelectObject(hdc, CreateCompatibleBitmap(hdcScreen, rc.right, rc.bottom));
+        ReleaseDC(nullptr, hdcScreen);
+        FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        if (fAlone) {
+            SelectObject(hdc, (HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0));
+            std::wstring text = Text(id);
+            RECT rcText = {4, 0, rc.right, rc.bottom};
+            DrawTextW(hdc, text.c_str(), -1, &rcText, DT_SINGLELINE | DT_NOPREFIX);
+        } else {
+            SendMessageW(hwnd, WM_PRINTCLIENT, (WPARAM)hdc, PRF_CLIENT);
+        }
+        int cInk = 0;
+        for (int x = 0; x < rc.right; ++x)
+            for (int y = 0; y < rc.bottom; ++y)
+                cInk += GetPixel(hdc, x, y) != GetPixel(hdc, 0, 0);
+        DeleteObject(SelectObject(hdc, hbmOld));
+        DeleteDC(hdc);
+        return cInk;
+    }
     void Refresh()
     {
         HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
@@ -140,6 +170,12 @@ TEST_F(SysInfo, RefreshShowsChangedFigures)
                    IDC_CARD_STORAGE_LABEL, IDC_PROCESSOR_LABEL, IDC_VERSION_LABEL, IDC_POWER_GROUP,
                    IDC_MEMORY_GROUP, IDC_FLASH_GROUP, IDC_DEVICE_GROUP})
         EXPECT_TRUE(Fits(id)) << id;
+    // Every pixel of every value shows: Wine draws the last glyph of some
+    // right-aligned texts past the width it measures.
+    for (int id : {IDC_MAIN_BATTERY, IDC_BACKUP_BATTERY, IDC_TOTAL_MEMORY, IDC_PROGRAM_MEMORY, IDC_PROGRAM_USED,
+                   IDC_PROGRAM_FREE, IDC_STORAGE_MEMORY, IDC_STORAGE_USED, IDC_STORAGE_FREE, IDC_MAKER, IDC_PROCESSOR,
+                   IDC_OS, IDC_VERSION})
+        EXPECT_EQ(Ink(id, true), Ink(id, false)) << id;
 }
 
 TEST_F(SysInfo, UnknownProcessorAndBadProfileValues)
