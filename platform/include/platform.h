@@ -46,6 +46,9 @@ BOOL WINAPI PlatRemoveCard(LPCWSTR pszName);
 // Message-box soft keys: labels and answers for a box type (tests, drawing).
 int WINAPI PlatMessageBoxSoftKeys(UINT uType, int aidAnswer[2], LPCWSTR apszLabel[2]);
 
+// The OBEX receive service's whole run (\Windows\obexsvc.exe); its exit code.
+int WINAPI PlatRunObexService(void);
+
 #ifdef __cplusplus
 }
 

@@ -63,6 +63,8 @@ extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DAT
 extern "C" HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES psa,
                                          DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate)
 {
+    if (PlatIsObexDriverName(pszPath))
+        return PlatOpenObexDriver();
     if (!PlatAdmitPath(pszPath))
         return INVALID_HANDLE_VALUE;
     return CreateFileW(pszPath, dwAccess, dwShare, psa, dwCreation, dwFlags, hTemplate);
