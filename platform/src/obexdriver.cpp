@@ -1,6 +1,6 @@
 // The OBEX driver "OBX0:": the receive server's state, start and stop. The
-// server is the handset's service \Windows\obexsvc.exe, a process of its
-// own that outlives the program that started it; its state lives in
+// server is the handset's service, the profile's obexsvc.exe, a process of
+// its own that outlives the program that started it; its state lives in
 // irda.json ("server"), so a later run finds it on and starts it serving
 // again. Tests may write the states 2 to 5 there.
 #include "internal.h"
@@ -38,7 +38,7 @@ BOOL IsServiceRunning()
     return TRUE;
 }
 
-// Starts \Windows\obexsvc.exe with the store's root as its folder and waits
+// Starts the profile's obexsvc.exe with the store's root as its folder and waits
 // until it listens (or has given up).
 BOOL StartService()
 {
@@ -46,7 +46,8 @@ BOOL StartService()
         return TRUE;
     WCHAR szRoot[MAX_PATH], szExe[MAX_PATH];
     DWORD cch = GetFullPathNameW(L"\\", ARRAYSIZE(szRoot), szRoot, nullptr);
-    if (!cch || cch >= ARRAYSIZE(szRoot) || !GetFullPathNameW(OBEX_SERVICE_EXE, ARRAYSIZE(szExe), szExe, nullptr))
+    std::wstring exe = PlatProfilePath(OBEX_SERVICE_EXE);
+    if (!cch || cch >= ARRAYSIZE(szRoot) || FAILED(StringCchCopyW(szExe, ARRAYSIZE(szExe), exe.c_str())))
         return FALSE;
     HANDLE hReady = CreateEventW(nullptr, TRUE, FALSE, OBEX_SERVICE_READY);
     if (!hReady)

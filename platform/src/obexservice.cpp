@@ -1,4 +1,4 @@
-// The handset's OBEX receive service (run by \Windows\obexsvc.exe): listens
+// The handset's OBEX receive service (run by the profile's obexsvc.exe): listens
 // on the TCP port that stands for the infrared port and stores what is put
 // in the receive folder, one connection at a time, until the driver stops
 // it or the profile no longer has it on.

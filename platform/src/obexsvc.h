@@ -1,7 +1,8 @@
 // Names shared by the OBEX driver and the receive service it starts.
 #pragma once
 
-#define OBEX_SERVICE_EXE    L"\\Windows\\obexsvc.exe"
+// In the profile folder (the launcher puts it there).
+#define OBEX_SERVICE_EXE    L"obexsvc.exe"
 // Held by the running service; its presence means "serving".
 #define OBEX_SERVICE_MUTEX  L"PlatObexService"
 // Set by the service once it listens.

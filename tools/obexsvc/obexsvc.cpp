@@ -1,4 +1,4 @@
-// The handset's OBEX receive service; the launcher puts it in the store's \Windows.
+// The handset's OBEX receive service; the launcher puts it in the profile folder.
 #include <windows.h>
 #include "platform.h"
 
