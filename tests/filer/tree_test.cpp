@@ -189,7 +189,7 @@ TEST_F(FolderTree, MenuStateFollowsTheRootNode)
     for (UINT id : {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES})
         EXPECT_FALSE(GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
     EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
     DestroyMenu(hmenu);
 }
 
