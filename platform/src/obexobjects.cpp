@@ -270,7 +270,7 @@ public:
         SOCKET s = ObexDial(m_info.host, m_info.wPort, m_dwTimeoutMs);
         if (s == INVALID_SOCKET)
             return HRESULT_FROM_WIN32(WSAECONNREFUSED);
-        m_pClient = new ObexClient(new ObexSocketLink(s, m_dwTimeoutMs));
+        m_pClient = new ObexClient(new ObexSocketLink(s, m_dwTimeoutMs, TRUE));
         HRESULT hr = m_pClient->Connect();
         if (FAILED(hr)) {
             delete m_pClient;

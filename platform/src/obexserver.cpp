@@ -76,13 +76,18 @@ HANDLE ObexCreateReceivedFile(const std::wstring &folder, const std::wstring &se
         std::wstring path = folder + L"\\" + Cut(stem, cchStem) + szSuffix + ext;
         if (!PlatIsHandsetPath(path.c_str()))
             return INVALID_HANDLE_VALUE;
+        // Taken names are passed over before opening: a file open elsewhere
+        // can answer a sharing error rather than "exists".
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
         HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             *pPath = path;
             return h;
         }
         DWORD dwError = GetLastError();
-        if (dwError != ERROR_FILE_EXISTS && dwError != ERROR_ALREADY_EXISTS && dwError != ERROR_ACCESS_DENIED)
+        if (dwError != ERROR_FILE_EXISTS && dwError != ERROR_ALREADY_EXISTS && dwError != ERROR_ACCESS_DENIED &&
+            dwError != ERROR_SHARING_VIOLATION)
             return INVALID_HANDLE_VALUE;
     }
     return INVALID_HANDLE_VALUE;

@@ -148,8 +148,22 @@ SOCKET ObexDial(const std::string &host, WORD wPort, DWORD dwTimeoutMs)
 
 ObexSocketLink::~ObexSocketLink()
 {
-    if (m_s != INVALID_SOCKET)
-        closesocket(m_s);
+    if (m_s == INVALID_SOCKET)
+        return;
+    if (m_fSender) {
+        linger l = {1, 0};
+        setsockopt(m_s, SOL_SOCKET, SO_LINGER, (const char *)&l, sizeof(l));
+    } else {
+        // The receiver lets the sender close first (at most a second).
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(m_s, &fds);
+        timeval tv = {1, 0};
+        char ch;
+        if (select(0, &fds, nullptr, nullptr, &tv) == 1)
+            recv(m_s, &ch, 1, 0);
+    }
+    closesocket(m_s);
 }
 
 BOOL ObexSocketLink::Send(const std::vector<BYTE> &pkt)

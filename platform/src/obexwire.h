@@ -72,7 +72,13 @@ public:
 
 class ObexSocketLink : public ObexLink {
 public:
-    ObexSocketLink(SOCKET s, DWORD dwTimeoutMs) : m_s(s), m_dwTimeoutMs(dwTimeoutMs) {}
+    // A sender's link closes abortively: no TIME_WAIT is left on the
+    // receiver's well-known port, which a receiver such as obex_tcp could
+    // not listen on again for a minute.
+    ObexSocketLink(SOCKET s, DWORD dwTimeoutMs, BOOL fSender = FALSE)
+        : m_s(s), m_dwTimeoutMs(dwTimeoutMs), m_fSender(fSender)
+    {
+    }
     ~ObexSocketLink() override;
     BOOL Send(const std::vector<BYTE> &pkt) override;
     BOOL Receive(std::vector<BYTE> &pkt) override;
@@ -81,6 +87,7 @@ private:
     BOOL ReceiveAll(BYTE *pb, size_t cb, ULONGLONG ullDeadline);
     SOCKET m_s;
     DWORD m_dwTimeoutMs;
+    BOOL m_fSender;
 };
 
 // Winsock started once for the process.
