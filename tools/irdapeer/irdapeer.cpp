@@ -84,7 +84,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     std::wstring verb = __wargv[1];
     if (verb == L"out")
         return MarkOutOfRange(__wargv[2]);
-    if (verb == L"slow")
-        return SlowReceiver(__wargv[2]);
-    return 2;
+    if (verb != L"slow")
+        return 2;
+    // The receiver works on a thread; this one waits for input, so the
+    // launcher sees the helper ready.
+    static std::wstring s_shot = __wargv[2];
+    HANDLE hThread = CreateThread(
+        nullptr, 0, [](void *) -> DWORD { return (DWORD)SlowReceiver(s_shot); }, nullptr, 0, nullptr);
+    if (!hThread)
+        return 1;
+    while (MsgWaitForMultipleObjects(1, &hThread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    DWORD dwExit = 1;
+    GetExitCodeThread(hThread, &dwExit);
+    CloseHandle(hThread);
+    return (int)dwExit;
 }
