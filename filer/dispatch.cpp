@@ -1,6 +1,5 @@
 // Hand-over point for the commands the main window does not carry out
-// itself. Each module that owns a command adds its case here; until then
-// the command has no effect (beam is still to come).
+// itself. Each module that owns a command adds its case here.
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "fileops.h"
@@ -11,13 +10,17 @@
 #include "newfolderdlg.h"
 #include "sendmail.h"
 #include "find.h"
+#include "beam.h"
 #include "../res/tavel/resource.h"
 
 LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
 {
     switch (uCmd) {
     case IDM_WINDOW_CREATED:
-    case IDM_WINDOW_DESTROYED: ResetTreeWindows(); return 0;
+    case IDM_WINDOW_DESTROYED:
+        KillReceiveReminder();
+        ResetTreeWindows();
+        return 0;
     case IDM_DEST_ACTIVATE: ShowDestTreeAgain(); return 0;
     case IDM_TREE_VIEW: OnTreeView(hwnd); return 0;
     case IDM_LIST_VIEW: OnListView(hwnd); return 0;
@@ -44,6 +47,9 @@ LRESULT DispatchToOwner(HWND hwnd, UINT uCmd)
     case IDM_SEND_EMAIL: OnSendEmailCommand(hwnd); return 0;
     case IDM_FIND:
     case IDM_TREE_FIND: OnFindCommand(hwnd); return 0;
+    case IDM_SEND_IR: OnSendByIrCommand(hwnd); return 0;
+    case IDM_RECEIVE_IR:
+    case IDM_TREE_RECEIVE_IR: OnReceiveFromIrCommand(hwnd); return 0;
     }
     return 0;
 }

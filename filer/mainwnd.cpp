@@ -585,12 +585,11 @@ BOOL IsListCommandGrayed(UINT uCmd, const SelectionFacts &sf)
         return fNothing || sf.fFirstIsParent || sf.cSelected > 1;
     case IDM_CREATE_SHORTCUT:
     case IDM_SEND_EMAIL:
+    case IDM_SEND_IR:
         return fNothing || sf.fFirstIsFolder;
     case IDM_SEND_MMS:
     case IDM_SEND_BT:
     case IDM_RECEIVE_BT:
-    case IDM_SEND_IR:     // beaming is not built yet
-    case IDM_RECEIVE_IR:
         return TRUE;
     case IDM_PROPERTIES:
         return fNothing || sf.fFirstIsParent;
@@ -612,7 +611,7 @@ static void InitListMenu(HMENU hmenu)
 {
     static const UINT kGrayable[] = {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT,
                                      IDM_SEND_EMAIL, IDM_SEND_IR, IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT,
-                                     IDM_RECEIVE_IR, IDM_PROPERTIES};
+                                     IDM_PROPERTIES};
     SelectionFacts sf = {};
     int iFirst = FirstSelectedRow();
     sf.cSelected = iFirst < 0 ? 0 : (int)SendMessageW(s_hwndList, LVM_GETSELECTEDCOUNT, 0, 0);
@@ -638,7 +637,6 @@ static void InitTreeMenu(HMENU hmenu)
     for (UINT uCmd : kNodeCommands)
         GrayItem(hmenu, uCmd, hSel == hRoot);
     GrayItem(hmenu, IDM_TREE_RECEIVE_BT, TRUE);
-    GrayItem(hmenu, IDM_TREE_RECEIVE_IR, TRUE);  // beaming is not built yet
 }
 
 static void OnInitMenuPopup(HMENU hmenu)

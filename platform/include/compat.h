@@ -22,8 +22,10 @@
 // CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
 //   SHCreateShortcut     the handset's shortcut file: "LENGTH#TARGET" as text (docs/profile.md)
 //   ShellExecuteExW      a ".lnk" file starts or opens the target it holds, as the handset's shell does
-//   CoCreateInstance     the handset's own classes (the contacts application object) come from the platform
-//   CloseHandle          also closes a CE database handle (windbase.h), as the handset's does
+//   CoCreateInstance     the handset's own classes (the contacts application object, the OBEX
+//                        objects) come from the platform
+//   DeviceIoControl      the OBEX driver "OBX0:" (CreateFileW opens it) answers its control codes
+//   CloseHandle          also closes the OBEX driver and a CE database handle (windbase.h)
 #pragma once
 #ifndef RC_INVOKED
 #ifndef UNICODE
@@ -35,6 +37,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <winsock2.h>  // before windows.h, for the OBEX link's sockets
 #include <windows.h>
 #include <shlobj.h>
 #include <shellapi.h>
@@ -72,6 +75,8 @@ BOOL WINAPI PlatShellExecuteExW(LPSHELLEXECUTEINFOW pei);
 BOOL WINAPI PlatCloseHandle(HANDLE h);
 HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                     LPVOID *ppv);
+BOOL WINAPI PlatDeviceIoControl(HANDLE h, DWORD dwCode, LPVOID pvIn, DWORD cbIn, LPVOID pvOut, DWORD cbOut,
+                                LPDWORD pcbReturned, LPOVERLAPPED pov);
 #ifdef __cplusplus
 }
 #endif
@@ -111,6 +116,8 @@ HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD 
 #define OpenProcess PlatOpenProcess
 #undef CoCreateInstance
 #define CoCreateInstance PlatCoCreateInstance
+#undef DeviceIoControl
+#define DeviceIoControl PlatDeviceIoControl
 #undef CloseHandle
 #define CloseHandle PlatCloseHandle
 #define SHCreateShortcut PlatSHCreateShortcut

@@ -49,6 +49,9 @@ LONG WINAPI PlatCeDbOpenCount(void);
 // Message-box soft keys: labels and answers for a box type (tests, drawing).
 int WINAPI PlatMessageBoxSoftKeys(UINT uType, int aidAnswer[2], LPCWSTR apszLabel[2]);
 
+// The OBEX receive service's whole run (obexsvc.exe); its exit code.
+int WINAPI PlatRunObexService(void);
+
 #ifdef __cplusplus
 }
 

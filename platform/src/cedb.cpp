@@ -321,13 +321,10 @@ BOOL WINAPI CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord)
     return Fail(ERROR_FILE_NOT_FOUND);
 }
 
-extern "C" BOOL WINAPI PlatCloseHandle(HANDLE h)
+void PlatForgetDatabaseHandle(HANDLE h)
 {
-    {
-        std::lock_guard<std::mutex> lock(g_mtx);
-        g_databases.erase(h);
-    }
-    return CloseHandle(h);
+    std::lock_guard<std::mutex> lock(g_mtx);
+    g_databases.erase(h);
 }
 
 extern "C" LONG WINAPI PlatCeDbOpenCount(void)

@@ -63,6 +63,8 @@ extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DAT
 extern "C" HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES psa,
                                          DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate)
 {
+    if (PlatIsObexDriverName(pszPath))
+        return PlatOpenObexDriver();
     if (!PlatAdmitPath(pszPath))
         return INVALID_HANDLE_VALUE;
     return CreateFileW(pszPath, dwAccess, dwShare, psa, dwCreation, dwFlags, hTemplate);
@@ -115,4 +117,13 @@ extern "C" DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttribut
             pszPath = szFull;
     }
     return SHGetFileInfoW(pszPath, dwAttributes, psfi, cbInfo, uFlags);
+}
+
+// A handle of the OBEX driver or of a CE database is a real handle too; its
+// table entry goes with it.
+extern "C" BOOL WINAPI PlatCloseHandle(HANDLE h)
+{
+    PlatForgetObexDriverHandle(h);
+    PlatForgetDatabaseHandle(h);
+    return CloseHandle(h);
 }

@@ -30,6 +30,14 @@ BOOL PlatIsHandsetPath(LPCWSTR pszPath);
 // Where every file call starts: FALSE, with ERROR_BAD_PATHNAME, for a path
 // the handset cannot name.
 BOOL PlatAdmitPath(LPCWSTR pszPath);
+// "OBX0:", the OBEX driver's device name, and opening it (obexdriver.cpp).
+BOOL PlatIsObexDriverName(LPCWSTR pszPath);
+HANDLE PlatOpenObexDriver();
+// The OBEX classes for CoCreateInstance; FALSE for any other class (obexobjects.cpp).
+BOOL PlatCreateObexObject(REFCLSID rclsid, LPUNKNOWN pUnkOuter, REFIID riid, LPVOID *ppv, HRESULT *phr);
+// CloseHandle forgets a handle in the driver's and the databases' tables.
+void PlatForgetObexDriverHandle(HANDLE h);
+void PlatForgetDatabaseHandle(HANDLE h);
 
 #ifdef __cplusplus
 #include <functional>

@@ -1,8 +1,8 @@
 // The contacts service: the application object, the Contacts folder and its
 // contact items, kept in the profile's contacts.json. The handset registers
 // the application with COM; here CoCreateInstance is routed through the
-// platform for this class. contacts.json with "available": false stands for
-// a handset without it.
+// platform for this class (and for the OBEX classes, obexobjects.cpp).
+// contacts.json with "available": false stands for a handset without it.
 #include "internal.h"
 #include "pimstore.h"
 #include <atomic>
@@ -297,10 +297,13 @@ public:
 extern "C" HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                                LPVOID *ppv)
 {
-    if (!IsEqualCLSID(rclsid, CLSID_Application))
-        return CoCreateInstance(rclsid, pUnkOuter, dwClsContext, riid, ppv);
     if (!ppv)
         return E_POINTER;
+    HRESULT hrObex;
+    if ((dwClsContext & CLSCTX_INPROC_SERVER) && PlatCreateObexObject(rclsid, pUnkOuter, riid, ppv, &hrObex))
+        return hrObex;
+    if (!IsEqualCLSID(rclsid, CLSID_Application))
+        return CoCreateInstance(rclsid, pUnkOuter, dwClsContext, riid, ppv);
     *ppv = nullptr;
     if (pUnkOuter)
         return CLASS_E_NOAGGREGATION;

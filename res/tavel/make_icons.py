@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the 16 x 16 icons (folder, parent folder, file, the three card icons) as .ico files.
+"""Writes the 16 x 16 icons (folder, parent folder, file, the three card icons, the two beam icons) as .ico files.
 
 Run from this folder: python3 make_icons.py. The pictures are the character
 grids below; each letter is a palette colour, "." is transparent.
@@ -8,7 +8,7 @@ import struct
 
 PALETTE = {
     'k': (0, 0, 0), 'y': (255, 214, 64), 'Y': (230, 170, 20), 'w': (255, 255, 255),
-    'g': (128, 128, 128), 'b': (0, 64, 200), 'l': (200, 200, 200),
+    'g': (128, 128, 128), 'b': (0, 64, 200), 'l': (200, 200, 200), 'r': (220, 30, 30),
 }
 
 FOLDER = [
@@ -109,6 +109,45 @@ CARD_DOCS = [
     "................",
 ]
 
+# Beam page: a device found (a handset with a lit port), and the infrared port waiting.
+DEVICE = [
+    "................",
+    ".....kkkkkk.....",
+    "....kggggggk....",
+    "....kwwwwwwk....",
+    "....kwbbbbwk....",
+    "....kwbbbbwk....",
+    "....kwwwwwwk....",
+    "....kggggggk....",
+    "....kglglglk....",
+    "....kggggggk....",
+    "....kglglglk....",
+    "....kggggggk....",
+    "....kglglglk....",
+    "....kggggggk....",
+    ".....krrrrk.....",
+    "......kkkk......",
+]
+
+PORT = [
+    "................",
+    "................",
+    "..r...r...r.....",
+    "...r..r..r......",
+    "....r.r.r.......",
+    "................",
+    "..kkkkkkkkkkk...",
+    "..krrrrrrrrrk...",
+    "..krrrrrrrrrk...",
+    "..kkkkkkkkkkk...",
+    "..kgggggggggk...",
+    "..kglglglglgk...",
+    "..kgggggggggk...",
+    "..kkkkkkkkkkk...",
+    "................",
+    "................",
+]
+
 
 def ico(grid):
     """One 32-bit image with an AND mask, bottom-up rows as the format wants."""
@@ -130,7 +169,8 @@ def ico(grid):
 
 
 for name, grid in (('folder.ico', FOLDER), ('parent.ico', PARENT), ('file.ico', FILE),
-                   ('card.ico', CARD), ('cardopen.ico', CARD_OPEN), ('carddocs.ico', CARD_DOCS)):
+                   ('card.ico', CARD), ('cardopen.ico', CARD_OPEN), ('carddocs.ico', CARD_DOCS),
+                   ('irdevice.ico', DEVICE), ('irport.ico', PORT)):
     assert len(grid) == 16 and all(len(r) == 16 for r in grid), name
     with open(name, 'wb') as f:
         f.write(ico(grid))

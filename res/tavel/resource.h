@@ -241,3 +241,40 @@
 #define IDM_FIND_CANCEL     40040
 #define IDM_FIND_CLOSE      40042
 #define IDM_FIND_STOP       40046
+
+// Beam over IrDA: the beam page (the same empty page template as the find
+// result), its bar and list, the device icons, and the receive server's texts
+#define IDD_BEAM            120
+#define IDR_BAR_BEAM        127
+#define IDC_BEAM_LIST       2000
+#define IDI_BEAM_DEVICE     110
+#define IDI_BEAM_PORT       111
+#define IDM_BEAM            40077
+#define IDM_BEAM_QUIT       40079
+#define IDS_BEAM_KEY        40078
+#define IDS_BEAM_QUIT_KEY   40080
+#define IDS_BEAM_CANT_OPEN  40081
+#define IDS_BEAM_ALIGN      40083
+#define IDS_BEAM_IR         40084
+#define IDS_BEAM_HINT       40086
+#define IDS_BEAM_TITLE      40087
+#define IDS_BEAM_NO_DEVICE  40126
+#define IDS_BEAM_ARRIVAL    40127
+#define IDS_BEAM_DEPARTURE  40128
+#define IDS_BEAM_SENDING    40129
+#define IDS_BEAM_PENDING    40130
+#define IDS_IRDA            40171
+#define IDS_OBEX_STARTED    40172
+#define IDS_OBEX_ALREADY_ON 40173
+#define IDS_OBEX_STARTING_UP 40174
+#define IDS_OBEX_SHUTTING_DOWN 40175
+#define IDS_OBEX_UNLOADING  40176
+#define IDS_OBEX_UNINITIALIZED 40177
+#define IDS_OBEX_UNKNOWN    40178
+#define IDS_OBEX_CANT_START 40179
+#define IDS_BEAM_CANT_CONNECT 40191
+#define IDS_BEAM_CANT_BIND  40192
+#define IDS_BEAM_UNKNOWN_ERROR 40193
+#define IDS_BEAM_FAILED     40194
+#define IDS_BEAM_CANT_DISCONNECT 40195
+#define IDS_OBEX_TURN_OFF_ASK 40196

@@ -68,7 +68,7 @@ TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
     EXPECT_EQ(hRoot, FindFolderNode(L"\\A"));
     EXPECT_EQ(nullptr, FindExactFolderNode(L"\\a\\b\\nothere"));
 
-    // The menu grays what cannot be done to the root, and beaming in.
+    // The menu grays what cannot be done to the root; beaming in over IR stays open.
     HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_TREE));
     const UINT kOnNode[] = {IDM_TREE_MOVE_TO, IDM_TREE_COPY_TO, IDM_TREE_RENAME, IDM_TREE_DELETE, IDM_TREE_PROPERTIES};
     for (const wchar_t *pszPath : {L"", L"\\a"}) {
@@ -77,7 +77,7 @@ TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
         for (UINT id : kOnNode)
             EXPECT_EQ(!*pszPath, (GetMenuState(hmenu, id, MF_BYCOMMAND) & MF_GRAYED) != 0) << id;
         EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_BT, MF_BYCOMMAND) & MF_GRAYED);
-        EXPECT_TRUE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_FALSE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
     }
     DestroyMenu(hmenu);
 }

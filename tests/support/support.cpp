@@ -1,4 +1,5 @@
 #include "support.h"
+#include <algorithm>
 #include "platform.h"
 #include <strsafe.h>
 
@@ -144,6 +145,28 @@ bool StartProgram(const std::wstring &exe, const std::wstring &args, PROCESS_INF
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     return CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, StoreRoot().c_str(), &si, ppi);
+}
+
+int RunHostShell(const std::wstring &cmd, DWORD timeoutMs)
+{
+    static int s_cRuns;
+    WCHAR szDone[64];
+    StringCchPrintfW(szDone, ARRAYSIZE(szDone), L"/tmp/phone-host-%lu-%d.rc", GetCurrentProcessId(), ++s_cRuns);
+    std::wstring done = std::wstring(L"Z:") + szDone;
+    std::replace(done.begin(), done.end(), L'/', L'\\');
+    DeleteFileW(done.c_str());
+    std::wstring line = L"Z:\\bin\\sh -c \"(" + cmd + L") >/dev/null 2>&1; echo $? >" + szDone + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    std::string rc;
+    PumpUntil([&] { return !(rc = ReadFileText(done)).empty(); }, timeoutMs);
+    DeleteFileW(done.c_str());
+    return rc.empty() ? -1 : atoi(rc.c_str());
 }
 
 DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs)

@@ -47,6 +47,9 @@ std::wstring BuildPath(const std::wstring &relative);
 bool StartProgram(const std::wstring &exe, const std::wstring &args, PROCESS_INFORMATION *ppi);
 // Waits for a process and returns its exit code (or STILL_ACTIVE after the timeout).
 DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs);
+// Runs a command line of the host's shell to its end (Wine cannot wait on a
+// host process): its exit code, or -1 when it did not end within timeoutMs.
+int RunHostShell(const std::wstring &cmd, DWORD timeoutMs = 30000);
 // A window's text, or its dialog item's when idItem is given.
 std::wstring WindowText(HWND hwnd, int idItem = 0);
 // The width of a text in a font, in pixels.

@@ -1,0 +1,432 @@
+// Send by IR and Receive from IR over the real windows: the beam page as
+// devices come and go, files beamed to Debian's obex_tcp compared byte for
+// byte, peers that refuse, vanish or keep silent, and the receive server's
+// states, messages, debug lines and reminder.
+#include "window_fixture.h"
+#include "beam.h"
+#include "obex.h"
+#include "../../platform/src/obexwire.h"
+#include <atomic>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+const WORD kPeerPort = 6650;  // the test's own peer, in front of obex_tcp on 650
+
+// A peer of the test's own on kPeerPort: forwards to obex_tcp, or misbehaves.
+enum class PeerMode { Forward, Vanish, Silent };
+
+class TestPeer {
+public:
+    explicit TestPeer(PeerMode mode) : m_mode(mode)
+    {
+        ObexStartSockets();
+        m_s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        BOOL fReuse = TRUE;
+        setsockopt(m_s, SOL_SOCKET, SO_REUSEADDR, (const char *)&fReuse, sizeof(fReuse));
+        sockaddr_in sa = {};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(kPeerPort);
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_fListening = bind(m_s, (sockaddr *)&sa, sizeof(sa)) == 0 && listen(m_s, 1) == 0;
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~TestPeer()
+    {
+        closesocket(m_s);
+        m_thread.join();
+    }
+    bool Listening() const { return m_fListening; }
+    // Strip texts seen as each request came in.
+    std::vector<std::wstring> strips;
+
+private:
+    void Run()
+    {
+        SOCKET s = accept(m_s, nullptr, nullptr);
+        if (s == INVALID_SOCKET)
+            return;
+        ObexSocketLink from(s, 5000);
+        std::vector<BYTE> request, response;
+        if (m_mode == PeerMode::Silent) {
+            from.Receive(request);
+            Sleep(1500);
+            return;
+        }
+        ObexSocketLink *pTo = nullptr;
+        if (m_mode == PeerMode::Forward) {
+            SOCKET sTo = ObexDial("127.0.0.1", 650, 5000);
+            if (sTo == INVALID_SOCKET)
+                return;
+            pTo = new ObexSocketLink(sTo, 5000, TRUE);
+        }
+        int cRequests = 0;
+        while (from.Receive(request)) {
+            strips.push_back(GetBeamStripText());
+            ++cRequests;
+            if (m_mode == PeerMode::Vanish) {
+                if (cRequests == 3)
+                    break;  // gone in the middle of the put
+                ObexPacket pkt((BYTE)(cRequests == 1 ? OBEX_RSP_SUCCESS : OBEX_RSP_CONTINUE));
+                if (cRequests == 1) {
+                    pkt.AddByte(0x10);
+                    pkt.AddByte(0);
+                    pkt.AddWord(0x400);
+                }
+                response = pkt.Bytes();
+            } else if (!pTo->Send(request) || !pTo->Receive(response)) {
+                break;
+            }
+            if (!from.Send(response))
+                break;
+        }
+        delete pTo;
+    }
+    PeerMode m_mode;
+    SOCKET m_s;
+    bool m_fListening = false;
+    std::thread m_thread;
+};
+
+// Debian's obex_tcp in a host folder of its own, listening on 650 when made;
+// it ends after one session.
+class ObexTcp {
+public:
+    ObexTcp()
+    {
+        WCHAR szDir[MAX_PATH];
+        StringCchPrintfW(szDir, ARRAYSIZE(szDir), L"Z:\\tmp\\beam-test-%lu", GetCurrentProcessId());
+        m_dir = szDir;
+        CreateDirectoryW(m_dir.c_str(), nullptr);
+        std::wstring unix = m_dir.substr(2);
+        std::replace(unix.begin(), unix.end(), L'\\', L'/');
+        // Started in the background; ready once the port listens (at most 10 s).
+        m_fListening = RunHostShell(L"cd " + unix +
+                                    L" && rm -f ./* && (timeout 60 obex_tcp & echo $! >../beam-test.pid) && "
+                                    L"for i in $(seq 200); do grep -q ':028A [0-9A-F:]* 0A ' /proc/net/tcp "
+                                    L"/proc/net/tcp6 && exit 0; sleep 0.05; done; exit 1") == 0;
+    }
+    // One that never had its session is ended (by its process id).
+    ~ObexTcp() { RunHostShell(L"kill $(cat /tmp/beam-test.pid); rm -f /tmp/beam-test.pid"); }
+    bool Listening() const { return m_fListening; }
+    // The bytes obex_tcp stored under this name.
+    std::string Received(const std::wstring &name) { return ReadFileText(m_dir + L"\\" + name); }
+
+private:
+    std::wstring m_dir;
+    bool m_fListening = false;
+};
+
+class Beam : public TavelWindow {
+protected:
+    void SetUp() override
+    {
+        TavelWindow::SetUp();
+        MakeDir(L"\\My Documents");
+        SetDevices(nlohmann::json::array());
+    }
+    void TearDown() override
+    {
+        TavelWindow::TearDown();
+        DeleteFileW(PlatProfilePath(L"irda.json").c_str());
+    }
+    static void SetDevices(const nlohmann::json &devices, int iTimeoutMs = 800)
+    {
+        nlohmann::json irda = PlatProfileLoad(L"irda.json");
+        irda["devices"] = devices;
+        irda["timeout"] = iTimeoutMs;
+        ASSERT_TRUE(PlatProfileSave(L"irda.json", irda));
+    }
+    static nlohmann::json Device(const char *pszName, const char *pszTransport = "irda", int iAddress = 17)
+    {
+        return {{"name", pszName}, {"transport", pszTransport}, {"address", iAddress}, {"port", kPeerPort}};
+    }
+    static std::function<void(HWND)> &OnPage()
+    {
+        static std::function<void(HWND)> s_fn;
+        return s_fn;
+    }
+    static BOOL CALLBACK FindPage(HWND hwnd, LPARAM lp)
+    {
+        WCHAR szClass[16] = L"";
+        GetClassNameW(hwnd, szClass, ARRAYSIZE(szClass));
+        if (wcscmp(szClass, L"#32770") || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, IDC_BEAM_LIST))
+            return TRUE;
+        *(HWND *)lp = hwnd;
+        return FALSE;
+    }
+    static void CALLBACK PageTimer(HWND, UINT, UINT_PTR idTimer, DWORD)
+    {
+        HWND hdlg = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindPage, (LPARAM)&hdlg);
+        if (!hdlg)
+            return;
+        KillTimer(nullptr, idTimer);
+        OnPage()(hdlg);
+        SendMessageW(hdlg, WM_COMMAND, IDM_BEAM_QUIT, 0);
+    }
+    // Opens the beam page on the file of the store's My Documents and runs fn in it.
+    bool OnBeamPage(LPCWSTR pszFile, std::function<void(HWND)> fn)
+    {
+        OpenWindow(L"\\My Documents");
+        int iRow = RowOf(pszFile);
+        if (iRow < 0)
+            return false;
+        Select({iRow});
+        bool fShown = false;
+        OnPage() = [&](HWND hdlg) {
+            fShown = true;
+            fn(hdlg);
+        };
+        UINT_PTR idTimer = SetTimer(nullptr, 0, 50, PageTimer);
+        Command(IDM_SEND_IR);
+        KillTimer(nullptr, idTimer);
+        return fShown;
+    }
+    static bool BeamEnabled(HWND hdlg)
+    {
+        UINT uCmd = 0;
+        BOOL fEnabled = FALSE;
+        PlatGetSoftKeyInfo(PlatFindSoftKeyBar(hdlg), 0, &uCmd, &fEnabled, nullptr);
+        return uCmd == IDM_BEAM && fEnabled;
+    }
+    static std::wstring Row(HWND hdlg, int iColumn)
+    {
+        WCHAR sz[128] = L"";
+        LVITEMW lvi = {};
+        lvi.iSubItem = iColumn;
+        lvi.pszText = sz;
+        lvi.cchTextMax = ARRAYSIZE(sz);
+        SendDlgItemMessageW(hdlg, IDC_BEAM_LIST, LVM_GETITEMTEXTW, 0, (LPARAM)&lvi);
+        return sz;
+    }
+    // Waits for the device, then presses Beam.
+    static void BeamWhenArrived(HWND hdlg)
+    {
+        ASSERT_TRUE(PumpUntil([&] { return BeamEnabled(hdlg); }, 5000));
+        SendMessageW(hdlg, WM_COMMAND, IDM_BEAM, 0);
+    }
+    static std::vector<std::wstring> BoxTexts()
+    {
+        std::vector<std::wstring> texts;
+        for (const BoxCall &c : MessageBoxes::calls)
+            texts.push_back(c.caption + L": " + c.text);
+        return texts;
+    }
+};
+} // namespace
+
+TEST_F(Beam, BeamIsGreyedUntilADeviceArrivesAndAgainAfterItLeaves)
+{
+    MakeFile(L"\\My Documents\\a.txt", "a");
+    ASSERT_TRUE(OnBeamPage(L"a.txt", [&](HWND hdlg) {
+        EXPECT_EQ(L"Beam files", WindowText(hdlg));
+        EXPECT_EQ(L"Beam|Quit", SoftKeyLabels(hdlg));
+        Pump(400);
+        EXPECT_FALSE(BeamEnabled(hdlg));
+        EXPECT_EQ(L"IR", Row(hdlg, 0));
+        EXPECT_EQ(L"Align", Row(hdlg, 1));
+        EXPECT_EQ(L"Not finding any device ", std::wstring(GetBeamStripText()));
+
+        SetDevices(nlohmann::json::array({Device("Laptop")}));
+        EXPECT_TRUE(PumpUntil([&] { return BeamEnabled(hdlg); }, 3000));
+        EXPECT_EQ(L"Laptop (IRDA)", Row(hdlg, 0));
+        EXPECT_EQ(L"", Row(hdlg, 1));
+        EXPECT_EQ(L"Pending", std::wstring(GetBeamStripText()));
+
+        SetDevices(nlohmann::json::array({Device("Phone", "bluetooth")}));  // same address: an update
+        EXPECT_TRUE(PumpUntil([&] { return Row(hdlg, 0) == L"Phone (BT)"; }, 3000));
+
+        SetDevices(nlohmann::json::array());
+        EXPECT_TRUE(PumpUntil([&] { return !BeamEnabled(hdlg); }, 3000));
+        EXPECT_EQ(L"IR", Row(hdlg, 0));
+        EXPECT_EQ(L"Align", Row(hdlg, 1));
+        EXPECT_EQ(L"Not finding any device ", std::wstring(GetBeamStripText()));
+    }));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+// An empty file, one of exactly two reads (an empty read and write end
+// it), and 1 MB with the percentages the strip showed on the way.
+TEST_F(Beam, FilesBeamedToObexTcpArriveByteForByte)
+{
+    std::string mb(1000000, 0);
+    for (size_t i = 0; i < mb.size(); ++i)
+        mb[i] = (char)(i * 7 + i / 251);
+    const std::pair<const wchar_t *, std::string> kFiles[] = {
+        {L"empty.txt", ""}, {L"two reads.bin", std::string(2 * BEAM_CHUNK, 'z')}, {L"big.bin", mb}};
+    for (const auto &file : kFiles) {
+        SCOPED_TRACE(testing::Message() << file.second.size() << " bytes");
+        ASSERT_TRUE(MakeFile(std::wstring(L"\\My Documents\\") + file.first, file.second));
+        ObexTcp receiver;
+        ASSERT_TRUE(receiver.Listening());
+        TestPeer peer(PeerMode::Forward);
+        ASSERT_TRUE(peer.Listening());
+        SetDevices(nlohmann::json::array({Device("Laptop")}), 5000);
+        ASSERT_TRUE(OnBeamPage(file.first, BeamWhenArrived));
+        EXPECT_TRUE(MessageBoxes::calls.empty()) << (BoxTexts().empty() ? L"" : BoxTexts()[0]);
+        std::string received = receiver.Received(file.first);
+        EXPECT_TRUE(file.second == received) << received.size() << " bytes arrived";
+        if (file.second.size() == mb.size()) {
+            std::vector<int> percents;
+            for (const std::wstring &s : peer.strips)
+                if (s.rfind(L"Sending progress ", 0) == 0)
+                    percents.push_back(_wtoi(s.c_str() + wcslen(L"Sending progress ")));
+            ASSERT_GT(percents.size(), 20u);
+            EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+            EXPECT_GE(percents.back(), 99);
+            EXPECT_LT(percents.front(), 5);
+        }
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+        MessageBoxes::Reset();
+    }
+}
+
+TEST_F(Beam, APeerThatRefusesVanishesOrKeepsSilentEndsTheAttemptWithItsMessage)
+{
+    MakeFile(L"\\My Documents\\f.bin", std::string(30000, 'f'));
+    struct Case {
+        int iPeer;  // -1: nobody listens
+        const wchar_t *pszMessage;
+    } kCases[] = {{-1, L"IRDA: Fail to connect."},
+                  {(int)PeerMode::Silent, L"IRDA: Fail to connect."},
+                  {(int)PeerMode::Vanish, L"IRDA: Fail to beam file."}};
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.iPeer);
+        MessageBoxes::Reset();
+        std::unique_ptr<TestPeer> peer(c.iPeer < 0 ? nullptr : new TestPeer((PeerMode)c.iPeer));
+        SetDevices(nlohmann::json::array({Device("Laptop")}), 400);
+        ASSERT_TRUE(OnBeamPage(L"f.bin", [&](HWND hdlg) {
+            BeamWhenArrived(hdlg);
+            EXPECT_EQ(L"IR", Row(hdlg, 0));  // the page stays, at its opening row
+            EXPECT_TRUE(IsWindow(hdlg));
+        }));
+        EXPECT_EQ(std::vector<std::wstring>{c.pszMessage}, BoxTexts());
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+    }
+}
+
+TEST_F(Beam, StripPercentageUsesTheWhole64BitSize)
+{
+    const ULONGLONG k6GiB = 6ULL << 30;
+    WCHAR sz[64];
+    FormatBeamStrip(3, 3ULL << 30, k6GiB, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Sending progress 50%", sz);
+    FormatBeamStrip(3, k6GiB, k6GiB, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Sending progress 100%", sz);
+    FormatBeamStrip(3, 0, 0, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Sending progress", sz);
+    FormatBeamStrip(4, 1, 2, sz, ARRAYSIZE(sz));
+    EXPECT_STREQ(L"Pending", sz);
+}
+
+namespace {
+class ReceiveFromIr : public TavelWindow {
+protected:
+    void SetUp() override
+    {
+        TavelWindow::SetUp();
+        MakeDir(L"\\My Documents");
+        DeleteFileW(PlatProfilePath(L"irda.json").c_str());
+        WCHAR szTrace[MAX_PATH];
+        PlatTraceFilePath(szTrace, ARRAYSIZE(szTrace));
+        DeleteFileW(szTrace);
+    }
+    void TearDown() override
+    {
+        KillReceiveReminder();
+        HANDLE h = CreateFileW(L"OBX0:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD cb = 0;
+        if (h != INVALID_HANDLE_VALUE) {
+            DeviceIoControl(h, IOCTL_SERVICE_STOP, nullptr, 0, nullptr, 0, &cb, nullptr);
+            CloseHandle(h);
+        }
+        DeleteFileW(PlatProfilePath(L"irda.json").c_str());
+        TavelWindow::TearDown();
+    }
+    static void SetServer(const nlohmann::json &server) { ASSERT_TRUE(PlatProfileSave(L"irda.json", {{"server", server}})); }
+    static std::string Trace()
+    {
+        WCHAR szTrace[MAX_PATH];
+        PlatTraceFilePath(szTrace, ARRAYSIZE(szTrace));
+        return ReadFileText(szTrace);
+    }
+};
+} // namespace
+
+TEST_F(ReceiveFromIr, EachServerStateHasItsMessageAndDebugLine)
+{
+    OpenWindow(L"\\My Documents");
+    struct Case {
+        nlohmann::json server;
+        const char *pszDebug;
+        const wchar_t *pszText;
+        UINT uIcon;
+    } kCases[] = {
+        {{{"state", 1}}, "Server is already on \r\n",
+         L"The OBEX server is already started. You can receive data from other devices.", MB_ICONINFORMATION},
+        {{{"state", 2}}, "Server is starting up\r\n",
+         L"The OBEX server is starting up. Wait a moment. You can receive data from other devices.", MB_ICONINFORMATION},
+        {{{"state", 3}}, "Server is shutting down\r\n",
+         L"The OBEX server is shutting down. You need to retry to active the OBEX server.", MB_ICONINFORMATION},
+        {{{"state", 4}}, "Server is unloading\r\n",
+         L"The OBEX server is unloading. You need to retry to active the OBEX server.", MB_ICONINFORMATION},
+        {{{"state", 5}}, "Server is uninitialized\r\n",
+         L"The OBEX server is not uninitialized. You need to retry to active the OBEX server.", MB_ICONINFORMATION},
+        {{{"state", 1}, {"fails", true}}, "Server state is unknown at this time\r\n",
+         L"The OBEX server status is unkonwn.", MB_ICONINFORMATION},
+        {{{"driver", false}}, "Setting device IOCTL failed\r\n", L"Fail to start the OBEX server.", MB_ICONHAND},
+    };
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.pszDebug);
+        SetServer(c.server);
+        MessageBoxes::Reset();
+        Command(IsTreeMode() ? IDM_TREE_RECEIVE_IR : IDM_RECEIVE_IR);
+        ASSERT_EQ(1u, MessageBoxes::calls.size());
+        EXPECT_EQ(L"IRDA", MessageBoxes::calls[0].caption);
+        EXPECT_EQ(c.pszText, MessageBoxes::calls[0].text);
+        EXPECT_EQ(c.uIcon, MessageBoxes::calls[0].uType & MB_ICONMASK);
+        EXPECT_NE(std::string::npos, Trace().find(c.pszDebug));
+        EXPECT_FALSE(IsReceiveReminderRunning());
+    }
+}
+
+// Started from off: the service serves, and the reminder asks until Yes.
+TEST_F(ReceiveFromIr, StartingTheServerRemindsUntilAnsweredYes)
+{
+    SetServer({{"state", 0}});
+    SetTavelDword(L"ControlPanel\\Tavel\\", L"Timeout", 200);
+    OpenWindow(L"\\My Documents");
+    MessageBoxes::answers = {IDOK, IDNO, IDYES};
+    Command(IDM_RECEIVE_IR);
+    ASSERT_FALSE(MessageBoxes::calls.empty());
+    EXPECT_EQ(L"The OBEX server is started. You can receive data from other devices.", MessageBoxes::calls[0].text);
+    EXPECT_NE(std::string::npos, Trace().find("Server is off -- starting\r\n"));
+    EXPECT_TRUE(IsReceiveReminderRunning());
+    SOCKET s = ObexDial("127.0.0.1", 650, 3000);
+    EXPECT_NE(INVALID_SOCKET, s);
+    closesocket(s);
+
+    ASSERT_TRUE(PumpUntil([] { return !IsReceiveReminderRunning(); }, 10000));
+    const std::wstring kAsk =
+        L"If you finished receiving files via IrDA, you can turn off OBEX service. Do you want to turn off it now ?";
+    ASSERT_EQ(3u, MessageBoxes::calls.size());
+    EXPECT_EQ(kAsk, MessageBoxes::calls[1].text);
+    EXPECT_EQ(kAsk, MessageBoxes::calls[2].text);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONINFORMATION), MessageBoxes::calls[2].uType);
+    EXPECT_EQ(0, PlatProfileLoad(L"irda.json")["server"]["state"].get<int>());
+
+    // Started again, the timer dies with the window and the server stays on.
+    MessageBoxes::Reset();
+    SetTavelDword(L"ControlPanel\\Tavel\\", L"Timeout", 3000000);
+    Command(IDM_RECEIVE_IR);
+    EXPECT_TRUE(IsReceiveReminderRunning());
+    DestroyWindow(hwnd);
+    hwnd = nullptr;
+    EXPECT_FALSE(IsReceiveReminderRunning());
+    EXPECT_EQ(1, PlatProfileLoad(L"irda.json")["server"]["state"].get<int>());
+}
