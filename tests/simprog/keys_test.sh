@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Morlin driven by keys on a copy of the sample handset: an entry added with
-# New, the entries copied by the two Contacts transfers, and a message saved
-# in Edit SMS stay after the program has ended.
+# New, the entries copied by the two Contacts transfers, a message saved in
+# Edit SMS and one copied from the Inbox stay after the program has ended.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
@@ -48,4 +48,14 @@ PY
 then echo "ok   message stored in the first free slot"; else echo "FAIL message not on the SIM"; fails=1; fi
 grep -q '^< +CMGR: "STO UNSENT","+4412345",,145,17,0,0,167,"+447700900000",145,8<CR><LF>1B3C781B3E1B6535<CR>' \
     "$TMP/p/radio.log" && echo "ok   message read back" || { echo "FAIL message not read back"; fails=1; }
+# Inbox/SMS -> SIM with the second row ("Anna <+4912345>") ticked.
+"$ROOT/phone" run morlin --profile "$TMP/p" --keys "$IMPORT DOWN ACTION WAIT=1500 DOWN ACTION SOFT1 WAIT=2500 ACTION" \
+    --shot "$TMP/i.png" || { echo "FAIL inbox run"; fails=1; }
+if python3 - "$TMP/p/sim.json" <<'PY'
+import json, sys
+msgs = json.load(open(sys.argv[1]))["sms"]["messages"]
+hit = [m for m in msgs if m.get("text") == "See you at the station at 8" and m.get("number") == "+4912345"]
+sys.exit(0 if len(hit) == 1 else 1)
+PY
+then echo "ok   inbox message copied to the SIM"; else echo "FAIL inbox message not on the SIM"; fails=1; fi
 [ $fails -eq 0 ]
