@@ -57,14 +57,15 @@ protected:
         }
         SimTest::TearDown();
     }
-    void OpenList(const nlohmann::json &messages, DWORD dwTotal = 20)
+    // The SIM's message list, or the Inbox copy with proc InboxCopyProc.
+    void OpenList(const nlohmann::json &messages, DWORD dwTotal = 20, DLGPROC pfn = SmsManagerProc)
     {
         WriteSim({});
         WriteSms(messages, dwTotal);
         ASSERT_TRUE(OpenSim());
         s_progress.clear();
         HHOOK hhook = SetWindowsHookExW(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
-        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, SmsManagerProc, 0);
+        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, pfn, 0);
         UnhookWindowsHookEx(hhook);
         ASSERT_NE(nullptr, m_hdlg);
         ShowWindow(m_hdlg, SW_SHOW);
@@ -90,15 +91,7 @@ protected:
     void OpenInbox(const nlohmann::json &inbox, const nlohmann::json &simMessages, DWORD dwTotal = 20)
     {
         WriteInbox(inbox);
-        WriteSim({});
-        WriteSms(simMessages, dwTotal);
-        ASSERT_TRUE(OpenSim());
-        s_progress.clear();
-        HHOOK hhook = SetWindowsHookExW(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
-        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, InboxCopyProc, 0);
-        UnhookWindowsHookEx(hhook);
-        ASSERT_NE(nullptr, m_hdlg);
-        Pump(20);
+        OpenList(simMessages, dwTotal, InboxCopyProc);
     }
     std::vector<bool> Ticks()
     {
@@ -317,9 +310,7 @@ TEST_F(SmsScreens, InboxListsShortMessagesAndCopiesTheTickedOne)
     EXPECT_EQ(L"Processing...(3)", s_progress.back());  // rows listed before the last one
     EXPECT_EQ(L"See you at 8", Preview());
     EXPECT_EQ(L"18", FreeSlots());
-    EXPECT_EQ(0, PlatMapiSessionCount());
-    EXPECT_EQ(0, PlatMapiObjectCount());
-    EXPECT_EQ(0, PlatMapiBufferCount());
+    EXPECT_EQ(0, PlatMapiSessionCount() + PlatMapiObjectCount() + PlatMapiBufferCount());  // all released
 
     Action(0);
     EXPECT_EQ((std::vector<bool>{true, false, false, false}), Ticks());
@@ -352,9 +343,8 @@ TEST_F(SmsScreens, InboxTicksStayWithinTheFreeSlots)
     EXPECT_EQ(L"2", FreeSlots());
     Action(4);
     EXPECT_EQ(L"3", FreeSlots());
-    // Start with nothing ticked does nothing.
     PlatRadioReset();
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);  // nothing ticked: nothing happens
     EXPECT_EQ(0u, PlatRadioCommandCount());
     EXPECT_EQ(1u, BoxTexts().size());
     DestroyWindow(m_hdlg);
