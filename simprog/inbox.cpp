@@ -134,9 +134,8 @@ static DWORD ListRows(HWND hwndList, LPMAPISESSION pSession, LPMAPITABLE pTable)
 
 static DWORD ListFolder(HWND hwndList, LPMAPISESSION pSession, LPMDB pStore, const SBinary &entry)
 {
-    ULONG ulType = 0;
     LPUNKNOWN pUnk = nullptr;
-    if (FAILED(pStore->OpenEntry(entry.cb, (LPENTRYID)entry.lpb, nullptr, MAPI_MODIFY, &ulType, &pUnk)) || !pUnk)
+    if (FAILED(pStore->OpenEntry(entry.cb, (LPENTRYID)entry.lpb, nullptr, MAPI_MODIFY, nullptr, &pUnk)) || !pUnk)
         return 0;
     LPMAPIFOLDER pFolder = (LPMAPIFOLDER)pUnk;
     SizedSPropTagArray(2, columns) = {2, {PR_ENTRYID, PR_MESSAGE_FLAGS}};
