@@ -1,6 +1,6 @@
-// Commands of the Import/Export menu arrive here; those whose screen is
-// not built yet do nothing.
+// Commands of the Import/Export menu arrive here.
 #include "morlin.h"
+#include "smslist.h"
 #include "kit.h"
 #include "../res/morlin/resource.h"
 
@@ -13,6 +13,9 @@ void RouteTransferCommand(HWND hwnd, UINT id)
     case IDM_SIM_TO_CONTACTS:
         RunDialogFromTemplate(g_hInst, IDD_TRANSFER, hwnd, SaveSIM2Contacts, 0);
         SetFocus(g_hwndPhoneBookList);
+        break;
+    case IDM_INBOX_TO_SIM:
+        RunDialogFromTemplate(g_hInst, IDD_SMSLIST, hwnd, InboxCopyProc, 0);
         break;
     }
 }

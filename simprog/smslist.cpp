@@ -4,11 +4,13 @@
 #include "morlin.h"
 #include "smslist.h"
 #include "simsms.h"
+#include "transfer.h"
 #include "trace.h"
 #include "kit.h"
 #include "../res/morlin/resource.h"
 #include <strsafe.h>
 #include <cstdlib>
+#include <initializer_list>
 
 DWORD g_cSmsRecords;
 HWND g_hwndSMS;
@@ -18,6 +20,8 @@ DWORD SmsFreeSlotCount;
 HWND g_hwndSmsFreeSlots;
 
 static WNDPROC s_pfnListProc;
+static HFONT s_hfontList;
+static HFONT s_hfontPreview;
 
 void ReleaseSmsRecords()
 {
@@ -43,6 +47,37 @@ void RefreshSmsCounters()
     HRESULT hr = SimGetSmsStorageStatus(g_hSim, SIM_SMSSTORAGE_SIM, &g_dwSmsUsed, &g_dwSmsTotal);
     TRACE(L"SimGetSmsStorageStatus:  hresult[%x]total: %d, used %d\r\n", (unsigned)hr, (int)g_dwSmsTotal,
           (int)g_dwSmsUsed);
+}
+
+void CreateSmsListAndPreview(HWND hdlg, int cyList, int cxColumn, int yPreview, int cxPreview, int cyPreview)
+{
+    RECT rc;
+    GetClientRect(hdlg, &rc);
+    s_hfontList = CreateBoldSystemFont(0);
+    s_hfontPreview = CreateSystemFontOf(FW_MEDIUM, 0);
+    g_hwndSMS = CreateWindowExW(0, WC_LISTVIEWW, L"LISTITEM",
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER, rc.left, rc.top,
+                                rc.right - 9, cyList, hdlg, nullptr, g_hInst, nullptr);
+    SendMessageW(g_hwndSMS, WM_SETFONT, (WPARAM)s_hfontList, FALSE);
+    LVCOLUMNW col;
+    ZeroMemory(&col, sizeof(col));
+    col.mask = LVCF_WIDTH;
+    col.cx = cxColumn;
+    SendMessageW(g_hwndSMS, LVM_INSERTCOLUMNW, 0, (LPARAM)&col);
+    g_hwndSmsPreview = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
+                                       rc.left + 3, yPreview, cxPreview, cyPreview, hdlg, nullptr, g_hInst, nullptr);
+    SendMessageW(g_hwndSmsPreview, WM_SETFONT, (WPARAM)s_hfontPreview, FALSE);
+}
+
+void ReleaseSmsListAndPreview()
+{
+    g_hwndSMS = nullptr;
+    g_hwndSmsPreview = nullptr;
+    for (HFONT *phfont : {&s_hfontList, &s_hfontPreview}) {
+        if (*phfont)
+            DeleteObject(*phfont);
+        *phfont = nullptr;
+    }
 }
 
 BOOL ReadSMSfromSIM(HWND hwndList)
@@ -162,15 +197,16 @@ static void PaintSmsIcons(HWND hwnd)
     ReleaseDC(hwnd, hdc);
 }
 
-// The action key ticks or clears a row of the Inbox copy: no more ticks than free slots.
+// The action key ticks or clears a row of the Inbox copy: no more ticks than
+// free slots. TRUE when the key is used up here.
 static BOOL OnActionKey(HWND hwnd, int iMark)
 {
     TRACE(L"Action Selection mark %d\r\n", iMark);
-    UINT uState = (UINT)SendMessageW(hwnd, LVM_GETITEMSTATE, iMark, LVIS_STATEIMAGEMASK);
-    if ((uState & LVIS_STATEIMAGEMASK) >> 12 == 1) {
+    UINT uImage = (ListView_GetItemState(hwnd, iMark, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12;
+    if (uImage == TICK_OFF) {
         if (SmsFreeSlotCount == 0) {
             ShowSmsMessage(IDS_COPY_TO_SIM_FAILED, MB_ICONERROR);
-            return FALSE;
+            return TRUE;
         }
         --SmsFreeSlotCount;
         TRACE(L"Action: free slot: DEC: %d\r\n", (int)SmsFreeSlotCount);
@@ -179,6 +215,10 @@ static BOOL OnActionKey(HWND hwnd, int iMark)
         TRACE(L"Action: free slot: INC: %d\r\n", (int)SmsFreeSlotCount);
     }
     ShowSmsFreeSlots();
+    if (uImage != TICK_OFF && uImage != TICK_ON)
+        return FALSE;  // a row without a check box: the list has the key
+    // The tick is toggled here: the desktop list would only notify its parent.
+    TickRow(hwnd, iMark, uImage == TICK_OFF);
     return TRUE;
 }
 
@@ -190,6 +230,8 @@ LRESULT CALLBACK smslistviewproc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             PaintSmsIcons(hwnd);
         return 1;
     }
+    if (msg == WM_GETDLGCODE)
+        return TransferListDlgCode(s_pfnListProc, hwnd, wp, lp);
     if (msg != WM_KEYDOWN)
         return CallWindowProcW(s_pfnListProc, hwnd, msg, wp, lp);
     int iMark = (int)SendMessageW(hwnd, LVM_GETSELECTIONMARK, 0, 0);
@@ -210,7 +252,7 @@ LRESULT CALLBACK smslistviewproc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         TRACE(L"Action Selection mark %d\r\n", iMark);
         return 1;
     case VK_RETURN:
-        if (!OnActionKey(hwnd, iMark))
+        if (OnActionKey(hwnd, iMark))
             return 1;
         break;
     }

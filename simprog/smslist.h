@@ -29,6 +29,12 @@ void ReleaseSmsRecords();
 // SMS used and SMS total from the SIM (traced).
 void RefreshSmsCounters();
 
+// The list g_hwndSMS (cyList high, one column cxColumn wide) at the dialog's
+// top left and the preview field g_hwndSmsPreview under it, in the fonts of
+// both message dialogs; the release lets go of them when the dialog ends.
+void CreateSmsListAndPreview(HWND hdlg, int cyList, int cxColumn, int yPreview, int cxPreview, int cyPreview);
+void ReleaseSmsListAndPreview();
+
 BOOL ReadSMSfromSIM(HWND hwndList);
 // Stores a read message in the first free record, else at dwPosition; the
 // array grows by one for a position just past its end. FALSE: not stored.
@@ -46,3 +52,15 @@ INT_PTR CALLBACK SmsManagerProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK EditSmsProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK SmsContentEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 void UpdateCharCounter();
+
+// Inbox/SMS -> SIM (dialog 126 with bar 128).
+INT_PTR CALLBACK InboxCopyProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp);
+// The check-box list of the Inbox's short messages, the preview and the
+// free-slot field; NULL when the Inbox gave no short message.
+HWND CreateInboxList(HWND hdlg, HWND *phwndPreview, HWND *phwndFreeSlots);
+// Lists the Inbox's short messages into the list and the SMS record array;
+// TRUE when at least one was listed.
+BOOL LoadInboxMessages(HWND hwndList);
+// A sender's number that a short message can come from: digits, "+", "p",
+// "w" and blanks only (an empty one too); an e-mail address is not.
+BOOL IsSmsSenderNumber(LPCWSTR pszNumber);

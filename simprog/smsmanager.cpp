@@ -6,19 +6,6 @@
 #include "kit.h"
 #include "../res/morlin/resource.h"
 
-static HFONT s_hfontList;
-static HFONT s_hfontPreview;
-
-static HFONT CreateSystemFontOfWeight(LONG lWeight)
-{
-    LOGFONTW lf;
-    if (!GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf))
-        return nullptr;
-    lf.lfWidth = 0;  // the face's own width, as for the bold list font
-    lf.lfWeight = lWeight;
-    return CreateFontIndirectW(&lf);
-}
-
 static void SelectRow(int iRow)
 {
     ListView_SetItemState(g_hwndSMS, iRow, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
@@ -28,21 +15,8 @@ static void CreateListAndPreview(HWND hdlg)
 {
     RECT rc;
     GetClientRect(hdlg, &rc);
-    s_hfontList = CreateBoldSystemFont(0);
-    s_hfontPreview = CreateSystemFontOfWeight(500);
-    g_hwndSMS = CreateWindowExW(0, WC_LISTVIEWW, L"LISTITEM",
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER, rc.left, rc.top,
-                                rc.right - 9, rc.bottom - 153, hdlg, nullptr, g_hInst, nullptr);
-    SendMessageW(g_hwndSMS, WM_SETFONT, (WPARAM)s_hfontList, FALSE);
-    LVCOLUMNW col;
-    ZeroMemory(&col, sizeof(col));
-    col.mask = LVCF_WIDTH;
-    col.cx = rc.right - GetSystemMetrics(SM_CXVSCROLL) - rc.left - 34;
-    SendMessageW(g_hwndSMS, LVM_INSERTCOLUMNW, 0, (LPARAM)&col);
-    g_hwndSmsPreview = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
-                                       rc.left + 3, rc.bottom - 153, rc.right - 14, rc.bottom - 99, hdlg, nullptr,
-                                       g_hInst, nullptr);
-    SendMessageW(g_hwndSmsPreview, WM_SETFONT, (WPARAM)s_hfontPreview, FALSE);
+    CreateSmsListAndPreview(hdlg, rc.bottom - 153, rc.right - GetSystemMetrics(SM_CXVSCROLL) - rc.left - 34,
+                            rc.bottom - 153, rc.right - 14, rc.bottom - 99);
     ReadSMSfromSIM(g_hwndSMS);
     SubclassSmsList(g_hwndSMS);
     SendMessageW(g_hwndSMS, WM_KEYDOWN, VK_UP, 1);
@@ -125,15 +99,6 @@ static void OnInitMenuPopup(HMENU hmenu)
     EnableMenuItem(hmenu, IDM_SMS_DELETE, uFlags);
 }
 
-static void OnSmsManagerDestroy()
-{
-    g_hwndSMS = nullptr;
-    g_hwndSmsPreview = nullptr;
-    DeleteObject(s_hfontList);
-    DeleteObject(s_hfontPreview);
-    s_hfontList = s_hfontPreview = nullptr;
-}
-
 static void OnCommand(HWND hdlg, UINT id)
 {
     switch (id) {
@@ -165,7 +130,7 @@ INT_PTR CALLBACK SmsManagerProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
             SetFocus(g_hwndSMS);
         return TRUE;
     case WM_DESTROY:
-        OnSmsManagerDestroy();
+        ReleaseSmsListAndPreview();
         return FALSE;
     }
     return FALSE;

@@ -188,3 +188,16 @@
 #define IDM_CONTACTS2SIM_SELECT_ALL 40514
 #define IDM_CONTACTS2SIM_START  40515
 #define IDM_CONTACTS2SIM_UNSELECT_ALL 40516
+
+// Inbox/SMS -> SIM: dialog 126 with bar 128; the controls are built in code.
+#define IDR_BAR_INBOX           128
+#define IDS_NO_INBOX_SMS        40103
+#define IDS_INBOX_START         40505
+#define IDS_INBOX_MENU          40510
+#define IDS_INBOX_TITLE         40525
+#define IDS_INBOX_COPIED        40528
+#define IDM_INBOX_CANCEL        40502
+#define IDM_INBOX_MENU_KEY      40503
+#define IDM_INBOX_START         40504
+#define IDM_INBOX_SELECT_ALL    40511
+#define IDM_INBOX_UNSELECT_ALL  40512

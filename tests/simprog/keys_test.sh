@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Morlin driven by keys on a copy of the sample handset: an entry added with
-# New, the entries copied by the two Contacts transfers, and a message saved
-# in Edit SMS stay after the program has ended.
+# New, the entries copied by the two Contacts transfers, a message saved in
+# Edit SMS and one copied from the Inbox stay after the program has ended.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
@@ -48,4 +48,9 @@ PY
 then echo "ok   message stored in the first free slot"; else echo "FAIL message not on the SIM"; fails=1; fi
 grep -q '^< +CMGR: "STO UNSENT","+4412345",,145,17,0,0,167,"+447700900000",145,8<CR><LF>1B3C781B3E1B6535<CR>' \
     "$TMP/p/radio.log" && echo "ok   message read back" || { echo "FAIL message not read back"; fails=1; }
+# Inbox/SMS -> SIM with the second row ("Anna <+4912345>") ticked.
+"$ROOT/phone" run morlin --profile "$TMP/p" --keys "$IMPORT DOWN ACTION WAIT=1500 DOWN ACTION SOFT1 WAIT=2500 ACTION" \
+    --shot "$TMP/i.png" || { echo "FAIL inbox run"; fails=1; }
+grep -q '^> AT+CMGW="+4912345",145<CR>' "$TMP/p/radio.log" && grep -q '"text": "See you at the station at 8"' "$TMP/p/sim.json" \
+    && echo "ok   inbox message copied to the SIM" || { echo "FAIL inbox message not on the SIM"; fails=1; }
 [ $fails -eq 0 ]

@@ -176,7 +176,8 @@ void SimTest::TearDown()
     BlockSimSave(false);
     UnmapPhysicalBlock((void *)TraceSwitch);
     TraceSwitch = nullptr;
-    for (const wchar_t *psz : {L"sim.json", L"calllog.json", L"device.json", L"contacts.json", L"radio.log"})
+    for (const wchar_t *psz :
+         {L"sim.json", L"calllog.json", L"device.json", L"contacts.json", L"messages.json", L"radio.log"})
         DeleteFileW(PlatProfilePath(psz).c_str());
     PlatSimReload();
     ClearTrace();

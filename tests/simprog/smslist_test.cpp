@@ -1,8 +1,12 @@
-// The SIM message list and the Edit SMS page, over the radio stand-in.
+// The SIM message list, the Edit SMS page and the Inbox copy, over the
+// radio and messaging stand-ins.
 #include "simtest.h"
 #include "smslist.h"
 #include "simsms.h"
+#include "transfer.h"
 #include "platril.h"
+#include "platmapi.h"
+#include <array>
 #include "kit.h"
 #include "../res/morlin/resource.h"
 
@@ -26,6 +30,16 @@ nlohmann::json Messages(std::initializer_list<int> indexes)
     return v;
 }
 
+// Inbox messages from {sender name, sender address, subject}.
+nlohmann::json Inbox(std::initializer_list<std::array<std::string, 3>> messages)
+{
+    nlohmann::json v = nlohmann::json::array();
+    int id = 0;
+    for (const auto &m : messages)
+        v.push_back({{"id", ++id}, {"senderName", m[0]}, {"senderAddress", m[1]}, {"subject", m[2]}});
+    return v;
+}
+
 class SmsScreens : public SimTest {
 protected:
     HWND m_hdlg = nullptr;
@@ -43,14 +57,15 @@ protected:
         }
         SimTest::TearDown();
     }
-    void OpenList(const nlohmann::json &messages, DWORD dwTotal = 20)
+    // The SIM's message list, or the Inbox copy with proc InboxCopyProc.
+    void OpenList(const nlohmann::json &messages, DWORD dwTotal = 20, DLGPROC pfn = SmsManagerProc)
     {
         WriteSim({});
         WriteSms(messages, dwTotal);
         ASSERT_TRUE(OpenSim());
         s_progress.clear();
         HHOOK hhook = SetWindowsHookExW(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
-        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, SmsManagerProc, 0);
+        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, pfn, 0);
         UnhookWindowsHookEx(hhook);
         ASSERT_NE(nullptr, m_hdlg);
         ShowWindow(m_hdlg, SW_SHOW);
@@ -64,6 +79,33 @@ protected:
         ShowWindow(m_hdlgEdit, SW_SHOW);
         Pump(20);
     }
+    // The default store's Inbox holds these messages (no Inbox for null).
+    void WriteInbox(const nlohmann::json &inbox, bool fAvailable = true)
+    {
+        nlohmann::json folders = nlohmann::json::object();
+        if (!inbox.is_null())
+            folders["inbox"] = {{"name", "Inbox"}, {"messages", inbox}};
+        nlohmann::json stores = {{{"name", "SMS"}, {"default", true}, {"folders", folders}}};
+        ASSERT_TRUE(PlatProfileSave(L"messages.json", {{"available", fAvailable}, {"stores", stores}}));
+    }
+    void OpenInbox(const nlohmann::json &inbox, const nlohmann::json &simMessages, DWORD dwTotal = 20)
+    {
+        WriteInbox(inbox);
+        OpenList(simMessages, dwTotal, InboxCopyProc);
+    }
+    std::vector<bool> Ticks()
+    {
+        std::vector<bool> v;
+        for (int i = 0; i < ListView_GetItemCount(g_hwndSMS); ++i)
+            v.push_back(IsRowTicked(g_hwndSMS, i));
+        return v;
+    }
+    void Action(int iRow)
+    {
+        SendMessageW(g_hwndSMS, LVM_SETSELECTIONMARK, 0, iRow);
+        Key(g_hwndSMS, VK_RETURN);
+    }
+    std::wstring FreeSlots() { return WindowText(g_hwndSmsFreeSlots); }
     bool EditClosed() { return !IsWindow(m_hdlgEdit) || !IsWindowVisible(m_hdlgEdit); }
     std::vector<std::wstring> Rows()
     {
@@ -243,4 +285,107 @@ TEST_F(SmsScreens, CounterAndUpKeysOfTheText)
     EXPECT_EQ(hwndText, GetFocus());
     Key(hwndText, VK_UP);
     EXPECT_EQ(GetDlgItem(m_hdlgEdit, IDC_SMS_NUMBER), GetFocus());
+}
+
+TEST_F(SmsScreens, InboxListsShortMessagesAndCopiesTheTickedOne)
+{
+    std::string longText(300, 'n');
+    OpenInbox(Inbox({{"Anna", "Anna <+4912345>", "See you at 8"},
+                     {"Carla", "carla@example.org", "Photos"},
+                     {"0049 123 45", "0049 123 45", "Code 4711"},
+                     {"Pia", "12p34w5", "Pause and wait"},
+                     {"Max", "+49 123 x", "Not a number"},
+                     {"Upper", "12P3", "Upper-case pause"},
+                     {longText, "+4411", longText}}),
+              Messages({1, 2}));
+    EXPECT_EQ(L"Inbox/SMS -> SIM", WindowText(m_hdlg));
+    std::wstring wLong(255, L'n');
+    EXPECT_EQ((std::vector<std::wstring>{L"Anna", L"0049 123 45", L"Pia", wLong}), Rows());
+    // Long senders and subjects are cut to their records, which keep the Inbox's address.
+    EXPECT_EQ(wLong, SmsRecords()[3].name);
+    EXPECT_EQ(wLong, SmsRecords()[3].text);
+    EXPECT_STREQ(L"Anna <+4912345>", SmsRecords()[0].address);
+    ASSERT_FALSE(s_progress.empty());
+    EXPECT_EQ(L"Processing...(3)", s_progress.back());  // rows listed before the last one
+    EXPECT_EQ(L"See you at 8", Preview());
+    EXPECT_EQ(L"18", FreeSlots());
+    EXPECT_EQ(0, PlatMapiSessionCount() + PlatMapiObjectCount() + PlatMapiBufferCount());  // all released
+
+    Action(0);
+    EXPECT_EQ(L"17", FreeSlots());
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"Message copied to SIM successfully."}), BoxTexts());
+    EXPECT_FALSE(IsWindowVisible(m_hdlg));
+    EXPECT_NE(std::string::npos, ReadRadioLog().find("> AT+CMGW=\"+4912345\",145<CR>"));
+    nlohmann::json stored = ReadSim()["sms"]["messages"];
+    ASSERT_EQ(3u, stored.size());
+    EXPECT_EQ("+4912345", stored[2]["number"]);
+    EXPECT_EQ("See you at 8", stored[2]["text"]);
+}
+
+TEST_F(SmsScreens, InboxTicksStayWithinTheFreeSlots)
+{
+    auto five = Inbox({{"A", "1", "a"}, {"B", "2", "b"}, {"C", "3", "c"}, {"D", "4", "d"}, {"E", "5", "e"}});
+    OpenInbox(five, Messages({1, 2}), 5);
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_SELECT_ALL, 0);
+    EXPECT_EQ((std::vector<bool>{true, true, true, false, false}), Ticks());
+    EXPECT_EQ(L"0", FreeSlots());
+    EXPECT_EQ(2, Mark());
+    Action(3);
+    EXPECT_EQ((std::vector<std::wstring>{L"Copy from Inbox/SMS to SIM failed!"}), BoxTexts());
+    EXPECT_FALSE(IsRowTicked(g_hwndSMS, 3));
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_UNSELECT_ALL, 0);
+    EXPECT_EQ(L"3", FreeSlots());
+    Action(4);
+    EXPECT_EQ((std::vector<bool>{false, false, false, false, true}), Ticks());
+    EXPECT_EQ(L"2", FreeSlots());
+    Action(4);
+    EXPECT_EQ(L"3", FreeSlots());
+    PlatRadioReset();
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);  // nothing ticked: nothing happens
+    EXPECT_EQ(0u, PlatRadioCommandCount());
+    EXPECT_EQ(1u, BoxTexts().size());
+    DestroyWindow(m_hdlg);
+
+    // A SIM that reports more used slots than it has is full.
+    MessageBoxes::Reset();
+    OpenInbox(five, Messages({1, 2, 3}), 2);
+    EXPECT_EQ(L"0", FreeSlots());
+    Action(0);
+    EXPECT_EQ((std::vector<std::wstring>{L"Copy from Inbox/SMS to SIM failed!"}), BoxTexts());
+    EXPECT_FALSE(IsRowTicked(g_hwndSMS, 0));
+}
+
+TEST_F(SmsScreens, InboxCopyStopsAtTheFirstFailedWrite)
+{
+    OpenInbox(Inbox({{"A", "+441", "first"}, {"B", "+442", std::string(200, 'x')}, {"C", "+443", "third"}}),
+              Messages({1}));
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_SELECT_ALL, 0);
+    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"Copy from Inbox/SMS to SIM failed!"}), BoxTexts());
+    EXPECT_TRUE(IsWindowVisible(m_hdlg));
+    EXPECT_EQ((std::vector<bool>{true, true, true}), Ticks());
+    nlohmann::json stored = ReadSim()["sms"]["messages"];
+    ASSERT_EQ(2u, stored.size());
+    EXPECT_EQ("first", stored[1]["text"]);
+}
+
+TEST_F(SmsScreens, AnInboxWithoutShortMessagesClosesThePage)
+{
+    WriteSim({});
+    ASSERT_TRUE(OpenSim());
+    struct {
+        nlohmann::json inbox;
+        bool fAvailable;
+        std::vector<std::wstring> boxes;
+    } cases[] = {{Inbox({{"News", "news@example.com", "Digest"}}), true, {L"No SMS stored in Inbox."}},
+                 {Inbox({{"A", "+441", "a"}}), false, {L"No SMS stored in Inbox."}},
+                 {nullptr, true, {}}};
+    for (const auto &c : cases) {
+        MessageBoxes::Reset();
+        WriteInbox(c.inbox, c.fAvailable);
+        EXPECT_EQ(1, RunDialogFromTemplate(g_hInst, IDD_SMSLIST, nullptr, InboxCopyProc, 0));
+        EXPECT_EQ(c.boxes, BoxTexts());
+        EXPECT_EQ(0, PlatMapiObjectCount());
+    }
 }
