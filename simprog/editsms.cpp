@@ -63,6 +63,51 @@ LRESULT CALLBACK SmsContentEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return CallWindowProcW(s_pfnContentProc, hwnd, msg, wp, lp);
 }
 
+static HFONT s_hfontCounter;
+
+// "Content : 153 char(s) left" is wider than the template's field in the
+// handset's face: the line takes the rest of the row without margins, and
+// a smaller face when its longest form still does not fit.
+static void FitCounterLine(HWND hdlg)
+{
+    HWND hwnd = GetDlgItem(hdlg, IDC_SMS_COUNTER);
+    RECT rcField, rcClient;
+    GetWindowRect(hwnd, &rcField);
+    MapWindowPoints(nullptr, hdlg, (POINT *)&rcField, 2);
+    GetClientRect(hdlg, &rcClient);
+    const int cxField = rcClient.right - rcField.left;
+    SetWindowPos(hwnd, nullptr, 0, 0, cxField, rcField.bottom - rcField.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+
+    WCHAR szLine[50], szFormat[32], szLeft[32];
+    if (!LoadStringW(g_hInst, IDS_SMS_CONTENT, szLine, ARRAYSIZE(szLine)) ||
+        !LoadStringW(g_hInst, IDS_SMS_CHARS_LEFT, szFormat, ARRAYSIZE(szFormat)) ||
+        FAILED(StringCchPrintfW(szLeft, ARRAYSIZE(szLeft), szFormat, -159)) ||
+        FAILED(StringCchCatW(szLine, ARRAYSIZE(szLine), szLeft)))
+        return;
+    LOGFONTW lf;
+    if (!GetObjectW((HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0), sizeof(lf), &lf))
+        return;
+    HDC hdc = GetDC(hwnd);
+    for (LONG lHeight = -labs(lf.lfHeight); lHeight <= -8; ++lHeight) {
+        HFONT hfont = CreateSystemFontOf(FW_NORMAL, lHeight);
+        if (!hfont)
+            break;
+        SIZE size = {};
+        HGDIOBJ hOld = SelectObject(hdc, hfont);
+        GetTextExtentPoint32W(hdc, szLine, lstrlenW(szLine), &size);
+        SelectObject(hdc, hOld);
+        if (size.cx < cxField || lHeight == -8) {
+            SendMessageW(hwnd, WM_SETFONT, (WPARAM)hfont, FALSE);
+            SendMessageW(hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+            s_hfontCounter = hfont;
+            break;
+        }
+        DeleteObject(hfont);
+    }
+    ReleaseDC(hwnd, hdc);
+}
+
 static void OnEditSmsInit(HWND hdlg)
 {
     s_hdlgEdit = hdlg;
@@ -71,6 +116,7 @@ static void OnEditSmsInit(HWND hdlg)
     SetStringText(hdlg, IDC_SMS_DEST_LABEL, IDS_SMS_DESTINATION);
     SetStringText(hdlg, IDC_SMS_INDEX_LABEL, IDS_SMS_INDEX);
     SetStringText(hdlg, IDC_SMS_COUNTER, IDS_SMS_CONTENT);
+    FitCounterLine(hdlg);
     SendDlgItemMessageW(hdlg, IDC_SMS_NUMBER, EM_LIMITTEXT, g_dwMaxNumberLength, 0);
     SendDlgItemMessageW(hdlg, IDC_SMS_CONTENT, EM_LIMITTEXT, 256, 0);
     SendDlgItemMessageW(hdlg, IDC_SMS_NUMBER, EM_SETINPUTMODE, 0, EIM_NUMBERS);
@@ -163,6 +209,9 @@ INT_PTR CALLBACK EditSmsProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
         return TRUE;
     case WM_DESTROY:
         s_hdlgEdit = nullptr;
+        if (s_hfontCounter)
+            DeleteObject(s_hfontCounter);
+        s_hfontCounter = nullptr;
         return FALSE;
     }
     return FALSE;
