@@ -22,11 +22,27 @@ bool IsShellWindow(HWND hwnd)
     return IsClass(hwnd, PLAT_BAR_CLASS) || IsClass(hwnd, PLAT_STRIP_CLASS);
 }
 
+// The topmost visible window of this program, for when none is active (a
+// box without an owner has just closed).
+BOOL CALLBACK FindTopWindow(HWND hwnd, LPARAM lp)
+{
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwnd, &dwPid);
+    if (dwPid != GetCurrentProcessId() || !IsWindowVisible(hwnd) || IsShellWindow(hwnd))
+        return TRUE;
+    *(HWND *)lp = hwnd;
+    return FALSE;
+}
+
 void RefreshStrip()
 {
     HWND hwndFg = GetForegroundWindow();
     if (!hwndFg || hwndFg == GetDesktopWindow() || IsShellWindow(hwndFg))
         hwndFg = GetActiveWindow();  // this program's own, when the desktop has none
+    if (!hwndFg || !IsWindowVisible(hwndFg)) {
+        hwndFg = nullptr;
+        EnumWindows(FindTopWindow, (LPARAM)&hwndFg);
+    }
     WCHAR sz[ARRAYSIZE(g_szStripText)] = L"";
 
     if (hwndFg && !IsShellWindow(hwndFg))
