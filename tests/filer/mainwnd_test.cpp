@@ -8,13 +8,7 @@ class MainWindow : public TavelWindow {
 protected:
     void Open() { OpenWindow(); }
 
-    void Key(UINT vk)
-    {
-        SetFocus(hwndList);
-        PostMessageW(hwndList, WM_KEYDOWN, vk, 1);
-        PostMessageW(hwndList, WM_KEYUP, vk, 0xC0000001);
-        Pump(30);
-    }
+    void Key(UINT vk) { PostKey(hwndList, vk); }
 
     // The action key on a row: focus and select it, then activate it.
     void Activate(int iRow)
@@ -22,7 +16,6 @@ protected:
         Select({iRow});
         Key(VK_RETURN);
     }
-
 
     UINT State(int iRow) { return (UINT)SendMessageW(hwndList, LVM_GETITEMSTATE, iRow, LVIS_SELECTED | LVIS_FOCUSED); }
 
@@ -34,7 +27,6 @@ protected:
             v.push_back(i);
         return v;
     }
-
 
     std::vector<DWORD> Marks() { return std::vector<DWORD>(g_adwMarks, g_adwMarks + g_cFileRows); }
 };
@@ -349,10 +341,6 @@ TEST_F(MainWindow, TitleStripShortensALongPathFromTheLeft)
     ASSERT_GT(shown.size(), 3u);
     // After the "..." the end of the real path, unchanged.
     EXPECT_EQ(full.substr(full.size() - (shown.size() - 3)), shown.substr(3));
-    // A short path is shown whole.
-    Activate(0);
-    Activate(0);
-    EXPECT_STREQ(L"  \\Documents and Settings", GetTitleStripText());
 }
 
 TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)

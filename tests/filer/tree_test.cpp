@@ -16,13 +16,7 @@ protected:
 
     void Select(const std::wstring &path) { SelectPath(hwndTree, path); }
 
-    void Key(UINT vk)
-    {
-        SetFocus(hwndTree);
-        PostMessageW(hwndTree, WM_KEYDOWN, vk, 1);
-        PostMessageW(hwndTree, WM_KEYUP, vk, 0xC0000001);
-        Pump(40);
-    }
+    void Key(UINT vk) { PostKey(hwndTree, vk, 40); }
 
     std::wstring SelectedPath()
     {
