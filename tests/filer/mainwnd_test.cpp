@@ -293,13 +293,16 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     EXPECT_EQ(2u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
     EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
     EXPECT_STREQ(L"a.doc", g_aFileTable[3].fd.cFileName);
-    {
+    auto checked = [&] {
         MenuProbe m(hwnd);
-        EXPECT_TRUE(m.Checked(IDM_SORT_SIZE));
-        EXPECT_FALSE(m.Checked(IDM_SORT_NAME));
-        EXPECT_TRUE(m.Checked(IDM_SORT_ASCENDING));
-        EXPECT_FALSE(m.Checked(IDM_SORT_DESCENDING));
-    }
+        std::vector<UINT> v;
+        for (UINT id :
+             {IDM_SORT_NAME, IDM_SORT_SIZE, IDM_SORT_TYPE, IDM_SORT_DATE, IDM_SORT_ASCENDING, IDM_SORT_DESCENDING})
+            if (m.Checked(id))
+                v.push_back(id);
+        return v;
+    };
+    EXPECT_EQ((std::vector<UINT>{IDM_SORT_SIZE, IDM_SORT_ASCENDING}), checked());
     // The type already in force does not sort again.
     std::swap(g_aFileTable[1], g_aFileTable[3]);
     Command(IDM_SORT_SIZE);
@@ -316,12 +319,7 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     EXPECT_EQ(3u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
     EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);  // descending: .txt, .doc, .bmp
     EXPECT_STREQ(L"c.bmp", g_aFileTable[3].fd.cFileName);
-    {
-        MenuProbe m(hwnd);
-        EXPECT_TRUE(m.Checked(IDM_SORT_TYPE));
-        EXPECT_TRUE(m.Checked(IDM_SORT_DESCENDING));
-        EXPECT_FALSE(m.Checked(IDM_SORT_ASCENDING));
-    }
+    EXPECT_EQ((std::vector<UINT>{IDM_SORT_TYPE, IDM_SORT_DESCENDING}), checked());
 }
 
 TEST_F(MainWindow, TitleStripShortensALongPathFromTheLeft)
