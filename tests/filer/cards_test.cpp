@@ -36,6 +36,16 @@ protected:
         RemoveTree(PlatProfilePath(L"removed-cards"));
         DeleteFileW(PlatProfilePath(L"device.json").c_str());
     }
+
+    // A node's image and selected image.
+    static std::pair<int, int> Images(HWND hwndTree, HTREEITEM h)
+    {
+        TVITEMW tvi = {};
+        tvi.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+        tvi.hItem = h;
+        SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
+        return {tvi.iImage, tvi.iSelectedImage};
+    }
 };
 } // namespace
 
@@ -84,12 +94,7 @@ TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
     ASSERT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA\\Music") != nullptr; }));
     HTREEITEM hCard = Node(hwndTree, L"\\CardA");
-    TVITEMW tvi = {};
-    tvi.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
-    tvi.hItem = hCard;
-    SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
-    EXPECT_EQ(3, tvi.iImage);
-    EXPECT_EQ(4, tvi.iSelectedImage);
+    EXPECT_EQ(std::make_pair(3, 4), Images(hwndTree, hCard));
     EXPECT_EQ(hCard, GetSelectedNode(hwndTree));
     // The list is left alone in tree mode.
     EXPECT_STREQ(L"", g_szCurrentFolder);
@@ -108,16 +113,9 @@ TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
     Open();
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
-    TVITEMW tvi = {};
-    tvi.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
-    tvi.hItem = Node(hwndTree, L"\\CardB");
-    ASSERT_NE(nullptr, tvi.hItem);
-    SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
-    EXPECT_EQ(3, tvi.iImage);
-    tvi.hItem = Node(hwndTree, L"\\Docs");
-    SendMessageW(hwndTree, TVM_GETITEMW, 0, (LPARAM)&tvi);
-    EXPECT_EQ(0, tvi.iImage);
-    EXPECT_EQ(1, tvi.iSelectedImage);
+    ASSERT_NE(nullptr, Node(hwndTree, L"\\CardB"));
+    EXPECT_EQ(std::make_pair(3, 4), Images(hwndTree, Node(hwndTree, L"\\CardB")));
+    EXPECT_EQ(std::make_pair(0, 1), Images(hwndTree, Node(hwndTree, L"\\Docs")));
 }
 
 // A card moved while a box is up lists the folder again, which selects its
@@ -151,8 +149,7 @@ TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
     };
     Command(IDM_DELETE);
     EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\CardA\\c.txt ?",
-                                         L"Fail to delete this file (\\CardA\\c.txt) "}),
-              BoxTexts());
+                                         L"Fail to delete this file (\\CardA\\c.txt) "}), BoxTexts());
     EXPECT_TRUE(Exists(L"\\CardAx") && Exists(L"\\Docs") && Exists(L"\\z.txt"));
     EXPECT_TRUE(RowOf(L"CardAx") >= 0 && RowOf(L"Docs") >= 0 && RowOf(L"z.txt") >= 0);
 }

@@ -4,8 +4,14 @@
 
 namespace {
 class FileOps : public TavelTree {};
+using Texts = std::vector<std::wstring>;
 
 std::wstring Repeat(WCHAR ch, size_t n) { return std::wstring(n, ch); }
+// The one box of a target that is, or holds, its own source.
+Texts Same(const std::wstring &verb, const std::wstring &path)
+{
+    return {L"Can't " + verb + L" " + path + L": source and destinaiton are the same."};
+}
 } // namespace
 
 TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
@@ -36,7 +42,7 @@ TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
     ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\x.txt", "x") && MakeDir(L"\\dst"));
     Open();
     ASSERT_TRUE(DeleteFileW(L"\\src\\x.txt") && RemoveDirectoryW(L"\\src"));
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy file from \\src to \\dst\\src. Access is denied."},
+    EXPECT_EQ(Texts{L"Can't copy file from \\src to \\dst\\src. Access is denied."},
               Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
     EXPECT_FALSE(Exists(L"\\dst\\src"));
 }
@@ -68,7 +74,7 @@ TEST_F(FileOps, OverwriteAsksWhenTheOptionIsOnAndKeepsTheTargetOtherwise)
 {
     ASSERT_TRUE(MakeFile(L"\\a.txt", "new") && MakeDir(L"\\dst") && MakeFile(L"\\dst\\a.txt", "old"));
     Open();
-    const std::vector<std::wstring> kAsked = {L"Do you want to overwrite \\dst\\a.txt ?"};
+    const Texts kAsked = {L"Do you want to overwrite \\dst\\a.txt ?"};
     EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDNO}));
     EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
     EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
@@ -93,7 +99,7 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     SetOption(OPT_CONFIRM_OVERWRITE, 0);
     EXPECT_TRUE(Operate(IDM_COPY_TO, {L"src"}, L"\\dst").empty());
     SetOption(OPT_CONFIRM_OVERWRITE, 1);
-    const std::vector<std::wstring> kAsked = {L"Do you want to overwrite \\dst\\src ?"};
+    const Texts kAsked = {L"Do you want to overwrite \\dst\\src ?"};
     EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDNO}));
     EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt") || Exists(L"\\dst\\src\\new-sub"));
@@ -127,16 +133,13 @@ TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
     ASSERT_TRUE(MakeDir(L"\\notes") && MakeFile(L"\\notes\\n.txt", "n") && MakeDir(L"\\notes2"));
     ASSERT_TRUE(MakeFile(L"\\f.txt", "f"));
     Open();
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't move \\a: source and destinaiton are the same."},
-              Operate(IDM_MOVE_TO, {L"a"}, L"\\a\\b"));
+    EXPECT_EQ(Same(L"move", L"\\a"), Operate(IDM_MOVE_TO, {L"a"}, L"\\a\\b"));
     EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
     EXPECT_TRUE(Exists(L"\\a\\b"));
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy \\notes: source and destinaiton are the same."},
-              Operate(IDM_COPY_TO, {L"notes"}, L"\\notes"));
+    EXPECT_EQ(Same(L"copy", L"\\notes"), Operate(IDM_COPY_TO, {L"notes"}, L"\\notes"));
     EXPECT_FALSE(Exists(L"\\notes\\notes"));
     // A file into its own folder: copy refused, move does nothing.
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy \\f.txt: source and destinaiton are the same."},
-              Operate(IDM_COPY_TO, {L"f.txt"}, L"\\"));
+    EXPECT_EQ(Same(L"copy", L"\\f.txt"), Operate(IDM_COPY_TO, {L"f.txt"}, L"\\"));
     EXPECT_TRUE(Operate(IDM_MOVE_TO, {L"f.txt"}, L"\\").empty());
     EXPECT_TRUE(Exists(L"\\f.txt"));
     // Names that only begin alike are different folders.
@@ -155,15 +158,13 @@ TEST_F(FileOps, TargetHoldingTheSourceIsRefusedAndNothingIsDeleted)
     Open(L"\\a");
     for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO}) {
         std::wstring verb = id == IDM_MOVE_TO ? L"move" : L"copy";
-        EXPECT_EQ(std::vector<std::wstring>{L"Can't " + verb + L" \\a\\a: source and destinaiton are the same."},
-                  Operate(id, {L"a"}, L"\\", {IDYES, IDYES}));
+        EXPECT_EQ(Same(verb, L"\\a\\a"), Operate(id, {L"a"}, L"\\", {IDYES, IDYES}));
         EXPECT_EQ("in", ReadFileText(L"\\a\\a\\in.txt"));
     }
     // A file in a folder of its own name.
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
     ListFolder();
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't move \\b\\b: source and destinaiton are the same."},
-              Operate(IDM_MOVE_TO, {L"b"}, L"\\", {IDYES}));
+    EXPECT_EQ(Same(L"move", L"\\b\\b"), Operate(IDM_MOVE_TO, {L"b"}, L"\\", {IDYES}));
     EXPECT_EQ("file", ReadFileText(L"\\b\\b"));
 }
 
@@ -176,8 +177,8 @@ TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
     Open(L"\\s");
     for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
         std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
-        EXPECT_EQ(std::vector<std::wstring>{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + Repeat(L'e', 120) +
-                                            L"\\f.txt. Access is denied."},
+        EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + Repeat(L'e', 120) +
+                        L"\\f.txt. Access is denied."},
                   Operate(id, {L"f.txt"}, dest));
         EXPECT_FALSE(Exists(L"\\f.txt"));
         EXPECT_EQ("f", ReadFileText(L"\\s\\f.txt"));
@@ -193,14 +194,14 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
     ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
     ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
     Open();
-    EXPECT_EQ(std::vector<std::wstring>{L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name +
+    EXPECT_EQ(Texts{L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name +
                                         L". Access is denied."},
               Operate(IDM_COPY_TO, {name.c_str()}, dest));
     EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
     // Inside a folder copy the file's own join fails and the copy stops there.
     std::wstring mid = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'f', 75);
     ASSERT_TRUE(MakeDir(mid));
-    std::vector<std::wstring> texts = Operate(IDM_COPY_TO, {L"tree"}, mid);
+    Texts texts = Operate(IDM_COPY_TO, {L"tree"}, mid);
     ASSERT_GE(texts.size(), 1u);
     EXPECT_EQ(L"Can't copy file from \\tree\\" + name + L" to " + mid + L"\\tree\\" + name, texts[0]);
     EXPECT_TRUE(Exists(mid + L"\\tree"));
@@ -220,13 +221,10 @@ TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
     SelectRows({L"top"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
-    std::vector<std::wstring> expected = {
-        L"Do you want to delete \\top ?",
-        L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
-        L"Can't delete directory \\top\\mid. Access is denied.",
-        L"Can't delete directory \\top. Access is denied.",
-    };
-    EXPECT_EQ(expected, BoxTexts());
+    EXPECT_EQ((Texts{L"Do you want to delete \\top ?", L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
+                     L"Can't delete directory \\top\\mid. Access is denied.",
+                     L"Can't delete directory \\top. Access is denied."}),
+              BoxTexts());
     EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
     EXPECT_GE(RowOf(L"top"), 0);
     EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -241,7 +239,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     SelectRows({L"a.txt"});
     MessageBoxes::answers = {IDNO};
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete \\a.txt ?"}, BoxTexts());
+    EXPECT_EQ(Texts{L"Do you want to delete \\a.txt ?"}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\a.txt"));
     MessageBoxes::Reset();
     MessageBoxes::answers = {IDYES};
@@ -252,7 +250,7 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     SelectRows({L"ro.txt"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
-    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
+    EXPECT_EQ((Texts{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
               BoxTexts());
     EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
     EXPECT_GE(RowOf(L"ro.txt"), 0);
@@ -267,7 +265,7 @@ TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
     SelectRows({L"..", L"a.txt", L"b.txt", L"sub"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete these 4 items ?"}, BoxTexts());
+    EXPECT_EQ(Texts{L"Do you want to delete these 4 items ?"}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\f\\a.txt") || Exists(L"\\f\\b.txt") || Exists(L"\\f\\sub"));
     EXPECT_TRUE(Exists(L"\\f\\keep.txt"));
     EXPECT_EQ(2, g_cFileRows);
@@ -310,17 +308,16 @@ TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
         };
     };
     Command(IDM_DELETE);
-    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete these 3 items ?",
-                                         L"Fail to delete this file (\\ro.txt) "}),
-              BoxTexts());
+    EXPECT_EQ((Texts{L"Do you want to delete these 3 items ?", L"Fail to delete this file (\\ro.txt) "}), BoxTexts());
     EXPECT_FALSE(fLeftToPaint);
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNode)
+TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolder)
 {
     ASSERT_TRUE(MakeDir(L"\\p") && MakeDir(L"\\p\\gone") && MakeFile(L"\\p\\gone\\g.txt", "g"));
+    ASSERT_TRUE(MakeDir(L"\\p\\src") && MakeFile(L"\\p\\src\\s.txt", "s") && MakeDir(L"\\d"));
     SetOption(OPT_CONFIRM_DELETE, 0);
     Open();
     EnterTree();
@@ -328,21 +325,15 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNode)
     SelectPath(hwndTree, L"\\p\\gone");
     MessageBoxes::answers = {IDNO};
     Command(IDM_TREE_DELETE);
-    EXPECT_EQ(std::vector<std::wstring>{L"Do you want to delete this directory (\\p\\gone)?"}, BoxTexts());
+    EXPECT_EQ(Texts{L"Do you want to delete this directory (\\p\\gone)?"}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\p\\gone\\g.txt"));
     MessageBoxes::answers = {IDYES};
     Command(IDM_TREE_DELETE);
     EXPECT_FALSE(Exists(L"\\p\\gone"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\p\\gone"));
     EXPECT_EQ(Node(hwndTree, L"\\p"), GetSelectedNode(hwndTree));
-}
 
-TEST_F(FileOps, TreeModeCopyTakesTheSelectedFolder)
-{
-    ASSERT_TRUE(MakeDir(L"\\p") && MakeDir(L"\\p\\src") && MakeFile(L"\\p\\src\\s.txt", "s") && MakeDir(L"\\d"));
-    Open();
-    EnterTree();
-    HWND hwndTree = GetFolderTreeWindow();
+    // Copy To takes the selected folder.
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\p\\src"));
     Command(IDM_TREE_COPY_TO);
     EXPECT_STREQ(L"  \\p\\src", GetDestHeaderLine(1));
@@ -383,7 +374,7 @@ TEST_F(FileOps, DoneWithoutASelectionSaysSo)
     SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
     ASSERT_TRUE(WaitFilled(GetDestTreeWindow()));
     Command(IDM_DEST_DONE);
-    EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
+    EXPECT_EQ(Texts{L"You must select an item."}, BoxTexts());
     EXPECT_FALSE(Exists(L"\\d\\a.txt"));
 }
 
@@ -395,9 +386,9 @@ TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
     EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
     auto text = [&](int id) { return WindowText(hdlg, id); };
     // The labels come from the string table when the window is made.
-    EXPECT_EQ((std::vector<std::wstring>{L"Copy Files ...", L"From ", L"To", L"Please wait a moment"}),
-              (std::vector<std::wstring>{text(IDC_PROGRESS_TITLE), text(IDC_PROGRESS_FROM_LABEL),
-                                         text(IDC_PROGRESS_TO_LABEL), text(IDC_PROGRESS_WAIT)}));
+    EXPECT_EQ((Texts{L"Copy Files ...", L"From ", L"To", L"Please wait a moment"}),
+              (Texts{text(IDC_PROGRESS_TITLE), text(IDC_PROGRESS_FROM_LABEL), text(IDC_PROGRESS_TO_LABEL),
+                     text(IDC_PROGRESS_WAIT)}));
     UpdateCopyProgress(hdlg, L"\\My Documents\\readme.txt", L"\\b\\readme.txt");
     EXPECT_EQ(L"...uments\\readme.txt", text(IDC_PROGRESS_FROM));
     EXPECT_EQ(L"\\b\\readme.txt", text(IDC_PROGRESS_TO));

@@ -80,16 +80,6 @@ protected:
         SendMessageW(hwndResults, WM_KEYDOWN, vk, 1);
         SendMessageW(hwndResults, WM_KEYUP, vk, 0xC0000001);
     }
-
-    static void MakeFiles(const std::wstring &folder, int c, const wchar_t *pszFormat)
-    {
-        ASSERT_TRUE(MakeDir(folder));
-        for (int i = 0; i < c; ++i) {
-            WCHAR sz[64];
-            StringCchPrintfW(sz, ARRAYSIZE(sz), pszFormat, i);
-            ASSERT_TRUE(MakeFile(folder + L"\\" + sz, "x"));
-        }
-    }
 };
 } // namespace
 
@@ -119,9 +109,9 @@ TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
     ASSERT_TRUE(MakeDir(L"P:\\F"));
     ASSERT_TRUE(MakeFile(L"P:\\F\\bar.txt", "b"));
     ASSERT_TRUE(MakeFile(L"P:\\F\\foo.txt", "f"));
-    MakeFiles(L"P:\\F\\data", 1, L"alpha%d.txt");
-    MakeFiles(L"P:\\F\\other", 1, L"gamma%d.txt");
-    MakeFiles(L"P:\\F\\zeta", 1, L"beta%d.txt");
+    ASSERT_TRUE(MakeFiles(L"P:\\F\\data", L"alpha%d.txt", 1));
+    ASSERT_TRUE(MakeFiles(L"P:\\F\\other", L"gamma%d.txt", 1));
+    ASSERT_TRUE(MakeFiles(L"P:\\F\\zeta", L"beta%d.txt", 1));
     Search(L"\\F", L"*a*", TRUE);
     // The folder's matches first, folders the pattern names among them; then the other folders.
     EXPECT_EQ((Paths{L"\\F\\bar.txt", L"\\F\\data\\alpha0.txt", L"\\F\\zeta\\beta0.txt", L"\\F\\other\\gamma0.txt"}),
@@ -174,7 +164,7 @@ TEST_F(FindFiles, SystemFilesOnlyWhenAskedHiddenFilesAlways)
 TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
 {
     ASSERT_TRUE(MakeFile(L"P:\\top.txt", "t"));
-    MakeFiles(L"P:\\F", 1, L"in%d.txt");
+    ASSERT_TRUE(MakeFiles(L"P:\\F", L"in%d.txt", 1));
     OpenWindow(L"\\F");
     HWND hwndForm = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_FIND), hwnd, FindFormProc, 0);
     ASSERT_NE(nullptr, hwndForm);
@@ -216,7 +206,7 @@ TEST_F(FindFiles, StopInADeepSearchKeepsTheRowsAndCloseWaitsForTheWorker)
     std::wstring folder = L"P:";
     for (int i = 0; i < 40; ++i) {
         folder += L"\\d";
-        MakeFiles(folder, 10, L"f%d.txt");
+        ASSERT_TRUE(MakeFiles(folder, L"f%d.txt", 10));
     }
     StartSearch(L"\\d", L"*.txt", TRUE, FALSE);
     // Nothing here answers the worker's first hand-over of rows, so it waits
@@ -240,7 +230,7 @@ TEST_F(FindFiles, StopInADeepSearchKeepsTheRowsAndCloseWaitsForTheWorker)
 
 TEST_F(FindFiles, TableOfAThousandRowsStopsTheSearchAndShowsAPlus)
 {
-    MakeFiles(L"P:\\Many", 1005, L"f%04d.txt");
+    ASSERT_TRUE(MakeFiles(L"P:\\Many", L"f%04d.txt", 1005));
     Search(L"\\Many");
     EXPECT_EQ(1000, Rows());
     EXPECT_EQ(nullptr, GetFoundFolder(1000));
@@ -263,7 +253,7 @@ TEST_F(FindFiles, PathsPastTheLimitAreSkippedNotCut)
 
 TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEnds)
 {
-    MakeFiles(L"P:\\K", 30, L"f%02d.txt");
+    ASSERT_TRUE(MakeFiles(L"P:\\K", L"f%02d.txt", 30));
     Search(L"\\K");
     SetForegroundWindow(hwndPage);
     SetFocus(hwndResults);

@@ -16,11 +16,17 @@ namespace {
 struct Row {
     const wchar_t *pszName;
     DWORD dwAttr;
-    DWORD cbLow;
-    DWORD cbHigh;
-    DWORD dwAccess;  // last-access time, low word
-    DWORD dwWrite;   // last-write time, low word
 };
+const DWORD F = FILE_ATTRIBUTE_NORMAL;
+const DWORD D = FILE_ATTRIBUTE_DIRECTORY;
+
+// A file's type key as the listing makes it: its extension, or three blanks.
+void SetPlainTypeKey(FileEntry &fe)
+{
+    const wchar_t *pszDot = wcsrchr(fe.fd.cFileName, L'.');
+    if (!(fe.fd.dwFileAttributes & D))
+        StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
+}
 
 // Fills the table as a listing would (type keys, icons), without files.
 void Fill(BOOL fAtRoot, std::initializer_list<Row> rows)
@@ -38,15 +44,8 @@ void Fill(BOOL fAtRoot, std::initializer_list<Row> rows)
         FileEntry &fe = g_aFileTable[g_cFileRows++];
         memset(&fe, 0, sizeof(fe));
         fe.fd.dwFileAttributes = r.dwAttr;
-        fe.fd.nFileSizeLow = r.cbLow;
-        fe.fd.nFileSizeHigh = r.cbHigh;
-        fe.fd.ftLastAccessTime.dwLowDateTime = r.dwAccess;
-        fe.fd.ftLastWriteTime.dwLowDateTime = r.dwWrite;
         StringCchCopyW(fe.fd.cFileName, MAX_PATH, r.pszName);
-        if (!(r.dwAttr & FILE_ATTRIBUTE_DIRECTORY)) {
-            const wchar_t *pszDot = wcsrchr(r.pszName, L'.');
-            StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
-        }
+        SetPlainTypeKey(fe);
         fe.iIcon = -1;
     }
 }
@@ -59,15 +58,12 @@ std::vector<std::wstring> Names()
     return v;
 }
 
-const DWORD F = FILE_ATTRIBUTE_NORMAL;
-const DWORD D = FILE_ATTRIBUTE_DIRECTORY;
 typedef std::vector<std::wstring> Names_t;
 } // namespace
 
 TEST(FileSort, ByTypeThenNameWithTheKeysExtendedOnce)
 {
-    Fill(TRUE, {{L"b.txt", F, 0, 0, 0, 0}, {L"a.txt", F, 0, 0, 0, 0}, {L"c.doc", F, 0, 0, 0, 0},
-                {L"noext", F, 0, 0, 0, 0}});
+    Fill(TRUE, {{L"b.txt", F}, {L"a.txt", F}, {L"c.doc", F}, {L"noext", F}});
     SortFileRows(3, TRUE);
     EXPECT_EQ((Names_t{L"noext", L"c.doc", L"a.txt", L"b.txt"}), Names());
     EXPECT_TRUE(g_fTypeKeysExtended);
@@ -143,13 +139,6 @@ void PlainSort(std::vector<FileEntry> &v, int iFirst, int iType, bool fAsc)
             StringCchCatW(v[i].szTypeKey, MAX_PATH, v[i].fd.cFileName);
     }
     PlainQuickSort(v, b, n - 1, iType, fAsc);
-}
-
-void SetPlainTypeKey(FileEntry &fe)
-{
-    const wchar_t *pszDot = wcsrchr(fe.fd.cFileName, L'.');
-    if (!(fe.fd.dwFileAttributes & D))
-        StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
 }
 
 // Distinct names (some past ASCII), a folder in seven, few sizes and dates so that many are equal;
@@ -233,12 +222,7 @@ TEST(Keypad, LettersMapToTheirKeys)
 
 TEST(Keypad, FindsTheFirstFileFromTheStartRow)
 {
-    Fill(FALSE, {{L"Cards", D, 0, 0, 0, 0},
-                 {L"2go.txt", F, 0, 0, 0, 0},
-                 {L"apple", F, 0, 0, 0, 0},
-                 {L"Beta", F, 0, 0, 0, 0},
-                 {L"dog", F, 0, 0, 0, 0},
-                 {L"b", F, 0, 0, 0, 0}});
+    Fill(FALSE, {{L"Cards", D}, {L"2go.txt", F}, {L"apple", F}, {L"Beta", F}, {L"dog", F}, {L"b", F}});
     EXPECT_EQ(2, FindByKeypad(0, L"2"));   // folders are never found
     EXPECT_EQ(3, FindByKeypad(3, L"2"));
     EXPECT_EQ(4, FindByKeypad(4, L"2"));
@@ -249,7 +233,7 @@ TEST(Keypad, FindsTheFirstFileFromTheStartRow)
     EXPECT_EQ(4, FindByKeypad(4, L"9"));
     EXPECT_EQ(0, FindByKeypad(0, L"U"));  // not a key
     EXPECT_EQ(2, FindByKeypad(0, L"246"));  // "2go" by its digit
-    Fill(FALSE, {{L"only", D, 0, 0, 0, 0}});
+    Fill(FALSE, {{L"only", D}});
     EXPECT_EQ(0, FindByKeypad(1, L"6"));
     g_cFileRows = 0;
     EXPECT_EQ(0, FindByKeypad(3, L"2"));
@@ -257,7 +241,7 @@ TEST(Keypad, FindsTheFirstFileFromTheStartRow)
 
 TEST(Keypad, TheListSearchStartsAtRowZeroForOneCharacter)
 {
-    Fill(TRUE, {{L"a1", F, 0, 0, 0, 0}, {L"b2", F, 0, 0, 0, 0}, {L"x", F, 0, 0, 0, 0}, {L"c3", F, 0, 0, 0, 0}});
+    Fill(TRUE, {{L"a1", F}, {L"b2", F}, {L"x", F}, {L"c3", F}});
     NMLVFINDITEMW fi = {};
     fi.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
     fi.lvfi.psz = L"2";
@@ -306,7 +290,7 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     EXPECT_STREQ(L"012345...", sz);  // 9 characters = 54 < 60; 10 would be 60
     FitTextToColumn(L"abc", 5, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"...", sz);
-    Fill(TRUE, {{L"photo.2026.jpg", F, 0, 0, 0, 0}, {L"My.Folder", D, 0, 0, 0, 0}, {L"plain", F, 0, 0, 0, 0}});
+    Fill(TRUE, {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}});
     GetRowDisplayName(0, TRUE, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"photo.2026", sz);
     GetRowDisplayName(1, TRUE, sz, ARRAYSIZE(sz));

@@ -8,13 +8,7 @@ class MainWindow : public TavelWindow {
 protected:
     void Open() { OpenWindow(); }
 
-    void Key(UINT vk)
-    {
-        SetFocus(hwndList);
-        PostMessageW(hwndList, WM_KEYDOWN, vk, 1);
-        PostMessageW(hwndList, WM_KEYUP, vk, 0xC0000001);
-        Pump(30);
-    }
+    void Key(UINT vk) { PostKey(hwndList, vk); }
 
     // The action key on a row: focus and select it, then activate it.
     void Activate(int iRow)
@@ -22,7 +16,6 @@ protected:
         Select({iRow});
         Key(VK_RETURN);
     }
-
 
     UINT State(int iRow) { return (UINT)SendMessageW(hwndList, LVM_GETITEMSTATE, iRow, LVIS_SELECTED | LVIS_FOCUSED); }
 
@@ -34,7 +27,6 @@ protected:
             v.push_back(i);
         return v;
     }
-
 
     std::vector<DWORD> Marks() { return std::vector<DWORD>(g_adwMarks, g_adwMarks + g_cFileRows); }
 };
@@ -301,13 +293,16 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     EXPECT_EQ(2u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
     EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
     EXPECT_STREQ(L"a.doc", g_aFileTable[3].fd.cFileName);
-    {
+    auto checked = [&] {
         MenuProbe m(hwnd);
-        EXPECT_TRUE(m.Checked(IDM_SORT_SIZE));
-        EXPECT_FALSE(m.Checked(IDM_SORT_NAME));
-        EXPECT_TRUE(m.Checked(IDM_SORT_ASCENDING));
-        EXPECT_FALSE(m.Checked(IDM_SORT_DESCENDING));
-    }
+        std::vector<UINT> v;
+        for (UINT id :
+             {IDM_SORT_NAME, IDM_SORT_SIZE, IDM_SORT_TYPE, IDM_SORT_DATE, IDM_SORT_ASCENDING, IDM_SORT_DESCENDING})
+            if (m.Checked(id))
+                v.push_back(id);
+        return v;
+    };
+    EXPECT_EQ((std::vector<UINT>{IDM_SORT_SIZE, IDM_SORT_ASCENDING}), checked());
     // The type already in force does not sort again.
     std::swap(g_aFileTable[1], g_aFileTable[3]);
     Command(IDM_SORT_SIZE);
@@ -324,12 +319,7 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     EXPECT_EQ(3u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
     EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);  // descending: .txt, .doc, .bmp
     EXPECT_STREQ(L"c.bmp", g_aFileTable[3].fd.cFileName);
-    {
-        MenuProbe m(hwnd);
-        EXPECT_TRUE(m.Checked(IDM_SORT_TYPE));
-        EXPECT_TRUE(m.Checked(IDM_SORT_DESCENDING));
-        EXPECT_FALSE(m.Checked(IDM_SORT_ASCENDING));
-    }
+    EXPECT_EQ((std::vector<UINT>{IDM_SORT_TYPE, IDM_SORT_DESCENDING}), checked());
 }
 
 TEST_F(MainWindow, TitleStripShortensALongPathFromTheLeft)
@@ -349,10 +339,6 @@ TEST_F(MainWindow, TitleStripShortensALongPathFromTheLeft)
     ASSERT_GT(shown.size(), 3u);
     // After the "..." the end of the real path, unchanged.
     EXPECT_EQ(full.substr(full.size() - (shown.size() - 3)), shown.substr(3));
-    // A short path is shown whole.
-    Activate(0);
-    Activate(0);
-    EXPECT_STREQ(L"  \\Documents and Settings", GetTitleStripText());
 }
 
 TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)

@@ -36,34 +36,34 @@ std::wstring KeyClass(LPCWSTR pszKey)
 }
 } // namespace
 
-TEST_F(Options, EmptyRegistryGivesTheDefaults)
+TEST_F(Options, FlagsReadAsZeroOrOneAndUnstoredOnesAsTheirDefaults)
 {
-    EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_OVERWRITE));
-    EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_DELETE));
-    EXPECT_EQ(0, ReadOptionFlag(OPT_REMEMBER_FOLDER));
-    EXPECT_EQ(0, ReadOptionFlag(OPT_HIDE_HIDDEN));
-    EXPECT_EQ(0, ReadOptionFlag(OPT_HIDE_EXTENSIONS));
-    EXPECT_EQ(0, ReadOptionFlag(OPT_SWITCH_TO_CARD));
-    EXPECT_EQ(1, ReadOptionFlag(OPT_SMALL_FONT));
+    const struct {
+        const char *pszOpt;
+        LPCWSTR pszValue;
+        int iDefault;
+        DWORD dwStored;  // 9: left unstored
+        int iRead;
+    } kFlags[] = {{OPT_CONFIRM_OVERWRITE, L"ConfirmOverwriteFiles", 1, 9, 1},
+                  {OPT_CONFIRM_DELETE, L"ConfirmDeleteFiles", 1, 0, 0},
+                  {OPT_REMEMBER_FOLDER, L"RememberLastOpenedFolder", 0, 9, 0},
+                  {OPT_HIDE_HIDDEN, L"HideHiddenFiles", 0, 5, 1},
+                  {OPT_HIDE_EXTENSIONS, L"HideFileExtensions", 0, 9, 0},
+                  {OPT_SWITCH_TO_CARD, L"SwitchToStorageCard", 0, 0xFFFFFFFF, 1},
+                  {OPT_SMALL_FONT, L"SmallFont", 1, 0, 0}};
+    for (const auto &f : kFlags)
+        EXPECT_EQ(f.iDefault, ReadOptionFlag(f.pszOpt)) << f.pszOpt;
+    EXPECT_EQ(0, ReadOptionFlag("NoSuchOption"));
     EXPECT_EQ(1u, ReadSortType());
     EXPECT_EQ(1, ReadSortOrder());
     WCHAR sz[MAX_PATH] = L"junk";
     ReadLastFolder(sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"", sz);
-    EXPECT_EQ(0, ReadOptionFlag("NoSuchOption"));
-}
-
-TEST_F(Options, StoredFlagsReadAsZeroOrOne)
-{
-    SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 5);
-    SetTavelDword(TAVEL_OPTIONS_KEY, L"SmallFont", 0);
-    SetTavelDword(TAVEL_OPTIONS_KEY, L"ConfirmDeleteFiles", 0);
-    SetTavelDword(TAVEL_OPTIONS_KEY, L"SwitchToStorageCard", 0xFFFFFFFF);
-    EXPECT_EQ(1, ReadOptionFlag(OPT_HIDE_HIDDEN));
-    EXPECT_EQ(0, ReadOptionFlag(OPT_SMALL_FONT));
-    EXPECT_EQ(0, ReadOptionFlag(OPT_CONFIRM_DELETE));
-    EXPECT_EQ(1, ReadOptionFlag(OPT_SWITCH_TO_CARD));
-    EXPECT_EQ(1, ReadOptionFlag(OPT_CONFIRM_OVERWRITE));  // the others keep their defaults
+    for (const auto &f : kFlags)
+        if (f.dwStored != 9)
+            SetTavelDword(TAVEL_OPTIONS_KEY, f.pszValue, f.dwStored);
+    for (const auto &f : kFlags)  // the unstored ones keep their defaults
+        EXPECT_EQ(f.iRead, ReadOptionFlag(f.pszOpt)) << f.pszOpt;
 }
 
 TEST_F(Options, SortTypeOrderAndBeamTimeoutValues)
@@ -75,12 +75,10 @@ TEST_F(Options, SortTypeOrderAndBeamTimeoutValues)
     EXPECT_EQ(1, NormalizeSortType(5));
     for (DWORD dw = 1; dw <= 4; ++dw)
         EXPECT_EQ((int)dw, NormalizeSortType(dw));
-    SetTavelDword(TAVEL_KEY, L"SortOrder", 2);
-    EXPECT_EQ(0, ReadSortOrder());
-    SetTavelDword(TAVEL_KEY, L"SortOrder", 0);
-    EXPECT_EQ(0, ReadSortOrder());
-    SetTavelDword(TAVEL_KEY, L"SortOrder", 1);
-    EXPECT_EQ(1, ReadSortOrder());
+    for (DWORD dw : {2, 0, 1}) {  // only 1 is ascending
+        SetTavelDword(TAVEL_KEY, L"SortOrder", dw);
+        EXPECT_EQ((int)(dw == 1), ReadSortOrder()) << dw;
+    }
     EXPECT_EQ(3000000u, ReadBeamTimeout());
     SetTavelDword(TAVEL_KEY, L"Timeout", 60000);
     EXPECT_EQ(60000u, ReadBeamTimeout());

@@ -61,18 +61,15 @@ protected:
         ASSERT_TRUE(WaitFilled(GetFolderTreeWindow()));
     }
 
-
+    // Exactly the rows of these names selected.
     void SelectRows(std::initializer_list<LPCWSTR> names)
     {
-        LVITEMW lvi = {};
-        lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+        std::vector<int> rows;
         for (LPCWSTR psz : names) {
-            int i = RowOf(psz);
-            ASSERT_GE(i, 0) << "no row";
-            lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(hwndList, LVM_SETITEMSTATE, i, (LPARAM)&lvi);
+            rows.push_back(RowOf(psz));
+            ASSERT_GE(rows.back(), 0) << "no row";
         }
+        Select(rows);
     }
 
     static HTREEITEM Child(HWND hwndTree, HTREEITEM hParent, const std::wstring &text)
@@ -136,7 +133,6 @@ protected:
         ASSERT_NE(nullptr, h) << "no node";
         SelectNode(hwndTree, h);
     }
-
 
     static bool Exists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 };

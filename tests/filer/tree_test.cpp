@@ -16,13 +16,7 @@ protected:
 
     void Select(const std::wstring &path) { SelectPath(hwndTree, path); }
 
-    void Key(UINT vk)
-    {
-        SetFocus(hwndTree);
-        PostMessageW(hwndTree, WM_KEYDOWN, vk, 1);
-        PostMessageW(hwndTree, WM_KEYUP, vk, 0xC0000001);
-        Pump(40);
-    }
+    void Key(UINT vk) { PostKey(hwndTree, vk, 40); }
 
     std::wstring SelectedPath()
     {
@@ -246,18 +240,19 @@ TEST_F(FolderTree, DestinationTreeIsRefilledOnEachUseAndComesBackOnActivation)
     EXPECT_EQ(OP_SHORTCUT, GetOperationMode());
     HWND hwndDest = GetDestTreeWindow();
     ASSERT_TRUE(WaitFilled(hwndDest));
-    EXPECT_TRUE(IsWindowVisible(GetDestBar()));
-    EXPECT_FALSE(IsWindowVisible(hwndList));
-    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    // Shown: the destination's bar, the list, the list's bar.
+    auto shown = [&] {
+        return std::vector<bool>{IsWindowVisible(GetDestBar()) != 0, IsWindowVisible(hwndList) != 0,
+                                 IsWindowVisible(GetModeBar(IDR_BAR_LIST)) != 0};
+    };
+    const std::vector<bool> kDest = {true, false, false}, kList = {false, true, true};
+    EXPECT_EQ(kDest, shown());
     // Another window in front and back again: the destination tree keeps its bar.
     SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_TRUE(IsWindowVisible(GetDestBar()));
-    EXPECT_FALSE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
+    EXPECT_EQ(kDest, shown());
     Command(IDM_DEST_CANCEL);
     EXPECT_EQ(OP_NONE, GetOperationMode());
-    EXPECT_TRUE(IsWindowVisible(hwndList));
-    EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_LIST)));
-    EXPECT_FALSE(IsWindowVisible(GetDestBar()));
+    EXPECT_EQ(kList, shown());
 
     ASSERT_TRUE(MakeDir(L"\\later"));
     SelectRows({L"f.txt"});

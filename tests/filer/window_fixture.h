@@ -63,6 +63,15 @@ protected:
         Pump(50);
     }
 
+    // A key through the queue, as the keyboard sends it, to a window given the focus.
+    void PostKey(HWND hwndTo, UINT vk, DWORD ms = 30)
+    {
+        SetFocus(hwndTo);
+        PostMessageW(hwndTo, WM_KEYDOWN, vk, 1);
+        PostMessageW(hwndTo, WM_KEYUP, vk, 0xC0000001);
+        Pump(ms);
+    }
+
     void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
     // Row of a name in the file table; -1 when it is not listed.
