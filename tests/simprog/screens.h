@@ -3,6 +3,7 @@
 #pragma once
 #include "simtest.h"
 #include "kit.h"
+#include "transfer.h"
 
 class Screens : public SimTest {
 protected:
@@ -40,6 +41,23 @@ protected:
         LOGFONTW lf = {};
         GetObjectW((HFONT)SendDlgItemMessageW(m_hdlg, id, WM_GETFONT, 0, 0), sizeof(lf), &lf);
         return lf;
+    }
+    std::vector<std::wstring> Cells(HWND hwndList, int iCol = 0)
+    {
+        std::vector<std::wstring> v;
+        WCHAR sz[256];
+        for (int i = 0; i < ListView_GetItemCount(hwndList); ++i) {
+            ListView_GetItemText(hwndList, i, iCol, sz, ARRAYSIZE(sz));
+            v.push_back(sz);
+        }
+        return v;
+    }
+    std::vector<bool> Ticks(HWND hwndList)
+    {
+        std::vector<bool> v;
+        for (int i = 0; i < ListView_GetItemCount(hwndList); ++i)
+            v.push_back(IsRowTicked(hwndList, i));
+        return v;
     }
     UINT PopupState(UINT idBar, UINT id)
     {
