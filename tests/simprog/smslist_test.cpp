@@ -83,7 +83,7 @@ protected:
         WriteInbox(inbox);
         OpenList(simMessages, dwTotal, InboxCopyProc);
     }
-    std::vector<bool> Ticks() { return Screens::Ticks(g_hwndSMS); }
+    std::vector<bool> Ticks() { return ::Ticks(g_hwndSMS); }
     void Action(int iRow)
     {
         SendMessageW(g_hwndSMS, LVM_SETSELECTIONMARK, 0, iRow);

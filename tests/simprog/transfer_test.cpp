@@ -41,7 +41,7 @@ protected:
     json SimEntries() { return ReadSim()["phonebook"]["entries"]; }
     HWND List() { return GetDlgItem(m_hdlg, IDC_TRANSFER_LIST); }
     int Rows() { return ListView_GetItemCount(List()); }
-    std::vector<bool> Ticks() { return Screens::Ticks(List()); }
+    std::vector<bool> Ticks() { return ::Ticks(List()); }
     void Key(UINT vk) { SendMessageW(List(), WM_KEYDOWN, vk, 1); }
     std::wstring Counter() { return Text(IDC_TRANSFER_COUNTER); }
     std::wstring Number() { return Text(IDC_TRANSFER_NUMBER); }
