@@ -68,11 +68,7 @@ protected:
     std::wstring Cell(int iItem, int iSub)
     {
         WCHAR sz[400] = L"";
-        LVITEMW lvi = {};
-        lvi.iSubItem = iSub;
-        lvi.pszText = sz;
-        lvi.cchTextMax = ARRAYSIZE(sz);
-        SendMessageW(m_hwndList, LVM_GETITEMTEXTW, iItem, (LPARAM)&lvi);
+        ListView_GetItemText(m_hwndList, iItem, iSub, sz, ARRAYSIZE(sz));
         return sz;
     }
     int Find(const std::wstring &title)
@@ -97,14 +93,9 @@ protected:
     }
     void Select(int iItem)
     {
-        LVITEMW lvi = {};
-        lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        lvi.state = 0;
-        SendMessageW(m_hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
-        if (iItem < 0)
-            return;
-        lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(m_hwndList, LVM_SETITEMSTATE, iItem, (LPARAM)&lvi);
+        ListView_SetItemState(m_hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        if (iItem >= 0)
+            ListView_SetItemState(m_hwndList, iItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     // The command with real message boxes, each answered OK from inside its own
     // modal loop; their texts in order.
