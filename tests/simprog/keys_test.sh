@@ -11,13 +11,18 @@ cp -r "$ROOT/profiles/sample" "$TMP/p"
 rc=$?
 fails=0
 [ $rc -eq 0 ] || { echo "FAIL run exit $rc"; fails=1; }
-if python3 - "$TMP/p/sim.json" <<'PY'
+# $1 what is checked, $2 a Python condition over the profile's sim and contacts after the run.
+check() {
+    if python3 - "$TMP/p" "$2" <<'PY'
 import json, sys
-entries = json.load(open(sys.argv[1]))["phonebook"]["entries"]
-hit = [e for e in entries if e["name"] == "Lena" and e["number"] == "0123456"]
-sys.exit(0 if len(hit) == 1 and hit[0]["index"] == 5 else 1)
+sim = json.load(open(sys.argv[1] + "/sim.json"))
+contacts = json.load(open(sys.argv[1] + "/contacts.json"))["contacts"]
+sys.exit(0 if eval("(" + sys.argv[2] + ")") else 1)
 PY
-then echo "ok   entry stored in the first free slot"; else echo "FAIL entry not on the SIM"; fails=1; fi
+    then echo "ok   $1"; else echo "FAIL $1"; fails=1; fi
+}
+check "entry stored in the first free slot" \
+    '[e["index"] for e in sim["phonebook"]["entries"] if (e["name"], e["number"]) == ("Lena", "0123456")] == [5]'
 cmp -s "$ROOT/profiles/sample/sim.json" "$TMP/p/sim.json" && { echo "FAIL sim.json unchanged"; fails=1; }
 
 # Contacts -> SIM with the first row ticked, then SIM -> Contacts with the top row
@@ -25,27 +30,16 @@ cmp -s "$ROOT/profiles/sample/sim.json" "$TMP/p/sim.json" && { echo "FAIL sim.js
 IMPORT="SOFT2 DOWN DOWN DOWN DOWN RIGHT"
 "$ROOT/phone" run morlin --profile "$TMP/p" --keys "$IMPORT ACTION WAIT=800 ACTION SOFT1 WAIT=300 ACTION" --shot "$TMP/c.png"
 "$ROOT/phone" run morlin --profile "$TMP/p" --keys "$IMPORT DOWN DOWN ACTION WAIT=800 ACTION SOFT1 WAIT=300 ACTION" --shot "$TMP/s.png"
-if python3 - "$TMP/p" <<'PY'
-import json, sys
-sim = json.load(open(sys.argv[1] + "/sim.json"))["phonebook"]["entries"]
-contacts = json.load(open(sys.argv[1] + "/contacts.json"))["contacts"]
-ok = [e["index"] for e in sim if e["name"] == "Lena Holm" and e["number"] == "+46701112233"] == [8]
-ok = ok and {"firstName": "Pizza", "lastName": "Roma", "fileAs": "Pizza Roma",
-             "mobileTelephoneNumber": "01632960999"}.items() <= contacts[-1].items()
-sys.exit(0 if ok else 1)
-PY
-then echo "ok   copies both ways kept in sim.json and contacts.json"; else echo "FAIL transfer copies not kept"; fails=1; fi
+check "copies both ways kept in sim.json and contacts.json" \
+    '[e["index"] for e in sim["phonebook"]["entries"] if (e["name"], e["number"]) == ("Lena Holm", "+46701112233")] == [8]
+     and {"firstName": "Pizza", "lastName": "Roma", "fileAs": "Pizza Roma",
+          "mobileTelephoneNumber": "01632960999"}.items() <= contacts[-1].items()'
 # A message typed in Edit SMS is on the SIM after the program has ended, and
 # the radio read it back unchanged.
 KEYS="SOFT2 DOWN DOWN DOWN DOWN DOWN ACTION WAIT=3000 SOFT1 WAIT=300 TEXT=+4412345 DOWN TEXT=[x]€5 SOFT1 WAIT=2500 ACTION"
 "$ROOT/phone" run morlin --profile "$TMP/p" --keys "$KEYS" --shot "$TMP/m.png" || { echo "FAIL message run"; fails=1; }
-if python3 - "$TMP/p/sim.json" <<'PY'
-import json, sys
-msgs = json.load(open(sys.argv[1]))["sms"]["messages"]
-hit = [m for m in msgs if m.get("text") == "[x]€5" and m.get("number") == "+4412345"]
-sys.exit(0 if len(hit) == 1 and hit[0]["index"] == 4 and hit[0]["coding"] == 0 else 1)
-PY
-then echo "ok   message stored in the first free slot"; else echo "FAIL message not on the SIM"; fails=1; fi
+check "message stored in the first free slot" \
+    '[(m["index"], m["coding"]) for m in sim["sms"]["messages"] if (m.get("text"), m.get("number")) == ("[x]€5", "+4412345")] == [(4, 0)]'
 grep -q '^< +CMGR: "STO UNSENT","+4412345",,145,17,0,0,167,"+447700900000",145,8<CR><LF>1B3C781B3E1B6535<CR>' \
     "$TMP/p/radio.log" && echo "ok   message read back" || { echo "FAIL message not read back"; fails=1; }
 # Inbox/SMS -> SIM with the second row ("Anna <+4912345>") ticked.

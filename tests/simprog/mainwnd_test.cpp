@@ -1,7 +1,6 @@
 // The main window against the SIM stand-in: start-up, the list, the menu
 // state, the notifications (also while the start-up read runs) and Quit.
-#include "simtest.h"
-#include "kit.h"
+#include "screens.h"
 #include "trace.h"
 #include "../res/morlin/resource.h"
 #include <atomic>
@@ -39,12 +38,6 @@ protected:
         return m_hwnd;
     }
     int Rows() { return g_hwndPhoneBookList ? ListView_GetItemCount(g_hwndPhoneBookList) : -1; }
-    std::wstring RowText(int i)
-    {
-        WCHAR sz[256] = L"";
-        ListView_GetItemText(g_hwndPhoneBookList, i, 0, sz, ARRAYSIZE(sz));
-        return sz;
-    }
     int RowImage(int i)
     {
         LVITEMW item = {};
@@ -53,15 +46,7 @@ protected:
         ListView_GetItem(g_hwndPhoneBookList, &item);
         return item.iImage;
     }
-    UINT MenuState(UINT id)
-    {
-        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_MAIN));
-        HMENU hsub = GetSubMenu(hmenu, 0);
-        SendMessageW(m_hwnd, WM_INITMENUPOPUP, (WPARAM)hsub, 0);
-        UINT u = GetMenuState(hsub, id, MF_BYCOMMAND);
-        DestroyMenu(hmenu);
-        return u;
-    }
+    UINT MenuState(UINT id) { return PopupState(m_hwnd, IDR_BAR_MAIN, id); }
 };
 } // namespace
 
@@ -69,9 +54,7 @@ TEST_F(MainWindow, StartupListsTheEntriesSortedWithTheirSimIndexesAndQuitEnds)
 {
     WriteSim({{3, "Zed", "1"}, {1, "Anna", "2"}, {7, "", "+3361"}}, 250);
     Start(3);
-    EXPECT_EQ(L"+3361", RowText(0));
-    EXPECT_EQ(L"Anna", RowText(1));
-    EXPECT_EQ(L"Zed", RowText(2));
+    EXPECT_EQ((std::vector<std::wstring>{L"+3361", L"Anna", L"Zed"}), Cells(g_hwndPhoneBookList));
     EXPECT_EQ(7, RowImage(0));
     EXPECT_EQ(1, RowImage(1));
     EXPECT_EQ(3, RowImage(2));

@@ -3,6 +3,36 @@
 #pragma once
 #include "simtest.h"
 #include "kit.h"
+#include "transfer.h"
+
+// A list view's texts in one column, and its rows' ticks.
+inline std::vector<std::wstring> Cells(HWND hwndList, int iCol = 0)
+{
+    std::vector<std::wstring> v;
+    WCHAR sz[256];
+    for (int i = 0; i < ListView_GetItemCount(hwndList); ++i) {
+        ListView_GetItemText(hwndList, i, iCol, sz, ARRAYSIZE(sz));
+        v.push_back(sz);
+    }
+    return v;
+}
+inline std::vector<bool> Ticks(HWND hwndList)
+{
+    std::vector<bool> v;
+    for (int i = 0; i < ListView_GetItemCount(hwndList); ++i)
+        v.push_back(IsRowTicked(hwndList, i));
+    return v;
+}
+// The state of an item of the bar's popup once the window has set it up.
+inline UINT PopupState(HWND hwnd, UINT idBar, UINT id)
+{
+    HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(idBar));
+    HMENU hsub = GetSubMenu(hmenu, 0);
+    SendMessageW(hwnd, WM_INITMENUPOPUP, (WPARAM)hsub, 0);
+    UINT u = GetMenuState(hsub, id, MF_BYCOMMAND);
+    DestroyMenu(hmenu);
+    return u;
+}
 
 class Screens : public SimTest {
 protected:
@@ -41,13 +71,5 @@ protected:
         GetObjectW((HFONT)SendDlgItemMessageW(m_hdlg, id, WM_GETFONT, 0, 0), sizeof(lf), &lf);
         return lf;
     }
-    UINT PopupState(UINT idBar, UINT id)
-    {
-        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(idBar));
-        HMENU hsub = GetSubMenu(hmenu, 0);
-        SendMessageW(m_hdlg, WM_INITMENUPOPUP, (WPARAM)hsub, 0);
-        UINT u = GetMenuState(hsub, id, MF_BYCOMMAND);
-        DestroyMenu(hmenu);
-        return u;
-    }
+    UINT PopupState(UINT idBar, UINT id) { return ::PopupState(m_hdlg, idBar, id); }
 };

@@ -1,13 +1,12 @@
 // The SIM message list, the Edit SMS page and the Inbox copy, over the
 // radio and messaging stand-ins.
-#include "simtest.h"
+#include "screens.h"
 #include "smslist.h"
 #include "simsms.h"
 #include "transfer.h"
 #include "platril.h"
 #include "platmapi.h"
 #include <array>
-#include "kit.h"
 #include "../res/morlin/resource.h"
 
 namespace {
@@ -40,22 +39,16 @@ nlohmann::json Inbox(std::initializer_list<std::array<std::string, 3>> messages)
     return v;
 }
 
-class SmsScreens : public SimTest {
+class SmsScreens : public Screens {
 protected:
-    HWND m_hdlg = nullptr;
     HWND m_hdlgEdit = nullptr;
 
     void TearDown() override
     {
-        for (HWND h : {m_hdlgEdit, m_hdlg})
-            if (h && IsWindow(h))
-                DestroyWindow(h);
+        if (m_hdlgEdit && IsWindow(m_hdlgEdit))
+            DestroyWindow(m_hdlgEdit);
         ReleaseSmsRecords();
-        Pump(30);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        SimTest::TearDown();
+        Screens::TearDown();
     }
     // The SIM's message list, or the Inbox copy with proc InboxCopyProc.
     void OpenList(const nlohmann::json &messages, DWORD dwTotal = 20, DLGPROC pfn = SmsManagerProc)
@@ -65,11 +58,8 @@ protected:
         ASSERT_TRUE(OpenSim());
         s_progress.clear();
         HHOOK hhook = SetWindowsHookExW(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
-        m_hdlg = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_SMSLIST), nullptr, pfn, 0);
+        Open(IDD_SMSLIST, pfn);
         UnhookWindowsHookEx(hhook);
-        ASSERT_NE(nullptr, m_hdlg);
-        ShowWindow(m_hdlg, SW_SHOW);
-        Pump(20);
     }
     void OpenEdit(DWORD dwRow)
     {
@@ -93,30 +83,14 @@ protected:
         WriteInbox(inbox);
         OpenList(simMessages, dwTotal, InboxCopyProc);
     }
-    std::vector<bool> Ticks()
-    {
-        std::vector<bool> v;
-        for (int i = 0; i < ListView_GetItemCount(g_hwndSMS); ++i)
-            v.push_back(IsRowTicked(g_hwndSMS, i));
-        return v;
-    }
+    std::vector<bool> Ticks() { return ::Ticks(g_hwndSMS); }
     void Action(int iRow)
     {
         SendMessageW(g_hwndSMS, LVM_SETSELECTIONMARK, 0, iRow);
         Key(g_hwndSMS, VK_RETURN);
     }
     std::wstring FreeSlots() { return WindowText(g_hwndSmsFreeSlots); }
-    bool EditClosed() { return !IsWindow(m_hdlgEdit) || !IsWindowVisible(m_hdlgEdit); }
-    std::vector<std::wstring> Rows()
-    {
-        std::vector<std::wstring> v;
-        WCHAR sz[256];
-        for (int i = 0; i < ListView_GetItemCount(g_hwndSMS); ++i) {
-            ListView_GetItemText(g_hwndSMS, i, 0, sz, ARRAYSIZE(sz));
-            v.push_back(sz);
-        }
-        return v;
-    }
+    std::vector<std::wstring> Rows() { return Cells(g_hwndSMS); }
     int Mark() { return (int)SendMessageW(g_hwndSMS, LVM_GETSELECTIONMARK, 0, 0); }
     std::wstring Preview() { return WindowText(g_hwndSmsPreview); }
     void Key(HWND hwnd, UINT vk)
@@ -128,16 +102,9 @@ protected:
     {
         SendMessageW(g_hwndSMS, LVM_SETSELECTIONMARK, 0, iRow);
         MessageBoxes::answers.push_back(IDYES);
-        SendMessageW(m_hdlg, WM_COMMAND, IDM_SMS_DELETE, 0);
+        Command(IDM_SMS_DELETE);
     }
-    UINT MenuState(UINT id)
-    {
-        HMENU hmenu = LoadMenuW(g_hInst, MAKEINTRESOURCEW(IDR_BAR_SMSLIST));
-        SendMessageW(m_hdlg, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(hmenu, 0), 0);
-        UINT u = GetMenuState(GetSubMenu(hmenu, 0), id, MF_BYCOMMAND);
-        DestroyMenu(hmenu);
-        return u;
-    }
+    UINT MenuState(UINT id) { return PopupState(IDR_BAR_SMSLIST, id); }
 };
 } // namespace
 
@@ -166,12 +133,11 @@ TEST_F(SmsScreens, AnEmptySimSaysSoAndAFullOneTakesNothingNew)
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
     EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_DELETE) & MF_GRAYED);
-    DestroyWindow(m_hdlg);
 
     MessageBoxes::Reset();
     OpenList(Messages({1, 2}), 2);
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_SMS_NEW, 0);
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_SMS_EDIT, 0);
+    Command(IDM_SMS_NEW);
+    Command(IDM_SMS_EDIT);
     EXPECT_EQ((std::vector<std::wstring>{L"Cannot add SMS, SMS in SIM is full!",
                                          L"Cannot add SMS, SMS in SIM is full!"}),
               BoxTexts());
@@ -222,39 +188,35 @@ TEST_F(SmsScreens, DeleteMarksTheRowAboveAndKeepsARefusedOne)
     EXPECT_EQ(L"text 3", Preview());
 }
 
-TEST_F(SmsScreens, SavingAnEditedMessageAddsARow)
+TEST_F(SmsScreens, SaveChecksKeepThePageOpenThenSavingAddsARow)
 {
     OpenList(Messages({1, 2}));
     OpenEdit(1);
     EXPECT_EQ(L"+442", WindowText(m_hdlgEdit, IDC_SMS_NUMBER));
     EXPECT_EQ(L"text 2", WindowText(m_hdlgEdit, IDC_SMS_CONTENT));
-    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, L"[x] €5");
-    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
-    EXPECT_EQ(L"SMS Stored successfully in the SIM!", BoxTexts().back());
-    EXPECT_TRUE(EditClosed());
+    PlatRadioReset();
+    struct {
+        LPCWSTR pszNumber;
+        std::wstring text;
+        LPCWSTR pszBox;
+    } cases[] = {{L"", L"text 2", L"No destination number !"},
+                 {L"+442", L"", L"Content is empty !"},
+                 {L"+442", std::wstring(70, L'a') + L"Ж", L"SMS content too large ! No more than 70 words ."},
+                 {L"+442", std::wstring(161, L'a'), L"SMS content too large ! No more than 160 words ."},
+                 {L"+442", L"[x] €5", L"SMS Stored successfully in the SIM!"}};
+    for (const auto &c : cases) {
+        EXPECT_TRUE(IsWindowVisible(m_hdlgEdit)) << c.pszBox;
+        EXPECT_EQ(0u, PlatRadioCommandCount()) << c.pszBox;  // nothing sent before the checks pass
+        SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, c.pszNumber);
+        SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, c.text.c_str());
+        SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+        EXPECT_EQ(c.pszBox, BoxTexts().back());
+    }
+    EXPECT_FALSE(IsWindowVisible(m_hdlgEdit));
     EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442", L"+442"}), Rows());
     EXPECT_EQ(2, Mark());
     EXPECT_EQ(L"[x] €5", Preview());
     EXPECT_EQ("[x] €5", ReadSim()["sms"]["messages"][2]["text"]);
-}
-
-TEST_F(SmsScreens, SaveChecksKeepThePageOpen)
-{
-    OpenList(Messages({1}));
-    OpenEdit(SMS_NO_ROW);
-    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
-    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, L"+4412");
-    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
-    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, (std::wstring(70, L'a') + L"Ж").c_str());
-    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
-    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, std::wstring(161, L'a').c_str());
-    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
-    EXPECT_EQ((std::vector<std::wstring>{L"No destination number !", L"Content is empty !",
-                                         L"SMS content too large ! No more than 70 words .",
-                                         L"SMS content too large ! No more than 160 words ."}),
-              BoxTexts());
-    EXPECT_FALSE(EditClosed());
-    EXPECT_EQ(3u, PlatRadioCommandCount());  // the list's one read only
 }
 
 TEST_F(SmsScreens, CounterAndUpKeysOfTheText)
@@ -313,7 +275,7 @@ TEST_F(SmsScreens, InboxListsShortMessagesAndCopiesTheTickedOne)
 
     Action(0);
     EXPECT_EQ(L"17", FreeSlots());
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);
+    Command(IDM_INBOX_START);
     EXPECT_EQ((std::vector<std::wstring>{L"Message copied to SIM successfully."}), BoxTexts());
     EXPECT_FALSE(IsWindowVisible(m_hdlg));
     EXPECT_NE(std::string::npos, ReadRadioLog().find("> AT+CMGW=\"+4912345\",145<CR>"));
@@ -327,14 +289,14 @@ TEST_F(SmsScreens, InboxTicksStayWithinTheFreeSlots)
 {
     auto five = Inbox({{"A", "1", "a"}, {"B", "2", "b"}, {"C", "3", "c"}, {"D", "4", "d"}, {"E", "5", "e"}});
     OpenInbox(five, Messages({1, 2}), 5);
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_SELECT_ALL, 0);
+    Command(IDM_INBOX_SELECT_ALL);
     EXPECT_EQ((std::vector<bool>{true, true, true, false, false}), Ticks());
     EXPECT_EQ(L"0", FreeSlots());
     EXPECT_EQ(2, Mark());
     Action(3);
     EXPECT_EQ((std::vector<std::wstring>{L"Copy from Inbox/SMS to SIM failed!"}), BoxTexts());
     EXPECT_FALSE(IsRowTicked(g_hwndSMS, 3));
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_UNSELECT_ALL, 0);
+    Command(IDM_INBOX_UNSELECT_ALL);
     EXPECT_EQ(L"3", FreeSlots());
     Action(4);
     EXPECT_EQ((std::vector<bool>{false, false, false, false, true}), Ticks());
@@ -342,10 +304,9 @@ TEST_F(SmsScreens, InboxTicksStayWithinTheFreeSlots)
     Action(4);
     EXPECT_EQ(L"3", FreeSlots());
     PlatRadioReset();
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);  // nothing ticked: nothing happens
+    Command(IDM_INBOX_START);  // nothing ticked: nothing happens
     EXPECT_EQ(0u, PlatRadioCommandCount());
     EXPECT_EQ(1u, BoxTexts().size());
-    DestroyWindow(m_hdlg);
 
     // A SIM that reports more used slots than it has is full.
     MessageBoxes::Reset();
@@ -360,8 +321,8 @@ TEST_F(SmsScreens, InboxCopyStopsAtTheFirstFailedWrite)
 {
     OpenInbox(Inbox({{"A", "+441", "first"}, {"B", "+442", std::string(200, 'x')}, {"C", "+443", "third"}}),
               Messages({1}));
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_SELECT_ALL, 0);
-    SendMessageW(m_hdlg, WM_COMMAND, IDM_INBOX_START, 0);
+    Command(IDM_INBOX_SELECT_ALL);
+    Command(IDM_INBOX_START);
     EXPECT_EQ((std::vector<std::wstring>{L"Copy from Inbox/SMS to SIM failed!"}), BoxTexts());
     EXPECT_TRUE(IsWindowVisible(m_hdlg));
     EXPECT_EQ((std::vector<bool>{true, true, true}), Ticks());

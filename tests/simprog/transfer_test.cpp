@@ -41,19 +41,7 @@ protected:
     json SimEntries() { return ReadSim()["phonebook"]["entries"]; }
     HWND List() { return GetDlgItem(m_hdlg, IDC_TRANSFER_LIST); }
     int Rows() { return ListView_GetItemCount(List()); }
-    std::wstring Cell(int iRow, int iCol = 0)
-    {
-        WCHAR sz[256] = L"";
-        ListView_GetItemText(List(), iRow, iCol, sz, ARRAYSIZE(sz));
-        return sz;
-    }
-    std::vector<bool> Ticks()
-    {
-        std::vector<bool> v;
-        for (int i = 0; i < Rows(); ++i)
-            v.push_back(IsRowTicked(List(), i));
-        return v;
-    }
+    std::vector<bool> Ticks() { return ::Ticks(List()); }
     void Key(UINT vk) { SendMessageW(List(), WM_KEYDOWN, vk, 1); }
     std::wstring Counter() { return Text(IDC_TRANSFER_COUNTER); }
     std::wstring Number() { return Text(IDC_TRANSFER_NUMBER); }
@@ -87,10 +75,7 @@ TEST_F(Transfer, SimToContactsListsTheEntriesReversedAndSplitsNamesAtTheFirstBla
     GetWindowRect(List(), &rc);
     EXPECT_LE(ListView_GetColumnWidth(List(), 0),
               rc.right - rc.left - 2 * GetSystemMetrics(SM_CXBORDER) - GetSystemMetrics(SM_CXVSCROLL));
-    ASSERT_EQ(3, Rows());
-    EXPECT_EQ(L"555", Cell(0));
-    EXPECT_EQ(L"Bo", Cell(1));
-    EXPECT_EQ(L"Anna Maria Berg", Cell(2));
+    EXPECT_EQ((std::vector<std::wstring>{L"555", L"Bo", L"Anna Maria Berg"}), Cells(List()));
     EXPECT_EQ((std::vector<bool>{false, false, false}), Ticks());
     Key(VK_DOWN);
     EXPECT_EQ(L"123", Number());
@@ -169,13 +154,9 @@ TEST_F(Transfer, ContactsToSimMakesARowPerNumberUnderTheContactsName)
     Open(IDD_TRANSFER, SaveContact2SIM);
     EXPECT_EQ(L"Contacts->SIM", Title());
     EXPECT_EQ(L"Start|Menu", SoftKeyLabels(m_hdlg));
-    ASSERT_EQ(6, Rows());
-    const wchar_t *apszRows[][2] = {{L"Lena Holm", L"m"}, {L"Lena Holm", L"w"}, {L"Lena Holm", L"w"},
-                                    {L"City Taxi", L"p"}, {L"Jon ", L"r"},      {L"Shah", L"h"}};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(apszRows[i][0], Cell(i, 0)) << i;
-        EXPECT_EQ(apszRows[i][1], Cell(i, 1)) << i;
-    }
+    EXPECT_EQ((std::vector<std::wstring>{L"Lena Holm", L"Lena Holm", L"Lena Holm", L"City Taxi", L"Jon ", L"Shah"}),
+              Cells(List()));
+    EXPECT_EQ((std::vector<std::wstring>{L"m", L"w", L"w", L"p", L"r", L"h"}), Cells(List(), 1));
     EXPECT_EQ(L"249", Counter());
     EXPECT_EQ(L"0701", Number());
     LOGFONTW lf = Font(IDC_TRANSFER_NUMBER);
@@ -249,7 +230,7 @@ TEST_F(Transfer, ContactsToSimCutsLongContactTextsToItsRecords)
     ASSERT_NE(nullptr, pRec);
     EXPECT_EQ(std::wstring(63, L'n'), pRec->name);
     EXPECT_EQ(L"+" + std::wstring(126, L'7'), pRec->number);
-    EXPECT_EQ(std::wstring(63, L'n'), Cell(0));
+    EXPECT_EQ(std::wstring(63, L'n'), Cells(List())[0]);
     EXPECT_STREQ(L"22", ContactRecordAt(1)->number);
     EXPECT_EQ(nullptr, ContactRecordAt(2));
     Key(VK_RETURN);

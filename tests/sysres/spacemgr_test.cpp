@@ -1,12 +1,9 @@
 // The space manager against a real object store, database volume and
 // messaging stores: each erase, its questions and messages, Erase All, the
 // message-erase dialog, and the storage figures after each erase.
-#include <gtest/gtest.h>
 #include <commctrl.h>
-#include "platform.h"
+#include "page.h"
 #include "platmapi.h"
-#include "support.h"
-#include "kit.h"
 #include "spacemgr.h"
 #include "../res/ostrel/resource.h"
 #include <cemapi.h>
@@ -46,15 +43,11 @@ json Store(const char *pszName, int iBase)
               {"sent", Folder("Sent Items", {iBase + 6, iBase + 7})}}}};
 }
 
-class SpaceManager : public testing::Test {
+class SpaceManager : public OstrelPage {
 protected:
-    HWND m_hwndOwner = nullptr;
-    HWND m_hdlg = nullptr;
-
     void SetUp() override
     {
-        ResetStore();
-        MessageBoxes::Reset();
+        OstrelPage::SetUp();
         json device;
         device["cards"] = json::parse(R"([{"name": "Flash", "capacity": 1048576}])");
         device["system"]["folders"]["documents"] = "\\Flash\\My Documents";
@@ -68,21 +61,16 @@ protected:
         messages["stores"][1]["folders"]["drafts"]["name"] = "Work drafts";
         ASSERT_TRUE(PlatProfileSave(L"messages.json", messages));
         ASSERT_EQ(S_OK, MAPIInitialize(nullptr));
-        m_hwndOwner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                      nullptr, nullptr);
     }
     void TearDown() override
     {
-        if (m_hdlg)
-            DestroyWindow(m_hdlg);
-        DestroyWindow(m_hwndOwner);
+        OstrelPage::TearDown();
         MAPIUninitialize();
         EXPECT_EQ(0, PlatCeDbOpenCount());  // every volume unmounted, every database closed
         EXPECT_EQ(0, PlatMapiSessionCount());
         EXPECT_EQ(0, PlatMapiObjectCount());
         EXPECT_EQ(0, PlatMapiBufferCount());
-        for (const wchar_t *psz : {L"device.json", L"messages.json"})
-            DeleteFileW(PlatProfilePath(psz).c_str());
+        DeleteFileW(PlatProfilePath(L"messages.json").c_str());
     }
     void SaveVolume(const json &speed, const json &calls)
     {
@@ -115,22 +103,7 @@ protected:
                 c += Messages(iStore, psz).size();
         return c;
     }
-    HWND OpenDialog(UINT idd, DLGPROC pfn)
-    {
-        HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(idd), RT_DIALOG);
-        HWND hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), m_hwndOwner,
-                                               pfn, 0);
-        EXPECT_NE(nullptr, hdlg);
-        ShowWindow(hdlg, SW_SHOW);
-        Pump();
-        return hdlg;
-    }
-    void Open() { m_hdlg = OpenDialog(IDD_SPACE, SpaceManagerDlgProc); }
-    void Command(UINT id, LPARAM lp = 0)
-    {
-        SendMessageW(m_hdlg, WM_COMMAND, id, lp);
-        Pump();
-    }
+    void Open() { m_hdlg = OpenPage(IDD_SPACE, SpaceManagerDlgProc); }
     std::wstring Used() { return WindowText(m_hdlg, IDC_SPACE_USED); }
     // The figures shown after an erase are those a Refresh shows.
     void ExpectRefreshed(const std::wstring &before)
@@ -296,7 +269,7 @@ TEST_F(SpaceManager, EraseAllGoesOnOnlyOnYes)
 
 TEST_F(SpaceManager, MessageEraseDialogListsAndErases)
 {
-    HWND hdlg = OpenDialog(IDD_MSGERASE, MessageEraseDlgProc);
+    HWND hdlg = OpenPage(IDD_MSGERASE, MessageEraseDlgProc);
     auto entries = [&](int id) {
         std::wstring all;
         LRESULT c = SendDlgItemMessageW(hdlg, id, LB_GETCOUNT, 0, 0);

@@ -1,11 +1,8 @@
 // The system-information page against the device profile: labels, power,
 // memory, device information, flash storage in both orders, Refresh, Back,
 // scrolling, and the space manager's storage bar.
-#include <gtest/gtest.h>
 #include <commctrl.h>
-#include "platform.h"
-#include "support.h"
-#include "kit.h"
+#include "page.h"
 #include "storage.h"
 #include "sysinfo.h"
 #include "../res/ostrel/resource.h"
@@ -21,43 +18,22 @@ const char kSystem[] = R"({
   "folders": {"documents": "\\Flash\\My Documents"}
 })";
 
-class SysInfo : public testing::Test {
+class SysInfo : public OstrelPage {
 protected:
     nlohmann::json m_device;
-    HWND m_hwndOwner = nullptr;
-    HWND m_hdlg = nullptr;
 
     void SetUp() override
     {
-        ResetStore();
-        MessageBoxes::Reset();
+        OstrelPage::SetUp();
         m_device = nlohmann::json::object();
         m_device["system"] = nlohmann::json::parse(kSystem);
         m_device["cards"] = nlohmann::json::parse(
             R"([{"name": "Flash", "capacity": 1048576}, {"name": "Storage Card", "capacity": 2097152}])");
         Save();
-        m_hwndOwner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                      nullptr, nullptr);
-    }
-    void TearDown() override
-    {
-        if (m_hdlg)
-            DestroyWindow(m_hdlg);
-        DestroyWindow(m_hwndOwner);
-        DeleteFileW(PlatProfilePath(L"device.json").c_str());
     }
     void Save() { ASSERT_TRUE(PlatProfileSave(L"device.json", m_device)); }
 
-    void Open()
-    {
-        HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(IDD_SYSINFO), RT_DIALOG);
-        ASSERT_NE(nullptr, hrsrc);
-        m_hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), m_hwndOwner,
-                                            SysInfoDlgProc, 0);
-        ASSERT_NE(nullptr, m_hdlg);
-        ShowWindow(m_hdlg, SW_SHOW);
-        Pump();
-    }
+    void Open() { m_hdlg = OpenPage(IDD_SYSINFO, SysInfoDlgProc); }
     std::wstring Text(int id) { return WindowText(m_hdlg, id); }
     // The control's whole text fits it, and the control lies within the page's width.
     bool Fits(int id)
@@ -256,8 +232,7 @@ TEST_F(SysInfo, BackStaysOnThePageAndArrowsScrollIt)
     Open();
     SetForegroundWindow(m_hdlg);
     Pump();
-    SendMessageW(m_hdlg, WM_COMMAND, IDCANCEL, 0);
-    Pump();
+    Command(IDCANCEL);
     EXPECT_TRUE(IsWindowVisible(m_hdlg));
 
     RECT rcClient, rcVersion;

@@ -1,11 +1,8 @@
 // The task manager over real windows of helper processes: which windows are
 // listed, their icon source and PID text, Kill, Kill All (Except Selected),
 // Go To, and the refresh on activation.
-#include <gtest/gtest.h>
 #include <commctrl.h>
-#include "platform.h"
-#include "support.h"
-#include "kit.h"
+#include "page.h"
 #include "taskman.h"
 #include "../res/ostrel/resource.h"
 #include <strsafe.h>
@@ -16,33 +13,25 @@ struct Helper {
     std::vector<std::wstring> classes;
 };
 
-class TaskManager : public testing::Test {
+class TaskManager : public OstrelPage {
 protected:
     std::deque<Helper> m_helpers;  // references stay valid as helpers are added
-    HWND m_hwndOwner = nullptr;
-    HWND m_hdlg = nullptr;
     HWND m_hwndList = nullptr;
 
     void SetUp() override
     {
-        ResetStore();
-        MessageBoxes::Reset();
+        OstrelPage::SetUp();
         SetStartMenu("\\Windows\\Start Menu");
-        m_hwndOwner = CreateWindowExW(0, L"Static", L"owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                      nullptr, nullptr);
     }
     void TearDown() override
     {
-        if (m_hdlg)
-            DestroyWindow(m_hdlg);
-        DestroyWindow(m_hwndOwner);
+        OstrelPage::TearDown();
         for (Helper &h : m_helpers) {
             TerminateProcess(h.pi.hProcess, 1);
             WaitExit(h.pi.hProcess, 3000);
             CloseHandle(h.pi.hProcess);
             CloseHandle(h.pi.hThread);
         }
-        DeleteFileW(PlatProfilePath(L"device.json").c_str());
     }
     void SetStartMenu(const char *psz)
     {
@@ -72,29 +61,14 @@ protected:
 
     void Open()
     {
-        HRSRC hrsrc = FindResourceW(g_hInst, MAKEINTRESOURCEW(IDD_TASKS), RT_DIALOG);
-        ASSERT_NE(nullptr, hrsrc);
-        m_hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LoadResource(g_hInst, hrsrc), m_hwndOwner,
-                                            TaskManagerDlgProc, 0);
-        ASSERT_NE(nullptr, m_hdlg);
+        m_hdlg = OpenPage(IDD_TASKS, TaskManagerDlgProc);
         m_hwndList = GetDlgItem(m_hdlg, IDC_TASK_LIST);
-        ShowWindow(m_hdlg, SW_SHOW);  // activation fills the list
-        Pump();
-    }
-    void Command(UINT id)
-    {
-        SendMessageW(m_hdlg, WM_COMMAND, id, 0);
-        Pump();
     }
     int Count() { return (int)SendMessageW(m_hwndList, LVM_GETITEMCOUNT, 0, 0); }
     std::wstring Cell(int iItem, int iSub)
     {
         WCHAR sz[400] = L"";
-        LVITEMW lvi = {};
-        lvi.iSubItem = iSub;
-        lvi.pszText = sz;
-        lvi.cchTextMax = ARRAYSIZE(sz);
-        SendMessageW(m_hwndList, LVM_GETITEMTEXTW, iItem, (LPARAM)&lvi);
+        ListView_GetItemText(m_hwndList, iItem, iSub, sz, ARRAYSIZE(sz));
         return sz;
     }
     int Find(const std::wstring &title)
@@ -119,14 +93,9 @@ protected:
     }
     void Select(int iItem)
     {
-        LVITEMW lvi = {};
-        lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        lvi.state = 0;
-        SendMessageW(m_hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
-        if (iItem < 0)
-            return;
-        lvi.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(m_hwndList, LVM_SETITEMSTATE, iItem, (LPARAM)&lvi);
+        ListView_SetItemState(m_hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        if (iItem >= 0)
+            ListView_SetItemState(m_hwndList, iItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     // The command with real message boxes, each answered OK from inside its own
     // modal loop; their texts in order.
