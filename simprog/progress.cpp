@@ -5,6 +5,12 @@
 #include <strsafe.h>
 
 HWND g_hwndProgress;
+static DWORD s_dwPainted;  // tick of the dialog's last repaint
+
+// A step paints at once only when a frame's time has passed since the last
+// paint, and the last step always does: faster steps would only be drawn
+// over before the screen shows them, and each paint costs a step's time.
+#define PROGRESS_FRAME_MS 20
 
 HWND ProgressDialog(HWND hwndOwner)
 {
@@ -20,6 +26,7 @@ HWND ProgressDialog(HWND hwndOwner)
         SetDlgItemTextW(hdlg, IDC_PROGRESS_TEXT, sz);
     g_hwndProgress = hdlg;
     UpdateWindow(hdlg);
+    s_dwPainted = GetTickCount();
     return hdlg;
 }
 
@@ -43,7 +50,11 @@ BOOL ShowProgress(int iDone, int iTotal)
         SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, iTotal));
         SendDlgItemMessageW(hdlg, IDC_PROGRESS_BAR, PBM_SETPOS, iDone, 0);
     }
-    UpdateWindow(hdlg);
+    DWORD dwNow = GetTickCount();
+    if (iDone == iTotal || dwNow - s_dwPainted >= PROGRESS_FRAME_MS) {
+        UpdateWindow(hdlg);
+        s_dwPainted = GetTickCount();
+    }
     return 1;
 }
 

@@ -148,6 +148,11 @@ void RemoveSmsRecord(DWORD dwRow)
 void FillSmsList(HWND hwndList)
 {
     RefreshSmsCounters();
+    // One repaint for the whole list rather than one per row; a hidden list
+    // is left as it is, since turning redraw back on would show it.
+    BOOL fRedraw = (GetWindowLongW(hwndList, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (fRedraw)
+        SendMessageW(hwndList, WM_SETREDRAW, FALSE, 0);
     SendMessageW(hwndList, LVM_DELETEALLITEMS, 0, 0);
     // The read messages fill the array from its start: a free record ends them.
     for (DWORD r = 0; r < g_cSmsRecords && SmsRecords()[r].index != 0; ++r) {
@@ -157,6 +162,10 @@ void FillSmsList(HWND hwndList)
         item.iItem = (int)r;
         item.pszText = SmsRecords()[r].address;
         SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    }
+    if (fRedraw) {
+        SendMessageW(hwndList, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(hwndList, nullptr, TRUE);
     }
     SetFocus(hwndList);
 }
