@@ -113,7 +113,7 @@ LPCWSTR GetBeamStripText()
 static void DrawStrip(HDC hdc, int y0, LPCWSTR pszText)
 {
     Rectangle(hdc, -1, y0, 177, y0 + STRIP_CY);
-    RECT rc = {2, y0, 175, y0 + STRIP_CY};
+    RECT rc = {0, y0, 176, y0 + STRIP_CY};
     HGDIOBJ hfontOld = SelectObject(hdc, s_hfontList);
     SetBkMode(hdc, TRANSPARENT);
     DrawTextW(hdc, pszText, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
