@@ -142,8 +142,11 @@ static void SetStripState(int iState)
 
 // ---- the device row --------------------------------------------------------------------
 
+static BOOL s_fBeamEnabled;
+
 static void EnableBeamKey(BOOL fEnable)
 {
+    s_fBeamEnabled = fEnable;
     SendMessageW(s_hwndBar, TB_ENABLEBUTTON, IDM_BEAM, MAKELONG(fEnable, 0));
 }
 
@@ -415,6 +418,13 @@ static void SendFile()
 
 static void OnBeam()
 {
+    // A Beam that reaches the page while the key is grey (queued during a
+    // put) would start a second put with no device.
+    if (!s_fBeamEnabled)
+        return;
+    // Grey for the whole put, shown now: the page takes no messages until it ends.
+    EnableBeamKey(FALSE);
+    UpdateWindow(s_hwndBar);
     // The row gives its bag up to the attempt.
     IPropertyBag *pBag = RowBag();
     SetRowImageAndBag(1, nullptr);
@@ -423,7 +433,13 @@ static void OnBeam()
     if (BindAndConnect(pBag))
         SendFile();
     ResetDeviceRow();
-    EnableBeamKey(FALSE);
+    // Keys pressed during the put act now, while Beam is still grey: a
+    // device arriving first must not turn them into a second put.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
     // Discovery goes on after a failure too, so the user can try again.
     s_pRequest->pObex->StartDeviceEnum();
 }
