@@ -133,11 +133,11 @@ static void PaintStripsOn(HDC hdc)
 static void SetStripState(int iState)
 {
     s_iStripState = iState;
-    RECT rcTop = {0, STRIP_TOP_Y0, 176, STRIP_TOP_Y0 + STRIP_CY};
-    RECT rcBottom = {0, STRIP_BOTTOM_Y0, 176, STRIP_BOTTOM_Y0 + STRIP_CY};
-    InvalidateRect(s_hwndPage, &rcTop, TRUE);
-    InvalidateRect(s_hwndPage, &rcBottom, TRUE);
-    UpdateWindow(s_hwndPage);
+    HDC hdc = GetDC(s_hwndPage);
+    if (!hdc)
+        return;
+    PaintStripsOn(hdc);
+    ReleaseDC(s_hwndPage, hdc);
 }
 
 // ---- the device row --------------------------------------------------------------------
