@@ -362,6 +362,22 @@ protected:
         TavelWindow::TearDown();
     }
     static void SetServer(const nlohmann::json &server) { ASSERT_TRUE(PlatProfileSave(L"irda.json", {{"server", server}})); }
+    // Title strips of other processes (the service must show none over Tavel's).
+    static int ForeignStrips()
+    {
+        int c = 0;
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                WCHAR sz[32] = L"";
+                DWORD pid = 0;
+                GetWindowThreadProcessId(h, &pid);
+                if (pid != GetCurrentProcessId() && GetClassNameW(h, sz, ARRAYSIZE(sz)) && !wcscmp(sz, PLAT_STRIP_CLASS))
+                    ++*(int *)lp;
+                return TRUE;
+            },
+            (LPARAM)&c);
+        return c;
+    }
     static std::string Trace()
     {
         WCHAR szTrace[MAX_PATH];
@@ -423,6 +439,7 @@ TEST_F(ReceiveFromIr, StartingTheServerRemindsUntilAnsweredYes)
     SOCKET s = ObexDial("127.0.0.1", 650, 3000);
     EXPECT_NE(INVALID_SOCKET, s);
     closesocket(s);
+    EXPECT_EQ(0, ForeignStrips());
 
     ASSERT_TRUE(PumpUntil([] { return !IsReceiveReminderRunning(); }, 10000));
     const std::wstring kAsk =
