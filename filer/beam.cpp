@@ -433,6 +433,8 @@ static void OnBeam()
     if (BindAndConnect(pBag))
         SendFile();
     ResetDeviceRow();
+    // A message box above may have let an arrival enable it again.
+    EnableBeamKey(FALSE);
     // Keys pressed during the put act now, while Beam is still grey: a
     // device arriving first must not turn them into a second put.
     MSG msg;
