@@ -113,7 +113,7 @@ LPCWSTR GetBeamStripText()
 static void DrawStrip(HDC hdc, int y0, LPCWSTR pszText)
 {
     Rectangle(hdc, -1, y0, 177, y0 + STRIP_CY);
-    RECT rc = {2, y0, 175, y0 + STRIP_CY};
+    RECT rc = {0, y0, 176, y0 + STRIP_CY};
     HGDIOBJ hfontOld = SelectObject(hdc, s_hfontList);
     SetBkMode(hdc, TRANSPARENT);
     DrawTextW(hdc, pszText, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -142,8 +142,11 @@ static void SetStripState(int iState)
 
 // ---- the device row --------------------------------------------------------------------
 
+static BOOL s_fBeamEnabled;
+
 static void EnableBeamKey(BOOL fEnable)
 {
+    s_fBeamEnabled = fEnable;
     SendMessageW(s_hwndBar, TB_ENABLEBUTTON, IDM_BEAM, MAKELONG(fEnable, 0));
 }
 
@@ -415,6 +418,13 @@ static void SendFile()
 
 static void OnBeam()
 {
+    // A Beam that reaches the page while the key is grey (queued during a
+    // put) would start a second put with no device.
+    if (!s_fBeamEnabled)
+        return;
+    // Grey for the whole put, shown now: the page takes no messages until it ends.
+    EnableBeamKey(FALSE);
+    UpdateWindow(s_hwndBar);
     // The row gives its bag up to the attempt.
     IPropertyBag *pBag = RowBag();
     SetRowImageAndBag(1, nullptr);
@@ -423,7 +433,15 @@ static void OnBeam()
     if (BindAndConnect(pBag))
         SendFile();
     ResetDeviceRow();
+    // A message box above may have let an arrival enable it again.
     EnableBeamKey(FALSE);
+    // Keys pressed during the put act now, while Beam is still grey: a
+    // device arriving first must not turn them into a second put.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
     // Discovery goes on after a failure too, so the user can try again.
     s_pRequest->pObex->StartDeviceEnum();
 }

@@ -118,8 +118,14 @@ LRESULT CALLBACK CallWndHook(int code, WPARAM wp, LPARAM lp)
 {
     if (code == HC_ACTION) {
         const CWPSTRUCT *p = (const CWPSTRUCT *)lp;
-        if (p->message == WM_NCCREATE)
+        if (p->message == WM_NCCREATE) {
+            // The strip comes with the program's first window: a windowless
+            // service (obexsvc) must not put its own strip over the program's.
+            const CREATESTRUCTW *pcs = (const CREATESTRUCTW *)p->lParam;
+            if (!(pcs->style & WS_CHILD) && pcs->hwndParent != HWND_MESSAGE && !IsShellWindow(p->hwnd))
+                EnsureStrip();
             PlaceTopLevel(p->hwnd);
+        }
     }
     return CallNextHookEx(g_hhkCallWnd, code, wp, lp);
 }
@@ -177,7 +183,6 @@ struct ShellInit {
     {
         g_hhkCallWnd = SetWindowsHookExW(WH_CALLWNDPROC, CallWndHook, nullptr, GetCurrentThreadId());
         g_hhkGetMsg = SetWindowsHookExW(WH_GETMESSAGE, GetMsgHook, nullptr, GetCurrentThreadId());
-        EnsureStrip();
     }
 } g_shellInit;
 } // namespace

@@ -41,6 +41,8 @@ public:
     bool Listening() const { return m_fListening; }
     // Strip texts seen as each request came in.
     std::vector<std::wstring> strips;
+    // Run as the third request (mid-put) comes in.
+    std::function<void()> midPut;
 
 private:
     void Run()
@@ -65,7 +67,8 @@ private:
         int cRequests = 0;
         while (from.Receive(request)) {
             strips.push_back(GetBeamStripText());
-            ++cRequests;
+            if (++cRequests == 3 && midPut)
+                midPut();
             if (m_mode == PeerMode::Vanish) {
                 if (cRequests == 3)
                     break;  // gone in the middle of the put
@@ -265,7 +268,17 @@ TEST_F(Beam, FilesBeamedToObexTcpArriveByteForByte)
         TestPeer peer(PeerMode::Forward);
         ASSERT_TRUE(peer.Listening());
         SetDevices(nlohmann::json::array({Device("Laptop")}), 5000);
-        ASSERT_TRUE(OnBeamPage(file.first, BeamWhenArrived));
+        // Beam pressed again mid-put: grey, and no second put once the first ends.
+        bool fGreyMidPut = false;
+        ASSERT_TRUE(OnBeamPage(file.first, [&](HWND hdlg) {
+            peer.midPut = [&] {
+                fGreyMidPut = !BeamEnabled(hdlg);
+                PostMessageW(hdlg, WM_COMMAND, IDM_BEAM, 0);
+            };
+            BeamWhenArrived(hdlg);
+            Pump(300);
+        }));
+        EXPECT_TRUE(fGreyMidPut);
         EXPECT_TRUE(MessageBoxes::calls.empty()) << (BoxTexts().empty() ? L"" : BoxTexts()[0]);
         std::string received = receiver.Received(file.first);
         EXPECT_TRUE(file.second == received) << received.size() << " bytes arrived";
@@ -349,6 +362,22 @@ protected:
         TavelWindow::TearDown();
     }
     static void SetServer(const nlohmann::json &server) { ASSERT_TRUE(PlatProfileSave(L"irda.json", {{"server", server}})); }
+    // Title strips of other processes (the service must show none over Tavel's).
+    static int ForeignStrips()
+    {
+        int c = 0;
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                WCHAR sz[32] = L"";
+                DWORD pid = 0;
+                GetWindowThreadProcessId(h, &pid);
+                if (pid != GetCurrentProcessId() && GetClassNameW(h, sz, ARRAYSIZE(sz)) && !wcscmp(sz, PLAT_STRIP_CLASS))
+                    ++*(int *)lp;
+                return TRUE;
+            },
+            (LPARAM)&c);
+        return c;
+    }
     static std::string Trace()
     {
         WCHAR szTrace[MAX_PATH];
@@ -410,6 +439,7 @@ TEST_F(ReceiveFromIr, StartingTheServerRemindsUntilAnsweredYes)
     SOCKET s = ObexDial("127.0.0.1", 650, 3000);
     EXPECT_NE(INVALID_SOCKET, s);
     closesocket(s);
+    EXPECT_EQ(0, ForeignStrips());
 
     ASSERT_TRUE(PumpUntil([] { return !IsReceiveReminderRunning(); }, 10000));
     const std::wstring kAsk =
