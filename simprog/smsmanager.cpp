@@ -50,9 +50,6 @@ static void RunEditSms(DWORD dwRow)
     g_dwCurrentIndex = dwRow;
     RunDialogFromTemplate(g_hInst, IDD_EDITSMS, g_hwndSMS, EditSmsProc, 0);
     g_dwCurrentIndex = SMS_NO_ROW;
-    // A box shown as the page closed leaves no window active: the list takes the keys again.
-    SetForegroundWindow(GetAncestor(g_hwndSMS, GA_ROOT));
-    SetFocus(g_hwndSMS);
 }
 
 static void OnNew()

@@ -1,6 +1,7 @@
 // Force-included into program code. Maps the few desktop calls that behave
 // differently on the handset to the platform's versions. Keep this list short:
 //   SetForegroundWindow  low bit set: bring the window's last active pop-up forward
+//   DialogBoxIndirectParamW  the keys go back to the window the dialog or box was opened from
 //   NKDbgPrintfW         kernel debug output, also appended to the profile's trace file
 //   MessageBoxW          handset message box (soft keys); tests can record and answer it
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
@@ -46,6 +47,8 @@
 extern "C" {
 #endif
 BOOL WINAPI PlatSetForegroundWindow(HWND hwnd);
+INT_PTR WINAPI PlatDialogBoxIndirectParamW(HINSTANCE hinst, LPCDLGTEMPLATEW ptmpl, HWND hwndOwner, DLGPROC pfnProc,
+                                           LPARAM lParam);
 int  WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType);
 void NKDbgPrintfW(LPCWSTR pszFormat, ...);
 BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCaller, PULARGE_INTEGER pcbTotal,
@@ -84,6 +87,10 @@ BOOL WINAPI PlatDeviceIoControl(HANDLE h, DWORD dwCode, LPVOID pvIn, DWORD cbIn,
 #ifndef PLATFORM_BUILD
 #undef SetForegroundWindow
 #define SetForegroundWindow PlatSetForegroundWindow
+#undef DialogBoxIndirectParamW
+#define DialogBoxIndirectParamW PlatDialogBoxIndirectParamW
+#undef DialogBoxIndirectParam
+#define DialogBoxIndirectParam PlatDialogBoxIndirectParamW
 #undef MessageBoxW
 #define MessageBoxW PlatMessageBoxW
 #undef MessageBox

@@ -197,7 +197,7 @@ int WINAPI PlatMessageBoxW(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT 
     } tmpl = {};
     tmpl.dt.style = WS_POPUP | WS_VISIBLE;
     BoxArgs args = {pszText ? pszText : L"", pszCaption, uType, nullptr};
-    INT_PTR iResult = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &tmpl.dt, hwnd, BoxProc, (LPARAM)&args);
+    INT_PTR iResult = PlatDialogBoxIndirectParamW(GetModuleHandleW(nullptr), &tmpl.dt, hwnd, BoxProc, (LPARAM)&args);
     if (args.hfont)
         DeleteObject(args.hfont);
     return iResult > 0 ? (int)iResult : 0;

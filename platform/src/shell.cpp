@@ -22,27 +22,11 @@ bool IsShellWindow(HWND hwnd)
     return IsClass(hwnd, PLAT_BAR_CLASS) || IsClass(hwnd, PLAT_STRIP_CLASS);
 }
 
-// The topmost visible window of this program, for when none is active (a
-// box without an owner has just closed).
-BOOL CALLBACK FindTopWindow(HWND hwnd, LPARAM lp)
-{
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(hwnd, &dwPid);
-    if (dwPid != GetCurrentProcessId() || !IsWindowVisible(hwnd) || IsShellWindow(hwnd))
-        return TRUE;
-    *(HWND *)lp = hwnd;
-    return FALSE;
-}
-
 void RefreshStrip()
 {
     HWND hwndFg = GetForegroundWindow();
     if (!hwndFg || hwndFg == GetDesktopWindow() || IsShellWindow(hwndFg))
         hwndFg = GetActiveWindow();  // this program's own, when the desktop has none
-    if (!hwndFg || !IsWindowVisible(hwndFg)) {
-        hwndFg = nullptr;
-        EnumWindows(FindTopWindow, (LPARAM)&hwndFg);
-    }
     WCHAR sz[ARRAYSIZE(g_szStripText)] = L"";
 
     if (hwndFg && !IsShellWindow(hwndFg))
@@ -204,4 +188,23 @@ BOOL WINAPI PlatSetForegroundWindow(HWND hwnd)
             hwnd = hwndPopup;
     }
     return SetForegroundWindow(hwnd);
+}
+
+INT_PTR WINAPI PlatDialogBoxIndirectParamW(HINSTANCE hinst, LPCDLGTEMPLATEW ptmpl, HWND hwndOwner, DLGPROC pfnProc,
+                                           LPARAM lParam)
+{
+    HWND hwndFrom = GetActiveWindow();
+    INT_PTR iResult = DialogBoxIndirectParamW(hinst, ptmpl, hwndOwner, pfnProc, lParam);
+    // A box without an owner (or a page that ends while its bar is active)
+    // leaves Wine to activate the next window in line: a soft-key bar, which
+    // has no keys of its own. The handset gives them back to the window the
+    // user came from; a window of another program keeps the foreground.
+    HWND hwndFg = GetForegroundWindow();
+    bool fOurs = !hwndFg || hwndFg == GetDesktopWindow() ||
+                 GetWindowThreadProcessId(hwndFg, nullptr) == GetCurrentThreadId();
+    HWND hwndActive = GetActiveWindow();
+    if (fOurs && hwndFrom && hwndActive != hwndFrom && (!hwndActive || IsShellWindow(hwndActive)) &&
+        IsWindowVisible(hwndFrom) && IsWindowEnabled(hwndFrom))
+        SetForegroundWindow(hwndFrom);
+    return iResult;
 }

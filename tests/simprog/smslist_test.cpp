@@ -219,6 +219,43 @@ TEST_F(SmsScreens, SaveChecksKeepThePageOpenThenSavingAddsARow)
     EXPECT_EQ("[x] €5", ReadSim()["sms"]["messages"][2]["text"]);
 }
 
+namespace {
+// A key as the keypad gives it: to whichever window has the keys.
+void Press(WORD vk)
+{
+    keybd_event((BYTE)vk, 0, 0, 0);
+    keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0);
+}
+
+// The user in Edit SMS: a message typed, Save, then OK on the real box.
+void CALLBACK TypeAndSave(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    HWND hwnd = GetActiveWindow();
+    if (WindowText(hwnd) == L"Edit SMS") {
+        SetDlgItemTextW(hwnd, IDC_SMS_NUMBER, L"+443");
+        SetDlgItemTextW(hwnd, IDC_SMS_CONTENT, L"text 3");
+        Press(VK_F1);
+    } else if (WindowText(hwnd) == g_szSmsTitle) {
+        KillTimer(nullptr, idTimer);
+        Press(VK_RETURN);
+    }
+}
+} // namespace
+
+TEST_F(SmsScreens, AfterSaveTheKeysGoBackToTheList)
+{
+    OpenList(Messages({1, 2}));
+    PLATMSGBOXHOOK pfnOld = PlatSetMessageBoxHook(nullptr);
+    UINT_PTR idTimer = SetTimer(nullptr, 0, 100, TypeAndSave);
+    Command(IDM_SMS_NEW);  // returns when the page ends
+    KillTimer(nullptr, idTimer);
+    PlatSetMessageBoxHook(pfnOld);
+    ASSERT_EQ((std::vector<std::wstring>{L"+441", L"+442", L"+443"}), Rows());
+    Press(VK_UP);
+    Pump(100);
+    EXPECT_EQ(L"text 2", Preview());
+}
+
 TEST_F(SmsScreens, CounterAndUpKeysOfTheText)
 {
     OpenList(Messages({1}));
