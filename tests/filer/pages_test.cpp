@@ -154,7 +154,9 @@ TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
 TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
 {
     ASSERT_TRUE(MakeFile(L"\\h.txt", "h") && MakeFile(L"\\v.txt", "v"));
+    ASSERT_TRUE(MakeDir(L"\\hd"));
     SetFileAttributesW(L"\\h.txt", FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(L"\\hd", FILE_ATTRIBUTE_HIDDEN);
     SetOption(OPT_SMALL_FONT, 1);
     Open();
     EnterTree();
@@ -184,7 +186,7 @@ TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
         EXPECT_EQ((DWORD)GetOption(b.psz), dw) << b.psz;
     }
 
-    // Hidden files go from the list at once; the font switches in list and tree.
+    // Hidden files (not folders) go from the list at once; the font switches in list and tree.
     EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE, [](HWND hdlg) {
         CheckDlgButton(hdlg, IDC_OPT_HIDE_HIDDEN, BST_CHECKED);
         CheckDlgButton(hdlg, IDC_OPT_SMALL_FONT, BST_UNCHECKED);
@@ -192,6 +194,7 @@ TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
     EXPECT_EQ(1, GetOption(OPT_HIDE_HIDDEN));
     EXPECT_EQ(-1, RowOf(L"h.txt"));
     EXPECT_GE(RowOf(L"v.txt"), 0);
+    EXPECT_GE(RowOf(L"hd"), 0);
     EXPECT_EQ(-14, FontHeight(hwndList));
     EXPECT_EQ(-14, FontHeight(GetFolderTreeWindow()));
     EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE,
