@@ -1,5 +1,5 @@
-// The file table: sort orders, keypad search, size texts, hide rules, the
-// parent row and the 1,000-row bound (a vanished folder: the window's tests).
+// The file table: sort orders, size texts, row texts and the 1,000-row
+// bound (keypad search, the parent row and the hide rules: the window's tests).
 #include <gtest/gtest.h>
 #include "support.h"
 #include "filer_test.h"
@@ -60,19 +60,6 @@ std::vector<std::wstring> Names()
 
 typedef std::vector<std::wstring> Names_t;
 } // namespace
-
-TEST(FileSort, ByTypeThenNameWithTheKeysExtendedOnce)
-{
-    Fill(TRUE, {{L"b.txt", F}, {L"a.txt", F}, {L"c.doc", F}, {L"noext", F}});
-    SortFileRows(3, TRUE);
-    EXPECT_EQ((Names_t{L"noext", L"c.doc", L"a.txt", L"b.txt"}), Names());
-    EXPECT_TRUE(g_fTypeKeysExtended);
-    EXPECT_STREQ(L".txtb.txt", g_aFileTable[3].szTypeKey);
-    EXPECT_STREQ(L"   noext", g_aFileTable[0].szTypeKey);
-    SortFileRows(3, FALSE);
-    EXPECT_EQ((Names_t{L"b.txt", L"a.txt", L"c.doc", L"noext"}), Names());
-    EXPECT_STREQ(L".txtb.txt", g_aFileTable[0].szTypeKey);  // not extended a second time
-}
 
 namespace {
 // The sort as first written, row by row: folders gathered by exchanges, an
@@ -205,56 +192,6 @@ TEST(FileSort, EveryOrderIsTheOneTheRowByRowSortGives)
     }
 }
 
-TEST(Keypad, LettersMapToTheirKeys)
-{
-    const wchar_t *kKeys[] = {L"", L"", L"abc", L"def", L"ghi", L"jkl", L"mno", L"pqrs", L"tuv", L"wxyz"};
-    for (int d = 2; d <= 9; ++d) {
-        for (const wchar_t *p = kKeys[d]; *p; ++p) {
-            EXPECT_EQ((WCHAR)(L'0' + d), KeypadDigit(*p)) << (char)*p;
-            EXPECT_EQ((WCHAR)(L'0' + d), KeypadDigit(towupper(*p))) << (char)*p;
-        }
-    }
-    for (WCHAR ch = L'0'; ch <= L'9'; ++ch)
-        EXPECT_EQ(ch, KeypadDigit(ch));
-    for (WCHAR ch : {L' ', L'.', L'_', L'-', (WCHAR)0xE9, (WCHAR)0})
-        EXPECT_EQ(L'U', KeypadDigit(ch));
-}
-
-TEST(Keypad, FindsTheFirstFileFromTheStartRow)
-{
-    Fill(FALSE, {{L"Cards", D}, {L"2go.txt", F}, {L"apple", F}, {L"Beta", F}, {L"dog", F}, {L"b", F}});
-    EXPECT_EQ(2, FindByKeypad(0, L"2"));   // folders are never found
-    EXPECT_EQ(3, FindByKeypad(3, L"2"));
-    EXPECT_EQ(4, FindByKeypad(4, L"2"));
-    EXPECT_EQ(3, FindByKeypad(0, L"27"));  // a-c then p-s: "apple"
-    EXPECT_EQ(4, FindByKeypad(0, L"23"));  // "Beta"
-    EXPECT_EQ(5, FindByKeypad(0, L"364")); // "dog"
-    EXPECT_EQ(1, FindByKeypad(1, L"22")); // "b" is too short: no match, the start row
-    EXPECT_EQ(4, FindByKeypad(4, L"9"));
-    EXPECT_EQ(0, FindByKeypad(0, L"U"));  // not a key
-    EXPECT_EQ(2, FindByKeypad(0, L"246"));  // "2go" by its digit
-    Fill(FALSE, {{L"only", D}});
-    EXPECT_EQ(0, FindByKeypad(1, L"6"));
-    g_cFileRows = 0;
-    EXPECT_EQ(0, FindByKeypad(3, L"2"));
-}
-
-TEST(Keypad, TheListSearchStartsAtRowZeroForOneCharacter)
-{
-    Fill(TRUE, {{L"a1", F}, {L"b2", F}, {L"x", F}, {L"c3", F}});
-    NMLVFINDITEMW fi = {};
-    fi.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
-    fi.lvfi.psz = L"2";
-    fi.iStart = 2;
-    EXPECT_EQ(0, OnFindItem(&fi));
-    fi.lvfi.psz = L"22";
-    EXPECT_EQ(2, OnFindItem(&fi));  // from row 2: nothing, the start row
-    fi.iStart = 5;                   // past the end wraps to row 1
-    EXPECT_EQ(1, OnFindItem(&fi));
-    fi.lvfi.psz = nullptr;
-    EXPECT_EQ(-1, OnFindItem(&fi));
-}
-
 TEST(SizeText, DecimalThousandsAndThePrecisionSteps)
 {
     struct Case {
@@ -301,25 +238,6 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     EXPECT_STREQ(L"photo.2026.jpg", sz);
 }
 
-TEST(RowText, TitleIsCutFromTheLeftTwoAtATime)
-{
-    WCHAR sz[300];
-    StringCchCopyW(sz, ARRAYSIZE(sz), L"  \\short");
-    ShortenStripText(sz, SixPerChar, nullptr);
-    EXPECT_STREQ(L"  \\short", sz);
-    // 40 characters at 6 pixels: cut to 28 (168 < 176), then "..." in front.
-    StringCchCopyW(sz, ARRAYSIZE(sz), L"  \\0123456789\\0123456789\\0123456789\\abcd");
-    ASSERT_EQ(40u, wcslen(sz));
-    ShortenStripText(sz, SixPerChar, nullptr);
-    EXPECT_STREQ(L"...123456789\\0123456789\\abcd", sz);
-    EXPECT_EQ(28u, wcslen(sz));
-    // Over 30 characters but narrow enough: unchanged.
-    StringCchCopyW(sz, ARRAYSIZE(sz), L"  \\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l\\m\\n");
-    std::wstring before = sz;
-    ShortenStripText(sz, [](LPCWSTR, void *) { return 100; }, nullptr);
-    EXPECT_EQ(before, sz);
-}
-
 namespace {
 class Listing : public testing::Test {
 protected:
@@ -338,45 +256,7 @@ protected:
         ClearTavelRegistry();
     }
 };
-
-void Hide(const std::wstring &path)
-{
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-}
 } // namespace
-
-TEST_F(Listing, HiddenFilesGoWhenAskedHiddenFoldersStay)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\H"));
-    ASSERT_TRUE(MakeDir(L"P:\\H\\secret"));
-    ASSERT_TRUE(MakeFile(L"P:\\H\\seen.txt", "x"));
-    ASSERT_TRUE(MakeFile(L"P:\\H\\unseen.txt", "x"));
-    Hide(L"P:\\H\\secret");
-    Hide(L"P:\\H\\unseen.txt");
-    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\H");
-    BuildFileTable();
-    EXPECT_EQ((Names_t{L"..", L"secret", L"seen.txt", L"unseen.txt"}), Names());
-    SetOption(OPT_HIDE_HIDDEN, 1);
-    BuildFileTable();
-    EXPECT_EQ((Names_t{L"..", L"secret", L"seen.txt"}), Names());
-    EXPECT_FALSE(g_fAtRoot);
-    EXPECT_STREQ(L".txt", g_aFileTable[2].szTypeKey);
-    EXPECT_EQ(-1, g_aFileTable[2].iIcon);
-}
-
-TEST_F(Listing, RootHasNoParentRowAndEmptyFoldersOnlyIt)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Empty"));
-    ASSERT_TRUE(MakeFile(L"P:\\file", "x"));
-    BuildFileTable();
-    EXPECT_TRUE(g_fAtRoot);
-    EXPECT_EQ((Names_t{L"Empty", L"file"}), Names());
-    EXPECT_STREQ(L"   ", g_aFileTable[1].szTypeKey);
-    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\Empty");
-    BuildFileTable();
-    EXPECT_EQ((Names_t{L".."}), Names());
-    EXPECT_STREQ(L"\\Empty", g_szCurrentFolder);
-}
 
 TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
 {
@@ -387,7 +267,7 @@ TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
     EXPECT_FALSE(g_fListingIncomplete);
     // One hidden file more, hidden files left out: still complete.
     ASSERT_TRUE(MakeFile(L"P:\\T\\zz-hidden", ""));
-    Hide(L"P:\\T\\zz-hidden");
+    SetFileAttributesW(L"P:\\T\\zz-hidden", FILE_ATTRIBUTE_HIDDEN);
     SetOption(OPT_HIDE_HIDDEN, 1);
     BuildFileTable();
     EXPECT_EQ(1000, g_cFileRows);
@@ -412,14 +292,3 @@ TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
     EXPECT_EQ(-1, g_aFileTable[1].iIcon);
 }
 
-TEST_F(Listing, JoinedPathsPastTheLimitAreRefused)
-{
-    WCHAR sz[MAX_PATH];
-    std::wstring folder = L"\\" + std::wstring(250, L'x');
-    EXPECT_TRUE(JoinPath(folder.c_str(), L"1234567", sz, ARRAYSIZE(sz)));  // 259 characters
-    EXPECT_EQ(259u, wcslen(sz));
-    EXPECT_FALSE(JoinPath(folder.c_str(), L"12345678", sz, ARRAYSIZE(sz)));
-    EXPECT_STREQ(L"", sz);
-    EXPECT_TRUE(JoinPath(L"", L"My Documents", sz, ARRAYSIZE(sz)));
-    EXPECT_STREQ(L"\\My Documents", sz);
-}

@@ -29,7 +29,21 @@ protected:
     }
 
     std::vector<DWORD> Marks() { return std::vector<DWORD>(g_adwMarks, g_adwMarks + g_cFileRows); }
+
+    // A pixel of a row as painted: at x on its middle line, or on its top line.
+    COLORREF RowPixel(int iRow, int x, bool fTop = false)
+    {
+        InvalidateRect(hwndList, nullptr, TRUE);
+        UpdateWindow(hwndList);
+        RECT rc = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(hwndList, LVM_GETITEMRECT, iRow, (LPARAM)&rc);
+        HDC hdc = GetDC(hwndList);
+        COLORREF cr = GetPixel(hdc, x, fTop ? rc.top : (rc.top + rc.bottom) / 2);
+        ReleaseDC(hwndList, hdc);
+        return cr;
+    }
 };
+const COLORREF kBar = RGB(0, 0, 255);
 } // namespace
 
 TEST_F(MainWindow, ActivationGoesDownAndUpTheFolders)
@@ -114,16 +128,8 @@ TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
     // The bar leaves a row whole: not even its first pixel stays blue.
     Key(VK_DOWN);
     ASSERT_EQ(std::vector<int>{1}, SelectedRows());
-    UpdateWindow(hwndList);
-    RECT rc0 = {LVIR_BOUNDS, 0, 0, 0}, rc1 = {LVIR_BOUNDS, 0, 0, 0};
-    SendMessageW(hwndList, LVM_GETITEMRECT, 0, (LPARAM)&rc0);
-    SendMessageW(hwndList, LVM_GETITEMRECT, 1, (LPARAM)&rc1);
-    HDC hdc = GetDC(hwndList);
-    COLORREF crLeft = GetPixel(hdc, 0, (rc0.top + rc0.bottom) / 2);
-    COLORREF crBar = GetPixel(hdc, 0, (rc1.top + rc1.bottom) / 2);
-    ReleaseDC(hwndList, hdc);
-    EXPECT_EQ(RGB(0, 0, 255), crBar);
-    EXPECT_NE(RGB(0, 0, 255), crLeft);
+    EXPECT_EQ(kBar, RowPixel(1, 0));
+    EXPECT_NE(kBar, RowPixel(0, 0));
 
     // Left and Right move a page and stop at the ends.
     int cPage = (int)SendMessageW(hwndList, LVM_GETCOUNTPERPAGE, 0, 0);
@@ -179,6 +185,11 @@ TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel
     Key(VK_RETURN);
     EXPECT_EQ(0u, g_adwMarks[5]);
     Key(VK_RETURN);
+    // In the mode only a row with the focus has the bar, and no frame over it.
+    Select({3, 5});
+    EXPECT_NE(kBar, RowPixel(3, 90));
+    EXPECT_EQ(kBar, RowPixel(5, 1));
+    EXPECT_EQ(kBar, RowPixel(5, 90, true));
     Command(IDM_MULTI_DONE);
     EXPECT_FALSE(IsMultiSelectMode());
     EXPECT_EQ((std::vector<int>{3, 5}), SelectedRows());
@@ -228,6 +239,15 @@ TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel
     EXPECT_EQ(-1, (int)SendMessageW(hwndList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
     EXPECT_STREQ(L"0/6", GetStatusStripCounts());
     EXPECT_STREQ(L"", GetStatusStripDate());
+    // The focus alone: an etched frame from x = 1, no bar.
+    LVITEMW lvi = {};
+    lvi.state = lvi.stateMask = LVIS_FOCUSED;
+    SendMessageW(hwndList, LVM_SETITEMSTATE, 2, (LPARAM)&lvi);
+    COLORREF crFramed = RowPixel(2, 1), crPlain = RowPixel(2, 0);
+    EXPECT_NE(kBar, RowPixel(2, 90));
+    Select({});
+    EXPECT_NE(crFramed, RowPixel(2, 1));
+    EXPECT_EQ(crPlain, RowPixel(2, 0));
 }
 
 namespace {
@@ -476,10 +496,11 @@ TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
     Open();
     Activate(0);
     ASSERT_EQ(6, g_cFileRows);  // .., Tunes, apple, pear, todo, tune
+    // One digit searches from row 0 whatever the focus; folders ("Tunes") are never found.
+    Select({4});
     SetFocus(hwndList);
     PostMessageW(hwndList, WM_CHAR, L'8', 1);
     Pump(50);
-    // "Tunes" is a folder: keypad search finds files only.
     EXPECT_EQ(std::vector<int>{4}, SelectedRows());
     // A second digit soon after searches for both: "tu" is 8 8.
     PostMessageW(hwndList, WM_CHAR, L'8', 1);

@@ -5,50 +5,6 @@
 namespace {
 class Pages : public TavelTree {
 protected:
-    // Runs inside the page that idCommand opens, then the page is left with idEnd.
-    static std::function<void(HWND)> &OnPage()
-    {
-        static std::function<void(HWND)> s_fn;
-        return s_fn;
-    }
-    static UINT &EndCommand()
-    {
-        static UINT s_id;
-        return s_id;
-    }
-    static BOOL CALLBACK FindPage(HWND hwnd, LPARAM lp)
-    {
-        WCHAR szClass[16] = L"";
-        GetClassNameW(hwnd, szClass, ARRAYSIZE(szClass));
-        if (wcscmp(szClass, L"#32770") || !IsWindowVisible(hwnd))
-            return TRUE;
-        *(HWND *)lp = hwnd;
-        return FALSE;
-    }
-    // Fires until the page is up (its activation may lag under Wine), then runs once.
-    static void CALLBACK PageTimer(HWND, UINT, UINT_PTR idTimer, DWORD)
-    {
-        HWND hdlg = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindPage, (LPARAM)&hdlg);
-        if (!hdlg)
-            return;
-        KillTimer(nullptr, idTimer);
-        OnPage()(hdlg);
-        SendMessageW(hdlg, WM_COMMAND, EndCommand(), 0);
-    }
-    bool RunPage(UINT idCommand, UINT idEnd, std::function<void(HWND)> fn)
-    {
-        bool fShown = false;
-        OnPage() = [&](HWND hdlg) {
-            fShown = hdlg != hwnd && IsWindowVisible(hdlg);
-            fn(hdlg);
-        };
-        EndCommand() = idEnd;
-        UINT_PTR idTimer = SetTimer(nullptr, 0, 50, PageTimer);
-        Command(idCommand);
-        KillTimer(nullptr, idTimer);
-        return fShown;
-    }
     static std::wstring Text(HWND hdlg, int id) { return WindowText(hdlg, id); }
     static LONG FontHeight(HWND hwndView)
     {
@@ -78,7 +34,7 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
     Open(L"\\Docs");
     SelectRows({L"a.txt"});
     DWORD dwOld = GetFileAttributesW(L"\\Docs\\a.txt");
-    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [&](HWND hdlg) {
+    EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [&](HWND hdlg) {
         EXPECT_EQ(L"Properties", WindowText(hdlg));
         EXPECT_EQ(L"a.txt", Text(hdlg, IDC_PROP_NAME));
         EXPECT_NE(L"", Text(hdlg, IDC_PROP_TYPE));
@@ -105,12 +61,12 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
     // file gone meanwhile goes unnoticed; a real change to it is refused.
     SetFileAttributesW(L"\\Docs\\a.txt", dwOld);
     ASSERT_TRUE(DeleteFileW(L"\\Docs\\a.txt"));
-    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
+    EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
         CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_UNCHECKED);
         CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_CHECKED);
     }));
     EXPECT_TRUE(MessageBoxes::calls.empty());
-    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK,
+    EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK,
                         [](HWND hdlg) { CheckDlgButton(hdlg, IDC_PROP_HIDDEN, BST_CHECKED); }));
     ASSERT_EQ(1u, MessageBoxes::calls.size());
     EXPECT_EQ(L"Can't set the attributes of this file.\"\\Docs\\a.txt\"", MessageBoxes::calls[0].text);
@@ -124,13 +80,13 @@ TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
     ASSERT_TRUE(MakeSparseFile(L"\\big.bin", 5ULL << 30));
     Open();
     SelectRows({L"big.bin"});
-    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK,
+    EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK,
                         [](HWND hdlg) { EXPECT_EQ(L"5368709120 bytes", Text(hdlg, IDC_PROP_SIZE)); }));
 
     // A folder: its type, and no attribute change from the list or the tree.
     SelectRows({L"Docs"});
     DWORD dwOld = GetFileAttributesW(L"\\Docs");
-    EXPECT_TRUE(RunPage(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
+    EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
         EXPECT_EQ(L"Docs", Text(hdlg, IDC_PROP_NAME));
         EXPECT_EQ(L"Folder", Text(hdlg, IDC_PROP_TYPE));
         EXPECT_EQ(L"\\", Text(hdlg, IDC_PROP_LOCATION));
@@ -140,7 +96,7 @@ TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs"));
-    EXPECT_TRUE(RunPage(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
+    EXPECT_TRUE(InDialog(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
         EXPECT_EQ(L"Docs", Text(hdlg, IDC_PROP_NAME));
         EXPECT_EQ(L"Folder", Text(hdlg, IDC_PROP_TYPE));
         CheckDlgButton(hdlg, IDC_PROP_HIDDEN, BST_CHECKED);
@@ -148,13 +104,15 @@ TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
     EXPECT_EQ(dwOld, GetFileAttributesW(L"\\Docs"));
     // The device root has no entry: no page.
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\"));
-    EXPECT_FALSE(RunPage(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND) {}));
+    EXPECT_FALSE(InDialog(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND) {}));
 }
 
 TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
 {
     ASSERT_TRUE(MakeFile(L"\\h.txt", "h") && MakeFile(L"\\v.txt", "v"));
+    ASSERT_TRUE(MakeDir(L"\\hd"));
     SetFileAttributesW(L"\\h.txt", FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(L"\\hd", FILE_ATTRIBUTE_HIDDEN);
     SetOption(OPT_SMALL_FONT, 1);
     Open();
     EnterTree();
@@ -169,7 +127,7 @@ TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
                   {IDC_OPT_SMALL_FONT, OPT_SMALL_FONT}};
     // Done without a change still stores every option.
     ClearTavelRegistry();
-    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE, [&](HWND hdlg) {
+    EXPECT_TRUE(InDialog(IDM_OPTIONS, IDM_OPTIONS_DONE, [&](HWND hdlg) {
         EXPECT_EQ(L"Confirmation before overwriting files", Text(hdlg, IDC_OPT_CONFIRM_OVERWRITE));
         EXPECT_EQ(L"Use small font", Text(hdlg, IDC_OPT_SMALL_FONT));
         for (const auto &b : kBoxes)
@@ -184,24 +142,25 @@ TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
         EXPECT_EQ((DWORD)GetOption(b.psz), dw) << b.psz;
     }
 
-    // Hidden files go from the list at once; the font switches in list and tree.
-    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE, [](HWND hdlg) {
+    // Hidden files (not folders) go from the list at once; the font switches in list and tree.
+    EXPECT_TRUE(InDialog(IDM_OPTIONS, IDM_OPTIONS_DONE, [](HWND hdlg) {
         CheckDlgButton(hdlg, IDC_OPT_HIDE_HIDDEN, BST_CHECKED);
         CheckDlgButton(hdlg, IDC_OPT_SMALL_FONT, BST_UNCHECKED);
     }));
     EXPECT_EQ(1, GetOption(OPT_HIDE_HIDDEN));
     EXPECT_EQ(-1, RowOf(L"h.txt"));
     EXPECT_GE(RowOf(L"v.txt"), 0);
+    EXPECT_GE(RowOf(L"hd"), 0);
     EXPECT_EQ(-14, FontHeight(hwndList));
     EXPECT_EQ(-14, FontHeight(GetFolderTreeWindow()));
-    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_DONE,
+    EXPECT_TRUE(InDialog(IDM_OPTIONS, IDM_OPTIONS_DONE,
                         [](HWND hdlg) { CheckDlgButton(hdlg, IDC_OPT_SMALL_FONT, BST_CHECKED); }));
     EXPECT_EQ(-12, FontHeight(hwndList));
     EXPECT_EQ(-12, FontHeight(GetFolderTreeWindow()));
 
     // Cancel after ticking every box stores nothing.
     ClearTavelRegistry();
-    EXPECT_TRUE(RunPage(IDM_OPTIONS, IDM_OPTIONS_CANCEL, [&](HWND hdlg) {
+    EXPECT_TRUE(InDialog(IDM_OPTIONS, IDM_OPTIONS_CANCEL, [&](HWND hdlg) {
         for (const auto &b : kBoxes)
             CheckDlgButton(hdlg, b.idc, BST_UNCHECKED);
     }));

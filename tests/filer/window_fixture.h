@@ -10,6 +10,7 @@
 #include "options.h"
 #include "../../res/tavel/resource.h"
 #include <strsafe.h>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -73,6 +74,49 @@ protected:
     }
 
     void Command(UINT id) { SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    // Runs fn inside the modal dialog that idCommand (sent to hwndTo, else the
+    // window) opens, then ends it with idEnd; with idEnd 0 fn must end it, and
+    // one left open is ended and fails the test. False when none came up.
+    bool InDialog(UINT idCommand, UINT idEnd, std::function<void(HWND)> fn, HWND hwndTo = nullptr)
+    {
+        static std::function<void(HWND)> s_fn;
+        static UINT s_idEnd;
+        static bool s_fRan, s_fBusy;
+        static HWND s_hwndFrom;
+        s_hwndFrom = hwndTo;
+        s_fn = std::move(fn);
+        s_idEnd = idEnd;
+        s_fRan = s_fBusy = false;
+        UINT_PTR idTimer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+            HWND hdlg = nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) {
+                WCHAR sz[16] = L"";
+                GetClassNameW(h, sz, ARRAYSIZE(sz));
+                if (wcscmp(sz, L"#32770") || !IsWindowVisible(h) || h == s_hwndFrom)
+                    return TRUE;
+                *(HWND *)lp = h;
+                return FALSE;
+            }, (LPARAM)&hdlg);
+            if (!hdlg || s_fBusy)
+                return;
+            if (s_fRan) {
+                ADD_FAILURE() << "the dialog stayed open";
+                EndDialog(hdlg, 0);
+                return;
+            }
+            s_fRan = s_fBusy = true;
+            if (s_idEnd)
+                KillTimer(nullptr, id);
+            s_fn(hdlg);
+            if (s_idEnd)
+                SendMessageW(hdlg, WM_COMMAND, s_idEnd, 0);
+            s_fBusy = false;
+        });
+        SendMessageW(hwndTo ? hwndTo : hwnd, WM_COMMAND, MAKEWPARAM(idCommand, 0), 0);
+        KillTimer(nullptr, idTimer);
+        return s_fRan;
+    }
 
     // Row of a name in the file table; -1 when it is not listed.
     static int RowOf(const wchar_t *pszName)

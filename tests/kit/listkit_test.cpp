@@ -1,4 +1,5 @@
-// The striped background, its painting by clip box, and the row rules.
+// The striped background and its painting by clip box (the row rules: the
+// file manager's window test, through the painted rows).
 #include <gtest/gtest.h>
 #include "kit.h"
 #include "listkit.h"
@@ -113,83 +114,6 @@ TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
         EXPECT_EQ(GetPixel(g_hdcListBackground, 40, y), GetPixel(hdc, 40, y)) << y;
     DeleteDC(hdc);
     DeleteObject(hbm);
-    ReleaseDC(hwndList, hdcWin);
-    DestroyWindow(hwnd);
-}
-
-namespace {
-int g_iDrawnRow = -1;
-BOOL g_fDrawnHighlighted;
-void RecordRow(HDC, int iRow, const RECT &, BOOL fHighlighted, void *)
-{
-    g_iDrawnRow = iRow;
-    g_fDrawnHighlighted = fHighlighted;
-}
-} // namespace
-
-TEST(ListKit, CustomDrawStagesAndRowPainting)
-{
-    HWND hwnd = MakeOwner();
-    RECT rc = {0, 0, LIST_BG_CX, 140};
-    ListColumn col = {150, LVCFMT_LEFT};
-    HWND hwndList = CreateKitList(hwnd, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, rc, 2000, nullptr, &col, 1, TRUE);
-    AddRows(hwndList, 3);
-    HBRUSH hbrBlue = CreateSolidBrush(0x00FF0000);
-    HDC hdcWin = GetDC(hwndList);
-    HDC hdc = CreateCompatibleDC(hdcWin);
-    HBITMAP hbm = CreateCompatibleBitmap(hdcWin, LIST_BG_CX, 140);
-    SelectObject(hdc, hbm);
-    RECT rcAll = {0, 0, LIST_BG_CX, 140};
-    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
-
-    NMLVCUSTOMDRAW cd = {};
-    cd.nmcd.hdr.hwndFrom = hwndList;
-    cd.nmcd.hdr.idFrom = 2000;
-    cd.nmcd.hdc = hdc;
-    cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-    EXPECT_EQ(0x20, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
-    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    EXPECT_EQ(0x20, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
-    cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
-    EXPECT_EQ(0, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
-    EXPECT_EQ(-1, g_iDrawnRow);
-
-    RECT rcRow1 = {LVIR_BOUNDS, 0, 0, 0};
-    SendMessageW(hwndList, LVM_GETITEMRECT, 1, (LPARAM)&rcRow1);
-    int yMid = (rcRow1.top + rcRow1.bottom) / 2;
-    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-    cd.nmcd.dwItemSpec = 1;
-    cd.nmcd.uItemState = CDIS_SELECTED;
-    EXPECT_EQ(CDRF_SKIPDEFAULT, ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr));
-    EXPECT_EQ(1, g_iDrawnRow);
-    EXPECT_TRUE(g_fDrawnHighlighted);
-    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 0, yMid));
-    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 175, yMid));
-
-    // In multiple-selection mode a selected row without focus is an ordinary row.
-    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
-    ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
-    EXPECT_FALSE(g_fDrawnHighlighted);
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 90, yMid));
-    // With the focus as well it is highlighted, and no frame is drawn over it.
-    cd.nmcd.uItemState = CDIS_SELECTED | CDIS_FOCUS;
-    ListCustomDraw(&cd, TRUE, hbrBlue, RecordRow, nullptr);
-    EXPECT_TRUE(g_fDrawnHighlighted);
-    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 1, yMid));
-    EXPECT_EQ(0x00FF0000u, GetPixel(hdc, 90, rcRow1.top));
-    FillRect(hdc, &rcAll, (HBRUSH)GetStockObject(WHITE_BRUSH));
-
-    // Focus without selection: only the etched frame, starting at x = 1.
-    cd.nmcd.uItemState = CDIS_FOCUS;
-    ListCustomDraw(&cd, FALSE, hbrBlue, RecordRow, nullptr);
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 90, yMid));
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdc, 0, yMid));
-    EXPECT_NE(RGB(255, 255, 255), GetPixel(hdc, 1, yMid));
-    EXPECT_NE(RGB(255, 255, 255), GetPixel(hdc, 90, rcRow1.top));
-
-    DeleteDC(hdc);
-    DeleteObject(hbm);
-    DeleteObject(hbrBlue);
     ReleaseDC(hwndList, hdcWin);
     DestroyWindow(hwnd);
 }
