@@ -1,4 +1,4 @@
-// Editing, deleting and dialling entries: the questions, the SIM writes and
+// Editing and deleting entries: the questions, the SIM writes and
 // what the cache holds afterwards.
 #include "simtest.h"
 #include "kit.h"
@@ -91,39 +91,4 @@ TEST_F(Editing, LongNamesStillGetTheirQuestion)
     EXPECT_GT(128u, MessageBoxes::calls[0].text.size());
     EXPECT_EQ(0u, MessageBoxes::calls[0].text.find(L"Do you want to delete \"LLLL"));
     EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
-}
-
-TEST_F(Editing, DialWithAndWithoutANumber)
-{
-    Load({{3, "Anna", "+4670p12"}});
-    g_wMarkedIndex = 3;
-    DialMarkedEntry();
-    nlohmann::json calls = PlatProfileLoad(L"calllog.json")["calls"];
-    ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ("+4670p12", calls[0]["number"]);
-
-    MessageBoxes::Reset();
-    g_wMarkedIndex = 0;
-    DialMarkedEntry();
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"No phone number!", MessageBoxes::calls[0].text);
-    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
-    EXPECT_EQ(1u, PlatProfileLoad(L"calllog.json")["calls"].size());
-}
-
-TEST_F(Editing, PauseAndWaitAreAppendedAtTheEnd)
-{
-    g_dwMaxNumberLength = 6;
-    HWND hwndEdit = CreateWindowExW(0, L"Edit", L"0123", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, g_hInst, nullptr);
-    ASSERT_NE(nullptr, hwndEdit);
-    SendMessageW(hwndEdit, EM_SETSEL, 1, 1);
-    AppendDialCharacter(hwndEdit, L'p');
-    AppendDialCharacter(hwndEdit, L'w');
-    AppendDialCharacter(hwndEdit, L'p');  // no room left on the SIM
-    EXPECT_EQ(L"0123pw", WindowText(hwndEdit));
-    DWORD dwStart = 0, dwEnd = 0;
-    SendMessageW(hwndEdit, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
-    EXPECT_EQ(6u, dwStart);
-    EXPECT_EQ(6u, dwEnd);
-    DestroyWindow(hwndEdit);
 }
