@@ -124,7 +124,7 @@ TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
 
 TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
 {
-    Load({{3, "Anna", "+4670"}});
+    Load({{3, "", "+4670"}, {5, "Bo", "1"}});
     g_wMarkedIndex = 3;
     Open(IDD_EDITENTRY, EditEntryProc);
     SetText(IDC_EDIT_NUMBER, L"+4671w9");
@@ -132,13 +132,25 @@ TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
     EXPECT_EQ("+4671w9", PlatProfileLoad(L"calllog.json")["calls"][0]["number"]);
     Command(IDM_EDITENTRY_DELETE);  // declined
     EXPECT_TRUE(Closed());
+    EXPECT_EQ(L"Do you want to delete \"+4670\"?", MessageBoxes::calls.back().text);
     EXPECT_NE(nullptr, FindPhoneBookRecord(3));
 
-    Open(IDD_EDITENTRY, EditEntryProc);
-    MessageBoxes::answers.push_back(IDYES);
-    Command(IDM_EDITENTRY_DELETE);
-    EXPECT_TRUE(Closed());
-    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
+    // Refused by the SIM (no message of its own: the entry stays), then done.
+    for (bool fRefused : {true, false}) {
+        PlatSimSetFailures(fRefused ? PLATSIM_FAIL_DELETE : 0);
+        Open(IDD_EDITENTRY, EditEntryProc);
+        size_t cBoxes = MessageBoxes::calls.size();
+        MessageBoxes::answers.push_back(IDYES);
+        Command(IDM_EDITENTRY_DELETE);
+        EXPECT_TRUE(Closed());
+        EXPECT_EQ(fRefused, FindPhoneBookRecord(3) != nullptr);
+        EXPECT_EQ(fRefused, IsSlotUsed(3) != FALSE);
+        EXPECT_EQ(cBoxes + (fRefused ? 1 : 2), MessageBoxes::calls.size());
+    }
+    EXPECT_EQ(L"Phone book entry deleted!", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
+    EXPECT_TRUE(IsSlotUsed(5));
+    EXPECT_EQ(1u, ReadSim()["phonebook"]["entries"].size());
 }
 
 TEST_F(Screens, SimNumberFontFollowsTheNumbersLength)

@@ -53,35 +53,6 @@ TEST_F(Editing, OverlongTextsAreBoundedByTheSimLengths)
     EXPECT_EQ(std::string(20, '7'), ReadSim()["phonebook"]["entries"][0]["number"]);
 }
 
-TEST_F(Editing, DeleteDeclinedRefusedAndDone)
-{
-    Load({{3, "", "+4670"}, {5, "Bo", "1"}});
-    EXPECT_FALSE(DeletePhoneBookEntry(9));
-    EXPECT_TRUE(MessageBoxes::calls.empty());
-
-    EXPECT_TRUE(DeletePhoneBookEntry(3));  // declined
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Do you want to delete \"+4670\"?", MessageBoxes::calls[0].text);
-    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
-
-    PlatSimSetFailures(PLATSIM_FAIL_DELETE);
-    MessageBoxes::answers.push_back(IDYES);
-    EXPECT_FALSE(DeletePhoneBookEntry(3));
-    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
-    EXPECT_EQ(2u, MessageBoxes::calls.size());  // no message for the refusal
-    EXPECT_TRUE(IsSlotUsed(3));
-
-    PlatSimSetFailures(0);
-    MessageBoxes::answers.push_back(IDYES);
-    EXPECT_TRUE(DeletePhoneBookEntry(3));
-    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
-    EXPECT_FALSE(IsSlotUsed(3));
-    EXPECT_TRUE(IsSlotUsed(5));
-    EXPECT_EQ(L"Phone book entry deleted!", MessageBoxes::calls.back().text);
-    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
-    EXPECT_EQ(1u, ReadSim()["phonebook"]["entries"].size());
-}
-
 TEST_F(Editing, LongNamesStillGetTheirQuestion)
 {
     Load({{3, std::string(200, 'L'), "1"}}, 250, 250);
