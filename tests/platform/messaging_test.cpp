@@ -1,5 +1,5 @@
 // The messaging stand-in where Morlin's Inbox copy and Ostrel's space manager
-// do not reach it: access rights, a failing logon, damaged stores.
+// do not reach it: access rights and damaged stores.
 #include <gtest/gtest.h>
 #include "platform.h"
 #include "platmapi.h"
@@ -90,25 +90,6 @@ TEST_F(Messaging, DeleteMessagesNeedsModifyAccessAndAFreeFolder)
     json after = PlatProfileLoad(L"messages.json");
     ASSERT_EQ(1u, after["stores"][1]["folders"]["inbox"]["messages"].size());  // the one without an id
     EXPECT_EQ(1u, after["stores"][1]["folders"]["drafts"]["messages"].size());
-}
-
-TEST_F(Messaging, LogonNeedsMessagingAndAWorkingService)
-{
-    json j = PlatProfileLoad(L"messages.json");
-    j["logonFails"] = true;
-    ASSERT_TRUE(PlatProfileSave(L"messages.json", j));
-    LPMAPISESSION pSession = nullptr;
-    EXPECT_EQ(MAPI_E_LOGON_FAILED, MAPILogonEx(0, nullptr, nullptr, 0, &pSession));
-    j["available"] = false;
-    ASSERT_TRUE(PlatProfileSave(L"messages.json", j));
-    EXPECT_TRUE(FAILED(MAPIInitialize(nullptr)));
-    MAPIUninitialize();  // the program's own pairing
-    EXPECT_EQ(MAPI_E_NOT_INITIALIZED, MAPILogonEx(0, nullptr, nullptr, 0, &pSession));
-    EXPECT_EQ(nullptr, pSession);
-    MAPIInitialize(nullptr);  // undone by TearDown
-    j["available"] = true;
-    ASSERT_TRUE(PlatProfileSave(L"messages.json", j));
-    EXPECT_EQ(S_OK, MAPIInitialize(nullptr));
 }
 
 TEST_F(Messaging, DamagedMembersReadAsMissing)
