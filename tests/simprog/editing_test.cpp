@@ -1,4 +1,4 @@
-// Editing, deleting and dialling entries: the questions, the SIM writes and
+// Editing and deleting entries: the questions, the SIM writes and
 // what the cache holds afterwards.
 #include "simtest.h"
 #include "kit.h"
@@ -53,35 +53,6 @@ TEST_F(Editing, OverlongTextsAreBoundedByTheSimLengths)
     EXPECT_EQ(std::string(20, '7'), ReadSim()["phonebook"]["entries"][0]["number"]);
 }
 
-TEST_F(Editing, DeleteDeclinedRefusedAndDone)
-{
-    Load({{3, "", "+4670"}, {5, "Bo", "1"}});
-    EXPECT_FALSE(DeletePhoneBookEntry(9));
-    EXPECT_TRUE(MessageBoxes::calls.empty());
-
-    EXPECT_TRUE(DeletePhoneBookEntry(3));  // declined
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"Do you want to delete \"+4670\"?", MessageBoxes::calls[0].text);
-    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
-
-    PlatSimSetFailures(PLATSIM_FAIL_DELETE);
-    MessageBoxes::answers.push_back(IDYES);
-    EXPECT_FALSE(DeletePhoneBookEntry(3));
-    EXPECT_NE(nullptr, FindPhoneBookRecord(3));
-    EXPECT_EQ(2u, MessageBoxes::calls.size());  // no message for the refusal
-    EXPECT_TRUE(IsSlotUsed(3));
-
-    PlatSimSetFailures(0);
-    MessageBoxes::answers.push_back(IDYES);
-    EXPECT_TRUE(DeletePhoneBookEntry(3));
-    EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
-    EXPECT_FALSE(IsSlotUsed(3));
-    EXPECT_TRUE(IsSlotUsed(5));
-    EXPECT_EQ(L"Phone book entry deleted!", MessageBoxes::calls.back().text);
-    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
-    EXPECT_EQ(1u, ReadSim()["phonebook"]["entries"].size());
-}
-
 TEST_F(Editing, LongNamesStillGetTheirQuestion)
 {
     Load({{3, std::string(200, 'L'), "1"}}, 250, 250);
@@ -91,39 +62,4 @@ TEST_F(Editing, LongNamesStillGetTheirQuestion)
     EXPECT_GT(128u, MessageBoxes::calls[0].text.size());
     EXPECT_EQ(0u, MessageBoxes::calls[0].text.find(L"Do you want to delete \"LLLL"));
     EXPECT_EQ(nullptr, FindPhoneBookRecord(3));
-}
-
-TEST_F(Editing, DialWithAndWithoutANumber)
-{
-    Load({{3, "Anna", "+4670p12"}});
-    g_wMarkedIndex = 3;
-    DialMarkedEntry();
-    nlohmann::json calls = PlatProfileLoad(L"calllog.json")["calls"];
-    ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ("+4670p12", calls[0]["number"]);
-
-    MessageBoxes::Reset();
-    g_wMarkedIndex = 0;
-    DialMarkedEntry();
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"No phone number!", MessageBoxes::calls[0].text);
-    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
-    EXPECT_EQ(1u, PlatProfileLoad(L"calllog.json")["calls"].size());
-}
-
-TEST_F(Editing, PauseAndWaitAreAppendedAtTheEnd)
-{
-    g_dwMaxNumberLength = 6;
-    HWND hwndEdit = CreateWindowExW(0, L"Edit", L"0123", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, g_hInst, nullptr);
-    ASSERT_NE(nullptr, hwndEdit);
-    SendMessageW(hwndEdit, EM_SETSEL, 1, 1);
-    AppendDialCharacter(hwndEdit, L'p');
-    AppendDialCharacter(hwndEdit, L'w');
-    AppendDialCharacter(hwndEdit, L'p');  // no room left on the SIM
-    EXPECT_EQ(L"0123pw", WindowText(hwndEdit));
-    DWORD dwStart = 0, dwEnd = 0;
-    SendMessageW(hwndEdit, EM_GETSEL, (WPARAM)&dwStart, (LPARAM)&dwEnd);
-    EXPECT_EQ(6u, dwStart);
-    EXPECT_EQ(6u, dwEnd);
-    DestroyWindow(hwndEdit);
 }

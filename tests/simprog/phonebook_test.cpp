@@ -1,4 +1,4 @@
-// The phone-book cache: growth, order, the slot map and free-slot search,
+// The phone-book cache: growth without memory, the slot map and free-slot search,
 // the full read and the write of a new entry.
 #include "simtest.h"
 #include "kit.h"
@@ -63,30 +63,12 @@ TEST_F(Cache, SlotStoredOnTheSimIsMarkedEvenWhenTheCacheCannotGrow)
     EXPECT_EQ(12, entries[11]["index"]);
 }
 
-TEST_F(Cache, RemoveKeepsTheOrderAndFindFollowsIt)
-{
-    ASSERT_TRUE(InitMyPhoneBook(0));
-    SIMPHONEBOOKENTRY a = Entry(L"A", L"1"), b = Entry(L"B", L"2"), c = Entry(L"C", L"3");
-    ASSERT_TRUE(AddPhoneBookRecord(9, &a));
-    ASSERT_TRUE(AddPhoneBookRecord(2, &b));
-    ASSERT_TRUE(AddPhoneBookRecord(5, &c));
-    EXPECT_FALSE(RemovePhoneBookRecord(7));
-    EXPECT_EQ((std::vector<WORD>{9, 2, 5}), CachedIndexes());
-    EXPECT_TRUE(RemovePhoneBookRecord(2));
-    EXPECT_EQ((std::vector<WORD>{9, 5}), CachedIndexes());
-    ASSERT_NE(nullptr, FindPhoneBookRecord(5));
-    EXPECT_STREQ(L"C", FindPhoneBookRecord(5)->lpszText);
-    EXPECT_EQ(nullptr, FindPhoneBookRecord(2));
-}
-
 TEST_F(Cache, FullReadStopsAtTheUsedCount)
 {
     struct Case {
         std::vector<SimSlot> slots;
         DWORD cReads;
-        BYTE abMap[2];
-        WORD wTotal;
-    } cases[] = {{{{1, "A", "1"}, {5, "B", "2"}, {9, "C", "3"}}, 9, {0x11, 0x01}, 9}, {{}, 0, {0, 0}, 6}};
+    } cases[] = {{{{1, "A", "1"}, {5, "B", "2"}, {9, "C", "3"}}, 9}, {{}, 0}};
     for (const Case &c : cases) {
         ResetMorlin();
         WriteSim(c.slots);
@@ -97,14 +79,13 @@ TEST_F(Cache, FullReadStopsAtTheUsedCount)
         PlatSimCounters(&cReads, nullptr, nullptr);
         EXPECT_EQ(c.cReads, cReads);
         std::vector<WORD> indexes;
-        for (const SimSlot &slot : c.slots)
+        for (const SimSlot &slot : c.slots) {
             indexes.push_back((WORD)slot.dwIndex);
+            EXPECT_TRUE(IsSlotUsed(slot.dwIndex));
+        }
         EXPECT_EQ(indexes, CachedIndexes());
-        EXPECT_EQ(c.abMap[0], UsedSlotMap[0]);  // bits 0 and 4
-        EXPECT_EQ(c.abMap[1], UsedSlotMap[1]);  // bit 8
+        EXPECT_FALSE(IsSlotUsed(2));
         EXPECT_EQ(c.slots.size(), MyPhoneBook.dwSimUsed);
-        EXPECT_EQ(250u, MyPhoneBook.dwSimTotal);
-        EXPECT_EQ(c.wTotal, MyPhoneBook.wTotal);
     }
 }
 
@@ -172,15 +153,6 @@ TEST_F(Cache, AddressTypeFollowsTheLeadingPlusAndAFailedWriteChangesNothing)
     EXPECT_FALSE(WriteNewPhoneBookEntry(L"X", L"1"));
     EXPECT_EQ(2, MyPhoneBook.wUsed);
     EXPECT_FALSE(IsSlotUsed(3));
-}
-
-TEST_F(Cache, NamesAreCutToTheSimsTextLength)
-{
-    Load({}, 10, 5, 8);
-    ASSERT_TRUE(WriteNewPhoneBookEntry(L"Maximilian", L"0123456789012"));
-    EXPECT_STREQ(L"Maxim", FindPhoneBookRecord(1)->lpszText);
-    EXPECT_STREQ(L"01234567", FindPhoneBookRecord(1)->lpszAddress);
-    EXPECT_EQ("Maxim", ReadSim()["phonebook"]["entries"][0]["name"]);
 }
 
 TEST_F(Cache, SimTextCopiesAreBounded)

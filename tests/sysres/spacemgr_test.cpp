@@ -123,19 +123,26 @@ protected:
 };
 } // namespace
 
-TEST_F(SpaceManager, PageShowsTheDeviceStorageAndItsMenu)
+TEST_F(SpaceManager, DeviceStorageFiguresAndBar)
 {
+    json device = PlatProfileLoad(L"device.json");
+    device["cards"] = json::parse(
+        R"([{"name": "Storage Card", "capacity": 2097152}, {"name": "Flash", "capacity": 67108864}])");
+    ASSERT_TRUE(PlatProfileSave(L"device.json", device));
+    MakeDir(L"\\Storage Card");
+    ASSERT_TRUE(MakeSparseFile(L"\\Flash\\big.bin", 48ULL << 20));
     Open();
-    EXPECT_EQ(L"Space Manager", WindowText(m_hdlg));
-    EXPECT_EQ(L"Device Storage:", WindowText(m_hdlg, IDC_SPACE_STORAGE_LABEL));
-    EXPECT_EQ(L"1.00 MB", WindowText(m_hdlg, IDC_SPACE_TOTAL));
     EXPECT_EQ(L"Quit|Menu", SoftKeyLabels(m_hdlg));
-    RECT rcPage, rcBar;
-    GetClientRect(m_hdlg, &rcPage);
-    GetWindowRect(GetDlgItem(m_hdlg, IDC_SPACE_BAR), &rcBar);
-    MapWindowPoints(nullptr, m_hdlg, (POINT *)&rcBar, 2);
-    EXPECT_EQ(rcPage.bottom / 2, rcBar.top);  // the bar across the middle of the page
-    EXPECT_LE(rcBar.right, rcPage.right);
+    EXPECT_EQ(L"64.00 MB", WindowText(m_hdlg, IDC_SPACE_TOTAL));
+    EXPECT_EQ(L"48.00 MB", Used());
+    EXPECT_EQ(L"16.00 MB", WindowText(m_hdlg, IDC_SPACE_FREE));
+    EXPECT_EQ(75, SendDlgItemMessageW(m_hdlg, IDC_SPACE_BAR, PBM_GETPOS, 0, 0));
+    // No volume holds the documents folder: a Refresh leaves the figures.
+    device["system"]["folders"]["documents"] = "\\Elsewhere";
+    ASSERT_TRUE(PlatProfileSave(L"device.json", device));
+    Command(IDM_SPACE_REFRESH);
+    EXPECT_EQ(L"48.00 MB", Used());
+    EXPECT_EQ(75, SendDlgItemMessageW(m_hdlg, IDC_SPACE_BAR, PBM_GETPOS, 0, 0));
     EXPECT_TRUE(MessageBoxes::calls.empty());
 }
 
