@@ -191,7 +191,7 @@ bool StartsWith(const std::wstring &s, const wchar_t *pfx)
 bool CheckKeys(const std::vector<std::wstring> &keys)
 {
     for (const std::wstring &k : keys) {
-        bool ok = StartsWith(k, L"TEXT=") || StartsWith(k, L"SHOT=") ||
+        bool ok = StartsWith(k, L"TEXT=") || StartsWith(k, L"SHOT=") || StartsWith(k, L"SNAP=") ||
                   (StartsWith(k, L"WAIT=") && k.size() > 5 && k.find_first_not_of(L"0123456789", 5) == std::wstring::npos) ||
                   (k.size() == 1 && k[0] >= L'0' && k[0] <= L'9');
         for (const Named &n : g_keys)
@@ -204,16 +204,26 @@ bool CheckKeys(const std::vector<std::wstring> &keys)
     return true;
 }
 
+// A SNAP= follows key i, past any pauses: the screen is to be caught while it
+// still changes (a search running), so waiting for it to settle would miss it.
+bool SnapAhead(const std::vector<std::wstring> &keys, size_t i)
+{
+    while (++i < keys.size() && StartsWith(keys[i], L"WAIT="))
+        ;
+    return i < keys.size() && StartsWith(keys[i], L"SNAP=");
+}
+
 bool PressKeys(const std::vector<std::wstring> &keys, HANDLE hProcess, DWORD dwPid)
 {
-    for (const std::wstring &k : keys) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const std::wstring &k = keys[i];
         if (hProcess && Ended(hProcess))
             return true;  // the program ended on its own (Exit, Quit)
         if (StartsWith(k, L"WAIT=")) {
             Sleep(_wtoi(k.c_str() + 5));
         } else if (StartsWith(k, L"TEXT=")) {
             SendText(k.substr(5));
-        } else if (StartsWith(k, L"SHOT=")) {
+        } else if (StartsWith(k, L"SHOT=") || StartsWith(k, L"SNAP=")) {
             if (!Shot(k.substr(5)))
                 return false;
             continue;
@@ -224,7 +234,7 @@ bool PressKeys(const std::vector<std::wstring> &keys, HANDLE hProcess, DWORD dwP
                 if (k == n.psz)
                     SendVk(n.vk);
         }
-        if (!WaitIdle(hProcess, dwPid))
+        if (SnapAhead(keys, i) ? hProcess && !WaitAnswer(hProcess, dwPid) : !WaitIdle(hProcess, dwPid))
             return false;
     }
     return true;

@@ -30,6 +30,12 @@ mkdir -p "$TMP/long/store/big"
 check "long delete run exits 0" [ $? -eq 0 ]
 check "all 999 files deleted" [ -z "$(ls -A "$TMP/long/store/big")" ]
 
+# SNAP= shoots at once, while Find still searches the big tree; SHOT= waits for a still screen.
+mkdir -p "$TMP/find/store"
+"$ROOT/phone" run tavel --profile "$TMP/find" --big-tree Archive --keys "SOFT2 DOWN DOWN DOWN ACTION WAIT=300 TEXT=report DOWN DOWN ACTION SOFT1 SNAP=$TMP/searching.png WAIT=1 SHOT=$TMP/found.png"
+check "big tree made" [ "$(find "$TMP/find/store/Archive" -name 'report-*.txt' | wc -l)" -eq 240 ]
+check "snap taken mid-search" bash -c "[ -f '$TMP/searching.png' ] && ! cmp -s '$TMP/searching.png' '$TMP/found.png'"
+
 # Two launchers at once on one prefix: one waits, neither ends the other's program.
 "$ROOT/phone" run tavel --fresh --keys "WAIT=4000" --shot "$TMP/first.png" 2>"$TMP/first.err" &
 sleep 1
