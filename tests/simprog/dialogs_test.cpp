@@ -1,5 +1,5 @@
 // The New Entry, Edit, SIM Number and SIM Status screens, driven through
-// their commands, and the free-space check.
+// their commands, and the progress box.
 #include "screens.h"
 #include "kit.h"
 #include "../res/morlin/resource.h"
@@ -46,6 +46,7 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimAndNeedANumberButNoName)
     ASSERT_NE(nullptr, FindPhoneBookRecord(1));
     EXPECT_STREQ(L"", FindPhoneBookRecord(1)->lpszText);
     EXPECT_STREQ(L"+4455", EntryDisplayText(FindPhoneBookRecord(1)));
+    EXPECT_EQ(1, ReadSim()["phonebook"]["entries"][0]["addressType"]);  // international for a leading "+"
 }
 
 TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
@@ -223,20 +224,6 @@ TEST_F(Screens, SimStatusShowsTheStorageCounts)
     Open(IDD_SIMSTATUS, SimStatusProc);
     EXPECT_EQ(L"Total:0", Text(IDC_PB_TOTAL));
     EXPECT_EQ(L"Used:0", Text(IDC_SMS_USED));
-}
-
-TEST_F(Screens, FreeSpaceThresholdOfTheInternalStore)
-{
-    EXPECT_EQ(0u, GetIPSMAvailableSpace());
-    ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", 103400}}}}}));
-    ASSERT_TRUE(MakeDir(L"\\IPSM"));
-    ASSERT_TRUE(MakeFile(L"\\IPSM\\a.bin", std::string(1000, 'a')));
-    EXPECT_EQ(102400u, GetIPSMAvailableSpace());
-    EXPECT_GE(GetIPSMAvailableSpace(), (DWORD)IPSM_MIN_FREE);
-    ASSERT_TRUE(MakeFile(L"\\IPSM\\b.bin", "b"));
-    EXPECT_EQ(102399u, GetIPSMAvailableSpace());
-    EXPECT_LT(GetIPSMAvailableSpace(), (DWORD)IPSM_MIN_FREE);
-
 }
 
 // The counter's texts are checked as the SIM and Inbox lists are read.

@@ -129,12 +129,16 @@ TEST_F(Transfer, SimToContactsStopsAtTheFirstRowItCannotCopyAndSaysWhy)
     EXPECT_FALSE(Closed());
     EXPECT_EQ(1u, SavedContacts().size());
 
-    // Without the Contacts service the first row fails.
-    ASSERT_TRUE(DeleteFileW((StoreRoot() + L"IPSM\\big.bin").c_str()));
+    // Exactly the room needed is enough; without the Contacts service the first row then fails.
+    ASSERT_TRUE(MakeFile(L"\\IPSM\\big.bin", std::string((1 << 20) - 102400, 'x')));
     ClosePOOM();
     Command(IDM_SIM2CONTACTS_START);
     EXPECT_EQ(L"Add phone book entry failed!", LastBox());
     EXPECT_FALSE(Closed());
+    // Without an internal store there is no room at all.
+    ASSERT_TRUE(PlatProfileSave(L"device.json", json::object()));
+    Command(IDM_SIM2CONTACTS_START);
+    EXPECT_EQ(0u, LastBox().find(L"You have exceeded the storage limit"));
 }
 
 TEST_F(Transfer, ContactsToSimMakesARowPerNumberUnderTheContactsName)
@@ -205,8 +209,9 @@ TEST_F(Transfer, ContactsToSimTicksNoMoreRowsThanTheSimHasFreeSlots)
     EXPECT_TRUE(Closed());
     json entries = SimEntries();
     ASSERT_EQ(250u, entries.size());
-    EXPECT_EQ(json({"Ann ", "0812", 249}),
-              json({entries[248]["name"], entries[248]["number"], entries[248]["index"]}));
+    EXPECT_EQ(json({"Ann ", "0812", 249, 0, 1}), json({entries[248]["name"], entries[248]["number"],
+                                                       entries[248]["index"], entries[248]["addressType"],
+                                                       entries[248]["numPlan"]}));
     EXPECT_EQ(json({"Bo Ek", "0713", 250}),
               json({entries[249]["name"], entries[249]["number"], entries[249]["index"]}));
 }
