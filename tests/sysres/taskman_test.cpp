@@ -252,7 +252,7 @@ TEST_F(TaskManager, KillAllGoesOnAfterAFailureAndNeverEndsThisProgramOrTheShell)
     DestroyWindow(hwndOwn);
 }
 
-TEST_F(TaskManager, GoToBringsTheApplicationForwardAndComingBackRefreshes)
+TEST_F(TaskManager, GoToBringsTheApplicationForwardComingBackRefreshesAndQuitEnds)
 {
     Start({L"GoHere|Go here"});
     HWND hwndApp = FindTopLevel(L"GoHere")[0];
@@ -279,17 +279,12 @@ TEST_F(TaskManager, GoToBringsTheApplicationForwardAndComingBackRefreshes)
     Select(Find(L"Go here"));
     Command(IDOK);
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndApp; }, 3000));
-}
 
-TEST_F(TaskManager, SoftKeysAndQuit)
-{
-    Open();
-    HWND hwndBar = PlatFindSoftKeyBar(m_hdlg);
-    ASSERT_NE(nullptr, hwndBar);
+    // Back stays on the page; the left soft key, Quit, ends it.
     EXPECT_EQ(L"Quit|Menu", SoftKeyLabels(m_hdlg));
-    Command(IDCANCEL);  // Back: the page stays
+    Command(IDCANCEL);
     EXPECT_TRUE(IsWindowVisible(m_hdlg));
-    PlatPressSoftKey(hwndBar, 0);
+    PlatPressSoftKey(PlatFindSoftKeyBar(m_hdlg), 0);
     Pump();
-    EXPECT_FALSE(IsWindowVisible(m_hdlg));  // ended
+    EXPECT_FALSE(IsWindowVisible(m_hdlg));
 }
