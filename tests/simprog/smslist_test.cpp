@@ -108,7 +108,7 @@ protected:
 };
 } // namespace
 
-TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlot)
+TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlotAndOnlyTheMessagesReadAreListed)
 {
     OpenList(Messages({2, 5, 9}));
     EXPECT_EQ((std::vector<std::wstring>{L"+442", L"+445", L"+449"}), Rows());
@@ -123,27 +123,7 @@ TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlot)
     EXPECT_EQ(2, Mark());
     EXPECT_EQ(L"text 9", Preview());
     EXPECT_EQ(0u, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
-}
 
-TEST_F(SmsScreens, AnEmptySimSaysSoAndAFullOneTakesNothingNew)
-{
-    OpenList(nlohmann::json::array());
-    EXPECT_EQ((std::vector<std::wstring>{L"No SMS stored in SIM Card."}), BoxTexts());
-    EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
-    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_DELETE) & MF_GRAYED);
-
-    MessageBoxes::Reset();
-    OpenList(Messages({1, 2}), 2);
-    Command(IDM_SMS_NEW);
-    Command(IDM_SMS_EDIT);
-    EXPECT_EQ((std::vector<std::wstring>{L"Cannot add SMS, SMS in SIM is full!",
-                                         L"Cannot add SMS, SMS in SIM is full!"}),
-              BoxTexts());
-}
-
-TEST_F(SmsScreens, OnlyTheMessagesReadAreListed)
-{
     // Three used slots, one of them beyond the two the SIM has.
     OpenList(Messages({1, 2, 7}), 2);
     EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442"}), Rows());
@@ -165,6 +145,23 @@ TEST_F(SmsScreens, OnlyTheMessagesReadAreListed)
     EXPECT_TRUE(AddSmsRecord(2, 3, &msg));
     EXPECT_EQ(3u, g_cSmsRecords);
     EXPECT_EQ(3u, SmsRecords()[2].index);
+}
+
+TEST_F(SmsScreens, AnEmptySimSaysSoAndAFullOneTakesNothingNew)
+{
+    OpenList(nlohmann::json::array());
+    EXPECT_EQ((std::vector<std::wstring>{L"No SMS stored in SIM Card."}), BoxTexts());
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
+    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_DELETE) & MF_GRAYED);
+
+    MessageBoxes::Reset();
+    OpenList(Messages({1, 2}), 2);
+    Command(IDM_SMS_NEW);
+    Command(IDM_SMS_EDIT);
+    EXPECT_EQ((std::vector<std::wstring>{L"Cannot add SMS, SMS in SIM is full!",
+                                         L"Cannot add SMS, SMS in SIM is full!"}),
+              BoxTexts());
 }
 
 TEST_F(SmsScreens, DeleteMarksTheRowAboveAndKeepsARefusedOne)
