@@ -1,5 +1,5 @@
-// The phone-book cache: growth without memory, the slot map, unreadable slots,
-// and a new entry when the map says full.
+// The phone-book cache: no memory to grow, unreadable slots, a new entry
+// when the map says full, bounded copies.
 #include "simtest.h"
 #include "kit.h"
 
@@ -13,36 +13,6 @@ void *LimitedMalloc(size_t cb)
 }
 } // namespace
 
-TEST_F(Cache, GrowsBySixWhenAnAddWouldLeaveNoSpareRecordOrStaysAsItWasWithoutMemory)
-{
-    ASSERT_TRUE(InitMyPhoneBook(0));
-    EXPECT_EQ(6, MyPhoneBook.wTotal);
-    SIMPHONEBOOKENTRY e = Entry(L"n", L"1");
-    for (WORD i = 1; i <= 5; ++i) {
-        ASSERT_TRUE(AddPhoneBookRecord(i, &e));
-        EXPECT_EQ(6, MyPhoneBook.wTotal) << "after add " << i;
-    }
-    // Out of memory while growing leaves the cache as it was.
-    g_cAllowed = 0;
-    g_pfnKitMalloc = LimitedMalloc;
-    EXPECT_FALSE(AddPhoneBookRecord(9, &e));
-    EXPECT_EQ(6, MyPhoneBook.wTotal);
-    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5}), CachedIndexes());
-    g_pfnKitMalloc = std::malloc;
-    ASSERT_TRUE(AddPhoneBookRecord(6, &e));
-    EXPECT_EQ(12, MyPhoneBook.wTotal);
-    EXPECT_EQ(6, MyPhoneBook.wUsed);
-    EXPECT_EQ((std::vector<WORD>{1, 2, 3, 4, 5, 6}), CachedIndexes());
-    g_pfnKitMalloc = LimitedMalloc;
-    EXPECT_FALSE(InitMyPhoneBook(4));
-    EXPECT_EQ(0, MyPhoneBook.wUsed);
-
-    g_pfnKitMalloc = std::malloc;
-    ASSERT_TRUE(InitMyPhoneBook(3));
-    EXPECT_EQ(9, MyPhoneBook.wTotal);
-    EXPECT_EQ(0, MyPhoneBook.wUsed);
-}
-
 TEST_F(Cache, SlotStoredOnTheSimIsMarkedEvenWhenTheCacheCannotGrow)
 {
     Load(NumberedSlots(5), 20);  // Total 11: the sixth add fills it up to 10
@@ -53,6 +23,7 @@ TEST_F(Cache, SlotStoredOnTheSimIsMarkedEvenWhenTheCacheCannotGrow)
     g_pfnKitMalloc = LimitedMalloc;
     EXPECT_TRUE(WriteNewPhoneBookEntry(L"Stored", L"2"));  // on the SIM, not in the cache
     EXPECT_EQ(10, MyPhoneBook.wUsed);
+    EXPECT_EQ(10u, CachedIndexes().back());  // the cache as it was
     EXPECT_TRUE(IsSlotUsed(11));
     g_pfnKitMalloc = std::malloc;
     ASSERT_TRUE(WriteNewPhoneBookEntry(L"Next", L"3"));
@@ -61,6 +32,10 @@ TEST_F(Cache, SlotStoredOnTheSimIsMarkedEvenWhenTheCacheCannotGrow)
     ASSERT_EQ(12u, entries.size());
     EXPECT_EQ("Stored", entries[10]["name"]);
     EXPECT_EQ(12, entries[11]["index"]);
+    // Without memory for a new cache there is no cache, not a broken one.
+    g_pfnKitMalloc = LimitedMalloc;
+    EXPECT_FALSE(InitMyPhoneBook(4));
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
 }
 
 TEST_F(Cache, UnreadableSlotsCountAsEmpty)
