@@ -117,6 +117,18 @@ TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
     EXPECT_EQ(L"SIM Phonebook", question.caption);
     EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), question.uType);
     EXPECT_EQ(0u, Writes());
+
+    // A change is written to the entry's own slot; its address type stays.
+    Open(IDD_EDITENTRY, EditEntryProc);
+    SetText(IDC_EDIT_NAME, L"");
+    SetText(IDC_EDIT_NUMBER, L"0800");
+    MessageBoxes::answers.push_back(IDYES);
+    Command(IDM_EDITENTRY_DONE);
+    EXPECT_EQ(L"Do you want to save the changes to \"0800\"?", MessageBoxes::calls[MessageBoxes::calls.size() - 2].text);
+    EXPECT_EQ(1u, Writes());
+    EXPECT_STREQ(L"0800", FindPhoneBookRecord(3)->lpszAddress);
+    nlohmann::json e = ReadSim()["phonebook"]["entries"][0];
+    EXPECT_EQ(nlohmann::json({3, "", "0800", 1}), nlohmann::json({e["index"], e["name"], e["number"], e["addressType"]}));
 }
 
 TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
