@@ -44,14 +44,6 @@ protected:
     void Key(UINT vk) { SendMessageW(List(), WM_KEYDOWN, vk, 1); }
     std::wstring Counter() { return Text(IDC_TRANSFER_COUNTER); }
     std::wstring Number() { return Text(IDC_TRANSFER_NUMBER); }
-    // The field's text shows whole in its font.
-    bool Fits(int id)
-    {
-        RECT rc = {};
-        SendDlgItemMessageW(m_hdlg, id, EM_GETRECT, 0, (LPARAM)&rc);
-        HFONT hfont = (HFONT)SendDlgItemMessageW(m_hdlg, id, WM_GETFONT, 0, 0);
-        return TextWidth(hfont, Text(id).c_str()) <= rc.right - rc.left;
-    }
     std::wstring LastBox() { return MessageBoxes::calls.empty() ? L"" : MessageBoxes::calls.back().text; }
 };
 
