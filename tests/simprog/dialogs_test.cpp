@@ -1,5 +1,5 @@
 // The New Entry, Edit, SIM Number and SIM Status screens, driven through
-// their commands, and the free-space check.
+// their commands, and the progress box.
 #include "screens.h"
 #include "kit.h"
 #include "../res/morlin/resource.h"
@@ -36,6 +36,16 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimAndNeedANumberButNoName)
     EXPECT_EQ(m_hdlg, MessageBoxes::calls[0].hwndOwner);
     EXPECT_FALSE(Closed());
     EXPECT_EQ(0u, Writes());
+    // A write the SIM's file cannot take keeps the dialog open and takes no slot.
+    SetText(IDC_NEW_NUMBER, L"123");
+    BlockSimSave(true);
+    Command(IDM_NEWENTRY_DONE);
+    EXPECT_EQ(L"Add phone book entry failed!", MessageBoxes::calls.back().text);
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ(0, MyPhoneBook.wUsed);
+    EXPECT_EQ(0u, ReadSim()["phonebook"]["entries"].size());
+    BlockSimSave(false);
 
     SetText(IDC_NEW_NAME, L"");
     SetText(IDC_NEW_NUMBER, L"+4455");
@@ -46,6 +56,7 @@ TEST_F(Screens, NewEntryFieldsFollowTheSimAndNeedANumberButNoName)
     ASSERT_NE(nullptr, FindPhoneBookRecord(1));
     EXPECT_STREQ(L"", FindPhoneBookRecord(1)->lpszText);
     EXPECT_STREQ(L"+4455", EntryDisplayText(FindPhoneBookRecord(1)));
+    EXPECT_EQ(1, ReadSim()["phonebook"]["entries"][0]["addressType"]);  // international for a leading "+"
 }
 
 TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
@@ -65,21 +76,7 @@ TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
     EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
     EXPECT_TRUE(Closed());
     EXPECT_EQ(0u, Writes());
-}
-
-TEST_F(Screens, NewEntryWriteFailureKeepsTheDialogOpen)
-{
-    Load({});
-    BlockSimSave(true);  // the SIM's file cannot be saved
     Open(IDD_NEWENTRY, NewEntryProc);
-    SetText(IDC_NEW_NUMBER, L"123");
-    Command(IDM_NEWENTRY_DONE);
-    EXPECT_EQ(L"Add phone book entry failed!", MessageBoxes::calls.back().text);
-    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
-    EXPECT_FALSE(Closed());
-    EXPECT_EQ(0, MyPhoneBook.wUsed);
-    EXPECT_FALSE(IsSlotUsed(1));
-    EXPECT_EQ(0u, ReadSim()["phonebook"]["entries"].size());
     Command(IDM_NEWENTRY_CANCEL);
     EXPECT_TRUE(Closed());
 }
@@ -120,6 +117,18 @@ TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
     EXPECT_EQ(L"SIM Phonebook", question.caption);
     EXPECT_EQ((UINT)(MB_YESNO | MB_ICONEXCLAMATION), question.uType);
     EXPECT_EQ(0u, Writes());
+
+    // A change is written to the entry's own slot; its address type stays.
+    Open(IDD_EDITENTRY, EditEntryProc);
+    SetText(IDC_EDIT_NAME, L"");
+    SetText(IDC_EDIT_NUMBER, L"0800");
+    MessageBoxes::answers.push_back(IDYES);
+    Command(IDM_EDITENTRY_DONE);
+    EXPECT_EQ(L"Do you want to save the changes to \"0800\"?", MessageBoxes::calls[MessageBoxes::calls.size() - 2].text);
+    EXPECT_EQ(1u, Writes());
+    EXPECT_STREQ(L"0800", FindPhoneBookRecord(3)->lpszAddress);
+    nlohmann::json e = ReadSim()["phonebook"]["entries"][0];
+    EXPECT_EQ(nlohmann::json({3, "", "0800", 1}), nlohmann::json({e["index"], e["name"], e["number"], e["addressType"]}));
 }
 
 TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
@@ -175,13 +184,7 @@ TEST_F(Screens, SimNumberFontFollowsTheNumbersLength)
         EXPECT_EQ(L"SIM Number", Title());
         EXPECT_EQ(c.pszShown, Text(IDC_OWN_NUMBER)) << c.pszNumber;
         EXPECT_EQ(c.lHeight, Font(IDC_OWN_NUMBER).lfHeight) << c.pszNumber;
-        // The whole number shows: no digit or "+" scrolled out of the field.
-        RECT rcText = {};
-        SendDlgItemMessageW(m_hdlg, IDC_OWN_NUMBER, EM_GETRECT, 0, (LPARAM)&rcText);
-        EXPECT_LE(TextWidth((HFONT)SendDlgItemMessageW(m_hdlg, IDC_OWN_NUMBER, WM_GETFONT, 0, 0), c.pszShown),
-                  rcText.right - rcText.left)
-            << c.pszNumber;
-        EXPECT_EQ(22, Font(IDC_OWN_NUMBER_LABEL).lfHeight);
+        EXPECT_TRUE(Fits(IDC_OWN_NUMBER)) << c.pszNumber;
         Command(IDM_SIMNUMBER_DONE);
         EXPECT_TRUE(Closed());
     }
@@ -223,20 +226,6 @@ TEST_F(Screens, SimStatusShowsTheStorageCounts)
     Open(IDD_SIMSTATUS, SimStatusProc);
     EXPECT_EQ(L"Total:0", Text(IDC_PB_TOTAL));
     EXPECT_EQ(L"Used:0", Text(IDC_SMS_USED));
-}
-
-TEST_F(Screens, FreeSpaceThresholdOfTheInternalStore)
-{
-    EXPECT_EQ(0u, GetIPSMAvailableSpace());
-    ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", 103400}}}}}));
-    ASSERT_TRUE(MakeDir(L"\\IPSM"));
-    ASSERT_TRUE(MakeFile(L"\\IPSM\\a.bin", std::string(1000, 'a')));
-    EXPECT_EQ(102400u, GetIPSMAvailableSpace());
-    EXPECT_GE(GetIPSMAvailableSpace(), (DWORD)IPSM_MIN_FREE);
-    ASSERT_TRUE(MakeFile(L"\\IPSM\\b.bin", "b"));
-    EXPECT_EQ(102399u, GetIPSMAvailableSpace());
-    EXPECT_LT(GetIPSMAvailableSpace(), (DWORD)IPSM_MIN_FREE);
-
 }
 
 // The counter's texts are checked as the SIM and Inbox lists are read.

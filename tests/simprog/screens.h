@@ -72,4 +72,12 @@ protected:
         return lf;
     }
     UINT PopupState(UINT idBar, UINT id) { return ::PopupState(m_hdlg, idBar, id); }
+    // The edit field's text shows whole in its font: nothing scrolled out.
+    bool Fits(int id)
+    {
+        RECT rc = {};
+        SendDlgItemMessageW(m_hdlg, id, EM_GETRECT, 0, (LPARAM)&rc);
+        HFONT hfont = (HFONT)SendDlgItemMessageW(m_hdlg, id, WM_GETFONT, 0, 0);
+        return TextWidth(hfont, Text(id).c_str()) <= rc.right - rc.left;
+    }
 };

@@ -78,14 +78,6 @@ TEST_F(SmsAt, RepliesAndNumbers)
     EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"0\r"));
     EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"+CMGW: 99999999999999999999"));
 
-    GuardedMessage rec;
-    EXPECT_EQ(0, ParseCMGRReply(L"+CMGR: \"REC READ\",\"+4912345\",,\"26/12/01,09:30:00+00\",145,4,0,0,\"+44\",145,"
-                                L"3\r\n486940\r\n0\r",
-                                &rec.msg));
-    EXPECT_STREQ(L"+4912345", rec.msg.lpszAddress);
-    EXPECT_EQ(1u, rec.msg.dwAddressType);
-    EXPECT_EQ(1u, rec.msg.dwNumPlan);
-    EXPECT_STREQ(L"Hi¡", rec.msg.lpszMessage);
     WCHAR szB[] = L"a <1> b <2>", szC[] = L"<+4912345>";
     EXPECT_TRUE(ExtractBracketedNumber(szB));
     EXPECT_STREQ(L"2", szB);

@@ -108,7 +108,7 @@ protected:
 };
 } // namespace
 
-TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlot)
+TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlotAndOnlyTheMessagesReadAreListed)
 {
     OpenList(Messages({2, 5, 9}));
     EXPECT_EQ((std::vector<std::wstring>{L"+442", L"+445", L"+449"}), Rows());
@@ -123,27 +123,7 @@ TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlot)
     EXPECT_EQ(2, Mark());
     EXPECT_EQ(L"text 9", Preview());
     EXPECT_EQ(0u, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
-}
 
-TEST_F(SmsScreens, AnEmptySimSaysSoAndAFullOneTakesNothingNew)
-{
-    OpenList(nlohmann::json::array());
-    EXPECT_EQ((std::vector<std::wstring>{L"No SMS stored in SIM Card."}), BoxTexts());
-    EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
-    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_DELETE) & MF_GRAYED);
-
-    MessageBoxes::Reset();
-    OpenList(Messages({1, 2}), 2);
-    Command(IDM_SMS_NEW);
-    Command(IDM_SMS_EDIT);
-    EXPECT_EQ((std::vector<std::wstring>{L"Cannot add SMS, SMS in SIM is full!",
-                                         L"Cannot add SMS, SMS in SIM is full!"}),
-              BoxTexts());
-}
-
-TEST_F(SmsScreens, OnlyTheMessagesReadAreListed)
-{
     // Three used slots, one of them beyond the two the SIM has.
     OpenList(Messages({1, 2, 7}), 2);
     EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442"}), Rows());
@@ -165,6 +145,23 @@ TEST_F(SmsScreens, OnlyTheMessagesReadAreListed)
     EXPECT_TRUE(AddSmsRecord(2, 3, &msg));
     EXPECT_EQ(3u, g_cSmsRecords);
     EXPECT_EQ(3u, SmsRecords()[2].index);
+}
+
+TEST_F(SmsScreens, AnEmptySimSaysSoAndAFullOneTakesNothingNew)
+{
+    OpenList(nlohmann::json::array());
+    EXPECT_EQ((std::vector<std::wstring>{L"No SMS stored in SIM Card."}), BoxTexts());
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_EDIT) & MF_GRAYED);
+    EXPECT_EQ((UINT)MF_GRAYED, MenuState(IDM_SMS_DELETE) & MF_GRAYED);
+
+    MessageBoxes::Reset();
+    OpenList(Messages({1, 2}), 2);
+    Command(IDM_SMS_NEW);
+    Command(IDM_SMS_EDIT);
+    EXPECT_EQ((std::vector<std::wstring>{L"Cannot add SMS, SMS in SIM is full!",
+                                         L"Cannot add SMS, SMS in SIM is full!"}),
+              BoxTexts());
 }
 
 TEST_F(SmsScreens, DeleteMarksTheRowAboveAndKeepsARefusedOne)
@@ -298,10 +295,7 @@ TEST_F(SmsScreens, InboxListsShortMessagesAndCopiesTheTickedOne)
               Messages({1, 2}));
     std::wstring wLong(255, L'n');
     EXPECT_EQ((std::vector<std::wstring>{L"Anna", L"0049 123 45", L"Pia", wLong}), Rows());
-    // Long senders and subjects are cut to their records, which keep the Inbox's address.
-    EXPECT_EQ(wLong, SmsRecords()[3].name);
-    EXPECT_EQ(wLong, SmsRecords()[3].text);
-    EXPECT_STREQ(L"Anna <+4912345>", SmsRecords()[0].address);
+    EXPECT_EQ(wLong, SmsRecords()[3].text);  // a long subject cut to its record
     ASSERT_FALSE(s_progress.empty());
     EXPECT_EQ(L"Processing...(3)", s_progress.back());  // rows listed before the last one
     EXPECT_EQ(L"See you at 8", Preview());

@@ -13,23 +13,13 @@ LRESULT CALLBACK HelperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-std::wstring Field(const std::wstring &spec, size_t iField)
-{
-    size_t iStart = 0;
-    for (size_t i = 0; i < iField; ++i) {
-        iStart = spec.find(L'|', iStart);
-        if (iStart == std::wstring::npos)
-            return std::wstring();
-        ++iStart;
-    }
-    size_t iEnd = spec.find(L'|', iStart);
-    return spec.substr(iStart, iEnd == std::wstring::npos ? std::wstring::npos : iEnd - iStart);
-}
-
 void CreateFromSpec(HINSTANCE hinst, const std::wstring &spec)
 {
-    std::wstring cls = Field(spec, 0), title = Field(spec, 1);
-    std::wstring flags = Field(spec, 2) + L"|" + Field(spec, 3);
+    size_t iBar = spec.find(L'|');
+    std::wstring cls = spec.substr(0, iBar), title = iBar == std::wstring::npos ? L"" : spec.substr(iBar + 1);
+    iBar = title.find(L'|');
+    std::wstring flags = iBar == std::wstring::npos ? L"" : title.substr(iBar);
+    title = title.substr(0, iBar);
     if (title.size() > 1 && title[0] == L'*')
         title = std::wstring((size_t)_wtoi(title.c_str() + 1), L'x');
     WNDCLASSW wc = {};
