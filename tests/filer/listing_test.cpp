@@ -1,11 +1,10 @@
-// The file table: sort orders, size texts, row texts and the 1,000-row
-// bound (keypad search, the parent row and the hide rules: the window's tests).
+// The file table: sort orders, size texts and row texts (the 1,000-row bound,
+// keypad search, the parent row and the hide rules: the window's tests).
 #include <gtest/gtest.h>
 #include "support.h"
 #include "filer_test.h"
 #include "filelist.h"
 #include "mainwnd.h"
-#include "options.h"
 #include <strsafe.h>
 #include <algorithm>
 #include <random>
@@ -50,18 +49,6 @@ void Fill(BOOL fAtRoot, std::initializer_list<Row> rows)
     }
 }
 
-std::vector<std::wstring> Names()
-{
-    std::vector<std::wstring> v;
-    for (int i = 0; i < g_cFileRows; ++i)
-        v.push_back(g_aFileTable[i].fd.cFileName);
-    return v;
-}
-
-typedef std::vector<std::wstring> Names_t;
-} // namespace
-
-namespace {
 // The sort as first written, row by row: folders gathered by exchanges, an
 // exchange sort of the folders by name, then a quicksort of the files with
 // the first row as pivot.
@@ -237,58 +224,3 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     GetRowDisplayName(0, FALSE, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"photo.2026.jpg", sz);
 }
-
-namespace {
-class Listing : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetStore();
-        ClearTavelRegistry();
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        g_hwndFileList = nullptr;
-        g_iSortType = 1;
-        g_szCurrentFolder[0] = 0;
-    }
-    void TearDown() override
-    {
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        ClearTavelRegistry();
-    }
-};
-} // namespace
-
-TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
-{
-    ASSERT_TRUE(MakeFiles(L"P:\\T", L"%03d.dat", 999));
-    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\T");
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);  // the ".." row and 999 files fit exactly
-    EXPECT_FALSE(g_fListingIncomplete);
-    // One hidden file more, hidden files left out: still complete.
-    ASSERT_TRUE(MakeFile(L"P:\\T\\zz-hidden", ""));
-    SetFileAttributesW(L"P:\\T\\zz-hidden", FILE_ATTRIBUTE_HIDDEN);
-    SetOption(OPT_HIDE_HIDDEN, 1);
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);
-    EXPECT_FALSE(g_fListingIncomplete);
-    SetOption(OPT_HIDE_HIDDEN, 0);
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);
-    EXPECT_TRUE(g_fListingIncomplete);
-    EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
-    EXPECT_EQ(-1, g_aFileTable[FILE_TABLE_ROWS - 1].iIcon);
-    EXPECT_NE(0, g_aFileTable[FILE_TABLE_ROWS - 1].fd.cFileName[0]);
-    // Folders found after the table is full take the places of files, so
-    // every folder can be walked into; the files found last are left out.
-    for (const wchar_t *psz : {L"P:\\T\\zz-one", L"P:\\T\\zz-two"})
-        ASSERT_TRUE(MakeDir(psz));
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);
-    EXPECT_TRUE(g_fListingIncomplete);
-    Names_t v = Names();
-    EXPECT_EQ((Names_t{L"..", L"zz-one", L"zz-two", L"000.dat"}), Names_t(v.begin(), v.begin() + 4));
-    EXPECT_EQ(L"996.dat", v.back());
-    EXPECT_EQ(-1, g_aFileTable[1].iIcon);
-}
-

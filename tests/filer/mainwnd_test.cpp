@@ -367,28 +367,18 @@ TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)
     MakeMixedFolder();
     Open();
     Select({});
-    Command(IDM_RENAME);
-    ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"You must select an item.", MessageBoxes::calls[0].text);
-    EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
-    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
-    Command(IDM_ABOUT);
-    ASSERT_EQ(2u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"About", MessageBoxes::calls[1].caption);
-    EXPECT_EQ((UINT)MB_ICONINFORMATION, MessageBoxes::calls[1].uType);
-    EXPECT_FALSE(MessageBoxes::calls[1].text.empty());
-    Command(IDM_SEND_MMS);
-    Command(IDM_SEND_BT);
-    Command(IDM_RECEIVE_BT);
+    for (UINT id : {IDM_RENAME, IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_ABOUT})
+        Command(id);
     ASSERT_EQ(5u, MessageBoxes::calls.size());
-    EXPECT_EQ(L"send by MMS not implemented", MessageBoxes::calls[2].text);
-    EXPECT_EQ(L"send by Bluetooth not implemented", MessageBoxes::calls[3].text);
-    EXPECT_EQ(L"recevie from Bluetooth not implemented", MessageBoxes::calls[4].text);
-    for (int i = 2; i < 5; ++i) {
-        EXPECT_EQ(L"send & receive", MessageBoxes::calls[i].caption);
-        EXPECT_EQ(nullptr, MessageBoxes::calls[i].hwndOwner);
-        EXPECT_EQ((UINT)MB_OK, MessageBoxes::calls[i].uType);
-    }
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    EXPECT_EQ(nullptr, MessageBoxes::calls[1].hwndOwner);
+    EXPECT_EQ(L"send & receive", MessageBoxes::calls[1].caption);
+    EXPECT_EQ(L"About", MessageBoxes::calls[4].caption);
+    MessageBoxes::calls.pop_back();
+    EXPECT_EQ((std::vector<std::wstring>{L"You must select an item.", L"send by MMS not implemented",
+                                         L"send by Bluetooth not implemented",
+                                         L"recevie from Bluetooth not implemented"}),
+              BoxTexts());
 }
 
 // The main window as the handset runs it: a failed WM_CREATE is followed by WM_DESTROY.
@@ -454,36 +444,47 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 
 TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
 {
-    ASSERT_TRUE(MakeFiles(L"P:\\Big", L"n%04d", 1003));
-    ASSERT_TRUE(MakeDir(L"P:\\Big\\zz"));
+    ASSERT_TRUE(MakeFiles(L"P:\\Big", L"n%04d", 999));
     Open();
     Activate(0);
+    EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);  // the ".." row and 999 files fit exactly
+    EXPECT_FALSE(g_fListingIncomplete);
+    // One hidden file more is no more rows while hidden files are left out.
+    ASSERT_TRUE(MakeFile(L"P:\\Big\\hidden", "") && SetFileAttributesW(L"P:\\Big\\hidden", FILE_ATTRIBUTE_HIDDEN));
+    SetOption(OPT_HIDE_HIDDEN, 1);
+    ListFolder();
+    EXPECT_FALSE(g_fListingIncomplete);
+    SetOption(OPT_HIDE_HIDDEN, 0);
+    // Folders found after the table is full take the places of the files found last.
+    ASSERT_TRUE(MakeDir(L"P:\\Big\\zz-one") && MakeDir(L"P:\\Big\\zz-two"));
+    ListFolder();
     EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);
     EXPECT_TRUE(g_fListingIncomplete);
     EXPECT_EQ(FILE_TABLE_ROWS, (int)SendMessageW(hwndList, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(1, RowOf(L"zz-one"));
+    EXPECT_EQ(2, RowOf(L"zz-two"));
+    EXPECT_STREQ(L"n0995", g_aFileTable[FILE_TABLE_ROWS - 1].fd.cFileName);
+    Select({0});
+    Pump(50);
     EXPECT_STREQ(L"1/1000+", GetStatusStripCounts());
-    EXPECT_EQ(1, RowOf(L"zz"));  // a folder past the table's size is kept
     // The counts and a file's date stay apart.
-    Select({2});
+    Select({3});
     InvalidateRect(hwndList, nullptr, TRUE);
     Pump(50);
     EXPECT_STRNE(L"", GetStatusStripDate());
     EXPECT_GE(GetStatusStripGap(), 4);
     Key(VK_F9);
     EXPECT_EQ(std::vector<int>{999}, SelectedRows());
-    // Deleting every row listed leaves the entries the table had no room
-    // for: the folder is read again and shows them.
+    // Deleting every row listed leaves what the table had no room for: read again.
     SetOption(OPT_CONFIRM_DELETE, 0);
     Command(IDM_SELECT_ALL);
     Command(IDM_DELETE);
     EXPECT_FALSE(g_fListingIncomplete);
-    EXPECT_EQ(6, g_cFileRows);
-    EXPECT_EQ(6, (int)SendMessageW(hwndList, LVM_GETITEMCOUNT, 0, 0));
-    EXPECT_STREQ(L"1/6", GetStatusStripCounts());
-    // Up again: a complete listing has no mark.
+    EXPECT_EQ(4, g_cFileRows);
+    EXPECT_EQ(4, (int)SendMessageW(hwndList, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_STREQ(L"1/4", GetStatusStripCounts());
     Activate(0);
     Pump(50);
-    EXPECT_FALSE(g_fListingIncomplete);
     EXPECT_STREQ(L"1/1", GetStatusStripCounts());
 }
 
