@@ -70,43 +70,31 @@ TEST_F(FileOps, MoveTakesTheRowsOutOfTheListAndTheFolderNodeAlong)
     EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
 }
 
-TEST_F(FileOps, OverwriteAsksWhenTheOptionIsOnAndKeepsTheTargetOtherwise)
-{
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "new") && MakeDir(L"\\dst") && MakeFile(L"\\dst\\a.txt", "old"));
-    Open();
-    const Texts kAsked = {L"Do you want to overwrite \\dst\\a.txt ?"};
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDNO}));
-    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
-    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDYES}));
-    EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
-    MakeFile(L"\\dst\\a.txt", "old");
-    SetOption(OPT_CONFIRM_OVERWRITE, 0);
-    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst").empty());
-    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
-}
-
-TEST_F(FileOps, OverwriteOfFoldersAndMoves)
+TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
 {
     ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src") && MakeDir(L"\\src\\new-sub"));
     ASSERT_TRUE(MakeDir(L"\\dst") && MakeDir(L"\\dst\\src") && MakeFile(L"\\dst\\src\\old.txt", "old"));
-    ASSERT_TRUE(MakeDir(L"\\dst\\src\\old-sub"));
+    ASSERT_TRUE(MakeDir(L"\\dst\\src\\old-sub") && MakeFile(L"\\a.txt", "new") && MakeFile(L"\\dst\\a.txt", "old"));
     Open();
     EnterTree();
     Command(IDM_LIST_VIEW);
     HWND hwndTree = GetFolderTreeWindow();
-    // Option off, and No: an existing folder is kept as it is, in the tree too.
+    // Option off: an existing file or folder is kept as it is, unasked.
     SetOption(OPT_CONFIRM_OVERWRITE, 0);
-    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"src"}, L"\\dst").empty());
+    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst").empty());
+    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
     SetOption(OPT_CONFIRM_OVERWRITE, 1);
-    const Texts kAsked = {L"Do you want to overwrite \\dst\\src ?"};
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDNO}));
+    const Texts kAsked = {L"Do you want to overwrite \\dst\\src ?", L"Do you want to overwrite \\dst\\a.txt ?"};
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst", {IDNO, IDNO}));
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
+    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
     EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt") || Exists(L"\\dst\\src\\new-sub"));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
-    // Option on, Yes: the folder is replaced.
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDYES}));
+    // Yes: the file and the folder are replaced.
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst", {IDYES, IDYES}));
+    EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
@@ -231,10 +219,9 @@ TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
     SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
+TEST_F(FileOps, SingleDeleteAsks)
 {
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\ro.txt", "r"));
-    ASSERT_TRUE(SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "a"));
     Open();
     SelectRows({L"a.txt"});
     MessageBoxes::answers = {IDNO};
@@ -246,15 +233,6 @@ TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
     Command(IDM_DELETE);
     EXPECT_FALSE(Exists(L"\\a.txt"));
     EXPECT_EQ(-1, RowOf(L"a.txt"));
-    MessageBoxes::Reset();
-    SelectRows({L"ro.txt"});
-    MessageBoxes::answers = {IDYES};
-    Command(IDM_DELETE);
-    EXPECT_EQ((Texts{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
-              BoxTexts());
-    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
-    EXPECT_GE(RowOf(L"ro.txt"), 0);
-    SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
@@ -309,6 +287,8 @@ TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
     };
     Command(IDM_DELETE);
     EXPECT_EQ((Texts{L"Do you want to delete these 3 items ?", L"Fail to delete this file (\\ro.txt) "}), BoxTexts());
+    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
+    EXPECT_GE(RowOf(L"ro.txt"), 0);
     EXPECT_FALSE(fLeftToPaint);
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
     SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
@@ -378,19 +358,18 @@ TEST_F(FileOps, DoneWithoutASelectionSaysSo)
     EXPECT_FALSE(Exists(L"\\d\\a.txt"));
 }
 
-TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
+TEST_F(FileOps, ProgressWindowShowsPathsPastTwentyCharactersByTheirLast17)
 {
     Open();
     HWND hdlg = CreateProgressWindow(hwnd);
     ASSERT_NE(nullptr, hdlg);
     EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
-    auto text = [&](int id) { return WindowText(hdlg, id); };
-    // The labels come from the string table when the window is made.
-    EXPECT_EQ((Texts{L"Copy Files ...", L"From ", L"To", L"Please wait a moment"}),
-              (Texts{text(IDC_PROGRESS_TITLE), text(IDC_PROGRESS_FROM_LABEL), text(IDC_PROGRESS_TO_LABEL),
-                     text(IDC_PROGRESS_WAIT)}));
-    UpdateCopyProgress(hdlg, L"\\My Documents\\readme.txt", L"\\b\\readme.txt");
-    EXPECT_EQ(L"...uments\\readme.txt", text(IDC_PROGRESS_FROM));
-    EXPECT_EQ(L"\\b\\readme.txt", text(IDC_PROGRESS_TO));
+    UpdateCopyProgress(hdlg, L"\\abcd\\efghijklmnopqrs", L"\\123456789012345678x");
+    EXPECT_EQ(L"...d\\efghijklmnopqrs", WindowText(hdlg, IDC_PROGRESS_FROM));
+    EXPECT_EQ(L"\\123456789012345678x", WindowText(hdlg, IDC_PROGRESS_TO));
+    std::wstring longPath = (L"\\" + Repeat(L'p', 250) + L"\\end-of-it.txt").substr(0, 259);
+    UpdateCopyProgress(hdlg, longPath.c_str(), L"");
+    EXPECT_EQ(L"..." + longPath.substr(259 - 17), WindowText(hdlg, IDC_PROGRESS_FROM));
+    EXPECT_EQ(L"", WindowText(hdlg, IDC_PROGRESS_TO));
     DestroyWindow(hdlg);
 }
