@@ -178,26 +178,19 @@ TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
     SetFocus(GetDlgItem(hwndForm, IDC_FIND_SUBFOLDERS));
     SendMessageW(hwndForm, WM_COMMAND, IDOK, 0);
     SetDlgItemTextW(hwndForm, IDC_FIND_FOLDER, L"\\");
-    static std::vector<std::wstring> s_rows;
-    s_rows.clear();
-    // The page is modal: a timer inside its loop reads it and closes it once done.
-    UINT_PTR idTimer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND hwndPage = GetForegroundWindow();
-        HWND hwndBar = PlatFindSoftKeyBar(hwndPage);
-        WCHAR szBar[16] = L"";
-        PlatGetSoftKeyLabel(hwndBar, 0, szBar, ARRAYSIZE(szBar));
-        if (lstrcmpW(szBar, L"Close") != 0)
-            return;
+    std::vector<std::wstring> rows;
+    EXPECT_TRUE(InDialog(IDM_FIND_START, 0, [&](HWND hdlg) {
+        hwndPage = hdlg;
+        ASSERT_TRUE(PumpUntil([&] { return Bar() == L"Close"; }, 20000));
         for (int i = 0; GetFoundFolder(i); ++i)
-            s_rows.push_back(std::wstring(GetFoundFolder(i)) + L"|");
-        PostMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
-    });
-    SendMessageW(hwndForm, WM_COMMAND, IDM_FIND_START, 0);
-    KillTimer(nullptr, idTimer);
+            rows.push_back(std::wstring(GetFoundFolder(i)) + L"|");
+        SendMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
+    }, hwndForm));
+    hwndPage = nullptr;
     EXPECT_STREQ(L"", g_findSettings.szFolder);
     EXPECT_TRUE(g_findSettings.fSubfolders);
-    std::sort(s_rows.begin(), s_rows.end());
-    EXPECT_EQ((Paths{L"\\F|", L"|"}), s_rows);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ((Paths{L"\\F|", L"|"}), rows);
     DestroyWindow(hwndForm);
 }
 
