@@ -49,32 +49,18 @@ protected:
 };
 } // namespace
 
-TEST_F(Cards, InsertedCardJoinsTheRootListingOrIsShownWithTheOption)
+TEST_F(Cards, ACardJoinsAndLeavesTheRootListingAndIsShownWithTheOption)
 {
     Open();
-    EXPECT_FALSE(RowOf(L"CardA") >= 0);
+    EXPECT_LT(RowOf(L"CardA"), 0);
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([] { return RowOf(L"CardA") >= 0; }));
     EXPECT_STREQ(L"", g_szCurrentFolder);
-
-    SetOption(OPT_SWITCH_TO_CARD, 1);
-    ASSERT_TRUE(PlatInsertCard(L"CardB"));
-    EXPECT_TRUE(PumpUntil([] { return wcscmp(g_szCurrentFolder, L"\\CardB") == 0; }));
-    EXPECT_TRUE(RowOf(L"b.txt") >= 0);
-    EXPECT_STREQ(L"  \\CardB", GetTitleStripText());
-}
-
-TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
-{
-    ASSERT_TRUE(PlatInsertCard(L"CardA"));
-    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
-    Open();
-    ASSERT_TRUE(RowOf(L"CardA") >= 0);
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([] { return RowOf(L"CardA") < 0; }));
     // Only the card's own row goes, not a folder whose name begins like it.
-    EXPECT_TRUE(RowOf(L"CardAx") >= 0);
-    EXPECT_TRUE(RowOf(L"Docs") >= 0);
+    EXPECT_GE(RowOf(L"CardAx"), 0);
+    EXPECT_GE(RowOf(L"Docs"), 0);
 
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
     ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
@@ -82,14 +68,25 @@ TEST_F(Cards, RemovedCardLeavesTheListAndItsFoldersFallBackToTheRoot)
     ListFolder();
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([] { return g_szCurrentFolder[0] == 0; }));
-    EXPECT_TRUE(RowOf(L"Docs") >= 0);
+    EXPECT_GE(RowOf(L"Docs"), 0);
+
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    ASSERT_TRUE(PlatInsertCard(L"CardB"));
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(g_szCurrentFolder, L"\\CardB") == 0; }));
+    EXPECT_GE(RowOf(L"b.txt"), 0);
+    EXPECT_STREQ(L"  \\CardB", GetTitleStripText());
 }
 
-TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
+TEST_F(Cards, TheTreeShowsCardsByTheirImagesAndGainsAndLosesTheCardNode)
 {
+    ASSERT_TRUE(PlatInsertCard(L"CardB"));
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
+    ASSERT_NE(nullptr, Node(hwndTree, L"\\CardB"));
+    EXPECT_EQ(std::make_pair(3, 4), Images(hwndTree, Node(hwndTree, L"\\CardB")));
+    EXPECT_EQ(std::make_pair(0, 1), Images(hwndTree, Node(hwndTree, L"\\Docs")));
     SetOption(OPT_SWITCH_TO_CARD, 1);
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
     ASSERT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA\\Music") != nullptr; }));
@@ -104,18 +101,6 @@ TEST_F(Cards, TheTreeGainsAndLosesTheCardNode)
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\CardAx"));
-}
-
-TEST_F(Cards, CardFoldersPresentAtFillGetCardImages)
-{
-    ASSERT_TRUE(PlatInsertCard(L"CardB"));
-    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
-    Open();
-    EnterTree();
-    HWND hwndTree = GetFolderTreeWindow();
-    ASSERT_NE(nullptr, Node(hwndTree, L"\\CardB"));
-    EXPECT_EQ(std::make_pair(3, 4), Images(hwndTree, Node(hwndTree, L"\\CardB")));
-    EXPECT_EQ(std::make_pair(0, 1), Images(hwndTree, Node(hwndTree, L"\\Docs")));
 }
 
 // A card moved while a box is up lists the folder again, which selects its

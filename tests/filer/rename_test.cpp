@@ -53,7 +53,7 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
     EXPECT_EQ(iRow, RowOf(L"c.txt"));  // renamed where it stands
 }
 
-TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEdit)
+TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEditAndNewFolderGoesUnderTheNode)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeFile(L"\\a\\b\\c.txt", "c") && MakeDir(L"\\x"));
     Open();
@@ -86,6 +86,17 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEdit)
     EXPECT_NE(nullptr, Node(hwndTree, L"\\z\\b"));
     EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
     EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
+    EXPECT_EQ(2u, MessageBoxes::calls.size());
+    // A new folder in tree mode goes under the selected node.
+    SelectNode(hwndTree, Node(hwndTree, L"\\z"));
+    EXPECT_TRUE(InDialog(IDM_TREE_NEW_FOLDER, 0, [&](HWND hdlg) {
+        EXPECT_EQ(L"\\z", Text(hdlg, IDC_NEW_FOLDER_PATH));
+        SendMessageW(hdlg, WM_COMMAND, IDM_NEW_FOLDER_DONE, 0);
+    }));
+    EXPECT_TRUE(Exists(L"\\z\\New Folder 1"));
+    HTREEITEM hNew = Node(hwndTree, L"\\z\\New Folder 1");
+    ASSERT_NE(nullptr, hNew);
+    EXPECT_EQ(hNew, GetSelectedNode(hwndTree));
     EXPECT_EQ(2u, MessageBoxes::calls.size());
 }
 
@@ -120,24 +131,6 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
         Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 1", IDM_NEW_FOLDER_DONE);
     }));
     EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, BoxTexts());
-}
-
-TEST_F(ItemOps, NewFolderInTreeModeGoesUnderTheSelectedNode)
-{
-    ASSERT_TRUE(MakeDir(L"\\s") && MakeDir(L"\\s\\t"));
-    Open();
-    EnterTree();
-    HWND hwndTree = GetFolderTreeWindow();
-    SelectNode(hwndTree, Node(hwndTree, L"\\s"));
-    EXPECT_TRUE(InDialog(IDM_TREE_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"\\s", Text(hdlg, IDC_NEW_FOLDER_PATH));
-        SendMessageW(hdlg, WM_COMMAND, IDM_NEW_FOLDER_DONE, 0);
-    }));
-    EXPECT_TRUE(Exists(L"\\s\\New Folder 1"));
-    HTREEITEM hNew = Node(hwndTree, L"\\s\\New Folder 1");
-    ASSERT_NE(nullptr, hNew);
-    EXPECT_EQ(hNew, GetSelectedNode(hwndTree));
-    EXPECT_TRUE(MessageBoxes::calls.empty());
 }
 
 TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolder)

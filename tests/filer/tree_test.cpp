@@ -34,7 +34,7 @@ protected:
 };
 } // namespace
 
-TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
+TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionAndRefreshRefills)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\a\\b\\c") && MakeDir(L"\\z"));
     ASSERT_TRUE(MakeFile(L"\\a\\file.txt", "f"));
@@ -69,6 +69,17 @@ TEST_F(FolderTree, FillHoldsEveryFolderAndTheRootTextFollowsExpansion)
         EXPECT_FALSE(GetMenuState(hmenu, IDM_TREE_RECEIVE_IR, MF_BYCOMMAND) & MF_GRAYED);
     }
     DestroyMenu(hmenu);
+
+    ASSERT_TRUE(MakeDir(L"\\late") && MakeDir(L"\\late\\inner") && RemoveDirectoryW(L"\\z"));
+    Command(IDM_TREE_REFRESH);
+    ASSERT_TRUE(WaitFilled(hwndTree));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\late\\inner"));
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\z"));
+    // Refresh twice in a row: the first fill is dropped, nothing is doubled.
+    Command(IDM_TREE_REFRESH);
+    Command(IDM_TREE_REFRESH);
+    ASSERT_TRUE(WaitFilled(hwndTree));
+    EXPECT_EQ(6u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
 }
 
 TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
@@ -169,26 +180,6 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     Select(L"");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"", g_szCurrentFolder);
-}
-
-TEST_F(FolderTree, RefreshRefillsTheTree)
-{
-    ASSERT_TRUE(MakeDir(L"\\a"));
-    OpenTree();
-    EXPECT_EQ(nullptr, Node(hwndTree, L"\\late"));
-    ASSERT_TRUE(MakeDir(L"\\late") && MakeDir(L"\\late\\inner"));
-    RemoveDirectoryW(L"\\a");
-    Command(IDM_TREE_REFRESH);
-    ASSERT_TRUE(WaitFilled(hwndTree));
-    EXPECT_NE(nullptr, Node(hwndTree, L"\\late\\inner"));
-    EXPECT_EQ(nullptr, Node(hwndTree, L"\\a"));
-    // Refresh twice in a row: the first fill is dropped, nothing is doubled.
-    Command(IDM_TREE_REFRESH);
-    Command(IDM_TREE_REFRESH);
-    ASSERT_TRUE(WaitFilled(hwndTree));
-    HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    EXPECT_EQ(nullptr, (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)hRoot));
-    EXPECT_EQ(3u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
 }
 
 namespace {
