@@ -51,16 +51,7 @@ protected:
         return sz;
     }
 
-    std::wstring Cell(int iRow, int iCol)
-    {
-        WCHAR sz[MAX_PATH] = L"";
-        LVITEMW lvi = {};
-        lvi.iSubItem = iCol;
-        lvi.pszText = sz;
-        lvi.cchTextMax = ARRAYSIZE(sz);
-        SendMessageW(hwndResults, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
-        return sz;
-    }
+    std::wstring Cell(int iRow, int iCol) { return ItemText(hwndResults, iRow, iCol); }
 
     int Rows() { return (int)SendMessageW(hwndResults, LVM_GETITEMCOUNT, 0, 0); }
 

@@ -118,6 +118,18 @@ protected:
         return s_fRan;
     }
 
+    // The text of a list view's row in a column.
+    static std::wstring ItemText(HWND hwndList, int iRow, int iColumn = 0)
+    {
+        WCHAR sz[MAX_PATH] = L"";
+        LVITEMW lvi = {};
+        lvi.iSubItem = iColumn;
+        lvi.pszText = sz;
+        lvi.cchTextMax = ARRAYSIZE(sz);
+        SendMessageW(hwndList, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
+        return sz;
+    }
+
     // Row of a name in the file table; -1 when it is not listed.
     static int RowOf(const wchar_t *pszName)
     {
