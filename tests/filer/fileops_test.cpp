@@ -326,7 +326,7 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolde
     EXPECT_NE(nullptr, Node(hwndTree, L"\\p\\src"));
 }
 
-TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeader)
+TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeaderAndDoneWithoutASelectionSaysSo)
 {
     std::wstring deep = L"\\" + Repeat(L'a', 20) + L"\\" + Repeat(L'b', 20) + L"\\tail-of-path";
     ASSERT_TRUE(MakeDir(deep.substr(0, 21)) && MakeDir(deep.substr(0, 42)) && MakeDir(deep));
@@ -339,23 +339,12 @@ TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeader)
     EXPECT_EQ(0u, line.find(L"..."));
     EXPECT_LT(line.size(), deep.size());
     EXPECT_EQ(line.substr(line.size() - 13), L"\\tail-of-path");
-    Command(IDM_DEST_CANCEL);
-    EXPECT_TRUE(Exists(deep + L"\\f.txt"));
-}
-
-TEST_F(FileOps, DoneWithoutASelectionSaysSo)
-{
-    ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\a.txt", "a"));
-    Open();
-    SelectRows({L"a.txt"});
-    Command(IDM_COPY_TO);
-    LVITEMW lvi = {};
-    lvi.stateMask = LVIS_SELECTED;
-    SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+    Select({});
     ASSERT_TRUE(WaitFilled(GetDestTreeWindow()));
     Command(IDM_DEST_DONE);
     EXPECT_EQ(Texts{L"You must select an item."}, BoxTexts());
-    EXPECT_FALSE(Exists(L"\\d\\a.txt"));
+    Command(IDM_DEST_CANCEL);
+    EXPECT_TRUE(Exists(deep + L"\\f.txt"));
 }
 
 TEST_F(FileOps, ProgressWindowShowsPathsPastTwentyCharactersByTheirLast17)
