@@ -326,7 +326,7 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolde
     EXPECT_NE(nullptr, Node(hwndTree, L"\\p\\src"));
 }
 
-TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeaderAndDoneWithoutASelectionSaysSo)
+TEST_F(FileOps, LongFolderIsShortenedInTheHeaderAndTitleAndDoneWithoutASelectionSaysSo)
 {
     std::wstring deep = L"\\" + Repeat(L'a', 20) + L"\\" + Repeat(L'b', 20) + L"\\tail-of-path";
     ASSERT_TRUE(MakeDir(deep.substr(0, 21)) && MakeDir(deep.substr(0, 42)) && MakeDir(deep));
@@ -345,6 +345,10 @@ TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeaderAndDoneWithoutASelectionSa
     EXPECT_EQ(Texts{L"You must select an item."}, BoxTexts());
     Command(IDM_DEST_CANCEL);
     EXPECT_TRUE(Exists(deep + L"\\f.txt"));
+    // The title strip is cut the same way; after the "..." the path's end, unchanged.
+    std::wstring title = GetTitleStripText(), full = L"  " + deep;
+    ASSERT_LT(title.size(), full.size());
+    EXPECT_EQ(L"..." + full.substr(full.size() - (title.size() - 3)), title);
 }
 
 TEST_F(FileOps, ProgressWindowShowsPathsPastTwentyCharactersByTheirLast17)
