@@ -83,16 +83,21 @@ TEST_F(FindFiles, AllNamesWithoutSubfoldersListsTheFolderFilesWithSizesAndCount)
     ASSERT_TRUE(MakeSizedFile(L"P:\\F\\a.txt", 999));
     ASSERT_TRUE(MakeSparseFile(L"P:\\F\\b.doc", 5ULL << 30));
     ASSERT_TRUE(MakeFile(L"P:\\F\\sub\\c.txt", "c"));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\sys.txt", "s") && SetFileAttributesW(L"P:\\F\\sys.txt", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\hid.txt", "h") && SetFileAttributesW(L"P:\\F\\hid.txt", FILE_ATTRIBUTE_HIDDEN));
     Search(L"\\F");
     std::vector<std::wstring> found = Found();
     std::sort(found.begin(), found.end());
-    EXPECT_EQ((Paths{L"\\F\\a.txt", L"\\F\\b.doc"}), found);
-    for (int i = 0; i < Rows(); ++i)
-        EXPECT_EQ(Cell(i, 0) == L"a.txt" ? L"999B" : L"5368M", Cell(i, 1));  // all 64 bits of the size
-    EXPECT_STREQ(L"2 file(s) found.", GetFindStripText());
-    // Every row has its own icon.
+    EXPECT_EQ((Paths{L"\\F\\a.txt", L"\\F\\b.doc", L"\\F\\hid.txt"}), found);  // system files only when asked
+    for (int i = 0; i < Rows(); ++i)  // all 64 bits of the size
+        EXPECT_EQ(Cell(i, 0) == L"a.txt" ? L"999B" : Cell(i, 0) == L"b.doc" ? L"5368M" : L"1B", Cell(i, 1));
+    EXPECT_STREQ(L"3 file(s) found.", GetFindStripText());
+    // Each row has its file's icon, held once: one for the .txt files, one for the .doc.
     HIMAGELIST himl = (HIMAGELIST)SendMessageW(hwndResults, LVM_GETIMAGELIST, LVSIL_SMALL, 0);
     EXPECT_EQ(2, ImageList_GetImageCount(himl));
+    ClosePage();
+    Search(L"\\F", L"*.*", FALSE, TRUE);
+    EXPECT_EQ(4, Rows());
 }
 
 TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
@@ -136,20 +141,6 @@ TEST(FindPattern, NamesMatchByStarAndQuestionMarkInEitherCase)
                 matched.push_back(pszName);
         EXPECT_EQ(c.expected, matched) << c.pszPattern;
     }
-}
-
-TEST_F(FindFiles, SystemFilesOnlyWhenAskedHiddenFilesAlways)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\F"));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\sys.txt", "s"));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\hid.txt", "h"));
-    ASSERT_TRUE(SetFileAttributesW(L"P:\\F\\sys.txt", FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(SetFileAttributesW(L"P:\\F\\hid.txt", FILE_ATTRIBUTE_HIDDEN));
-    Search(L"\\F");
-    EXPECT_EQ((Paths{L"\\F\\hid.txt"}), Found());
-    ClosePage();
-    Search(L"\\F", L"*.*", FALSE, TRUE);
-    EXPECT_EQ(2, Rows());
 }
 
 TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)

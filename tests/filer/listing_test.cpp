@@ -67,12 +67,6 @@ int PlainKey(const FileEntry &a, const FileEntry &b, int iType)
     }
 }
 
-void PlainSwap(std::vector<FileEntry> &v, int i, int j)
-{
-    if (i != j)
-        std::swap(v[i], v[j]);
-}
-
 void PlainQuickSort(std::vector<FileEntry> &v, int lo, int hi, int iType, bool fAsc)
 {
     while (lo < hi) {
@@ -80,9 +74,9 @@ void PlainQuickSort(std::vector<FileEntry> &v, int lo, int hi, int iType, bool f
         for (int p = lo + 1; p <= hi; ++p) {
             int c = PlainKey(v[lo], v[p], iType);  // pivot against row p
             if (fAsc ? c > 0 : (iType == 2 ? c <= 0 : c < 0))
-                PlainSwap(v, ++m, p);
+                std::swap(v[++m], v[p]);
         }
-        PlainSwap(v, m, lo);
+        std::swap(v[m], v[lo]);
         PlainQuickSort(v, lo, m - 1, iType, fAsc);
         lo = m + 1;
     }
@@ -98,14 +92,14 @@ void PlainSort(std::vector<FileEntry> &v, int iFirst, int iType, bool fAsc)
             ++j;
         if (j == n)
             break;
-        PlainSwap(v, i, j);
+        std::swap(v[i], v[j]);
         ++b;
     }
     for (int i = iFirst; i < b; ++i) {
         for (int j = i + 1; j < b; ++j) {
             int c = PlainKey(v[i], v[j], 1);
             if (fAsc ? c > 0 : c < 0)
-                PlainSwap(v, i, j);
+                std::swap(v[i], v[j]);
         }
     }
     if (iType == 3) {

@@ -289,14 +289,6 @@ void CALLBACK InspectAndPressNo(HWND, UINT, UINT_PTR id, DWORD)
         EndDialog(g_hwndBox, IDCANCEL);
 }
 
-// The box's own modal loop must see the keys: post them, do not pump here.
-void CALLBACK PressAction(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    HWND hwndBox = FindWindowW(L"#32770", L"Question");
-    PostMessageW(hwndBox, WM_KEYDOWN, VK_RETURN, 1);
-}
-
 void CALLBACK PressRight(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
@@ -304,16 +296,18 @@ void CALLBACK PressRight(HWND, UINT, UINT_PTR id, DWORD)
         PlatPressSoftKey(PlatFindSoftKeyBar(g_hwndBox), 1);
 }
 
-void CALLBACK PressBack(HWND, UINT, UINT_PTR id, DWORD)
+// The box's own modal loop must see the key: post it, do not pump here.
+template <UINT vk> void CALLBACK PressInBox(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
     g_hwndBox = FindWindowW(L"#32770", L"Question");
-    PostMessageW(g_hwndBox, WM_KEYDOWN, VK_ESCAPE, 1);
-    SetTimer(nullptr, 0, 300, PressRight);  // where Back has no answer, the right key ends it
+    PostMessageW(g_hwndBox, WM_KEYDOWN, vk, 1);
+    if (vk == VK_ESCAPE)
+        SetTimer(nullptr, 0, 300, PressRight);  // where Back has no answer, the right key ends it
 }
 } // namespace
 
-TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeys)
+TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeysAndTheKeys)
 {
     LPCWSTR pszLong = L"Do you want to overwrite \\My Documents\\Business\\quarterly report.txt ?";
     EXPECT_EQ(IDNO, ShowRealBox(pszLong, MB_YESNO | MB_ICONQUESTION, InspectAndPressNo));
@@ -336,14 +330,12 @@ TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeys)
     EXPECT_EQ(path, g_szShown);
     EXPECT_LE(g_rcText.bottom, PHONE_WORK_Y + PHONE_WORK_CY);
     EXPECT_GT(g_dblShown, 0.9);
-}
 
-TEST_F(Kit, RealMessageBoxActionTakesTheDefaultAndBackCancels)
-{
-    EXPECT_EQ(IDYES, ShowRealBox(L"Go?", MB_YESNO, PressAction));
-    EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO | MB_DEFBUTTON2, PressAction));
-    EXPECT_EQ(IDCANCEL, ShowRealBox(L"Go?", MB_OKCANCEL, PressBack));
-    EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO, PressBack));  // Back has no answer in a Yes/No box
+    // The action key takes the default answer; Back cancels where it can.
+    EXPECT_EQ(IDYES, ShowRealBox(L"Go?", MB_YESNO, PressInBox<VK_RETURN>));
+    EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO | MB_DEFBUTTON2, PressInBox<VK_RETURN>));
+    EXPECT_EQ(IDCANCEL, ShowRealBox(L"Go?", MB_OKCANCEL, PressInBox<VK_ESCAPE>));
+    EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO, PressInBox<VK_ESCAPE>));  // Back has no answer in a Yes/No box
 }
 
 // ---- reports that end the process -----------------------------------------
