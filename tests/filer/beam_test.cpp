@@ -6,9 +6,7 @@
 #include "beam.h"
 #include "obex.h"
 #include "../../platform/src/obexwire.h"
-#include <atomic>
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <thread>
 

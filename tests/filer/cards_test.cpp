@@ -161,21 +161,15 @@ TEST_F(Cards, TreeCopyKeepsItsSourceWhenACardMovesTheSelection)
     EXPECT_FALSE(Exists(L"\\CardAx\\CardA"));
 }
 
+// A card coming and one going are the window tests'; here the first of two by name and a swap.
 TEST(CardSets, ChangesAreTheFirstCardByNameAndASwapIsNoChange)
 {
     WCHAR aOld[2][MAX_PATH] = {L"A", L"C"};
     WCHAR aTwoMore[4][MAX_PATH] = {L"A", L"B", L"C", L"D"};
     WCHAR aSwapped[2][MAX_PATH] = {L"A", L"D"};
-    WCHAR aOne[1][MAX_PATH] = {L"C"};
     WCHAR szName[MAX_PATH];
     EXPECT_EQ(1, CompareCardSets(aOld, 2, aTwoMore, 4, szName, ARRAYSIZE(szName)));
     EXPECT_STREQ(L"B", szName);
     EXPECT_EQ(0, CompareCardSets(aOld, 2, aSwapped, 2, szName, ARRAYSIZE(szName)));
     EXPECT_STREQ(L"", szName);
-    EXPECT_EQ(-1, CompareCardSets(aOld, 2, aOne, 1, szName, ARRAYSIZE(szName)));
-    EXPECT_STREQ(L"A", szName);
-    EXPECT_EQ(-1, CompareCardSets(aOld, 2, aOld, 0, szName, ARRAYSIZE(szName)));
-    EXPECT_STREQ(L"A", szName);
-    EXPECT_EQ(1, CompareCardSets(aOld, 0, aOne, 1, szName, ARRAYSIZE(szName)));
-    EXPECT_STREQ(L"C", szName);
 }

@@ -8,8 +8,6 @@
 #include <strsafe.h>
 #include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
 struct Row {

@@ -89,10 +89,6 @@ TEST_CHILD(OptionsMapFromRegistry)
     // Changed from outside: not seen until the next start.
     SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 0);
     if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 32;
-    // SetOption changes both at once.
-    SetOption(OPT_HIDE_EXTENSIONS, 1);
-    if (GetOption(OPT_HIDE_EXTENSIONS) != 1) iFail |= 64;
-    if (GetTavelDword(TAVEL_OPTIONS_KEY, L"HideFileExtensions", 9) != 1) iFail |= 128;
     if (GetOption("NoSuchOption") != 0) iFail |= 256;
     return iFail;
 }

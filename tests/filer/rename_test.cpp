@@ -1,6 +1,5 @@
 // Rename, new folder, shortcut and e-mail on real files in the test store.
 #include "tree_fixture.h"
-#include "platform.h"
 
 namespace {
 class ItemOps : public TavelTree {
