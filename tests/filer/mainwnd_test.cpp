@@ -343,10 +343,7 @@ static LRESULT CALLBACK HandsetCreateOrder(HWND hwnd, UINT msg, WPARAM wp, LPARA
 TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 {
     MakeMixedFolder();
-    Open();
-    Activate(0);
-    Activate(1);
-    ASSERT_STREQ(L"\\Mix\\Sub1", g_szCurrentFolder);
+    OpenWindow(L"\\Mix\\Sub1");
     Command(IDM_EXIT);
     EXPECT_FALSE(IsWindow(hwnd));
     WCHAR sz[MAX_PATH];

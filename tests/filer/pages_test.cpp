@@ -35,7 +35,6 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
     SelectRows({L"a.txt"});
     DWORD dwOld = GetFileAttributesW(L"\\Docs\\a.txt");
     EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [&](HWND hdlg) {
-        EXPECT_EQ(L"Properties", WindowText(hdlg));
         EXPECT_EQ(L"a.txt", Text(hdlg, IDC_PROP_NAME));
         EXPECT_NE(L"", Text(hdlg, IDC_PROP_TYPE));
         EXPECT_EQ(L"\\Docs", Text(hdlg, IDC_PROP_LOCATION));
