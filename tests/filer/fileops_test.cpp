@@ -219,27 +219,21 @@ TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
     SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(FileOps, SingleDeleteAsks)
-{
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "a"));
-    Open();
-    SelectRows({L"a.txt"});
-    MessageBoxes::answers = {IDNO};
-    Command(IDM_DELETE);
-    EXPECT_EQ(Texts{L"Do you want to delete \\a.txt ?"}, BoxTexts());
-    EXPECT_TRUE(Exists(L"\\a.txt"));
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDYES};
-    Command(IDM_DELETE);
-    EXPECT_FALSE(Exists(L"\\a.txt"));
-    EXPECT_EQ(-1, RowOf(L"a.txt"));
-}
-
-TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
+TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
 {
     ASSERT_TRUE(MakeDir(L"\\f") && MakeFile(L"\\f\\a.txt", "a") && MakeFile(L"\\f\\b.txt", "b"));
     ASSERT_TRUE(MakeDir(L"\\f\\sub") && MakeFile(L"\\f\\sub\\c.txt", "c") && MakeFile(L"\\f\\keep.txt", "k"));
+    ASSERT_TRUE(MakeFile(L"\\f\\one.txt", "1"));
     Open(L"\\f");
+    SelectRows({L"one.txt"});
+    MessageBoxes::answers = {IDNO, IDYES};
+    Command(IDM_DELETE);
+    EXPECT_TRUE(Exists(L"\\f\\one.txt"));
+    Command(IDM_DELETE);
+    EXPECT_EQ((Texts{L"Do you want to delete \\f\\one.txt ?", L"Do you want to delete \\f\\one.txt ?"}), BoxTexts());
+    EXPECT_FALSE(Exists(L"\\f\\one.txt"));
+    EXPECT_EQ(-1, RowOf(L"one.txt"));
+    MessageBoxes::Reset();
     SelectRows({L"..", L"a.txt", L"b.txt", L"sub"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
