@@ -312,16 +312,11 @@ protected:
     static int ForeignStrips()
     {
         int c = 0;
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                WCHAR sz[32] = L"";
-                DWORD pid = 0;
-                GetWindowThreadProcessId(h, &pid);
-                if (pid != GetCurrentProcessId() && GetClassNameW(h, sz, ARRAYSIZE(sz)) && !wcscmp(sz, PLAT_STRIP_CLASS))
-                    ++*(int *)lp;
-                return TRUE;
-            },
-            (LPARAM)&c);
+        for (HWND h : FindTopLevel(PLAT_STRIP_CLASS)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            c += pid != GetCurrentProcessId();
+        }
         return c;
     }
 };

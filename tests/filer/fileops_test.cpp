@@ -14,12 +14,14 @@ Texts Same(const std::wstring &verb, const std::wstring &path)
 }
 } // namespace
 
-TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
+TEST_F(FileOps, CopyLeavesTheSourcesAndMoveTakesTheRowsAndTheFolderNodeAlong)
 {
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha"));
-    ASSERT_TRUE(MakeDir(L"\\src") && MakeDir(L"\\src\\sub") && MakeDir(L"\\dst"));
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha") && MakeFile(L"\\keep.txt", "k"));
+    ASSERT_TRUE(MakeDir(L"\\src") && MakeDir(L"\\src\\sub") && MakeDir(L"\\dst") && MakeDir(L"\\mv"));
     ASSERT_TRUE(MakeFile(L"\\src\\x.txt", "x") && MakeFile(L"\\src\\sub\\y.txt", "why"));
     Open();
+    EnterTree();
+    Command(IDM_LIST_VIEW);
     SelectRows({L"a.txt", L"src"});
     Command(IDM_COPY_TO);
     EXPECT_STREQ(L"  Copy to - Source Folder :", GetDestHeaderLine(0));
@@ -33,6 +35,21 @@ TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
     EXPECT_TRUE(MessageBoxes::calls.empty());
     EXPECT_EQ(nullptr, GetProgressWindow());
     EXPECT_TRUE(IsWindowVisible(hwndList));
+
+    int cBefore = g_cFileRows;
+    SelectRows({L"a.txt", L"src"});
+    RunToDestination(IDM_MOVE_TO, L"\\mv");
+    EXPECT_EQ("alpha", ReadFileText(L"\\mv\\a.txt"));
+    EXPECT_EQ("why", ReadFileText(L"\\mv\\src\\sub\\y.txt"));
+    EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\src"));
+    EXPECT_EQ(cBefore - 2, g_cFileRows);
+    EXPECT_EQ(-1, RowOf(L"a.txt"));
+    EXPECT_GE(RowOf(L"keep.txt"), 0);
+    HWND hwndTree = GetFolderTreeWindow();
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\src"));
+    HTREEITEM hMoved = Node(hwndTree, L"\\mv\\src");
+    ASSERT_NE(nullptr, hMoved);
+    EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
 }
 
 // A chosen folder gone before Done (its card taken out) fails the copy and
@@ -45,29 +62,6 @@ TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
     EXPECT_EQ(Texts{L"Can't copy file from \\src to \\dst\\src. Access is denied."},
               Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
     EXPECT_FALSE(Exists(L"\\dst\\src"));
-}
-
-TEST_F(FileOps, MoveTakesTheRowsOutOfTheListAndTheFolderNodeAlong)
-{
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha") && MakeDir(L"\\dir") && MakeFile(L"\\dir\\in.txt", "in"));
-    ASSERT_TRUE(MakeDir(L"\\dst") && MakeFile(L"\\keep.txt", "k"));
-    Open();
-    EnterTree();
-    Command(IDM_LIST_VIEW);
-    int cBefore = g_cFileRows;
-    SelectRows({L"a.txt", L"dir"});
-    RunToDestination(IDM_MOVE_TO, L"\\dst");
-    EXPECT_EQ("alpha", ReadFileText(L"\\dst\\a.txt"));
-    EXPECT_EQ("in", ReadFileText(L"\\dst\\dir\\in.txt"));
-    EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\dir"));
-    EXPECT_EQ(cBefore - 2, g_cFileRows);
-    EXPECT_EQ(-1, RowOf(L"a.txt"));
-    EXPECT_GE(RowOf(L"keep.txt"), 0);
-    HWND hwndTree = GetFolderTreeWindow();
-    EXPECT_EQ(nullptr, Node(hwndTree, L"\\dir"));
-    HTREEITEM hMoved = Node(hwndTree, L"\\dst\\dir");
-    ASSERT_NE(nullptr, hMoved);
-    EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
 }
 
 TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
