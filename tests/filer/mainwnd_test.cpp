@@ -275,14 +275,12 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\a.doc", 300));
     ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\b.txt", 100));
     ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\c.bmp", 200));
+    // Stored values out of range: a type read as by name, an order other than 1 as descending.
+    SetTavelDword(L"ControlPanel\\Tavel", L"SortType", 7);
+    SetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 2);
     Open();
     Activate(0);
     ASSERT_EQ(4, g_cFileRows);
-    EXPECT_STREQ(L"a.doc", g_aFileTable[1].fd.cFileName);
-    Command(IDM_SORT_SIZE);
-    EXPECT_EQ(2u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
-    EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
-    EXPECT_STREQ(L"a.doc", g_aFileTable[3].fd.cFileName);
     auto checked = [&] {
         MenuProbe m(hwnd);
         std::vector<UINT> v;
@@ -292,14 +290,21 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
                 v.push_back(id);
         return v;
     };
-    EXPECT_EQ((std::vector<UINT>{IDM_SORT_SIZE, IDM_SORT_ASCENDING}), checked());
-    // The type already in force does not sort again.
+    EXPECT_EQ((std::vector<UINT>{IDM_SORT_NAME, IDM_SORT_DESCENDING}), checked());
+    EXPECT_STREQ(L"c.bmp", g_aFileTable[1].fd.cFileName);
+    Command(IDM_SORT_SIZE);
+    EXPECT_EQ(2u, GetTavelDword(L"ControlPanel\\Tavel", L"SortType", 0));
+    EXPECT_STREQ(L"a.doc", g_aFileTable[1].fd.cFileName);
+    EXPECT_STREQ(L"b.txt", g_aFileTable[3].fd.cFileName);
+    EXPECT_EQ((std::vector<UINT>{IDM_SORT_SIZE, IDM_SORT_DESCENDING}), checked());
+    // The type already in force does not sort again; Ascending sorts again even when it already is.
     std::swap(g_aFileTable[1], g_aFileTable[3]);
     Command(IDM_SORT_SIZE);
-    EXPECT_STREQ(L"a.doc", g_aFileTable[1].fd.cFileName);
-    // Ascending sorts again even when it already is.
+    EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
     Command(IDM_SORT_ASCENDING);
     EXPECT_EQ(1u, GetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 7));
+    std::swap(g_aFileTable[1], g_aFileTable[3]);
+    Command(IDM_SORT_ASCENDING);
     EXPECT_STREQ(L"b.txt", g_aFileTable[1].fd.cFileName);
     Command(IDM_SORT_DESCENDING);
     EXPECT_EQ(0u, GetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 7));

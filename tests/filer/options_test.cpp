@@ -1,5 +1,5 @@
 // The options store: the options map built once per process from the
-// registry and its defaults, stored values out of range, and LastFolder.
+// registry and its defaults, and LastFolder's bounds.
 #include <gtest/gtest.h>
 #include "support.h"
 #include "filer_test.h"
@@ -23,18 +23,6 @@ void SetLastFolderBytes(const void *pv, DWORD cb, DWORD dwType = REG_SZ)
     RegCloseKey(hk);
 }
 } // namespace
-
-// Stored values out of range: a sort type read as by name, an order other than 1 as descending.
-TEST_F(Options, SortValuesOutOfRange)
-{
-    SetTavelDword(TAVEL_KEY, L"SortType", 7);
-    EXPECT_EQ(1, NormalizeSortType(ReadSortType()));
-    EXPECT_EQ(1, NormalizeSortType(0));
-    for (DWORD dw : {2, 0, 1}) {
-        SetTavelDword(TAVEL_KEY, L"SortOrder", dw);
-        EXPECT_EQ((int)(dw == 1), ReadSortOrder()) << dw;
-    }
-}
 
 TEST_F(Options, LastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
 {
