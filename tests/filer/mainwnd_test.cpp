@@ -370,12 +370,16 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
     EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
     DestroyWindow(hwnd);
 
-    // A remembered folder that is gone shows the root.
-    WriteLastFolder(L"\\Gone\\Away");
-    Open();
-    EXPECT_STREQ(L"", g_szCurrentFolder);
-    EXPECT_STREQ(L"Mix", g_aFileTable[0].fd.cFileName);
-    DestroyWindow(hwnd);
+    // A remembered folder that is gone, or no folder of the handset, shows the root.
+    ASSERT_TRUE(MakeDir(L"P:\\Kept"));
+    for (std::wstring path : {std::wstring(L"\\Gone\\Away"), std::wstring(PlatProfileDir()),
+                              std::wstring(L"\\\\?\\unix\\tmp"), std::wstring(L"\\Kept\\"), std::wstring(L"Kept")}) {
+        WriteLastFolder(path.c_str());
+        Open();
+        EXPECT_STREQ(L"", g_szCurrentFolder) << std::string(path.begin(), path.end());
+        EXPECT_EQ(-1, RowOf(L".."));
+        DestroyWindow(hwnd);
+    }
 
     // A window that fails to build (no bars among the module's resources) stores
     // nothing, though the handset sends it WM_DESTROY as Wine does not.

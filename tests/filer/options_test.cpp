@@ -4,7 +4,6 @@
 #include "support.h"
 #include "filer_test.h"
 #include "options.h"
-#include "platform.h"
 #include <string>
 
 namespace {
@@ -47,19 +46,6 @@ TEST_F(Options, LastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
     WriteLastFolder(L"\\A much longer folder");
     ReadLastFolder(szSmall, ARRAYSIZE(szSmall));
     EXPECT_STREQ(L"", szSmall);
-}
-
-TEST_F(Options, LastFolderOutsideTheHandsetReadsAsTheRoot)
-{
-    MakeDir(L"\\Kept");
-    WCHAR sz[MAX_PATH];
-    for (std::wstring path : {std::wstring(PlatProfileDir()), std::wstring(L"\\\\?\\unix\\tmp"),
-                              std::wstring(L"\\Kept\\"), std::wstring(L"Kept")}) {
-        WriteLastFolder(path.c_str());
-        ReadLastFolder(sz, ARRAYSIZE(sz));
-        EXPECT_STREQ(L"", sz) << std::string(path.begin(), path.end());
-    }
-    RemoveDirectoryW(L"\\Kept");
 }
 
 // The options map is built once per process from the registry: these run
