@@ -86,7 +86,6 @@ TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
     EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt") || Exists(L"\\dst\\src\\new-sub"));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
-    // Yes: the file and the folder are replaced.
     EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst", {IDYES, IDYES}));
     EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\old.txt"));
@@ -100,7 +99,6 @@ TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
     EXPECT_EQ("moved", ReadFileText(L"\\dst\\m.txt"));
     EXPECT_FALSE(Exists(L"\\m.txt"));
     EXPECT_EQ(-1, RowOf(L"m.txt"));
-    // And No leaves both where they were.
     ASSERT_TRUE(MakeFile(L"\\n.txt", "n") && MakeFile(L"\\dst\\n.txt", "stays"));
     ListFolder();
     Operate(IDM_MOVE_TO, {L"n.txt"}, L"\\dst", {IDNO});
@@ -301,7 +299,6 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolde
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\p\\gone"));
     EXPECT_EQ(Node(hwndTree, L"\\p"), GetSelectedNode(hwndTree));
 
-    // Copy To takes the selected folder.
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\p\\src"));
     Command(IDM_TREE_COPY_TO);
     EXPECT_STREQ(L"  \\p\\src", GetDestHeaderLine(1));

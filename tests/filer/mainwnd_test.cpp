@@ -196,7 +196,6 @@ TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel
     EXPECT_EQ(L"Tree View|Menu", SoftKeyLabels(hwnd));
     EXPECT_EQ(hwndList, GetFocus());
 
-    // The normal selection commands.
     Command(IDM_SELECT_ALL);
     EXPECT_EQ(6u, SelectedRows().size());
     Select({1, 2});

@@ -86,7 +86,6 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEditAndNewFolde
     EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
     EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
     EXPECT_EQ(2u, MessageBoxes::calls.size());
-    // A new folder in tree mode goes under the selected node.
     SelectNode(hwndTree, Node(hwndTree, L"\\z"));
     EXPECT_TRUE(InDialog(IDM_TREE_NEW_FOLDER, 0, [&](HWND hdlg) {
         EXPECT_EQ(L"\\z", Text(hdlg, IDC_NEW_FOLDER_PATH));

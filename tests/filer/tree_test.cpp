@@ -119,7 +119,6 @@ TEST_F(FolderTree, KeysOfTheTree)
     Select(L"\\a");
     Key(VK_RETURN);
     EXPECT_TRUE(IsTreeMode());
-    // 9 and 7 scroll a page down and up.
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)hRoot);
     Key('9');
     HTREEITEM hFirst = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
@@ -134,7 +133,6 @@ TEST_F(FolderTree, KeysOfTheTree)
     EXPECT_EQ(Node(hwndTree, L"\\m139"), (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0));
     Key(VK_F8);
     EXPECT_EQ(hRoot, GetSelectedNode(hwndTree));
-    // Action on a leaf shows it in the list.
     Select(L"\\a\\leaf");
     Key(VK_RETURN);
     EXPECT_FALSE(IsTreeMode());

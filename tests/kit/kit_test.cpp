@@ -51,7 +51,7 @@ void PressKey(HWND hwndTarget, UINT vk)
 }
 } // namespace
 
-TEST_F(Kit, SoftKeyBarFromResourcesAnswersKeysAndBack)
+TEST_F(Kit, SoftKeyBarFromResourcesAnswersKeysOpensItsMenusAndBack)
 {
     HWND hwnd = MakeWindow();
     EXPECT_EQ(nullptr, CreateSoftKeyBar(hwnd, 201));  // pop-up index past the menu
@@ -65,7 +65,6 @@ TEST_F(Kit, SoftKeyBarFromResourcesAnswersKeysAndBack)
     EXPECT_EQ((UINT)WM_COMMAND, g_seen[0].msg);
     EXPECT_EQ(300u, LOWORD(g_seen[0].wp));
 
-    // A disabled key does nothing.
     g_seen.clear();
     SendMessageW(hwndBar, TB_ENABLEBUTTON, 300, FALSE);
     PressKey(hwnd, VK_F1);
@@ -84,37 +83,7 @@ TEST_F(Kit, SoftKeyBarFromResourcesAnswersKeysAndBack)
     EXPECT_EQ((UINT)WM_INITMENUPOPUP, g_seen[0].msg);
     EXPECT_EQ((WPARAM)hSub, g_seen[0].wp);
 
-    // A main window's Back does nothing until the bar overrides it.
-    g_seen.clear();
-    PressKey(hwnd, VK_ESCAPE);
-    EXPECT_TRUE(g_seen.empty());
-    ASSERT_TRUE(OverrideBackKey(hwndBar));
-    PressKey(hwnd, VK_ESCAPE);
-    ASSERT_EQ(1u, g_seen.size());
-    EXPECT_EQ((UINT)WM_HOTKEY, g_seen[0].msg);
-    EXPECT_EQ(VK_TBACK, HIWORD(g_seen[0].lp));
-
-    // Of two bars only the visible one answers the keys (the first one's key is disabled).
-    g_seen.clear();
-    HWND hwndB = CreateSoftKeyBar(hwnd, 200);
-    ShowWindow(hwndB, SW_HIDE);
-    EXPECT_EQ(hwndBar, PlatFindSoftKeyBar(hwnd));
-    PressKey(hwnd, VK_F1);
-    EXPECT_TRUE(g_seen.empty());
-    ShowWindow(hwndBar, SW_HIDE);
-    ShowWindow(hwndB, SW_SHOW);
-    PressKey(hwnd, VK_F1);
-    EXPECT_EQ(1u, g_seen.size());
-    DestroyWindow(hwnd);
-    EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
-}
-
-// A sub-menu opens above the bar beside its parent, never over its items.
-TEST_F(Kit, SubmenuOpensAboveTheBarBesideItsParent)
-{
-    HWND hwnd = MakeWindow();
-    HWND hwndBar = CreateSoftKeyBar(hwnd, 200);
-    ASSERT_NE(nullptr, hwndBar);
+    // A sub-menu opens above the bar beside its parent, never over its items.
     static std::vector<RECT> s_popups;
     static int s_iStep;
     s_popups.clear();
@@ -145,7 +114,30 @@ TEST_F(Kit, SubmenuOpensAboveTheBarBesideItsParent)
     EXPECT_EQ(rcBar.top, rcParent.bottom);
     EXPECT_EQ(rcBar.top, rcSub.bottom);
     EXPECT_EQ(rcParent.left, rcSub.right);
+
+    // A main window's Back does nothing until the bar overrides it.
+    g_seen.clear();
+    PressKey(hwnd, VK_ESCAPE);
+    EXPECT_TRUE(g_seen.empty());
+    ASSERT_TRUE(OverrideBackKey(hwndBar));
+    PressKey(hwnd, VK_ESCAPE);
+    ASSERT_EQ(1u, g_seen.size());
+    EXPECT_EQ((UINT)WM_HOTKEY, g_seen[0].msg);
+    EXPECT_EQ(VK_TBACK, HIWORD(g_seen[0].lp));
+
+    // Of two bars only the visible one answers the keys (the first one's key is disabled).
+    g_seen.clear();
+    HWND hwndB = CreateSoftKeyBar(hwnd, 200);
+    ShowWindow(hwndB, SW_HIDE);
+    EXPECT_EQ(hwndBar, PlatFindSoftKeyBar(hwnd));
+    PressKey(hwnd, VK_F1);
+    EXPECT_TRUE(g_seen.empty());
+    ShowWindow(hwndBar, SW_HIDE);
+    ShowWindow(hwndB, SW_SHOW);
+    PressKey(hwnd, VK_F1);
+    EXPECT_EQ(1u, g_seen.size());
     DestroyWindow(hwnd);
+    EXPECT_FALSE(IsWindow(hwndBar));  // the bar dies with its owner
 }
 
 namespace {
