@@ -25,28 +25,6 @@ void SetPlainTypeKey(FileEntry &fe)
         StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
 }
 
-// Fills the table as a listing would (type keys, icons), without files.
-void Fill(BOOL fAtRoot, std::initializer_list<Row> rows)
-{
-    g_cFileRows = 0;
-    g_fAtRoot = fAtRoot;
-    g_fTypeKeysExtended = FALSE;
-    if (!fAtRoot) {
-        FileEntry &fe = g_aFileTable[g_cFileRows++];
-        memset(&fe, 0, sizeof(fe));
-        fe.fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-        StringCchCopyW(fe.fd.cFileName, MAX_PATH, L"..");
-    }
-    for (const Row &r : rows) {
-        FileEntry &fe = g_aFileTable[g_cFileRows++];
-        memset(&fe, 0, sizeof(fe));
-        fe.fd.dwFileAttributes = r.dwAttr;
-        StringCchCopyW(fe.fd.cFileName, MAX_PATH, r.pszName);
-        SetPlainTypeKey(fe);
-        fe.iIcon = -1;
-    }
-}
-
 // The sort as first written, row by row: folders gathered by exchanges, an
 // exchange sort of the folders by name, then a quicksort of the files with
 // the first row as pivot.
@@ -112,8 +90,11 @@ void PlainSort(std::vector<FileEntry> &v, int iFirst, int iType, bool fAsc)
 std::vector<FileEntry> RandomRows(int n, BOOL fAtRoot, unsigned seed)
 {
     std::mt19937 rng(seed);
-    Fill(fAtRoot, {});
-    std::vector<FileEntry> v(g_aFileTable, g_aFileTable + g_cFileRows);
+    std::vector<FileEntry> v(fAtRoot ? 0 : 1);
+    if (!fAtRoot) {
+        v[0].fd.dwFileAttributes = D;
+        StringCchCopyW(v[0].fd.cFileName, MAX_PATH, L"..");
+    }
     const wchar_t *kExt[] = {L".txt", L".JPG", L".mid", L"", L".doc"};
     for (int i = 0; i < n; ++i) {
         FileEntry fe = {};
@@ -206,7 +187,13 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     EXPECT_STREQ(L"012345...", sz);  // 9 characters = 54 < 60; 10 would be 60
     FitTextToColumn(L"abc", 5, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"...", sz);
-    Fill(TRUE, {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}});
+    const Row kRows[] = {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}};
+    g_cFileRows = 0;
+    for (const Row &r : kRows) {
+        FileEntry &fe = g_aFileTable[g_cFileRows++];
+        fe.fd.dwFileAttributes = r.dwAttr;
+        StringCchCopyW(fe.fd.cFileName, MAX_PATH, r.pszName);
+    }
     GetRowDisplayName(0, TRUE, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"photo.2026", sz);
     GetRowDisplayName(1, TRUE, sz, ARRAYSIZE(sz));
