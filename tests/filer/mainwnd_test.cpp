@@ -239,19 +239,16 @@ TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
     Activate(0);
     const std::vector<UINT> kAlways = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT};
     const std::vector<UINT> kOnOne = {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES};
+    const std::vector<UINT> kOnAFile = {IDM_MOVE_TO,         IDM_COPY_TO,    IDM_DELETE,  IDM_RENAME,
+                                        IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR, IDM_PROPERTIES};
     const struct {
         std::vector<int> rows;  // .., Sub1, Sub2, a, b, c
         std::vector<UINT> grayed, enabled;
     } cases[] = {
-        {{}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR,
-              IDM_PROPERTIES},
-         {IDM_NEW_FOLDER, IDM_FIND, IDM_RECEIVE_IR}},
-        {{0}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR,
-               IDM_PROPERTIES},
-         {}},
+        {{}, kOnAFile, {IDM_NEW_FOLDER, IDM_FIND, IDM_RECEIVE_IR}},
+        {{0}, kOnAFile, {}},
         {{1}, {IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR}, kOnOne},
-        {{3}, {}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL,
-                   IDM_SEND_IR, IDM_RECEIVE_IR}},
+        {{3}, {}, kOnAFile},
         {{0, 4}, {IDM_RENAME, IDM_PROPERTIES, IDM_CREATE_SHORTCUT}, {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE}},
         {{3, 4}, {IDM_RENAME}, {IDM_PROPERTIES, IDM_DELETE}},
     };

@@ -124,12 +124,8 @@ TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
             EXPECT_EQ(GetOption(b.psz) ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(hdlg, b.idc)) << b.psz;
     }));
     for (const auto &b : kBoxes) {
-        DWORD dw = 9, cb = sizeof(dw);
         std::wstring name(b.psz, b.psz + strlen(b.psz));
-        EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, TAVEL_OPTIONS_KEY, name.c_str(), RRF_RT_REG_DWORD,
-                                              nullptr, &dw, &cb))
-            << b.psz;
-        EXPECT_EQ((DWORD)GetOption(b.psz), dw) << b.psz;
+        EXPECT_EQ((DWORD)GetOption(b.psz), GetTavelDword(TAVEL_OPTIONS_KEY, name.c_str(), 9)) << b.psz;
     }
 
     // Hidden files (not folders) go from the list at once; the font switches in list and tree.

@@ -25,12 +25,10 @@ protected:
         ResetStore();
         ClearTavelRegistry();
         MessageBoxes::Reset();
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        SetOption(OPT_REMEMBER_FOLDER, 0);
-        SetOption(OPT_HIDE_EXTENSIONS, 0);
+        for (const char *psz : {OPT_HIDE_HIDDEN, OPT_REMEMBER_FOLDER, OPT_HIDE_EXTENSIONS, OPT_SWITCH_TO_CARD})
+            SetOption(psz, 0);
         SetOption(OPT_CONFIRM_OVERWRITE, 1);
         SetOption(OPT_CONFIRM_DELETE, 1);
-        SetOption(OPT_SWITCH_TO_CARD, 0);
         g_szCurrentFolder[0] = 0;
     }
 
