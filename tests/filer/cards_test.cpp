@@ -3,16 +3,14 @@
 #include "tree_fixture.h"
 
 namespace {
-const WCHAR kProfilesKey[] = L"System\\StorageManager\\Profiles";
-
 class Cards : public TavelTree {
 protected:
     void SetUp() override
     {
         TavelTree::SetUp();
         HKEY hk;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProfilesKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                                 &hk, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Profiles", 0, nullptr,
+                                                 0, KEY_WRITE, nullptr, &hk, nullptr));
         static const WCHAR kFolder[] = L"Storage Card";
         RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
         RegCloseKey(hk);

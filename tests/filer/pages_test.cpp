@@ -5,7 +5,6 @@
 namespace {
 class Pages : public TavelTree {
 protected:
-    static std::wstring Text(HWND hdlg, int id) { return WindowText(hdlg, id); }
     static LONG FontHeight(HWND hwndView)
     {
         LOGFONTW lf = {};
@@ -35,11 +34,11 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
     SelectRows({L"a.txt"});
     DWORD dwOld = GetFileAttributesW(L"\\Docs\\a.txt");
     EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [&](HWND hdlg) {
-        EXPECT_EQ(L"a.txt", Text(hdlg, IDC_PROP_NAME));
-        EXPECT_NE(L"", Text(hdlg, IDC_PROP_TYPE));
-        EXPECT_EQ(L"\\Docs", Text(hdlg, IDC_PROP_LOCATION));
-        EXPECT_EQ(L"5 bytes", Text(hdlg, IDC_PROP_SIZE));
-        std::wstring modified = Text(hdlg, IDC_PROP_MODIFIED);
+        EXPECT_EQ(L"a.txt", WindowText(hdlg, IDC_PROP_NAME));
+        EXPECT_NE(L"", WindowText(hdlg, IDC_PROP_TYPE));
+        EXPECT_EQ(L"\\Docs", WindowText(hdlg, IDC_PROP_LOCATION));
+        EXPECT_EQ(L"5 bytes", WindowText(hdlg, IDC_PROP_SIZE));
+        std::wstring modified = WindowText(hdlg, IDC_PROP_MODIFIED);
         EXPECT_EQ(L"2024/03/05", modified.substr(0, 10));
         EXPECT_EQ(L"19:20:30", modified.substr(modified.size() - 8)) << modified;
         EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hdlg, IDC_PROP_READONLY));
@@ -73,15 +72,15 @@ TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
     Open();
     SelectRows({L"big.bin"});
     EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK,
-                        [](HWND hdlg) { EXPECT_EQ(L"5368709120 bytes", Text(hdlg, IDC_PROP_SIZE)); }));
+                        [](HWND hdlg) { EXPECT_EQ(L"5368709120 bytes", WindowText(hdlg, IDC_PROP_SIZE)); }));
 
     // A folder: its type, and no attribute change from the list or the tree.
     SelectRows({L"Docs"});
     DWORD dwOld = GetFileAttributesW(L"\\Docs");
     EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
-        EXPECT_EQ(L"Docs", Text(hdlg, IDC_PROP_NAME));
-        EXPECT_EQ(L"Folder", Text(hdlg, IDC_PROP_TYPE));
-        EXPECT_EQ(L"\\", Text(hdlg, IDC_PROP_LOCATION));
+        EXPECT_EQ(L"Docs", WindowText(hdlg, IDC_PROP_NAME));
+        EXPECT_EQ(L"Folder", WindowText(hdlg, IDC_PROP_TYPE));
+        EXPECT_EQ(L"\\", WindowText(hdlg, IDC_PROP_LOCATION));
         CheckDlgButton(hdlg, IDC_PROP_READONLY, BST_CHECKED);
     }));
     EXPECT_EQ(dwOld, GetFileAttributesW(L"\\Docs"));
@@ -89,8 +88,8 @@ TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
     HWND hwndTree = GetFolderTreeWindow();
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs"));
     EXPECT_TRUE(InDialog(IDM_TREE_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
-        EXPECT_EQ(L"Docs", Text(hdlg, IDC_PROP_NAME));
-        EXPECT_EQ(L"Folder", Text(hdlg, IDC_PROP_TYPE));
+        EXPECT_EQ(L"Docs", WindowText(hdlg, IDC_PROP_NAME));
+        EXPECT_EQ(L"Folder", WindowText(hdlg, IDC_PROP_TYPE));
         CheckDlgButton(hdlg, IDC_PROP_HIDDEN, BST_CHECKED);
     }));
     EXPECT_EQ(dwOld, GetFileAttributesW(L"\\Docs"));

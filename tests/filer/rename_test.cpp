@@ -4,7 +4,6 @@
 namespace {
 class ItemOps : public TavelTree {
 protected:
-    static std::wstring Text(HWND hdlg, int id) { return WindowText(hdlg, id); }
 
     static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
     {
@@ -23,7 +22,7 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
     Open(L"\\d");
     SelectRows({L"a.txt"});
     EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"a.txt", Text(hdlg, IDC_RENAME_EDIT));
+        EXPECT_EQ(L"a.txt", WindowText(hdlg, IDC_RENAME_EDIT));
         for (LPCWSTR psz : kBadNames) {
             Submit(hdlg, IDC_RENAME_EDIT, psz, IDM_RENAME_OK);
             EXPECT_TRUE(IsWindow(hdlg)) << testing::PrintToString(std::wstring(psz));
@@ -88,7 +87,7 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEditAndNewFolde
     EXPECT_EQ(2u, MessageBoxes::calls.size());
     SelectNode(hwndTree, Node(hwndTree, L"\\z"));
     EXPECT_TRUE(InDialog(IDM_TREE_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"\\z", Text(hdlg, IDC_NEW_FOLDER_PATH));
+        EXPECT_EQ(L"\\z", WindowText(hdlg, IDC_NEW_FOLDER_PATH));
         SendMessageW(hdlg, WM_COMMAND, IDM_NEW_FOLDER_DONE, 0);
     }));
     EXPECT_TRUE(Exists(L"\\z\\New Folder 1"));
@@ -105,8 +104,8 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EnterTree();
     Command(IDM_LIST_VIEW);
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"\\", Text(hdlg, IDC_NEW_FOLDER_PATH));
-        EXPECT_EQ(L"New Folder 2", Text(hdlg, IDC_NEW_FOLDER_NAME));
+        EXPECT_EQ(L"\\", WindowText(hdlg, IDC_NEW_FOLDER_PATH));
+        EXPECT_EQ(L"New Folder 2", WindowText(hdlg, IDC_NEW_FOLDER_NAME));
         for (LPCWSTR psz : kBadNames) {
             Submit(hdlg, IDC_NEW_FOLDER_NAME, psz, IDM_NEW_FOLDER_DONE);
             EXPECT_TRUE(IsWindow(hdlg));
@@ -125,7 +124,7 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     // The same name again: "This folder already exists." and the dialog closes.
     MessageBoxes::Reset();
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"New Folder 3", Text(hdlg, IDC_NEW_FOLDER_NAME));
+        EXPECT_EQ(L"New Folder 3", WindowText(hdlg, IDC_NEW_FOLDER_NAME));
         Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 1", IDM_NEW_FOLDER_DONE);
     }));
     EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, BoxTexts());

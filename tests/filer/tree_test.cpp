@@ -182,23 +182,16 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
 
 namespace {
 HWND s_hwndFilling;
-DWORD s_dwDialogStart;
 
-INT_PTR CALLBACK WaitFillProc(HWND hdlg, UINT msg, WPARAM, LPARAM)
+INT_PTR CALLBACK WaitFillProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM)
 {
     if (msg == WM_INITDIALOG) {
-        s_dwDialogStart = GetTickCount();
         SetTimer(hdlg, 1, 20, nullptr);
-        return TRUE;
+        SetTimer(hdlg, 2, 8000, nullptr);  // given up
+    } else if (msg == WM_TIMER && (wp == 2 || !IsTreeFilling(s_hwndFilling))) {
+        EndDialog(hdlg, wp == 2 ? 2 : 1);
     }
-    if (msg == WM_TIMER) {
-        if (!IsTreeFilling(s_hwndFilling))
-            EndDialog(hdlg, 1);
-        else if (GetTickCount() - s_dwDialogStart > 8000)
-            EndDialog(hdlg, 2);
-        return TRUE;
-    }
-    return FALSE;
+    return msg == WM_INITDIALOG || msg == WM_TIMER;
 }
 } // namespace
 
