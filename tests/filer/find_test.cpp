@@ -199,10 +199,11 @@ TEST_F(FindFiles, PathsPastTheLimitAreSkippedNotCut)
     EXPECT_EQ((Paths{folder + L"\\fits123.txt"}), Found());
 }
 
-TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEnds)
+TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEndsAndActionOpensTheFoundFile)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\K", L"f%02d.txt", 30));
-    Search(L"\\K");
+    ASSERT_TRUE(MakeFile(L"P:\\K\\open.bat", "echo opened> P:\\K\\opened.out\r\n"));
+    Search(L"\\K", L"*.txt");
     SetForegroundWindow(hwndPage);
     SetFocus(hwndResults);
     int cPage = (int)SendMessageW(hwndResults, LVM_GETCOUNTPERPAGE, 0, 0);
@@ -220,15 +221,10 @@ TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEnds)
     EXPECT_TRUE(PumpUntil([&] { return Selected() == 29; }));
     Key(VK_F8);
     EXPECT_TRUE(PumpUntil([&] { return Selected() == 0; }));
-}
-
-TEST_F(FindFiles, ActionOpensTheFoundFile)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Run"));
-    ASSERT_TRUE(MakeFile(L"P:\\Run\\open.bat", "echo opened> P:\\Run\\opened.out\r\n"));
-    Search(L"\\Run", L"OPEN.b?t");
+    ClosePage();
+    Search(L"\\K", L"OPEN.b?t");
     ASSERT_EQ(1, Rows());
     Key(VK_RIGHT);
     SendMessageW(hwndPage, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(PumpUntil([] { return ReadFileText(L"P:\\Run\\opened.out").find("opened") == 0; }, 10000));
+    EXPECT_TRUE(PumpUntil([] { return ReadFileText(L"P:\\K\\opened.out").find("opened") == 0; }, 10000));
 }
