@@ -130,10 +130,12 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, BoxTexts());
 }
 
-TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolder)
+TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolderAndEmailHandsThePathOn)
 {
-    ASSERT_TRUE(MakeDir(L"\\My Documents") && MakeDir(L"\\other"));
+    ASSERT_TRUE(MakeDir(L"\\My Documents") && MakeDir(L"\\other") && MakeDir(L"\\Windows"));
     ASSERT_TRUE(MakeFile(L"\\My Documents\\a", "") && MakeFile(L"\\My Documents\\report.final.txt", "r"));
+    ASSERT_TRUE(MakeFile(L"\\My Documents\\x y.txt", "x"));
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
     Open(L"\\My Documents");
     SelectRows({L"a"});
     RunToDestination(IDM_CREATE_SHORTCUT, L"\\My Documents");
@@ -145,13 +147,7 @@ TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolder)
     EXPECT_TRUE(Exists(L"\\other\\report.final.lnk"));
     EXPECT_EQ(cRows, g_cFileRows);
     EXPECT_TRUE(MessageBoxes::calls.empty());
-}
 
-TEST_F(ItemOps, SendByEmailHandsThePathToTheMailProgram)
-{
-    ASSERT_TRUE(MakeDir(L"\\Windows") && MakeDir(L"\\d") && MakeFile(L"\\d\\x y.txt", "x"));
-    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
-    Open(L"\\d");
     Select({});
     Command(IDM_SEND_EMAIL);
     EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
@@ -169,6 +165,6 @@ TEST_F(ItemOps, SendByEmailHandsThePathToTheMailProgram)
     }
     nlohmann::json j = PlatProfileLoad(L"mail.json");
     ASSERT_EQ(1u, j["outbox"].size());
-    EXPECT_EQ("\\d\\x y.txt", j["outbox"][0]["attachment"]);
+    EXPECT_EQ("\\My Documents\\x y.txt", j["outbox"][0]["attachment"]);
     DeleteFileW(PlatProfilePath(L"mail.json").c_str());
 }
