@@ -191,26 +191,6 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
     EXPECT_TRUE(Exists(L"\\" + name));
 }
 
-// The folder holding the file stops at once; each folder around it then fails to go.
-TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
-{
-    ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));
-    ASSERT_TRUE(MakeFile(L"\\top\\mid\\deep\\ro.txt", "r") && MakeFile(L"\\top\\a.txt", "a"));
-    ASSERT_TRUE(SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_READONLY));
-    Open();
-    SelectRows({L"top"});
-    MessageBoxes::answers = {IDYES};
-    Command(IDM_DELETE);
-    EXPECT_EQ((Texts{L"Do you want to delete \\top ?", L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
-                     L"Can't delete directory \\top\\mid. Access is denied.",
-                     L"Can't delete directory \\top. Access is denied."}),
-              BoxTexts());
-    EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
-    EXPECT_GE(RowOf(L"top"), 0);
-    EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
-    SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_NORMAL);
-}
-
 TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
 {
     ASSERT_TRUE(MakeDir(L"\\f") && MakeFile(L"\\f\\a.txt", "a") && MakeFile(L"\\f\\b.txt", "b"));
@@ -255,14 +235,18 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(Exists(L"\\f\\x.txt") && Exists(L"\\f\\y.txt"));
 }
 
-// The question's page leaves the window to repaint: that is done before the
-// deletes run, so a box during them finds nothing left to paint.
-TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
+// A folder holding a read-only file stops at once and each folder around it then fails to go.
+// The question's page leaves the window to repaint: that is done before the deletes run, so a
+// box during them finds nothing left to paint.
+TEST_F(FileOps, ReadOnlyFilesFailOneMessageEachAfterTheListIsRepainted)
 {
+    ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));
+    ASSERT_TRUE(MakeFile(L"\\top\\mid\\deep\\ro.txt", "r") && MakeFile(L"\\top\\a.txt", "a"));
     ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\b.txt", "b") && MakeFile(L"\\ro.txt", "r"));
-    ASSERT_TRUE(SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    for (LPCWSTR psz : {L"\\ro.txt", L"\\top\\mid\\deep\\ro.txt"})
+        ASSERT_TRUE(SetFileAttributesW(psz, FILE_ATTRIBUTE_READONLY));
     Open();
-    SelectRows({L"a.txt", L"b.txt", L"ro.txt"});
+    SelectRows({L"top", L"a.txt", L"b.txt", L"ro.txt"});
     MessageBoxes::answers = {IDYES};
     bool fLeftToPaint = true;
     WhileBoxUp() = [&] {
@@ -272,12 +256,19 @@ TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
         };
     };
     Command(IDM_DELETE);
-    EXPECT_EQ((Texts{L"Do you want to delete these 3 items ?", L"Fail to delete this file (\\ro.txt) "}), BoxTexts());
-    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
-    EXPECT_GE(RowOf(L"ro.txt"), 0);
+    EXPECT_EQ((Texts{L"Do you want to delete these 4 items ?",
+                     L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
+                     L"Can't delete directory \\top\\mid. Access is denied.",
+                     L"Can't delete directory \\top. Access is denied.", L"Fail to delete this file (\\ro.txt) "}),
+              BoxTexts());
+    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls.back().uType);
     EXPECT_FALSE(fLeftToPaint);
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
-    SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
+    EXPECT_TRUE(RowOf(L"top") >= 0 && RowOf(L"ro.txt") >= 0);
+    EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
+    for (LPCWSTR psz : {L"\\ro.txt", L"\\top\\mid\\deep\\ro.txt"})
+        SetFileAttributesW(psz, FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolder)
