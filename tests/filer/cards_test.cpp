@@ -75,8 +75,11 @@ TEST_F(Cards, ACardJoinsAndLeavesTheRootListingAndIsShownWithTheOption)
     EXPECT_STREQ(L"  \\CardB", GetTitleStripText());
 }
 
-TEST_F(Cards, TheTreeShowsCardsByTheirImagesAndGainsAndLosesTheCardNode)
+// A tree copy's source is the folder the header showed when the destination
+// tree was entered, whatever a card does to the tree's selection meanwhile.
+TEST_F(Cards, TheTreeShowsCardsByTheirImagesGainsAndLosesTheCardNodeAndACopyKeepsItsSource)
 {
+    ASSERT_TRUE(MakeDir(L"\\Docs\\src") && MakeFile(L"\\Docs\\src\\s.txt", "s"));
     ASSERT_TRUE(PlatInsertCard(L"CardB"));
     ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
@@ -86,16 +89,24 @@ TEST_F(Cards, TheTreeShowsCardsByTheirImagesAndGainsAndLosesTheCardNode)
     EXPECT_EQ(std::make_pair(3, 4), Images(hwndTree, Node(hwndTree, L"\\CardB")));
     EXPECT_EQ(std::make_pair(0, 1), Images(hwndTree, Node(hwndTree, L"\\Docs")));
     SetOption(OPT_SWITCH_TO_CARD, 1);
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs\\src"));
+    Command(IDM_TREE_COPY_TO);
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
     ASSERT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA\\Music") != nullptr; }));
     HTREEITEM hCard = Node(hwndTree, L"\\CardA");
     EXPECT_EQ(std::make_pair(3, 4), Images(hwndTree, hCard));
-    EXPECT_EQ(hCard, GetSelectedNode(hwndTree));
-    // The list is left alone in tree mode.
-    EXPECT_STREQ(L"", g_szCurrentFolder);
-
+    EXPECT_TRUE(PumpUntil([&] { return GetSelectedNode(hwndTree) == hCard; }));
+    EXPECT_STREQ(L"", g_szCurrentFolder);  // the list is left alone in tree mode
     // The count of the selected card is over: its search no longer holds the card's folder.
     ASSERT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"1 Folders/1 Files") == 0; }));
+    SendMessageW(hwndDest, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndDest, L"\\CardAx"));
+    Command(IDM_DEST_DONE);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ("s", ReadFileText(L"\\CardAx\\src\\s.txt"));
+    EXPECT_FALSE(Exists(L"\\CardAx\\CardA"));
+
     ASSERT_TRUE(PlatRemoveCard(L"CardA"));
     EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\CardAx"));
@@ -135,28 +146,6 @@ TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
                                          L"Fail to delete this file (\\CardA\\c.txt) "}), BoxTexts());
     EXPECT_TRUE(Exists(L"\\CardAx") && Exists(L"\\Docs") && Exists(L"\\z.txt"));
     EXPECT_TRUE(RowOf(L"CardAx") >= 0 && RowOf(L"Docs") >= 0 && RowOf(L"z.txt") >= 0);
-}
-
-// The source is the folder the header showed when the destination tree was
-// entered, whatever a card does to the tree's selection meanwhile.
-TEST_F(Cards, TreeCopyKeepsItsSourceWhenACardMovesTheSelection)
-{
-    ASSERT_TRUE(MakeDir(L"\\Docs\\src") && MakeFile(L"\\Docs\\src\\s.txt", "s"));
-    SetOption(OPT_SWITCH_TO_CARD, 1);
-    Open();
-    EnterTree();
-    HWND hwndTree = GetFolderTreeWindow();
-    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\Docs\\src"));
-    Command(IDM_TREE_COPY_TO);
-    HWND hwndDest = GetDestTreeWindow();
-    ASSERT_TRUE(WaitFilled(hwndDest));
-    ASSERT_TRUE(PlatInsertCard(L"CardA"));
-    ASSERT_TRUE(PumpUntil([&] { return GetSelectedNode(hwndTree) == Node(hwndTree, L"\\CardA"); }));
-    SendMessageW(hwndDest, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndDest, L"\\CardAx"));
-    Command(IDM_DEST_DONE);
-    EXPECT_TRUE(MessageBoxes::calls.empty());
-    EXPECT_EQ("s", ReadFileText(L"\\CardAx\\src\\s.txt"));
-    EXPECT_FALSE(Exists(L"\\CardAx\\CardA"));
 }
 
 // A card coming and one going are the window tests'; here the first of two by name and a swap.
