@@ -107,11 +107,13 @@ TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
     EXPECT_GE(RowOf(L"n.txt"), 0);
 }
 
-TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
+TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\ab"));
     ASSERT_TRUE(MakeDir(L"\\notes") && MakeFile(L"\\notes\\n.txt", "n") && MakeDir(L"\\notes2"));
     ASSERT_TRUE(MakeFile(L"\\f.txt", "f"));
+    ASSERT_TRUE(MakeDir(L"\\h") && MakeDir(L"\\h\\h") && MakeFile(L"\\h\\h\\in.txt", "in"));
+    ASSERT_TRUE(MakeDir(L"\\b") && MakeFile(L"\\b\\b", "file"));
     Open();
     EXPECT_EQ(Same(L"move", L"\\a"), Operate(IDM_MOVE_TO, {L"a"}, L"\\a\\b"));
     EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
@@ -128,18 +130,13 @@ TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
     EXPECT_TRUE(Operate(IDM_MOVE_TO, {L"a"}, L"\\ab").empty());
     EXPECT_TRUE(Exists(L"\\ab\\a\\b"));
     EXPECT_FALSE(Exists(L"\\a"));
-}
-
-// On Yes to the overwrite, a target holding the source would go with it.
-TEST_F(FileOps, TargetHoldingTheSourceIsRefusedAndNothingIsDeleted)
-{
-    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\a") && MakeFile(L"\\a\\a\\in.txt", "in"));
-    ASSERT_TRUE(MakeDir(L"\\b") && MakeFile(L"\\b\\b", "file"));
-    Open(L"\\a");
+    // On Yes to the overwrite, a target holding the source would go with it.
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\h");
+    ListFolder();
     for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO}) {
         std::wstring verb = id == IDM_MOVE_TO ? L"move" : L"copy";
-        EXPECT_EQ(Same(verb, L"\\a\\a"), Operate(id, {L"a"}, L"\\", {IDYES, IDYES}));
-        EXPECT_EQ("in", ReadFileText(L"\\a\\a\\in.txt"));
+        EXPECT_EQ(Same(verb, L"\\h\\h"), Operate(id, {L"h"}, L"\\", {IDYES, IDYES}));
+        EXPECT_EQ("in", ReadFileText(L"\\h\\h\\in.txt"));
     }
     // A file in a folder of its own name.
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
