@@ -10,10 +10,6 @@
 #include <random>
 
 namespace {
-struct Row {
-    const wchar_t *pszName;
-    DWORD dwAttr;
-};
 const DWORD F = FILE_ATTRIBUTE_NORMAL;
 const DWORD D = FILE_ATTRIBUTE_DIRECTORY;
 
@@ -187,12 +183,10 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     EXPECT_STREQ(L"012345...", sz);  // 9 characters = 54 < 60; 10 would be 60
     FitTextToColumn(L"abc", 5, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"...", sz);
-    const Row kRows[] = {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}};
-    g_cFileRows = 0;
-    for (const Row &r : kRows) {
-        FileEntry &fe = g_aFileTable[g_cFileRows++];
-        fe.fd.dwFileAttributes = r.dwAttr;
-        StringCchCopyW(fe.fd.cFileName, MAX_PATH, r.pszName);
+    const std::pair<LPCWSTR, DWORD> kRows[] = {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}};
+    for (g_cFileRows = 0; g_cFileRows < 3; ++g_cFileRows) {
+        g_aFileTable[g_cFileRows].fd.dwFileAttributes = kRows[g_cFileRows].second;
+        StringCchCopyW(g_aFileTable[g_cFileRows].fd.cFileName, MAX_PATH, kRows[g_cFileRows].first);
     }
     GetRowDisplayName(0, TRUE, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"photo.2026", sz);
