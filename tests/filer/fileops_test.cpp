@@ -6,7 +6,6 @@ namespace {
 class FileOps : public TavelTree {};
 using Texts = std::vector<std::wstring>;
 
-std::wstring Repeat(WCHAR ch, size_t n) { return std::wstring(n, ch); }
 // The one box of a target that is, or holds, its own source.
 Texts Same(const std::wstring &verb, const std::wstring &path)
 {
@@ -148,13 +147,13 @@ TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
 // A folder whose path passes 259 characters is in the tree but cannot be a target.
 TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
 {
-    std::wstring deep = L"\\" + Repeat(L'd', 150), dest = deep + L"\\" + Repeat(L'e', 120);
+    std::wstring deep = L"\\" + std::wstring(150, L'd'), dest = deep + L"\\" + std::wstring(120, L'e');
     ASSERT_TRUE(MakeDir(deep) && MakeDir(dest));
     ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f"));
     Open(L"\\s");
     for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
         std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
-        EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + Repeat(L'e', 120) +
+        EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + std::wstring(120, L'e') +
                         L"\\f.txt. Access is denied."},
                   Operate(id, {L"f.txt"}, dest));
         EXPECT_FALSE(Exists(L"\\f.txt"));
@@ -165,9 +164,9 @@ TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
 TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
 {
     // A destination of 200 characters and a name of 80: the target would pass 259.
-    std::wstring dest = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'e', 99);
+    std::wstring dest = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(99, L'e');
     ASSERT_TRUE(MakeDir(dest.substr(0, 100)) && MakeDir(dest));
-    std::wstring name = Repeat(L'n', 76) + L".txt";
+    std::wstring name = std::wstring(76, L'n') + L".txt";
     ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
     ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
     Open();
@@ -176,7 +175,7 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
               Operate(IDM_COPY_TO, {name.c_str()}, dest));
     EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
     // Inside a folder copy the file's own join fails and the copy stops there.
-    std::wstring mid = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'f', 75);
+    std::wstring mid = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(75, L'f');
     ASSERT_TRUE(MakeDir(mid));
     Texts texts = Operate(IDM_COPY_TO, {L"tree"}, mid);
     ASSERT_GE(texts.size(), 1u);
@@ -301,7 +300,7 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolde
 
 TEST_F(FileOps, LongFolderIsShortenedInTheHeaderAndTitleAndDoneWithoutASelectionSaysSo)
 {
-    std::wstring deep = L"\\" + Repeat(L'a', 20) + L"\\" + Repeat(L'b', 20) + L"\\tail-of-path";
+    std::wstring deep = L"\\" + std::wstring(20, L'a') + L"\\" + std::wstring(20, L'b') + L"\\tail-of-path";
     ASSERT_TRUE(MakeDir(deep.substr(0, 21)) && MakeDir(deep.substr(0, 42)) && MakeDir(deep));
     ASSERT_TRUE(MakeFile(deep + L"\\f.txt", "f"));
     Open(deep.c_str());
@@ -333,7 +332,7 @@ TEST_F(FileOps, ProgressWindowShowsPathsPastTwentyCharactersByTheirLast17)
     UpdateCopyProgress(hdlg, L"\\abcd\\efghijklmnopqrs", L"\\123456789012345678x");
     EXPECT_EQ(L"...d\\efghijklmnopqrs", WindowText(hdlg, IDC_PROGRESS_FROM));
     EXPECT_EQ(L"\\123456789012345678x", WindowText(hdlg, IDC_PROGRESS_TO));
-    std::wstring longPath = (L"\\" + Repeat(L'p', 250) + L"\\end-of-it.txt").substr(0, 259);
+    std::wstring longPath = (L"\\" + std::wstring(250, L'p') + L"\\end-of-it.txt").substr(0, 259);
     UpdateCopyProgress(hdlg, longPath.c_str(), L"");
     EXPECT_EQ(L"..." + longPath.substr(259 - 17), WindowText(hdlg, IDC_PROGRESS_FROM));
     EXPECT_EQ(L"", WindowText(hdlg, IDC_PROGRESS_TO));

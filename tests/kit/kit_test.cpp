@@ -321,7 +321,6 @@ TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeysAndTheKeys)
     EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO, PressInBox<VK_ESCAPE>));  // Back has no answer in a Yes/No box
 }
 
-// ---- reports that end the process -----------------------------------------
 
 namespace {
 int g_cFailures;
