@@ -321,7 +321,6 @@ TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeysAndTheKeys)
     EXPECT_EQ(IDNO, ShowRealBox(L"Go?", MB_YESNO, PressInBox<VK_ESCAPE>));  // Back has no answer in a Yes/No box
 }
 
-
 namespace {
 int g_cFailures;
 void *FailingMalloc(size_t cb)
