@@ -6,7 +6,6 @@ namespace {
 class FileOps : public TavelTree {};
 using Texts = std::vector<std::wstring>;
 
-std::wstring Repeat(WCHAR ch, size_t n) { return std::wstring(n, ch); }
 // The one box of a target that is, or holds, its own source.
 Texts Same(const std::wstring &verb, const std::wstring &path)
 {
@@ -14,12 +13,14 @@ Texts Same(const std::wstring &verb, const std::wstring &path)
 }
 } // namespace
 
-TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
+TEST_F(FileOps, CopyLeavesTheSourcesAndMoveTakesTheRowsAndTheFolderNodeAlong)
 {
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha"));
-    ASSERT_TRUE(MakeDir(L"\\src") && MakeDir(L"\\src\\sub") && MakeDir(L"\\dst"));
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha") && MakeFile(L"\\keep.txt", "k"));
+    ASSERT_TRUE(MakeDir(L"\\src") && MakeDir(L"\\src\\sub") && MakeDir(L"\\dst") && MakeDir(L"\\mv"));
     ASSERT_TRUE(MakeFile(L"\\src\\x.txt", "x") && MakeFile(L"\\src\\sub\\y.txt", "why"));
     Open();
+    EnterTree();
+    Command(IDM_LIST_VIEW);
     SelectRows({L"a.txt", L"src"});
     Command(IDM_COPY_TO);
     EXPECT_STREQ(L"  Copy to - Source Folder :", GetDestHeaderLine(0));
@@ -33,6 +34,21 @@ TEST_F(FileOps, CopyFileAndFolderLeaveCopiesAndSources)
     EXPECT_TRUE(MessageBoxes::calls.empty());
     EXPECT_EQ(nullptr, GetProgressWindow());
     EXPECT_TRUE(IsWindowVisible(hwndList));
+
+    int cBefore = g_cFileRows;
+    SelectRows({L"a.txt", L"src"});
+    RunToDestination(IDM_MOVE_TO, L"\\mv");
+    EXPECT_EQ("alpha", ReadFileText(L"\\mv\\a.txt"));
+    EXPECT_EQ("why", ReadFileText(L"\\mv\\src\\sub\\y.txt"));
+    EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\src"));
+    EXPECT_EQ(cBefore - 2, g_cFileRows);
+    EXPECT_EQ(-1, RowOf(L"a.txt"));
+    EXPECT_GE(RowOf(L"keep.txt"), 0);
+    HWND hwndTree = GetFolderTreeWindow();
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\src"));
+    HTREEITEM hMoved = Node(hwndTree, L"\\mv\\src");
+    ASSERT_NE(nullptr, hMoved);
+    EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
 }
 
 // A chosen folder gone before Done (its card taken out) fails the copy and
@@ -47,66 +63,30 @@ TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
     EXPECT_FALSE(Exists(L"\\dst\\src"));
 }
 
-TEST_F(FileOps, MoveTakesTheRowsOutOfTheListAndTheFolderNodeAlong)
-{
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "alpha") && MakeDir(L"\\dir") && MakeFile(L"\\dir\\in.txt", "in"));
-    ASSERT_TRUE(MakeDir(L"\\dst") && MakeFile(L"\\keep.txt", "k"));
-    Open();
-    EnterTree();
-    Command(IDM_LIST_VIEW);
-    int cBefore = g_cFileRows;
-    SelectRows({L"a.txt", L"dir"});
-    RunToDestination(IDM_MOVE_TO, L"\\dst");
-    EXPECT_EQ("alpha", ReadFileText(L"\\dst\\a.txt"));
-    EXPECT_EQ("in", ReadFileText(L"\\dst\\dir\\in.txt"));
-    EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\dir"));
-    EXPECT_EQ(cBefore - 2, g_cFileRows);
-    EXPECT_EQ(-1, RowOf(L"a.txt"));
-    EXPECT_GE(RowOf(L"keep.txt"), 0);
-    HWND hwndTree = GetFolderTreeWindow();
-    EXPECT_EQ(nullptr, Node(hwndTree, L"\\dir"));
-    HTREEITEM hMoved = Node(hwndTree, L"\\dst\\dir");
-    ASSERT_NE(nullptr, hMoved);
-    EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
-}
-
-TEST_F(FileOps, OverwriteAsksWhenTheOptionIsOnAndKeepsTheTargetOtherwise)
-{
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "new") && MakeDir(L"\\dst") && MakeFile(L"\\dst\\a.txt", "old"));
-    Open();
-    const Texts kAsked = {L"Do you want to overwrite \\dst\\a.txt ?"};
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDNO}));
-    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
-    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst", {IDYES}));
-    EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
-    MakeFile(L"\\dst\\a.txt", "old");
-    SetOption(OPT_CONFIRM_OVERWRITE, 0);
-    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"a.txt"}, L"\\dst").empty());
-    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
-}
-
-TEST_F(FileOps, OverwriteOfFoldersAndMoves)
+TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
 {
     ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src") && MakeDir(L"\\src\\new-sub"));
     ASSERT_TRUE(MakeDir(L"\\dst") && MakeDir(L"\\dst\\src") && MakeFile(L"\\dst\\src\\old.txt", "old"));
-    ASSERT_TRUE(MakeDir(L"\\dst\\src\\old-sub"));
+    ASSERT_TRUE(MakeDir(L"\\dst\\src\\old-sub") && MakeFile(L"\\a.txt", "new") && MakeFile(L"\\dst\\a.txt", "old"));
     Open();
     EnterTree();
     Command(IDM_LIST_VIEW);
     HWND hwndTree = GetFolderTreeWindow();
-    // Option off, and No: an existing folder is kept as it is, in the tree too.
+    // Option off: an existing file or folder is kept as it is, unasked.
     SetOption(OPT_CONFIRM_OVERWRITE, 0);
-    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"src"}, L"\\dst").empty());
+    EXPECT_TRUE(Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst").empty());
+    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
     SetOption(OPT_CONFIRM_OVERWRITE, 1);
-    const Texts kAsked = {L"Do you want to overwrite \\dst\\src ?"};
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDNO}));
+    const Texts kAsked = {L"Do you want to overwrite \\dst\\src ?", L"Do you want to overwrite \\dst\\a.txt ?"};
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst", {IDNO, IDNO}));
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), MessageBoxes::calls[0].uType);
+    EXPECT_EQ("old", ReadFileText(L"\\dst\\a.txt"));
     EXPECT_TRUE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\f.txt") || Exists(L"\\dst\\src\\new-sub"));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
-    // Option on, Yes: the folder is replaced.
-    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"src"}, L"\\dst", {IDYES}));
+    EXPECT_EQ(kAsked, Operate(IDM_COPY_TO, {L"a.txt", L"src"}, L"\\dst", {IDYES, IDYES}));
+    EXPECT_EQ("new", ReadFileText(L"\\dst\\a.txt"));
     EXPECT_FALSE(Exists(L"\\dst\\src\\old.txt"));
     EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
@@ -118,7 +98,6 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     EXPECT_EQ("moved", ReadFileText(L"\\dst\\m.txt"));
     EXPECT_FALSE(Exists(L"\\m.txt"));
     EXPECT_EQ(-1, RowOf(L"m.txt"));
-    // And No leaves both where they were.
     ASSERT_TRUE(MakeFile(L"\\n.txt", "n") && MakeFile(L"\\dst\\n.txt", "stays"));
     ListFolder();
     Operate(IDM_MOVE_TO, {L"n.txt"}, L"\\dst", {IDNO});
@@ -127,11 +106,13 @@ TEST_F(FileOps, OverwriteOfFoldersAndMoves)
     EXPECT_GE(RowOf(L"n.txt"), 0);
 }
 
-TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
+TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\ab"));
     ASSERT_TRUE(MakeDir(L"\\notes") && MakeFile(L"\\notes\\n.txt", "n") && MakeDir(L"\\notes2"));
     ASSERT_TRUE(MakeFile(L"\\f.txt", "f"));
+    ASSERT_TRUE(MakeDir(L"\\h") && MakeDir(L"\\h\\h") && MakeFile(L"\\h\\h\\in.txt", "in"));
+    ASSERT_TRUE(MakeDir(L"\\b") && MakeFile(L"\\b\\b", "file"));
     Open();
     EXPECT_EQ(Same(L"move", L"\\a"), Operate(IDM_MOVE_TO, {L"a"}, L"\\a\\b"));
     EXPECT_EQ(L"File Manager", MessageBoxes::calls[0].caption);
@@ -148,18 +129,13 @@ TEST_F(FileOps, TargetInsideTheSourceIsRefusedButANamesakePrefixIsNot)
     EXPECT_TRUE(Operate(IDM_MOVE_TO, {L"a"}, L"\\ab").empty());
     EXPECT_TRUE(Exists(L"\\ab\\a\\b"));
     EXPECT_FALSE(Exists(L"\\a"));
-}
-
-// On Yes to the overwrite, a target holding the source would go with it.
-TEST_F(FileOps, TargetHoldingTheSourceIsRefusedAndNothingIsDeleted)
-{
-    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\a") && MakeFile(L"\\a\\a\\in.txt", "in"));
-    ASSERT_TRUE(MakeDir(L"\\b") && MakeFile(L"\\b\\b", "file"));
-    Open(L"\\a");
+    // On Yes to the overwrite, a target holding the source would go with it.
+    StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\h");
+    ListFolder();
     for (UINT id : {IDM_MOVE_TO, IDM_COPY_TO}) {
         std::wstring verb = id == IDM_MOVE_TO ? L"move" : L"copy";
-        EXPECT_EQ(Same(verb, L"\\a\\a"), Operate(id, {L"a"}, L"\\", {IDYES, IDYES}));
-        EXPECT_EQ("in", ReadFileText(L"\\a\\a\\in.txt"));
+        EXPECT_EQ(Same(verb, L"\\h\\h"), Operate(id, {L"h"}, L"\\", {IDYES, IDYES}));
+        EXPECT_EQ("in", ReadFileText(L"\\h\\h\\in.txt"));
     }
     // A file in a folder of its own name.
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
@@ -171,13 +147,13 @@ TEST_F(FileOps, TargetHoldingTheSourceIsRefusedAndNothingIsDeleted)
 // A folder whose path passes 259 characters is in the tree but cannot be a target.
 TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
 {
-    std::wstring deep = L"\\" + Repeat(L'd', 150), dest = deep + L"\\" + Repeat(L'e', 120);
+    std::wstring deep = L"\\" + std::wstring(150, L'd'), dest = deep + L"\\" + std::wstring(120, L'e');
     ASSERT_TRUE(MakeDir(deep) && MakeDir(dest));
     ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f"));
     Open(L"\\s");
     for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
         std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
-        EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + Repeat(L'e', 120) +
+        EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + std::wstring(120, L'e') +
                         L"\\f.txt. Access is denied."},
                   Operate(id, {L"f.txt"}, dest));
         EXPECT_FALSE(Exists(L"\\f.txt"));
@@ -188,9 +164,9 @@ TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
 TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
 {
     // A destination of 200 characters and a name of 80: the target would pass 259.
-    std::wstring dest = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'e', 99);
+    std::wstring dest = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(99, L'e');
     ASSERT_TRUE(MakeDir(dest.substr(0, 100)) && MakeDir(dest));
-    std::wstring name = Repeat(L'n', 76) + L".txt";
+    std::wstring name = std::wstring(76, L'n') + L".txt";
     ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
     ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
     Open();
@@ -199,7 +175,7 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
               Operate(IDM_COPY_TO, {name.c_str()}, dest));
     EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
     // Inside a folder copy the file's own join fails and the copy stops there.
-    std::wstring mid = L"\\" + Repeat(L'd', 99) + L"\\" + Repeat(L'f', 75);
+    std::wstring mid = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(75, L'f');
     ASSERT_TRUE(MakeDir(mid));
     Texts texts = Operate(IDM_COPY_TO, {L"tree"}, mid);
     ASSERT_GE(texts.size(), 1u);
@@ -211,57 +187,21 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
     EXPECT_TRUE(Exists(L"\\" + name));
 }
 
-// The folder holding the file stops at once; each folder around it then fails to go.
-TEST_F(FileOps, ReadOnlyFileDeepInATreeGivesOneMessagePerEnclosingFolder)
-{
-    ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));
-    ASSERT_TRUE(MakeFile(L"\\top\\mid\\deep\\ro.txt", "r") && MakeFile(L"\\top\\a.txt", "a"));
-    ASSERT_TRUE(SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_READONLY));
-    Open();
-    SelectRows({L"top"});
-    MessageBoxes::answers = {IDYES};
-    Command(IDM_DELETE);
-    EXPECT_EQ((Texts{L"Do you want to delete \\top ?", L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
-                     L"Can't delete directory \\top\\mid. Access is denied.",
-                     L"Can't delete directory \\top. Access is denied."}),
-              BoxTexts());
-    EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
-    EXPECT_GE(RowOf(L"top"), 0);
-    EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
-    SetFileAttributesW(L"\\top\\mid\\deep\\ro.txt", FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST_F(FileOps, SingleDeleteAsksAndAFailedFileSaysSo)
-{
-    ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\ro.txt", "r"));
-    ASSERT_TRUE(SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_READONLY));
-    Open();
-    SelectRows({L"a.txt"});
-    MessageBoxes::answers = {IDNO};
-    Command(IDM_DELETE);
-    EXPECT_EQ(Texts{L"Do you want to delete \\a.txt ?"}, BoxTexts());
-    EXPECT_TRUE(Exists(L"\\a.txt"));
-    MessageBoxes::Reset();
-    MessageBoxes::answers = {IDYES};
-    Command(IDM_DELETE);
-    EXPECT_FALSE(Exists(L"\\a.txt"));
-    EXPECT_EQ(-1, RowOf(L"a.txt"));
-    MessageBoxes::Reset();
-    SelectRows({L"ro.txt"});
-    MessageBoxes::answers = {IDYES};
-    Command(IDM_DELETE);
-    EXPECT_EQ((Texts{L"Do you want to delete \\ro.txt ?", L"Fail to delete this file (\\ro.txt) "}),
-              BoxTexts());
-    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls[1].uType);
-    EXPECT_GE(RowOf(L"ro.txt"), 0);
-    SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
+TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
 {
     ASSERT_TRUE(MakeDir(L"\\f") && MakeFile(L"\\f\\a.txt", "a") && MakeFile(L"\\f\\b.txt", "b"));
     ASSERT_TRUE(MakeDir(L"\\f\\sub") && MakeFile(L"\\f\\sub\\c.txt", "c") && MakeFile(L"\\f\\keep.txt", "k"));
+    ASSERT_TRUE(MakeFile(L"\\f\\one.txt", "1"));
     Open(L"\\f");
+    SelectRows({L"one.txt"});
+    MessageBoxes::answers = {IDNO, IDYES};
+    Command(IDM_DELETE);
+    EXPECT_TRUE(Exists(L"\\f\\one.txt"));
+    Command(IDM_DELETE);
+    EXPECT_EQ((Texts{L"Do you want to delete \\f\\one.txt ?", L"Do you want to delete \\f\\one.txt ?"}), BoxTexts());
+    EXPECT_FALSE(Exists(L"\\f\\one.txt"));
+    EXPECT_EQ(-1, RowOf(L"one.txt"));
+    MessageBoxes::Reset();
     SelectRows({L"..", L"a.txt", L"b.txt", L"sub"});
     MessageBoxes::answers = {IDYES};
     Command(IDM_DELETE);
@@ -291,14 +231,18 @@ TEST_F(FileOps, SeveralRowsAreDeletedInALoopThatSkipsTheParentRow)
     EXPECT_TRUE(Exists(L"\\f\\x.txt") && Exists(L"\\f\\y.txt"));
 }
 
-// The question's page leaves the window to repaint: that is done before the
-// deletes run, so a box during them finds nothing left to paint.
-TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
+// A folder holding a read-only file stops at once and each folder around it then fails to go.
+// The question's page leaves the window to repaint: that is done before the deletes run, so a
+// box during them finds nothing left to paint.
+TEST_F(FileOps, ReadOnlyFilesFailOneMessageEachAfterTheListIsRepainted)
 {
+    ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));
+    ASSERT_TRUE(MakeFile(L"\\top\\mid\\deep\\ro.txt", "r") && MakeFile(L"\\top\\a.txt", "a"));
     ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\b.txt", "b") && MakeFile(L"\\ro.txt", "r"));
-    ASSERT_TRUE(SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+    for (LPCWSTR psz : {L"\\ro.txt", L"\\top\\mid\\deep\\ro.txt"})
+        ASSERT_TRUE(SetFileAttributesW(psz, FILE_ATTRIBUTE_READONLY));
     Open();
-    SelectRows({L"a.txt", L"b.txt", L"ro.txt"});
+    SelectRows({L"top", L"a.txt", L"b.txt", L"ro.txt"});
     MessageBoxes::answers = {IDYES};
     bool fLeftToPaint = true;
     WhileBoxUp() = [&] {
@@ -308,10 +252,19 @@ TEST_F(FileOps, TheListIsRepaintedBeforeTheDeletesRun)
         };
     };
     Command(IDM_DELETE);
-    EXPECT_EQ((Texts{L"Do you want to delete these 3 items ?", L"Fail to delete this file (\\ro.txt) "}), BoxTexts());
+    EXPECT_EQ((Texts{L"Do you want to delete these 4 items ?",
+                     L"Can't delete file \\top\\mid\\deep\\ro.txt. Access is denied.",
+                     L"Can't delete directory \\top\\mid. Access is denied.",
+                     L"Can't delete directory \\top. Access is denied.", L"Fail to delete this file (\\ro.txt) "}),
+              BoxTexts());
+    EXPECT_EQ(MB_ICONHAND, (int)MessageBoxes::calls.back().uType);
     EXPECT_FALSE(fLeftToPaint);
     EXPECT_FALSE(Exists(L"\\a.txt") || Exists(L"\\b.txt"));
-    SetFileAttributesW(L"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(Exists(L"\\top\\mid\\deep\\ro.txt"));
+    EXPECT_TRUE(RowOf(L"top") >= 0 && RowOf(L"ro.txt") >= 0);
+    EXPECT_EQ(0, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
+    for (LPCWSTR psz : {L"\\ro.txt", L"\\top\\mid\\deep\\ro.txt"})
+        SetFileAttributesW(psz, FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolder)
@@ -333,7 +286,6 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolde
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\p\\gone"));
     EXPECT_EQ(Node(hwndTree, L"\\p"), GetSelectedNode(hwndTree));
 
-    // Copy To takes the selected folder.
     SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)Node(hwndTree, L"\\p\\src"));
     Command(IDM_TREE_COPY_TO);
     EXPECT_STREQ(L"  \\p\\src", GetDestHeaderLine(1));
@@ -346,9 +298,9 @@ TEST_F(FileOps, TreeModeDeleteAlwaysAsksAndDropsTheNodeCopyTakesTheSelectedFolde
     EXPECT_NE(nullptr, Node(hwndTree, L"\\p\\src"));
 }
 
-TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeader)
+TEST_F(FileOps, LongFolderIsShortenedInTheHeaderAndTitleAndDoneWithoutASelectionSaysSo)
 {
-    std::wstring deep = L"\\" + Repeat(L'a', 20) + L"\\" + Repeat(L'b', 20) + L"\\tail-of-path";
+    std::wstring deep = L"\\" + std::wstring(20, L'a') + L"\\" + std::wstring(20, L'b') + L"\\tail-of-path";
     ASSERT_TRUE(MakeDir(deep.substr(0, 21)) && MakeDir(deep.substr(0, 42)) && MakeDir(deep));
     ASSERT_TRUE(MakeFile(deep + L"\\f.txt", "f"));
     Open(deep.c_str());
@@ -359,38 +311,30 @@ TEST_F(FileOps, LongSourceFolderIsShortenedInTheHeader)
     EXPECT_EQ(0u, line.find(L"..."));
     EXPECT_LT(line.size(), deep.size());
     EXPECT_EQ(line.substr(line.size() - 13), L"\\tail-of-path");
-    Command(IDM_DEST_CANCEL);
-    EXPECT_TRUE(Exists(deep + L"\\f.txt"));
-}
-
-TEST_F(FileOps, DoneWithoutASelectionSaysSo)
-{
-    ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\a.txt", "a"));
-    Open();
-    SelectRows({L"a.txt"});
-    Command(IDM_COPY_TO);
-    LVITEMW lvi = {};
-    lvi.stateMask = LVIS_SELECTED;
-    SendMessageW(hwndList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&lvi);
+    Select({});
     ASSERT_TRUE(WaitFilled(GetDestTreeWindow()));
     Command(IDM_DEST_DONE);
     EXPECT_EQ(Texts{L"You must select an item."}, BoxTexts());
-    EXPECT_FALSE(Exists(L"\\d\\a.txt"));
+    Command(IDM_DEST_CANCEL);
+    EXPECT_TRUE(Exists(deep + L"\\f.txt"));
+    // The title strip is cut the same way; after the "..." the path's end, unchanged.
+    std::wstring title = GetTitleStripText(), full = L"  " + deep;
+    ASSERT_LT(title.size(), full.size());
+    EXPECT_EQ(L"..." + full.substr(full.size() - (title.size() - 3)), title);
 }
 
-TEST_F(FileOps, ProgressWindowShowsItsTextsAndShortenedPaths)
+TEST_F(FileOps, ProgressWindowShowsPathsPastTwentyCharactersByTheirLast17)
 {
     Open();
     HWND hdlg = CreateProgressWindow(hwnd);
     ASSERT_NE(nullptr, hdlg);
     EXPECT_EQ(hwnd, GetWindow(hdlg, GW_OWNER));
-    auto text = [&](int id) { return WindowText(hdlg, id); };
-    // The labels come from the string table when the window is made.
-    EXPECT_EQ((Texts{L"Copy Files ...", L"From ", L"To", L"Please wait a moment"}),
-              (Texts{text(IDC_PROGRESS_TITLE), text(IDC_PROGRESS_FROM_LABEL), text(IDC_PROGRESS_TO_LABEL),
-                     text(IDC_PROGRESS_WAIT)}));
-    UpdateCopyProgress(hdlg, L"\\My Documents\\readme.txt", L"\\b\\readme.txt");
-    EXPECT_EQ(L"...uments\\readme.txt", text(IDC_PROGRESS_FROM));
-    EXPECT_EQ(L"\\b\\readme.txt", text(IDC_PROGRESS_TO));
+    UpdateCopyProgress(hdlg, L"\\abcd\\efghijklmnopqrs", L"\\123456789012345678x");
+    EXPECT_EQ(L"...d\\efghijklmnopqrs", WindowText(hdlg, IDC_PROGRESS_FROM));
+    EXPECT_EQ(L"\\123456789012345678x", WindowText(hdlg, IDC_PROGRESS_TO));
+    std::wstring longPath = (L"\\" + std::wstring(250, L'p') + L"\\end-of-it.txt").substr(0, 259);
+    UpdateCopyProgress(hdlg, longPath.c_str(), L"");
+    EXPECT_EQ(L"..." + longPath.substr(259 - 17), WindowText(hdlg, IDC_PROGRESS_FROM));
+    EXPECT_EQ(L"", WindowText(hdlg, IDC_PROGRESS_TO));
     DestroyWindow(hdlg);
 }

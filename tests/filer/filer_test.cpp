@@ -1,7 +1,6 @@
 #include "filer_test.h"
 #include "support.h"
 #include <strsafe.h>
-#include <vector>
 
 void ClearTavelRegistry()
 {

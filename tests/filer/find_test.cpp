@@ -51,16 +51,7 @@ protected:
         return sz;
     }
 
-    std::wstring Cell(int iRow, int iCol)
-    {
-        WCHAR sz[MAX_PATH] = L"";
-        LVITEMW lvi = {};
-        lvi.iSubItem = iCol;
-        lvi.pszText = sz;
-        lvi.cchTextMax = ARRAYSIZE(sz);
-        SendMessageW(hwndResults, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
-        return sz;
-    }
+    std::wstring Cell(int iRow, int iCol) { return ItemText(hwndResults, iRow, iCol); }
 
     int Rows() { return (int)SendMessageW(hwndResults, LVM_GETITEMCOUNT, 0, 0); }
 
@@ -92,16 +83,21 @@ TEST_F(FindFiles, AllNamesWithoutSubfoldersListsTheFolderFilesWithSizesAndCount)
     ASSERT_TRUE(MakeSizedFile(L"P:\\F\\a.txt", 999));
     ASSERT_TRUE(MakeSparseFile(L"P:\\F\\b.doc", 5ULL << 30));
     ASSERT_TRUE(MakeFile(L"P:\\F\\sub\\c.txt", "c"));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\sys.txt", "s") && SetFileAttributesW(L"P:\\F\\sys.txt", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(MakeFile(L"P:\\F\\hid.txt", "h") && SetFileAttributesW(L"P:\\F\\hid.txt", FILE_ATTRIBUTE_HIDDEN));
     Search(L"\\F");
     std::vector<std::wstring> found = Found();
     std::sort(found.begin(), found.end());
-    EXPECT_EQ((Paths{L"\\F\\a.txt", L"\\F\\b.doc"}), found);
-    for (int i = 0; i < Rows(); ++i)
-        EXPECT_EQ(Cell(i, 0) == L"a.txt" ? L"999B" : L"5368M", Cell(i, 1));  // all 64 bits of the size
-    EXPECT_STREQ(L"2 file(s) found.", GetFindStripText());
-    // Every row has its own icon.
+    EXPECT_EQ((Paths{L"\\F\\a.txt", L"\\F\\b.doc", L"\\F\\hid.txt"}), found);  // system files only when asked
+    for (int i = 0; i < Rows(); ++i)  // all 64 bits of the size
+        EXPECT_EQ(Cell(i, 0) == L"a.txt" ? L"999B" : Cell(i, 0) == L"b.doc" ? L"5368M" : L"1B", Cell(i, 1));
+    EXPECT_STREQ(L"3 file(s) found.", GetFindStripText());
+    // Each row has its file's icon, held once: one for the .txt files, one for the .doc.
     HIMAGELIST himl = (HIMAGELIST)SendMessageW(hwndResults, LVM_GETIMAGELIST, LVSIL_SMALL, 0);
     EXPECT_EQ(2, ImageList_GetImageCount(himl));
+    ClosePage();
+    Search(L"\\F", L"*.*", FALSE, TRUE);
+    EXPECT_EQ(4, Rows());
 }
 
 TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
@@ -116,49 +112,6 @@ TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
     // The folder's matches first, folders the pattern names among them; then the other folders.
     EXPECT_EQ((Paths{L"\\F\\bar.txt", L"\\F\\data\\alpha0.txt", L"\\F\\zeta\\beta0.txt", L"\\F\\other\\gamma0.txt"}),
               Found());
-}
-
-// The search reads each folder once and matches the names itself, over the
-// long names alone: the handset keeps no short names, so "*.txt" never names
-// "note.txtx" (the desktop's pattern enumeration would, through "NOTE~1.TXT").
-TEST(FindPattern, NamesMatchByStarAndQuestionMarkInEitherCase)
-{
-    const LPCWSTR apszNames[] = {L"readme", L"a.b.c", L"Note.TXT", L"note.txtx", L"x.t", L"ab", L"abc.doc", L"aaa"};
-    const struct {
-        LPCWSTR pszPattern;
-        Paths expected;
-    } aCases[] = {
-        {L"*.*", {L"readme", L"a.b.c", L"Note.TXT", L"note.txtx", L"x.t", L"ab", L"abc.doc", L"aaa"}},
-        {L"*", {L"readme", L"a.b.c", L"Note.TXT", L"note.txtx", L"x.t", L"ab", L"abc.doc", L"aaa"}},
-        {L"*.txt", {L"Note.TXT"}},
-        {L"*a*", {L"readme", L"a.b.c", L"ab", L"abc.doc", L"aaa"}},
-        {L"?b*", {L"ab", L"abc.doc"}},
-        {L"*.?", {L"a.b.c", L"x.t"}},
-        {L"a*a", {L"aaa"}},
-        {L"NOTE.TXT", {L"Note.TXT"}},
-        {L"*e*t*", {L"Note.TXT", L"note.txtx"}},
-    };
-    for (const auto &c : aCases) {
-        Paths matched;
-        for (LPCWSTR pszName : apszNames)
-            if (MatchesFindPattern(pszName, c.pszPattern))
-                matched.push_back(pszName);
-        EXPECT_EQ(c.expected, matched) << c.pszPattern;
-    }
-}
-
-TEST_F(FindFiles, SystemFilesOnlyWhenAskedHiddenFilesAlways)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\F"));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\sys.txt", "s"));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\hid.txt", "h"));
-    ASSERT_TRUE(SetFileAttributesW(L"P:\\F\\sys.txt", FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(SetFileAttributesW(L"P:\\F\\hid.txt", FILE_ATTRIBUTE_HIDDEN));
-    Search(L"\\F");
-    EXPECT_EQ((Paths{L"\\F\\hid.txt"}), Found());
-    ClosePage();
-    Search(L"\\F", L"*.*", FALSE, TRUE);
-    EXPECT_EQ(2, Rows());
 }
 
 TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
@@ -178,26 +131,19 @@ TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
     SetFocus(GetDlgItem(hwndForm, IDC_FIND_SUBFOLDERS));
     SendMessageW(hwndForm, WM_COMMAND, IDOK, 0);
     SetDlgItemTextW(hwndForm, IDC_FIND_FOLDER, L"\\");
-    static std::vector<std::wstring> s_rows;
-    s_rows.clear();
-    // The page is modal: a timer inside its loop reads it and closes it once done.
-    UINT_PTR idTimer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND hwndPage = GetForegroundWindow();
-        HWND hwndBar = PlatFindSoftKeyBar(hwndPage);
-        WCHAR szBar[16] = L"";
-        PlatGetSoftKeyLabel(hwndBar, 0, szBar, ARRAYSIZE(szBar));
-        if (lstrcmpW(szBar, L"Close") != 0)
-            return;
+    std::vector<std::wstring> rows;
+    EXPECT_TRUE(InDialog(IDM_FIND_START, 0, [&](HWND hdlg) {
+        hwndPage = hdlg;
+        ASSERT_TRUE(PumpUntil([&] { return Bar() == L"Close"; }, 20000));
         for (int i = 0; GetFoundFolder(i); ++i)
-            s_rows.push_back(std::wstring(GetFoundFolder(i)) + L"|");
-        PostMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
-    });
-    SendMessageW(hwndForm, WM_COMMAND, IDM_FIND_START, 0);
-    KillTimer(nullptr, idTimer);
+            rows.push_back(std::wstring(GetFoundFolder(i)) + L"|");
+        SendMessageW(hwndPage, WM_COMMAND, IDM_FIND_CLOSE, 0);
+    }, hwndForm));
+    hwndPage = nullptr;
     EXPECT_STREQ(L"", g_findSettings.szFolder);
     EXPECT_TRUE(g_findSettings.fSubfolders);
-    std::sort(s_rows.begin(), s_rows.end());
-    EXPECT_EQ((Paths{L"\\F|", L"|"}), s_rows);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ((Paths{L"\\F|", L"|"}), rows);
     DestroyWindow(hwndForm);
 }
 
@@ -247,14 +193,17 @@ TEST_F(FindFiles, PathsPastTheLimitAreSkippedNotCut)
     ASSERT_TRUE(MakeDir(L"\\\\?\\P:" + folder));
     ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\fits123.txt", "x"));
     ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\toolong1234.txt", "x"));
-    Search(L"\\D", L"*.txt", TRUE);
+    // The long names alone are matched: no short name makes "*.TXT" name "x.txtx".
+    ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\x.txtx", "x"));
+    Search(L"\\D", L"*.TXT", TRUE);
     EXPECT_EQ((Paths{folder + L"\\fits123.txt"}), Found());
 }
 
-TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEnds)
+TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEndsAndActionOpensTheFoundFile)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\K", L"f%02d.txt", 30));
-    Search(L"\\K");
+    ASSERT_TRUE(MakeFile(L"P:\\K\\open.bat", "echo opened> P:\\K\\opened.out\r\n"));
+    Search(L"\\K", L"*.txt");
     SetForegroundWindow(hwndPage);
     SetFocus(hwndResults);
     int cPage = (int)SendMessageW(hwndResults, LVM_GETCOUNTPERPAGE, 0, 0);
@@ -272,15 +221,10 @@ TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEnds)
     EXPECT_TRUE(PumpUntil([&] { return Selected() == 29; }));
     Key(VK_F8);
     EXPECT_TRUE(PumpUntil([&] { return Selected() == 0; }));
-}
-
-TEST_F(FindFiles, ActionOpensTheFoundFile)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Run"));
-    ASSERT_TRUE(MakeFile(L"P:\\Run\\open.bat", "echo opened> P:\\Run\\opened.out\r\n"));
-    Search(L"\\Run", L"*.bat");
+    ClosePage();
+    Search(L"\\K", L"OPEN.b?t");
     ASSERT_EQ(1, Rows());
     Key(VK_RIGHT);
     SendMessageW(hwndPage, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(PumpUntil([] { return ReadFileText(L"P:\\Run\\opened.out").find("opened") == 0; }, 10000));
+    EXPECT_TRUE(PumpUntil([] { return ReadFileText(L"P:\\K\\opened.out").find("opened") == 0; }, 10000));
 }

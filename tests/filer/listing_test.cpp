@@ -1,22 +1,15 @@
-// The file table: sort orders, size texts, row texts and the 1,000-row
-// bound (keypad search, the parent row and the hide rules: the window's tests).
+// The file table: sort orders, size texts and row texts (the 1,000-row bound,
+// keypad search, the parent row and the hide rules: the window's tests).
 #include <gtest/gtest.h>
 #include "support.h"
 #include "filer_test.h"
 #include "filelist.h"
 #include "mainwnd.h"
-#include "options.h"
 #include <strsafe.h>
 #include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
-struct Row {
-    const wchar_t *pszName;
-    DWORD dwAttr;
-};
 const DWORD F = FILE_ATTRIBUTE_NORMAL;
 const DWORD D = FILE_ATTRIBUTE_DIRECTORY;
 
@@ -28,40 +21,6 @@ void SetPlainTypeKey(FileEntry &fe)
         StringCchCopyW(fe.szTypeKey, MAX_PATH, pszDot ? pszDot : L"   ");
 }
 
-// Fills the table as a listing would (type keys, icons), without files.
-void Fill(BOOL fAtRoot, std::initializer_list<Row> rows)
-{
-    g_cFileRows = 0;
-    g_fAtRoot = fAtRoot;
-    g_fTypeKeysExtended = FALSE;
-    if (!fAtRoot) {
-        FileEntry &fe = g_aFileTable[g_cFileRows++];
-        memset(&fe, 0, sizeof(fe));
-        fe.fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-        StringCchCopyW(fe.fd.cFileName, MAX_PATH, L"..");
-    }
-    for (const Row &r : rows) {
-        FileEntry &fe = g_aFileTable[g_cFileRows++];
-        memset(&fe, 0, sizeof(fe));
-        fe.fd.dwFileAttributes = r.dwAttr;
-        StringCchCopyW(fe.fd.cFileName, MAX_PATH, r.pszName);
-        SetPlainTypeKey(fe);
-        fe.iIcon = -1;
-    }
-}
-
-std::vector<std::wstring> Names()
-{
-    std::vector<std::wstring> v;
-    for (int i = 0; i < g_cFileRows; ++i)
-        v.push_back(g_aFileTable[i].fd.cFileName);
-    return v;
-}
-
-typedef std::vector<std::wstring> Names_t;
-} // namespace
-
-namespace {
 // The sort as first written, row by row: folders gathered by exchanges, an
 // exchange sort of the folders by name, then a quicksort of the files with
 // the first row as pivot.
@@ -80,12 +39,6 @@ int PlainKey(const FileEntry &a, const FileEntry &b, int iType)
     }
 }
 
-void PlainSwap(std::vector<FileEntry> &v, int i, int j)
-{
-    if (i != j)
-        std::swap(v[i], v[j]);
-}
-
 void PlainQuickSort(std::vector<FileEntry> &v, int lo, int hi, int iType, bool fAsc)
 {
     while (lo < hi) {
@@ -93,9 +46,9 @@ void PlainQuickSort(std::vector<FileEntry> &v, int lo, int hi, int iType, bool f
         for (int p = lo + 1; p <= hi; ++p) {
             int c = PlainKey(v[lo], v[p], iType);  // pivot against row p
             if (fAsc ? c > 0 : (iType == 2 ? c <= 0 : c < 0))
-                PlainSwap(v, ++m, p);
+                std::swap(v[++m], v[p]);
         }
-        PlainSwap(v, m, lo);
+        std::swap(v[m], v[lo]);
         PlainQuickSort(v, lo, m - 1, iType, fAsc);
         lo = m + 1;
     }
@@ -111,14 +64,14 @@ void PlainSort(std::vector<FileEntry> &v, int iFirst, int iType, bool fAsc)
             ++j;
         if (j == n)
             break;
-        PlainSwap(v, i, j);
+        std::swap(v[i], v[j]);
         ++b;
     }
     for (int i = iFirst; i < b; ++i) {
         for (int j = i + 1; j < b; ++j) {
             int c = PlainKey(v[i], v[j], 1);
             if (fAsc ? c > 0 : c < 0)
-                PlainSwap(v, i, j);
+                std::swap(v[i], v[j]);
         }
     }
     if (iType == 3) {
@@ -133,8 +86,11 @@ void PlainSort(std::vector<FileEntry> &v, int iFirst, int iType, bool fAsc)
 std::vector<FileEntry> RandomRows(int n, BOOL fAtRoot, unsigned seed)
 {
     std::mt19937 rng(seed);
-    Fill(fAtRoot, {});
-    std::vector<FileEntry> v(g_aFileTable, g_aFileTable + g_cFileRows);
+    std::vector<FileEntry> v(fAtRoot ? 0 : 1);
+    if (!fAtRoot) {
+        v[0].fd.dwFileAttributes = D;
+        StringCchCopyW(v[0].fd.cFileName, MAX_PATH, L"..");
+    }
     const wchar_t *kExt[] = {L".txt", L".JPG", L".mid", L"", L".doc"};
     for (int i = 0; i < n; ++i) {
         FileEntry fe = {};
@@ -227,7 +183,11 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     EXPECT_STREQ(L"012345...", sz);  // 9 characters = 54 < 60; 10 would be 60
     FitTextToColumn(L"abc", 5, SixPerChar, nullptr, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"...", sz);
-    Fill(TRUE, {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}});
+    const std::pair<LPCWSTR, DWORD> kRows[] = {{L"photo.2026.jpg", F}, {L"My.Folder", D}, {L"plain", F}};
+    for (g_cFileRows = 0; g_cFileRows < 3; ++g_cFileRows) {
+        g_aFileTable[g_cFileRows].fd.dwFileAttributes = kRows[g_cFileRows].second;
+        StringCchCopyW(g_aFileTable[g_cFileRows].fd.cFileName, MAX_PATH, kRows[g_cFileRows].first);
+    }
     GetRowDisplayName(0, TRUE, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"photo.2026", sz);
     GetRowDisplayName(1, TRUE, sz, ARRAYSIZE(sz));
@@ -237,58 +197,3 @@ TEST(RowText, LongNamesEndInDotsAndExtensionsCanHide)
     GetRowDisplayName(0, FALSE, sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"photo.2026.jpg", sz);
 }
-
-namespace {
-class Listing : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetStore();
-        ClearTavelRegistry();
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        g_hwndFileList = nullptr;
-        g_iSortType = 1;
-        g_szCurrentFolder[0] = 0;
-    }
-    void TearDown() override
-    {
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        ClearTavelRegistry();
-    }
-};
-} // namespace
-
-TEST_F(Listing, TheTableHoldsAThousandRowsAndMarksTheRest)
-{
-    ASSERT_TRUE(MakeFiles(L"P:\\T", L"%03d.dat", 999));
-    StringCchCopyW(g_szCurrentFolder, MAX_PATH, L"\\T");
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);  // the ".." row and 999 files fit exactly
-    EXPECT_FALSE(g_fListingIncomplete);
-    // One hidden file more, hidden files left out: still complete.
-    ASSERT_TRUE(MakeFile(L"P:\\T\\zz-hidden", ""));
-    SetFileAttributesW(L"P:\\T\\zz-hidden", FILE_ATTRIBUTE_HIDDEN);
-    SetOption(OPT_HIDE_HIDDEN, 1);
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);
-    EXPECT_FALSE(g_fListingIncomplete);
-    SetOption(OPT_HIDE_HIDDEN, 0);
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);
-    EXPECT_TRUE(g_fListingIncomplete);
-    EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
-    EXPECT_EQ(-1, g_aFileTable[FILE_TABLE_ROWS - 1].iIcon);
-    EXPECT_NE(0, g_aFileTable[FILE_TABLE_ROWS - 1].fd.cFileName[0]);
-    // Folders found after the table is full take the places of files, so
-    // every folder can be walked into; the files found last are left out.
-    for (const wchar_t *psz : {L"P:\\T\\zz-one", L"P:\\T\\zz-two"})
-        ASSERT_TRUE(MakeDir(psz));
-    BuildFileTable();
-    EXPECT_EQ(1000, g_cFileRows);
-    EXPECT_TRUE(g_fListingIncomplete);
-    Names_t v = Names();
-    EXPECT_EQ((Names_t{L"..", L"zz-one", L"zz-two", L"000.dat"}), Names_t(v.begin(), v.begin() + 4));
-    EXPECT_EQ(L"996.dat", v.back());
-    EXPECT_EQ(-1, g_aFileTable[1].iIcon);
-}
-

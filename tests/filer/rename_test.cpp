@@ -1,11 +1,9 @@
 // Rename, new folder, shortcut and e-mail on real files in the test store.
 #include "tree_fixture.h"
-#include "platform.h"
 
 namespace {
 class ItemOps : public TavelTree {
 protected:
-    static std::wstring Text(HWND hdlg, int id) { return WindowText(hdlg, id); }
 
     static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
     {
@@ -24,7 +22,7 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
     Open(L"\\d");
     SelectRows({L"a.txt"});
     EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"a.txt", Text(hdlg, IDC_RENAME_EDIT));
+        EXPECT_EQ(L"a.txt", WindowText(hdlg, IDC_RENAME_EDIT));
         for (LPCWSTR psz : kBadNames) {
             Submit(hdlg, IDC_RENAME_EDIT, psz, IDM_RENAME_OK);
             EXPECT_TRUE(IsWindow(hdlg)) << testing::PrintToString(std::wstring(psz));
@@ -53,7 +51,7 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
     EXPECT_EQ(iRow, RowOf(L"c.txt"));  // renamed where it stands
 }
 
-TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEdit)
+TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEditAndNewFolderGoesUnderTheNode)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeFile(L"\\a\\b\\c.txt", "c") && MakeDir(L"\\x"));
     Open();
@@ -87,6 +85,16 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEdit)
     EXPECT_FALSE(IsWindowVisible(GetRenameBar()));
     EXPECT_TRUE(IsWindowVisible(GetModeBar(IDR_BAR_TREE)));
     EXPECT_EQ(2u, MessageBoxes::calls.size());
+    SelectNode(hwndTree, Node(hwndTree, L"\\z"));
+    EXPECT_TRUE(InDialog(IDM_TREE_NEW_FOLDER, 0, [&](HWND hdlg) {
+        EXPECT_EQ(L"\\z", WindowText(hdlg, IDC_NEW_FOLDER_PATH));
+        SendMessageW(hdlg, WM_COMMAND, IDM_NEW_FOLDER_DONE, 0);
+    }));
+    EXPECT_TRUE(Exists(L"\\z\\New Folder 1"));
+    HTREEITEM hNew = Node(hwndTree, L"\\z\\New Folder 1");
+    ASSERT_NE(nullptr, hNew);
+    EXPECT_EQ(hNew, GetSelectedNode(hwndTree));
+    EXPECT_EQ(2u, MessageBoxes::calls.size());
 }
 
 TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
@@ -96,8 +104,8 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EnterTree();
     Command(IDM_LIST_VIEW);
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"\\", Text(hdlg, IDC_NEW_FOLDER_PATH));
-        EXPECT_EQ(L"New Folder 2", Text(hdlg, IDC_NEW_FOLDER_NAME));
+        EXPECT_EQ(L"\\", WindowText(hdlg, IDC_NEW_FOLDER_PATH));
+        EXPECT_EQ(L"New Folder 2", WindowText(hdlg, IDC_NEW_FOLDER_NAME));
         for (LPCWSTR psz : kBadNames) {
             Submit(hdlg, IDC_NEW_FOLDER_NAME, psz, IDM_NEW_FOLDER_DONE);
             EXPECT_TRUE(IsWindow(hdlg));
@@ -116,34 +124,18 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     // The same name again: "This folder already exists." and the dialog closes.
     MessageBoxes::Reset();
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"New Folder 3", Text(hdlg, IDC_NEW_FOLDER_NAME));
+        EXPECT_EQ(L"New Folder 3", WindowText(hdlg, IDC_NEW_FOLDER_NAME));
         Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 1", IDM_NEW_FOLDER_DONE);
     }));
     EXPECT_EQ(std::vector<std::wstring>{L"This folder already exists."}, BoxTexts());
 }
 
-TEST_F(ItemOps, NewFolderInTreeModeGoesUnderTheSelectedNode)
+TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolderAndEmailHandsThePathOn)
 {
-    ASSERT_TRUE(MakeDir(L"\\s") && MakeDir(L"\\s\\t"));
-    Open();
-    EnterTree();
-    HWND hwndTree = GetFolderTreeWindow();
-    SelectNode(hwndTree, Node(hwndTree, L"\\s"));
-    EXPECT_TRUE(InDialog(IDM_TREE_NEW_FOLDER, 0, [&](HWND hdlg) {
-        EXPECT_EQ(L"\\s", Text(hdlg, IDC_NEW_FOLDER_PATH));
-        SendMessageW(hdlg, WM_COMMAND, IDM_NEW_FOLDER_DONE, 0);
-    }));
-    EXPECT_TRUE(Exists(L"\\s\\New Folder 1"));
-    HTREEITEM hNew = Node(hwndTree, L"\\s\\New Folder 1");
-    ASSERT_NE(nullptr, hNew);
-    EXPECT_EQ(hNew, GetSelectedNode(hwndTree));
-    EXPECT_TRUE(MessageBoxes::calls.empty());
-}
-
-TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolder)
-{
-    ASSERT_TRUE(MakeDir(L"\\My Documents") && MakeDir(L"\\other"));
+    ASSERT_TRUE(MakeDir(L"\\My Documents") && MakeDir(L"\\other") && MakeDir(L"\\Windows"));
     ASSERT_TRUE(MakeFile(L"\\My Documents\\a", "") && MakeFile(L"\\My Documents\\report.final.txt", "r"));
+    ASSERT_TRUE(MakeFile(L"\\My Documents\\x y.txt", "x"));
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
     Open(L"\\My Documents");
     SelectRows({L"a"});
     RunToDestination(IDM_CREATE_SHORTCUT, L"\\My Documents");
@@ -155,13 +147,7 @@ TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolder)
     EXPECT_TRUE(Exists(L"\\other\\report.final.lnk"));
     EXPECT_EQ(cRows, g_cFileRows);
     EXPECT_TRUE(MessageBoxes::calls.empty());
-}
 
-TEST_F(ItemOps, SendByEmailHandsThePathToTheMailProgram)
-{
-    ASSERT_TRUE(MakeDir(L"\\Windows") && MakeDir(L"\\d") && MakeFile(L"\\d\\x y.txt", "x"));
-    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
-    Open(L"\\d");
     Select({});
     Command(IDM_SEND_EMAIL);
     EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
@@ -179,6 +165,6 @@ TEST_F(ItemOps, SendByEmailHandsThePathToTheMailProgram)
     }
     nlohmann::json j = PlatProfileLoad(L"mail.json");
     ASSERT_EQ(1u, j["outbox"].size());
-    EXPECT_EQ("\\d\\x y.txt", j["outbox"][0]["attachment"]);
+    EXPECT_EQ("\\My Documents\\x y.txt", j["outbox"][0]["attachment"]);
     DeleteFileW(PlatProfilePath(L"mail.json").c_str());
 }

@@ -25,12 +25,10 @@ protected:
         ResetStore();
         ClearTavelRegistry();
         MessageBoxes::Reset();
-        SetOption(OPT_HIDE_HIDDEN, 0);
-        SetOption(OPT_REMEMBER_FOLDER, 0);
-        SetOption(OPT_HIDE_EXTENSIONS, 0);
+        for (const char *psz : {OPT_HIDE_HIDDEN, OPT_REMEMBER_FOLDER, OPT_HIDE_EXTENSIONS, OPT_SWITCH_TO_CARD})
+            SetOption(psz, 0);
         SetOption(OPT_CONFIRM_OVERWRITE, 1);
         SetOption(OPT_CONFIRM_DELETE, 1);
-        SetOption(OPT_SWITCH_TO_CARD, 0);
         g_szCurrentFolder[0] = 0;
     }
 
@@ -116,6 +114,18 @@ protected:
         SendMessageW(hwndTo ? hwndTo : hwnd, WM_COMMAND, MAKEWPARAM(idCommand, 0), 0);
         KillTimer(nullptr, idTimer);
         return s_fRan;
+    }
+
+    // The text of a list view's row in a column.
+    static std::wstring ItemText(HWND hwndList, int iRow, int iColumn = 0)
+    {
+        WCHAR sz[MAX_PATH] = L"";
+        LVITEMW lvi = {};
+        lvi.iSubItem = iColumn;
+        lvi.pszText = sz;
+        lvi.cchTextMax = ARRAYSIZE(sz);
+        SendMessageW(hwndList, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
+        return sz;
     }
 
     // Row of a name in the file table; -1 when it is not listed.

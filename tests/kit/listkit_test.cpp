@@ -81,8 +81,6 @@ TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
     ListColumn col = {150, LVCFMT_LEFT};
     HWND hwndList = CreateKitList(hwnd, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, rc, 2000, nullptr, &col, 1, TRUE);
     ASSERT_NE(nullptr, hwndList);
-    EXPECT_TRUE(SendMessageW(hwndList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
-    EXPECT_EQ(CLR_NONE, (COLORREF)SendMessageW(hwndList, LVM_GETTEXTBKCOLOR, 0, 0));
     AddRows(hwndList, 60);
     SubclassListBackground(hwndList);
 

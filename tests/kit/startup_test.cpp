@@ -8,11 +8,12 @@ struct Program {
     const wchar_t *pszExe;
     const wchar_t *pszClass;
     const wchar_t *pszTitle;
+    const char *pszName;
 };
 const Program kPrograms[] = {
-    {L"filer\\tavel.exe", L"TavelApp", L"File Manager"},
-    {L"simprog\\morlin.exe", L"Morlin", L"SIM Phonebook"},
-    {L"sysres\\ostrel.exe", L"Ostrel", L"Ostrel"},
+    {L"filer\\tavel.exe", L"TavelApp", L"File Manager", "Tavel"},
+    {L"simprog\\morlin.exe", L"Morlin", L"SIM Phonebook", "Morlin"},
+    {L"sysres\\ostrel.exe", L"Ostrel", L"Ostrel", "Ostrel"},
 };
 
 class Startup : public testing::TestWithParam<Program> {};
@@ -87,6 +88,4 @@ TEST_P(Startup, MutexWithoutWindowGivesUpAfterFiveAttempts)
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Startup, testing::ValuesIn(kPrograms),
-                         [](const testing::TestParamInfo<Program> &info) {
-                             return std::string(info.index == 0 ? "Tavel" : info.index == 1 ? "Morlin" : "Ostrel");
-                         });
+                         [](const testing::TestParamInfo<Program> &info) { return std::string(info.param.pszName); });
