@@ -7,6 +7,7 @@
 #include "filelist.h"
 #include "options.h"
 #include "shortcut.h"
+#include "treecount.h"
 #include "kit.h"
 #include "../res/tavel/resource.h"
 #include <strsafe.h>
@@ -538,6 +539,7 @@ static void RunMoveOrCopy(HWND hwnd, int iMode)
     }
     if (iMode == OP_COPY)
         s_hwndProgress = CreateProgressWindow(hwnd);
+    StopTreeCount();
     for (int i = 0; i < cSources; ++i) {
         BOOL fGoOn = iMode == OP_MOVE ? MoveOne(hwnd, s_aSources[i], szDest) : CopyOne(hwnd, s_aSources[i], szDest);
         if (!fGoOn)
@@ -729,6 +731,7 @@ void OnTreeDeleteCommand(HWND hwnd)
     AppendString(szText, IDS_DELETE_DIR_END);
     if (MessageBoxW(hwnd, szText, g_szTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+    StopTreeCount();
     RepaintNow(hwnd);
     // By its path: a card may have changed the tree while the question was up.
     if (DeleteFolderRecursive(hwnd, szPath))

@@ -14,6 +14,7 @@ struct TreeCounts {
 };
 
 static volatile LONG s_lAbortCount;
+static volatile LONG s_lCounting;  // from the wake to the end of a count
 static volatile LONG s_cAbortedCounts;
 static WCHAR s_szCountsShown[64];
 
@@ -88,6 +89,7 @@ static DWORD WINAPI TreeSelectionThread(LPVOID)
     for (;;) {
         if (WaitForSingleObject(g_hShowTreeSelectEvent, INFINITE) != WAIT_OBJECT_0)
             return 0;
+        InterlockedExchange(&s_lCounting, 1);
         InterlockedExchange(&s_lAbortCount, 0);
         EnterCriticalSection(&g_csTree);
         SendMessageW(g_hwndMain, WM_TAVEL_COUNTS, FALSE, 0);
@@ -101,6 +103,20 @@ static DWORD WINAPI TreeSelectionThread(LPVOID)
         else
             InterlockedIncrement(&s_cAbortedCounts);
         LeaveCriticalSection(&g_csTree);
+        InterlockedExchange(&s_lCounting, 0);
+    }
+}
+
+void StopTreeCount()
+{
+    AbortTreeCount();
+    // The count asks this thread for its path and figures: its sends are
+    // answered while it winds down. Bounded, should the thread be stuck.
+    DWORD dwStart = GetTickCount();
+    while (InterlockedCompareExchange(&s_lCounting, 0, 0) && GetTickCount() - dwStart < 3000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 

@@ -6,6 +6,9 @@
 void StartTreeCountThread();
 // A selection change: the count in progress stops early.
 void AbortTreeCount();
+// Before a folder is removed or renamed: the count stops and closes its
+// search of the folder, which would keep the folder from going.
+void StopTreeCount();
 // Counts abandoned because the selection moved on.
 LONG GetAbortedCountRuns();
 // What the status strip of tree mode showed last.

@@ -5,6 +5,7 @@
 #include "mainwnd.h"
 #include "foldertree.h"
 #include "filelist.h"
+#include "treecount.h"
 #include "kit.h"
 #include "../res/tavel/resource.h"
 #include <strsafe.h>
@@ -59,6 +60,7 @@ BOOL OnTreeLabelEdited(HWND hwndTree, const NMTVDISPINFOW *pdi)
         PostMessageW(g_hwndMain, WM_COMMAND, IDM_TREE_RENAME, 0);
         return FALSE;
     }
+    StopTreeCount();
     WCHAR szOld[MAX_PATH], szParent[MAX_PATH], szTarget[MAX_PATH];
     HTREEITEM hParent = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)hNode);
     BOOL fMoved = GetNodePath(hwndTree, hNode, szOld, ARRAYSIZE(szOld)) && szOld[0] &&
