@@ -7,38 +7,26 @@
 #include <thread>
 
 namespace {
-class MainWindow : public SimTest {
+// The main window is held as the screens hold their dialog.
+class MainWindow : public Screens {
 protected:
-    HWND m_hwnd = nullptr;
-
-    void TearDown() override
-    {
-        if (m_hwnd && IsWindow(m_hwnd))
-            DestroyWindow(m_hwnd);
-        Pump(50);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        SimTest::TearDown();
-    }
-
     // Creates the window and waits until the start-up thread is done.
     HWND Start(int cExpectedRows)
     {
         static bool s_fRegistered = RegisterMainClass(MORLIN_CLASS, MainWndProc);
         EXPECT_TRUE(s_fRegistered);
-        m_hwnd = CreateWindowExW(0, MORLIN_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+        m_hdlg = CreateWindowExW(0, MORLIN_CLASS, g_szTitle, WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
-        EXPECT_NE(nullptr, m_hwnd);
-        ShowWindow(m_hwnd, SW_SHOW);
+        EXPECT_NE(nullptr, m_hdlg);
+        ShowWindow(m_hdlg, SW_SHOW);
         if (cExpectedRows >= 0) {
             EXPECT_TRUE(PumpUntil([&] { return g_hSim && !g_hwndProgress && Rows() == cExpectedRows; }, 10000))
                 << "rows " << Rows();
         }
-        return m_hwnd;
+        return m_hdlg;
     }
     int Rows() { return g_hwndPhoneBookList ? ListView_GetItemCount(g_hwndPhoneBookList) : -1; }
-    UINT MenuState(UINT id) { return PopupState(m_hwnd, IDR_BAR_MAIN, id); }
+    UINT MenuState(UINT id) { return PopupState(IDR_BAR_MAIN, id); }
 };
 } // namespace
 
@@ -49,15 +37,15 @@ TEST_F(MainWindow, StartupListsTheEntriesSortedAndQuitEnds)
     EXPECT_EQ((std::vector<std::wstring>{L"+3361", L"Anna", L"Zed"}), Cells(g_hwndPhoneBookList));
     EXPECT_EQ(LVIS_SELECTED, ListView_GetItemState(g_hwndPhoneBookList, 0, LVIS_SELECTED));
     RECT rc;
-    GetClientRect(m_hwnd, &rc);
+    GetClientRect(m_hdlg, &rc);
     EXPECT_EQ(rc.right, ListView_GetColumnWidth(g_hwndPhoneBookList, 0));
     // Names show in the handset's face, neither squeezed nor spread out.
     HFONT hfontList = (HFONT)SendMessageW(g_hwndPhoneBookList, WM_GETFONT, 0, 0);
     EXPECT_EQ(HandsetBoldWidth(hfontList, L"Anna"), TextWidth(hfontList, L"Anna"));
     EXPECT_EQ((UINT)MF_ENABLED, MenuState(IDM_EDIT) & MF_GRAYED);
 
-    SendMessageW(m_hwnd, WM_COMMAND, IDM_QUIT, 0);
-    EXPECT_FALSE(IsWindow(m_hwnd));
+    Command(IDM_QUIT);
+    EXPECT_FALSE(IsWindow(m_hdlg));
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -94,7 +82,7 @@ TEST_F(MainWindow, NoSimOrRadioOffEndsWithTheMessage)
     }
 }
 
-TEST_F(MainWindow, StoredNotificationRebuildsTheListFromTheCacheOnly)
+TEST_F(MainWindow, NotificationsRebuildTheListFromTheCacheOnly)
 {
     WriteSim({{1, "A", "1"}, {2, "B", "2"}, {3, "C", "3"}}, 250);
     Start(3);
@@ -111,21 +99,17 @@ TEST_F(MainWindow, StoredNotificationRebuildsTheListFromTheCacheOnly)
     DWORD cReads = 0;
     PlatSimCounters(&cReads, nullptr, nullptr);
     EXPECT_EQ(9u, cReads);
-}
 
-TEST_F(MainWindow, DeletedNotificationRebuildsOnlyWithAMarkedRow)
-{
-    WriteSim({{1, "A", "1"}, {2, "B", "2"}, {3, "C", "3"}}, 250);
-    Start(3);
+    // A deletion rebuilds the list only while a row is marked.
     ASSERT_TRUE(RemovePhoneBookRecord(3));
     ListView_SetSelectionMark(g_hwndPhoneBookList, -1);
     PlatSimNotify(SIM_NOTIFY_PBE_DELETED, 3);
     ASSERT_TRUE(PlatSimWaitIdle(3000));
     Pump(100);
-    EXPECT_EQ(3, Rows());
+    EXPECT_EQ(4, Rows());
     ListView_SetSelectionMark(g_hwndPhoneBookList, 1);
     PlatSimNotify(SIM_NOTIFY_PBE_DELETED, 3);
-    EXPECT_TRUE(PumpUntil([&] { return Rows() == 2; }));
+    EXPECT_TRUE(PumpUntil([&] { return Rows() == 3; }));
     EXPECT_EQ(LVIS_SELECTED, ListView_GetItemState(g_hwndPhoneBookList, 0, LVIS_SELECTED));
     PlatSimNotify(0x999, 1);  // other codes are ignored
     ASSERT_TRUE(PlatSimWaitIdle(3000));
@@ -173,7 +157,7 @@ TEST_F(MainWindow, NotificationsWhileTheStartupReadRuns)
         EXPECT_TRUE(IsSlotUsed(w)) << w;
     EXPECT_EQ(SIM_PBINDEX_FIRSTAVAILABLE == FindFreeSlot(), dwUsed == 250);
     RECT rc;  // more than ten rows narrow the column by the scroll bar
-    GetClientRect(m_hwnd, &rc);
+    GetClientRect(m_hdlg, &rc);
     EXPECT_EQ(rc.right - GetSystemMetrics(SM_CXVSCROLL), ListView_GetColumnWidth(g_hwndPhoneBookList, 0));
     // Stored entries waiting in the queue rebuild the list once, not once each
     // (about 500 notifications; over 300 rebuilds when each asked for its own).
@@ -225,7 +209,7 @@ TEST_F(MainWindow, WithoutContactsTheProgramStartsAndTracesNeedTheMasterBitAndTh
         EXPECT_EQ(c[1] == 0x0080, !trace.empty()) << c[0] << " " << c[1];
         EXPECT_EQ(c[1] == 0x0080,
                   trace.find("Data: 0, Index: 1, Name: A" + std::string(11, ' ') + ", Addr: 1") != std::string::npos);
-        DestroyWindow(m_hwnd);
+        DestroyWindow(m_hdlg);
         Pump(50);
         ResetMorlin();
     }
