@@ -63,25 +63,17 @@ protected:
 } // namespace
 
 // What the text codes are is checked on the radio log and by the read-back of
-// every character; these are the data no write produces.
-TEST_F(SmsAt, OddMessageDataDecodes)
+// every character; these are the data and replies no write produces.
+TEST_F(SmsAt, OddMessageDataAndWriteReplies)
 {
     EXPECT_EQ(L"Hi", Decode(L"00480069", 24));  // class bits around the UCS2 coding
     EXPECT_EQ(L"A B", Decode(L"41FF42", 0));
     EXPECT_EQ(std::wstring(1, (WCHAR)0x4), Decode(L"004", 8));  // a short last group
-}
-
-TEST_F(SmsAt, RepliesAndNumbers)
-{
+    // Only a write reply naming a slot the SIM has counts.
     EXPECT_EQ(7u, IsCMGWOK(L"\r\n+CMGW: 7\r\n0\r"));
     EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"+CMGW: 25\r\n0\r"));
     EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"0\r"));
     EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"+CMGW: 99999999999999999999"));
-
-    WCHAR szB[] = L"a <1> b <2>", szC[] = L"<+4912345>";
-    EXPECT_TRUE(ExtractBracketedNumber(szB));
-    EXPECT_STREQ(L"2", szB);
-    EXPECT_FALSE(ExtractBracketedNumber(szC));
 }
 
 TEST_F(SmsAt, WriteSendsTheseCommandsAndReadsBackUnchanged)
@@ -94,7 +86,7 @@ TEST_F(SmsAt, WriteSendsTheseCommandsAndReadsBackUnchanged)
               "> AT+CMGF=0<CR>\n< 0<CR>\n",
               ReadRadioLog());
     ASSERT_EQ(S_OK, Write(L"012345", L"Ж", &dwIndex));
-    ASSERT_EQ(S_OK, Write(L"Anna <+4412345>", L"x"));
+    ASSERT_EQ(S_OK, Write(L"a <1> Anna <+4412345>", L"x"));
     std::string log = ReadRadioLog();
     EXPECT_NE(std::string::npos, log.find("> AT+CMGF=1;+CSMP=17,167,0,8<CR>"));
     EXPECT_NE(std::string::npos, log.find("> AT+CMGW=\"012345\",129<CR>0416<SUB><CR>"));
@@ -127,7 +119,7 @@ TEST_F(SmsAt, LongTextsAndNumbersThatCouldCarryCommandsAreRefusedBeforeAnythingI
     EXPECT_EQ(SMS_E_UCS2_LONG, Write(L"1", (ucs2 + L"a").c_str()));
     EXPECT_EQ(SMS_E_FAIL, Write(L"1", L""));
     for (LPCWSTR psz : {L"1\",129\r41\x1A\rAT+CMGD=1;", L"12\r", L"12\x1A", L"12;+CMGD=1", L"Anna", L"12\"",
-                        L"Anna <>"})
+                        L"Anna <>", L"<+4412345>"})
         EXPECT_EQ(SMS_E_FAIL, Write(psz, L"x")) << psz;
     EXPECT_EQ(SMS_E_FAIL, Write(std::wstring(128, L'1').c_str(), L"x"));
     EXPECT_EQ(0u, PlatRadioCommandCount());
