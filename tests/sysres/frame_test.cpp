@@ -54,26 +54,23 @@ TEST(Frame, PagesChainAndQuitEndsTheProgram)
         return hwndPage && WindowText(hwndPage) == L"System Information";
     }, 10000));
 
-    PostMessageW(hwndPage, WM_COMMAND, IDM_TASK_MANAGER, 0);
-    HWND hwndTasks = nullptr;
-    EXPECT_TRUE(PumpUntil([&] {
-        hwndTasks = GetLastActivePopup(hwndMain);
-        return hwndTasks != hwndPage && WindowText(hwndTasks) == L"Task Manager";
-    }));
-    EXPECT_EQ(hwndPage, GetWindow(hwndTasks, GW_OWNER));
-    PostMessageW(hwndTasks, WM_COMMAND, IDM_TASK_QUIT, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndTasks); }));
-    EXPECT_TRUE(IsWindow(hwndPage));
-
-    PostMessageW(hwndPage, WM_COMMAND, IDM_SPACE_MANAGER, 0);
-    HWND hwndSpace = nullptr;
-    EXPECT_TRUE(PumpUntil([&] {
-        hwndSpace = GetLastActivePopup(hwndMain);
-        return hwndSpace != hwndPage && WindowText(hwndSpace) == L"Space Manager";
-    }));
-    EXPECT_EQ(hwndPage, GetWindow(hwndSpace, GW_OWNER));
-    PostMessageW(hwndSpace, WM_COMMAND, IDM_SPACE_QUIT, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwndSpace); }));
+    const struct {
+        UINT idOpen, idQuit;
+        const wchar_t *pszTitle;
+    } pages[] = {{IDM_TASK_MANAGER, IDM_TASK_QUIT, L"Task Manager"},
+                 {IDM_SPACE_MANAGER, IDM_SPACE_QUIT, L"Space Manager"}};
+    for (const auto &p : pages) {
+        PostMessageW(hwndPage, WM_COMMAND, p.idOpen, 0);
+        HWND hwnd = nullptr;
+        EXPECT_TRUE(PumpUntil([&] {
+            hwnd = GetLastActivePopup(hwndMain);
+            return hwnd != hwndPage && WindowText(hwnd) == p.pszTitle;
+        })) << p.pszTitle;
+        EXPECT_EQ(hwndPage, GetWindow(hwnd, GW_OWNER));
+        PostMessageW(hwnd, WM_COMMAND, p.idQuit, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd); }));
+        EXPECT_TRUE(IsWindow(hwndPage));
+    }
 
     PostMessageW(hwndPage, WM_COMMAND, IDM_QUIT, 0);
     EXPECT_EQ(0u, WaitExit(pi.hProcess, 5000));
