@@ -66,10 +66,8 @@ protected:
     {
         OstrelPage::TearDown();
         MAPIUninitialize();
-        EXPECT_EQ(0, PlatCeDbOpenCount());  // every volume unmounted, every database closed
-        EXPECT_EQ(0, PlatMapiSessionCount());
-        EXPECT_EQ(0, PlatMapiObjectCount());
-        EXPECT_EQ(0, PlatMapiBufferCount());
+        // Every volume unmounted, every database closed, every messaging object released.
+        EXPECT_EQ(0, PlatCeDbOpenCount() + PlatMapiSessionCount() + PlatMapiObjectCount() + PlatMapiBufferCount());
         DeleteFileW(PlatProfilePath(L"messages.json").c_str());
     }
     void SaveVolume(const json &speed, const json &calls)
