@@ -36,9 +36,7 @@ protected:
             m_pSession->Release();
         }
         MAPIUninitialize();
-        EXPECT_EQ(0, PlatMapiObjectCount());
-        EXPECT_EQ(0, PlatMapiBufferCount());
-        EXPECT_EQ(0, PlatMapiSessionCount());
+        EXPECT_EQ(0, PlatMapiObjectCount() + PlatMapiBufferCount() + PlatMapiSessionCount());
         DeleteFileW(PlatProfilePath(L"messages.json").c_str());
     }
     // The default store's folder under a store property, opened with these flags.
