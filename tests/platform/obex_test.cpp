@@ -189,13 +189,6 @@ TEST(ObexFuzz, RandomAndMutatedPacketsNeitherCrashHangNorStoreOutsideTheFolder)
 }
 
 namespace {
-DWORD ServerState(HANDLE h)
-{
-    DWORD dw = 99, cb = 0;
-    EXPECT_TRUE(DeviceIoControl(h, IOCTL_SERVICE_STATUS, nullptr, 0, &dw, sizeof(dw), &cb, nullptr));
-    return dw;
-}
-
 BOOL Control(HANDLE h, DWORD dwCode)
 {
     DWORD cb = 0;
@@ -210,7 +203,6 @@ bool Serving()
     closesocket(s);
     return true;
 }
-
 } // namespace
 
 // Port 650: the ctest lock keeps the other users of the port away. The driver
@@ -244,7 +236,9 @@ TEST(ObexDriver, TheServiceStoresWhatObexftpPutsAndAServiceFoundOnServes)
 
     // Off, and a later run that finds it on serves again.
     ASSERT_TRUE(Control(h, IOCTL_SERVICE_STOP));
-    EXPECT_EQ(0u, ServerState(h));
+    DWORD dwState = 99, cb = 0;
+    EXPECT_TRUE(DeviceIoControl(h, IOCTL_SERVICE_STATUS, nullptr, 0, &dwState, sizeof(dwState), &cb, nullptr));
+    EXPECT_EQ(0u, dwState);
     CloseHandle(h);
     EXPECT_FALSE(Serving());
     ASSERT_TRUE(PlatProfileSave(L"irda.json", {{"server", {{"state", 1}}}}));
