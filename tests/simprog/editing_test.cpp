@@ -3,9 +3,7 @@
 #include "simtest.h"
 #include "kit.h"
 
-namespace {
-class Editing : public SimTest {};
-} // namespace
+using Editing = SimTest;
 
 TEST_F(Editing, FailedWriteRestoresTheCachedRecord)
 {

@@ -3,9 +3,8 @@
 #include "simtest.h"
 #include "kit.h"
 
+using Cache = SimTest;
 namespace {
-class Cache : public SimTest {};
-
 int g_cAllowed;
 void *LimitedMalloc(size_t cb)
 {
