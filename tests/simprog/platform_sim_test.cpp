@@ -23,7 +23,7 @@ TEST_F(SimTest, ChangesThatCannotBeSavedFailAndAreNotNotified)
     HSIM hSim = nullptr;
     ASSERT_EQ(S_OK, SimInitialize(SIM_INIT_SIMCARD_NOTIFICATIONS, RecordNotice, GetCurrentThreadId(), &hSim));
     BlockSimSave(true);
-    SIMPHONEBOOKENTRY e = Entry(L"Carl", L"+4433");
+    SIMPHONEBOOKENTRY e = {sizeof(e), SIM_PARAM_PBE_ALL, L"+4433", 0, 0, L"Carl"};
     EXPECT_TRUE(FAILED(SimWritePhonebookEntry(hSim, SIM_PBSTORAGE_SIM, 2, &e)));
     EXPECT_TRUE(FAILED(SimWritePhonebookEntry(hSim, SIM_PBSTORAGE_SIM, 1, &e)));
     EXPECT_TRUE(FAILED(SimDeletePhonebookEntry(hSim, SIM_PBSTORAGE_SIM, 1)));

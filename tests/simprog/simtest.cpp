@@ -62,16 +62,6 @@ std::vector<SimSlot> NumberedSlots(DWORD n)
     return slots;
 }
 
-SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber)
-{
-    SIMPHONEBOOKENTRY e = {};
-    e.cbSize = sizeof(e);
-    e.dwParams = SIM_PARAM_PBE_ALL;
-    StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
-    StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
-    return e;
-}
-
 bool OpenSim()
 {
     if (FAILED(SimInitialize(SIM_INIT_NONE, nullptr, 0, &g_hSim)))

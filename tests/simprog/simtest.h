@@ -28,8 +28,6 @@ std::string ReadRadioLog();
 void BlockSimSave(bool fBlocked);
 // Entries 1..n named "Name 001"... with numbers "0100000001"...
 std::vector<SimSlot> NumberedSlots(DWORD n);
-// A phone-book entry with every field given.
-SIMPHONEBOOKENTRY Entry(const wchar_t *pszName, const wchar_t *pszNumber);
 // Opens the SIM the way the start-up thread does, without a window.
 bool OpenSim();
 // Forgets the cache, the SIM handle and the flags a test set.
