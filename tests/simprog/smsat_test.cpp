@@ -53,12 +53,6 @@ protected:
             *pdwIndex = dwIndex;
         return hr;
     }
-    std::wstring ReadBack(DWORD dwIndex)
-    {
-        SIMMESSAGE msg = {};
-        EXPECT_EQ(S_OK, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, dwIndex, &msg));
-        return msg.lpszMessage;
-    }
 };
 } // namespace
 
@@ -95,7 +89,9 @@ TEST_F(SmsAt, WriteSendsTheseCommandsAndReadsBackUnchanged)
     // Every character comes back as itself, in both codings.
     for (LPCWSTR psz : {L"[x]", L"€5 {~} \\|^", L"ΔΦΓΛΩΠΨΣΘΞ", L"Привет", L"Καλημέρα ő", L"é£¥¿@i¡\n"}) {
         ASSERT_EQ(S_OK, Write(L"+4412345", psz, &dwIndex)) << dwIndex;
-        EXPECT_EQ(psz, ReadBack(dwIndex));
+        SIMMESSAGE msg = {};
+        EXPECT_EQ(S_OK, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, dwIndex, &msg));
+        EXPECT_EQ(psz, std::wstring(msg.lpszMessage));
     }
     EXPECT_EQ("[x]", ReadSim()["sms"]["messages"][3]["text"]);
     SIMMESSAGE msg = {};
