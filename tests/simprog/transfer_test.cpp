@@ -14,20 +14,14 @@ protected:
     void SetUp() override
     {
         Screens::SetUp();
-        InternalStore(1 << 20);
+        // The internal store (the first flash volume) with 1 MB free.
+        ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", 1 << 20}}}}}));
+        ASSERT_TRUE(MakeDir(L"\\IPSM"));
     }
     void TearDown() override
     {
         ClosePOOM();
         Screens::TearDown();
-    }
-    // The internal store (the first flash volume) with this much room.
-    void InternalStore(ULONGLONG cbFree)
-    {
-        json device = PlatProfileLoad(L"device.json");
-        device["cards"] = {{{"name", "IPSM"}, {"capacity", cbFree}}};
-        ASSERT_TRUE(PlatProfileSave(L"device.json", device));
-        ASSERT_TRUE(MakeDir(L"\\IPSM"));
     }
     void Contacts(const std::vector<json> &contacts)
     {
