@@ -78,10 +78,10 @@ protected:
                 return i;
         return -1;
     }
-    std::wstring PidText(const Helper &h)
+    static std::wstring PidText(DWORD dwPid)
     {
         WCHAR sz[16];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"0x%08x", h.pi.dwProcessId);
+        StringCchPrintfW(sz, ARRAYSIZE(sz), L"0x%08x", dwPid);
         return sz;
     }
     bool HasIcon(int iItem)
@@ -122,12 +122,7 @@ protected:
         s_texts.push_back(sz);
         PostMessageW(hwndBox, WM_KEYDOWN, VK_RETURN, 1);
     }
-    static std::wstring KillError(DWORD dwPid)
-    {
-        WCHAR sz[64];
-        StringCchPrintfW(sz, ARRAYSIZE(sz), L"Kill process(0x%08x) error.", dwPid);
-        return sz;
-    }
+    static std::wstring KillError(DWORD dwPid) { return L"Kill process(" + PidText(dwPid) + L") error."; }
 };
 std::vector<std::wstring> TaskManager::s_texts;
 } // namespace
@@ -142,12 +137,10 @@ TEST_F(TaskManager, ListsVisibleTitledTopLevelWindowsSortedWithTheirPid)
     Open();
     EXPECT_EQ(L"Task Manager", WindowText(m_hdlg));
     int iNotes = Find(L"Voice Notes"), iAlpha = Find(L"Alpha"), iBeta = Find(L"Beta");
-    ASSERT_GE(iNotes, 0);
-    ASSERT_GE(iAlpha, 0);
-    ASSERT_GE(iBeta, 0);
-    EXPECT_EQ(PidText(a), Cell(iNotes, 1));
-    EXPECT_EQ(PidText(b), Cell(iAlpha, 1));  // two windows of one process: two rows, one PID
-    EXPECT_EQ(PidText(b), Cell(iBeta, 1));
+    ASSERT_TRUE(iNotes >= 0 && iAlpha >= 0 && iBeta >= 0);
+    EXPECT_EQ(PidText(a.pi.dwProcessId), Cell(iNotes, 1));
+    EXPECT_EQ(PidText(b.pi.dwProcessId), Cell(iAlpha, 1));  // two windows of one process: two rows, one PID
+    EXPECT_EQ(PidText(b.pi.dwProcessId), Cell(iBeta, 1));
     EXPECT_LT(iAlpha, iBeta);
     EXPECT_LT(iBeta, iNotes);
     for (const wchar_t *psz : {L"", L"Invisible", L"Popup", L"Tray", L"Start", L"Ostrel", L"Task Manager"})
