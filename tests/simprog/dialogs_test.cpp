@@ -81,9 +81,9 @@ TEST_F(Screens, NewEntryAcceptsThe250thAndRefusesThe251st)
     EXPECT_TRUE(Closed());
 }
 
-TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
+TEST_F(Screens, EditShowsTheMarkedEntryReportsTheAnswerDialsAndDeletes)
 {
-    Load({{3, "Anna", "+4670"}});
+    Load({{3, "Anna", "+4670"}, {5, "Bo", "1"}});
     g_wMarkedIndex = 3;
     Open(IDD_EDITENTRY, EditEntryProc);
     EXPECT_EQ(L"Edit phone book", Title());
@@ -129,19 +129,15 @@ TEST_F(Screens, EditShowsTheMarkedEntryAndReportsTheAnswer)
     EXPECT_STREQ(L"0800", FindPhoneBookRecord(3)->lpszAddress);
     nlohmann::json e = ReadSim()["phonebook"]["entries"][0];
     EXPECT_EQ(nlohmann::json({3, "", "0800", 1}), nlohmann::json({e["index"], e["name"], e["number"], e["addressType"]}));
-}
 
-TEST_F(Screens, EditDialsTheEditedNumberAndDeleteAlwaysCloses)
-{
-    Load({{3, "", "+4670"}, {5, "Bo", "1"}});
-    g_wMarkedIndex = 3;
+    // Dial takes the edited number; Delete closes whatever the answer.
     Open(IDD_EDITENTRY, EditEntryProc);
     SetText(IDC_EDIT_NUMBER, L"+4671w9");
     Command(IDM_DIAL);
     EXPECT_EQ("+4671w9", PlatProfileLoad(L"calllog.json")["calls"][0]["number"]);
     Command(IDM_EDITENTRY_DELETE);  // declined
     EXPECT_TRUE(Closed());
-    EXPECT_EQ(L"Do you want to delete \"+4670\"?", MessageBoxes::calls.back().text);
+    EXPECT_EQ(L"Do you want to delete \"0800\"?", MessageBoxes::calls.back().text);
     EXPECT_NE(nullptr, FindPhoneBookRecord(3));
 
     // Refused by the SIM (no message of its own: the entry stays), then done.
