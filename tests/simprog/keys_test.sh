@@ -7,10 +7,9 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 cp -r "$ROOT/profiles/sample" "$TMP/p"
-"$ROOT/phone" run morlin --profile "$TMP/p" --keys "SOFT1 TEXT=Lena DOWN TEXT=0123456 SOFT1" --shot "$TMP/s.png"
-rc=$?
 fails=0
-[ $rc -eq 0 ] || { echo "FAIL run exit $rc"; fails=1; }
+"$ROOT/phone" run morlin --profile "$TMP/p" --keys "SOFT1 TEXT=Lena DOWN TEXT=0123456 SOFT1" --shot "$TMP/s.png" \
+    || { echo "FAIL entry run"; fails=1; }
 # $1 what is checked, $2 a Python condition over the profile's sim after the run.
 check() {
     if python3 - "$TMP/p" "$2" <<'PY'
@@ -22,7 +21,6 @@ PY
 }
 check "entry stored in the first free slot" \
     '[e["index"] for e in sim["phonebook"]["entries"] if (e["name"], e["number"]) == ("Lena", "0123456")] == [5]'
-cmp -s "$ROOT/profiles/sample/sim.json" "$TMP/p/sim.json" && { echo "FAIL sim.json unchanged"; fails=1; }
 
 # A message typed in Edit SMS is on the SIM after the program has ended, and
 # the radio read it back unchanged.
