@@ -205,9 +205,8 @@ bool Serving()
 }
 } // namespace
 
-// Port 650: the ctest lock keeps the other users of the port away. The driver
-// is opened as programs open it, through the platform's CreateFileW; the
-// states and their messages are checked through Tavel's Receive command.
+// Port 650 (the ctest lock keeps its other users away). The driver is opened as
+// programs open it; its states' messages are checked by Tavel's Receive test.
 TEST(ObexDriver, TheServiceStoresWhatObexftpPutsAndAServiceFoundOnServes)
 {
     ResetStore();
