@@ -115,8 +115,7 @@ TEST_F(SmsScreens, ReadingStopsAtTheLastUsedSlotAndOnlyTheMessagesReadAreListed)
     std::string log = ReadRadioLog();
     EXPECT_NE(std::string::npos, log.find("> AT+CMGR=9 <CR>"));
     EXPECT_EQ(std::string::npos, log.find("> AT+CMGR=10 <CR>"));
-    ASSERT_FALSE(s_progress.empty());
-    EXPECT_EQ(L"Processing...(3/3)", s_progress.back());
+    EXPECT_EQ(L"Processing...(3/3)", s_progress.empty() ? L"" : s_progress.back());
     EXPECT_EQ(L"text 2", Preview());
     for (int i = 0; i < 3; ++i)
         Key(g_hwndSMS, VK_DOWN);
@@ -296,8 +295,7 @@ TEST_F(SmsScreens, InboxListsShortMessagesAndCopiesTheTickedOne)
     std::wstring wLong(255, L'n');
     EXPECT_EQ((std::vector<std::wstring>{L"Anna", L"0049 123 45", L"Pia", wLong}), Rows());
     EXPECT_EQ(wLong, SmsRecords()[3].text);  // a long subject cut to its record
-    ASSERT_FALSE(s_progress.empty());
-    EXPECT_EQ(L"Processing...(3)", s_progress.back());  // rows listed before the last one
+    EXPECT_EQ(L"Processing...(3)", s_progress.empty() ? L"" : s_progress.back());  // rows before the last one
     EXPECT_EQ(L"See you at 8", Preview());
     EXPECT_EQ(L"18", FreeSlots());
     EXPECT_EQ(0, PlatMapiSessionCount() + PlatMapiObjectCount() + PlatMapiBufferCount());  // all released
