@@ -8,10 +8,7 @@
 #include <strsafe.h>
 
 namespace {
-struct Helper {
-    PROCESS_INFORMATION pi = {};
-    std::vector<std::wstring> classes;
-};
+typedef PROCESS_INFORMATION Helper;
 
 class TaskManager : public OstrelPage {
 protected:
@@ -27,10 +24,10 @@ protected:
     {
         OstrelPage::TearDown();
         for (Helper &h : m_helpers) {
-            TerminateProcess(h.pi.hProcess, 1);
-            WaitExit(h.pi.hProcess, 3000);
-            CloseHandle(h.pi.hProcess);
-            CloseHandle(h.pi.hThread);
+            TerminateProcess(h.hProcess, 1);
+            WaitExit(h.hProcess, 3000);
+            CloseHandle(h.hProcess);
+            CloseHandle(h.hThread);
         }
     }
     void SetStartMenu(const char *psz)
@@ -43,21 +40,18 @@ protected:
     // Starts a helper with windows "CLASS|TITLE[|popup|hidden]"; waits for the first class.
     Helper &Start(const std::vector<std::wstring> &specs)
     {
-        std::wstring args;
-        Helper h;
-        for (const std::wstring &spec : specs) {
+        std::wstring args, first = specs[0].substr(0, specs[0].find(L'|'));
+        for (const std::wstring &spec : specs)
             args += L"\"" + spec + L"\" ";
-            h.classes.push_back(spec.substr(0, spec.find(L'|')));
-        }
-        EXPECT_TRUE(StartProgram(BuildPath(L"tests\\sysres\\taskwnd.exe"), args, &h.pi));
-        std::wstring first = h.classes[0];
+        Helper h = {};
+        EXPECT_TRUE(StartProgram(BuildPath(L"tests\\sysres\\taskwnd.exe"), args, &h));
         EXPECT_TRUE(PumpUntil([&] { return !FindTopLevel(first.c_str()).empty(); }, 10000));
-        WaitForInputIdle(h.pi.hProcess, 3000);
+        WaitForInputIdle(h.hProcess, 3000);
         m_helpers.push_back(h);
         return m_helpers.back();
     }
-    bool Running(const Helper &h) { return WaitForSingleObject(h.pi.hProcess, 0) == WAIT_TIMEOUT; }
-    bool Ended(const Helper &h) { return WaitExit(h.pi.hProcess, 5000) != STILL_ACTIVE; }
+    bool Running(const Helper &h) { return WaitForSingleObject(h.hProcess, 0) == WAIT_TIMEOUT; }
+    bool Ended(const Helper &h) { return WaitExit(h.hProcess, 5000) != STILL_ACTIVE; }
 
     void Open()
     {
@@ -138,9 +132,9 @@ TEST_F(TaskManager, ListsVisibleTitledTopLevelWindowsSortedWithTheirPid)
     EXPECT_EQ(L"Task Manager", WindowText(m_hdlg));
     int iNotes = Find(L"Voice Notes"), iAlpha = Find(L"Alpha"), iBeta = Find(L"Beta");
     ASSERT_TRUE(iNotes >= 0 && iAlpha >= 0 && iBeta >= 0);
-    EXPECT_EQ(PidText(a.pi.dwProcessId), Cell(iNotes, 1));
-    EXPECT_EQ(PidText(b.pi.dwProcessId), Cell(iAlpha, 1));  // two windows of one process: two rows, one PID
-    EXPECT_EQ(PidText(b.pi.dwProcessId), Cell(iBeta, 1));
+    EXPECT_EQ(PidText(a.dwProcessId), Cell(iNotes, 1));
+    EXPECT_EQ(PidText(b.dwProcessId), Cell(iAlpha, 1));  // two windows of one process: two rows, one PID
+    EXPECT_EQ(PidText(b.dwProcessId), Cell(iBeta, 1));
     EXPECT_LT(iAlpha, iBeta);
     EXPECT_LT(iBeta, iNotes);
     for (const wchar_t *psz : {L"", L"Invisible", L"Popup", L"Tray", L"Start", L"Ostrel", L"Task Manager"})
@@ -179,12 +173,12 @@ TEST_F(TaskManager, KillEndsTheSelectedProcessOrReportsItsPidAndRefreshes)
     // A process that ends on its own before the user picks Kill.
     int iItem = Find(L"Gone soon");
     ASSERT_GE(iItem, 0);
-    TerminateProcess(gone.pi.hProcess, 5);
+    TerminateProcess(gone.hProcess, 5);
     ASSERT_TRUE(Ended(gone));
     Select(iItem);
     Command(IDM_KILL);
     ASSERT_EQ(1u, MessageBoxes::calls.size());
-    EXPECT_EQ(KillError(gone.pi.dwProcessId), MessageBoxes::calls[0].text);
+    EXPECT_EQ(KillError(gone.dwProcessId), MessageBoxes::calls[0].text);
     EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
     EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
     EXPECT_EQ(m_hwndList, MessageBoxes::calls[0].hwndOwner);
@@ -199,14 +193,14 @@ TEST_F(TaskManager, KillAllExceptSelectedWorksOnTheRowsListedWhenGiven)
     Helper &c = Start({L"EndC|C end"});
     Helper &keep = Start({L"KeepD|D keep", L"KeepE|E keep too"});
     Open();
-    TerminateProcess(dead.pi.hProcess, 5);
+    TerminateProcess(dead.hProcess, 5);
     ASSERT_TRUE(Ended(dead));
     Select(Find(L"D keep"));
     std::vector<std::wstring> texts = CommandWithRealBoxes(IDM_KILL_ALL_EXCEPT);
     EXPECT_TRUE(Ended(b));
     EXPECT_TRUE(Ended(c));
     EXPECT_TRUE(Running(keep));  // all the selected application's windows stay
-    EXPECT_EQ(std::vector<std::wstring>{KillError(dead.pi.dwProcessId)}, texts);
+    EXPECT_EQ(std::vector<std::wstring>{KillError(dead.dwProcessId)}, texts);
     EXPECT_GE(Find(L"D keep"), 0);
     EXPECT_GE(Find(L"E keep too"), 0);
     for (const wchar_t *psz : {L"A dead", L"B end", L"C end"})
@@ -232,12 +226,12 @@ TEST_F(TaskManager, KillAllGoesOnAfterAFailureAndNeverEndsThisProgramOrTheShell)
     ASSERT_GE(Find(L"Own window"), 0);
     ASSERT_GE(Find(L"Tray"), 0);
     EXPECT_TRUE(HasIcon(Find(L"Tray")));  // no Start menu: the module's icon
-    TerminateProcess(a.pi.hProcess, 5);
+    TerminateProcess(a.hProcess, 5);
     ASSERT_TRUE(Ended(a));
     Command(IDM_KILL_ALL);
     EXPECT_TRUE(Ended(b));
     EXPECT_TRUE(Running(shell));
-    for (DWORD dwPid : {a.pi.dwProcessId, shell.pi.dwProcessId, GetCurrentProcessId()})
+    for (DWORD dwPid : {a.dwProcessId, shell.dwProcessId, GetCurrentProcessId()})
         EXPECT_EQ(1, std::count_if(MessageBoxes::calls.begin(), MessageBoxes::calls.end(),
                                    [&](const BoxCall &c) { return c.text == KillError(dwPid); }));
     EXPECT_EQ(-1, Find(L"Live"));
@@ -256,7 +250,7 @@ TEST_F(TaskManager, GoToBringsTheApplicationForwardComingBackRefreshesAndQuitEnd
     Command(IDM_GOTO);  // nothing selected: nothing happens
     EXPECT_NE(hwndApp, GetForegroundWindow());
     Select(Find(L"Go here"));
-    EXPECT_EQ(hwndApp, FindTaskWindow(m_helpers[0].pi.dwProcessId));
+    EXPECT_EQ(hwndApp, FindTaskWindow(m_helpers[0].dwProcessId));
     Command(IDM_GOTO);
     EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwndApp; }, 3000));
     EXPECT_TRUE(IsWindow(m_hdlg));  // the page stays open
