@@ -6,8 +6,6 @@
 namespace {
 class MainWindow : public TavelWindow {
 protected:
-    void Open() { OpenWindow(); }
-
     void Key(UINT vk) { PostKey(hwndList, vk); }
 
     // The action key on a row: focus and select it, then activate it.
@@ -49,7 +47,7 @@ const COLORREF kBar = RGB(0, 0, 255);
 TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
 {
     ASSERT_TRUE(MakeDir(L"P:\\Deep"));
-    Open();
+    OpenWindow();
     Activate(0);
     ASSERT_STREQ(L"\\Deep", g_szCurrentFolder);
     // A folder row whose joined path would pass 259 characters.
@@ -83,7 +81,7 @@ TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
 TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\Many", L"file%02d.txt", 40));
-    Open();
+    OpenWindow();
     Activate(0);
     ASSERT_EQ(41, g_cFileRows);
     Key(VK_F9);
@@ -121,21 +119,16 @@ TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
 namespace {
 void MakeMixedFolder()
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Mix"));
-    ASSERT_TRUE(MakeDir(L"P:\\Mix\\Sub1"));
-    ASSERT_TRUE(MakeDir(L"P:\\Mix\\Sub2"));
-    ASSERT_TRUE(MakeFile(L"P:\\Mix\\a.txt", "a"));
-    ASSERT_TRUE(MakeFile(L"P:\\Mix\\b.txt", "bb"));
-    ASSERT_TRUE(MakeFile(L"P:\\Mix\\c.txt", "ccc"));
+    ASSERT_TRUE(MakeFiles(L"P:\\Mix", L"f%d.txt", 3) && MakeDir(L"P:\\Mix\\Sub1") && MakeDir(L"P:\\Mix\\Sub2"));
 }
 } // namespace
 
 TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel)
 {
     MakeMixedFolder();
-    Open();
+    OpenWindow();
     Activate(0);
-    ASSERT_EQ(6, g_cFileRows);  // .., Sub1, Sub2, a, b, c
+    ASSERT_EQ(6, g_cFileRows);  // .., Sub1, Sub2, f0, f1, f2
     Select({3});
     Command(IDM_SELECT_MULTIPLE);
     EXPECT_TRUE(IsMultiSelectMode());
@@ -232,17 +225,17 @@ struct MenuProbe {
 };
 } // namespace
 
-TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
+TEST_F(MainWindow, MenuGrayingFollowsTheSelectionAndUnfinishedCommandsSaySo)
 {
     MakeMixedFolder();
-    Open();
+    OpenWindow();
     Activate(0);
     const std::vector<UINT> kAlways = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT};
     const std::vector<UINT> kOnOne = {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES};
     const std::vector<UINT> kOnAFile = {IDM_MOVE_TO,         IDM_COPY_TO,    IDM_DELETE,  IDM_RENAME,
                                         IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR, IDM_PROPERTIES};
     const struct {
-        std::vector<int> rows;  // .., Sub1, Sub2, a, b, c
+        std::vector<int> rows;  // .., Sub1, Sub2, f0, f1, f2
         std::vector<UINT> grayed, enabled;
     } cases[] = {
         {{}, kOnAFile, {IDM_NEW_FOLDER, IDM_FIND, IDM_RECEIVE_IR}},
@@ -263,18 +256,30 @@ TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
         for (UINT id : c.enabled)
             EXPECT_FALSE(m.Grayed(id)) << id;
     }
+    // The commands grayed on no selection still answer when sent.
+    Select({});
+    for (UINT id : {IDM_RENAME, IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_ABOUT})
+        Command(id);
+    ASSERT_EQ(5u, MessageBoxes::calls.size());
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    EXPECT_EQ(nullptr, MessageBoxes::calls[1].hwndOwner);
+    EXPECT_EQ(L"send & receive", MessageBoxes::calls[1].caption);
+    EXPECT_EQ(L"About", MessageBoxes::calls[4].caption);
+    MessageBoxes::calls.pop_back();
+    EXPECT_EQ((std::vector<std::wstring>{L"You must select an item.", L"send by MMS not implemented",
+                                         L"send by Bluetooth not implemented",
+                                         L"recevie from Bluetooth not implemented"}),
+              BoxTexts());
 }
 
 TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Sort"));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\a.doc", 300));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\b.txt", 100));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\c.bmp", 200));
+    ASSERT_TRUE(MakeDir(L"P:\\Sort") && MakeSizedFile(L"P:\\Sort\\a.doc", 300));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\b.txt", 100) && MakeSizedFile(L"P:\\Sort\\c.bmp", 200));
     // Stored values out of range: a type read as by name, an order other than 1 as descending.
     SetTavelDword(L"ControlPanel\\Tavel", L"SortType", 7);
     SetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 2);
-    Open();
+    OpenWindow();
     Activate(0);
     ASSERT_EQ(4, g_cFileRows);
     auto checked = [&] {
@@ -313,25 +318,6 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     EXPECT_EQ((std::vector<UINT>{IDM_SORT_TYPE, IDM_SORT_DESCENDING}), checked());
 }
 
-TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)
-{
-    MakeMixedFolder();
-    Open();
-    Select({});
-    for (UINT id : {IDM_RENAME, IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_ABOUT})
-        Command(id);
-    ASSERT_EQ(5u, MessageBoxes::calls.size());
-    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
-    EXPECT_EQ(nullptr, MessageBoxes::calls[1].hwndOwner);
-    EXPECT_EQ(L"send & receive", MessageBoxes::calls[1].caption);
-    EXPECT_EQ(L"About", MessageBoxes::calls[4].caption);
-    MessageBoxes::calls.pop_back();
-    EXPECT_EQ((std::vector<std::wstring>{L"You must select an item.", L"send by MMS not implemented",
-                                         L"send by Bluetooth not implemented",
-                                         L"recevie from Bluetooth not implemented"}),
-              BoxTexts());
-}
-
 // The main window as the handset runs it: a failed WM_CREATE is followed by WM_DESTROY.
 static LRESULT CALLBACK HandsetCreateOrder(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -353,7 +339,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 
     SetOption(OPT_REMEMBER_FOLDER, 1);
     g_szCurrentFolder[0] = 0;
-    Open();
+    OpenWindow();
     Activate(0);
     Activate(2);
     ASSERT_STREQ(L"\\Mix\\Sub2", g_szCurrentFolder);
@@ -361,7 +347,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
     ReadLastFolder(sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"\\Mix\\Sub2", sz);
     g_szCurrentFolder[0] = 0;
-    Open();
+    OpenWindow();
     EXPECT_STREQ(L"\\Mix\\Sub2", g_szCurrentFolder);
     EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
     DestroyWindow(hwnd);
@@ -371,7 +357,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
     for (std::wstring path : {std::wstring(L"\\Gone\\Away"), std::wstring(PlatProfileDir()),
                               std::wstring(L"\\\\?\\unix\\tmp"), std::wstring(L"\\Kept\\"), std::wstring(L"Kept")}) {
         WriteLastFolder(path.c_str());
-        Open();
+        OpenWindow();
         EXPECT_STREQ(L"", g_szCurrentFolder) << std::string(path.begin(), path.end());
         EXPECT_EQ(-1, RowOf(L".."));
         DestroyWindow(hwnd);
@@ -397,7 +383,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\Big", L"n%04d", 999));
-    Open();
+    OpenWindow();
     Activate(0);
     EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);  // the ".." row and 999 files fit exactly
     EXPECT_FALSE(g_fListingIncomplete);
@@ -442,11 +428,10 @@ TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
 
 TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Keys"));
-    ASSERT_TRUE(MakeDir(L"P:\\Keys\\Tunes"));
+    ASSERT_TRUE(MakeDir(L"P:\\Keys") && MakeDir(L"P:\\Keys\\Tunes"));
     for (const wchar_t *psz : {L"apple.txt", L"pear.txt", L"todo.txt", L"tune.mid"})
         ASSERT_TRUE(MakeFile(std::wstring(L"P:\\Keys\\") + psz, "x"));
-    Open();
+    OpenWindow();
     Activate(0);
     ASSERT_EQ(6, g_cFileRows);  // .., Tunes, apple, pear, todo, tune
     // One digit searches from row 0 whatever the focus; folders ("Tunes") are never found.
@@ -463,10 +448,9 @@ TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
 
 TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Few"));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
+    ASSERT_TRUE(MakeDir(L"P:\\Few") && MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
     ASSERT_TRUE(MakeFiles(L"P:\\Lots", L"doc%02d.txt", 40));
-    Open();
+    OpenWindow();
     EXPECT_EQ(-1, RowOf(L".."));  // the root has no parent row
     EXPECT_STREQ(L"  \\", GetTitleStripText());
     Activate(RowOf(L"Few"));
