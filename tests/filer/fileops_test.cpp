@@ -51,18 +51,6 @@ TEST_F(FileOps, CopyLeavesTheSourcesAndMoveTakesTheRowsAndTheFolderNodeAlong)
     EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
 }
 
-// A chosen folder gone before Done (its card taken out) fails the copy and
-// leaves no empty folder behind.
-TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
-{
-    ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\x.txt", "x") && MakeDir(L"\\dst"));
-    Open();
-    ASSERT_TRUE(DeleteFileW(L"\\src\\x.txt") && RemoveDirectoryW(L"\\src"));
-    EXPECT_EQ(Texts{L"Can't copy file from \\src to \\dst\\src. Access is denied."},
-              Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
-    EXPECT_FALSE(Exists(L"\\dst\\src"));
-}
-
 TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
 {
     ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src") && MakeDir(L"\\src\\new-sub"));
@@ -144,13 +132,18 @@ TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
     EXPECT_EQ("file", ReadFileText(L"\\b\\b"));
 }
 
-// A folder whose path passes 259 characters is in the tree but cannot be a target.
-TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
+// A folder whose path passes 259 characters is in the tree but cannot be a target; a
+// source gone before Done (its card taken out) fails the copy and leaves no empty folder.
+TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltOrASourceGoneMeanwhileStopsTheOperation)
 {
     std::wstring deep = L"\\" + std::wstring(150, L'd'), dest = deep + L"\\" + std::wstring(120, L'e');
-    ASSERT_TRUE(MakeDir(deep) && MakeDir(dest));
-    ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f"));
+    ASSERT_TRUE(MakeDir(deep) && MakeDir(dest) && MakeDir(L"\\dst"));
+    ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f") && MakeDir(L"\\s\\src"));
     Open(L"\\s");
+    ASSERT_TRUE(RemoveDirectoryW(L"\\s\\src"));
+    EXPECT_EQ(Texts{L"Can't copy file from \\s\\src to \\dst\\src. Access is denied."},
+              Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
+    EXPECT_FALSE(Exists(L"\\dst\\src"));
     for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
         std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
         EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + std::wstring(120, L'e') +
