@@ -23,8 +23,7 @@ protected:
         ASSERT_TRUE(MakeDir(L"\\Docs") && MakeDir(L"\\CardAx"));
         StartTreeThreads();
         ASSERT_TRUE(PumpUntil([] { return IsCardWatcherRunning() != FALSE; }));
-        // The watcher catches up with the set-up's own changes: a set seen late
-        // would make the test's first card look like a swap, which is no change.
+        // Caught up with the set-up: a set seen late would make the first card look like a swap.
         ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 0; }));
     }
 

@@ -79,7 +79,6 @@ TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
     EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
-    // A move onto an existing file, Yes: the source takes its place.
     ASSERT_TRUE(MakeFile(L"\\m.txt", "moved") && MakeFile(L"\\dst\\m.txt", "stale"));
     ListFolder();
     Operate(IDM_MOVE_TO, {L"m.txt"}, L"\\dst", {IDYES});
@@ -125,7 +124,6 @@ TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
         EXPECT_EQ(Same(verb, L"\\h\\h"), Operate(id, {L"h"}, L"\\", {IDYES, IDYES}));
         EXPECT_EQ("in", ReadFileText(L"\\h\\h\\in.txt"));
     }
-    // A file in a folder of its own name.
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
     ListFolder();
     EXPECT_EQ(Same(L"move", L"\\b\\b"), Operate(IDM_MOVE_TO, {L"b"}, L"\\", {IDYES}));
@@ -205,7 +203,6 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(IsParentRow(0));
     EXPECT_STREQ(L"0/2", GetStatusStripCounts());
 
-    // Without confirmation nothing is asked.
     SetOption(OPT_CONFIRM_DELETE, 0);
     MessageBoxes::Reset();
     SelectRows({L"keep.txt"});
@@ -213,7 +210,6 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(MessageBoxes::calls.empty());
     EXPECT_FALSE(Exists(L"\\f\\keep.txt"));
 
-    // A No to the question deletes nothing.
     SetOption(OPT_CONFIRM_DELETE, 1);
     ASSERT_TRUE(MakeFile(L"\\f\\x.txt", "x") && MakeFile(L"\\f\\y.txt", "y"));
     ListFolder();
@@ -224,9 +220,8 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(Exists(L"\\f\\x.txt") && Exists(L"\\f\\y.txt"));
 }
 
-// A folder holding a read-only file stops at once and each folder around it then fails to go.
-// The question's page leaves the window to repaint: that is done before the deletes run, so a
-// box during them finds nothing left to paint.
+// A read-only file fails, then each folder around it; the window is repainted after the
+// question and before the deletes, so a box during them finds nothing left to paint.
 TEST_F(FileOps, ReadOnlyFilesFailOneMessageEachAfterTheListIsRepainted)
 {
     ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));

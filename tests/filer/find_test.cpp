@@ -141,8 +141,7 @@ TEST_F(FindFiles, StopInADeepSearchKeepsTheRowsAndCloseWaitsForTheWorker)
         ASSERT_TRUE(MakeFiles(folder, L"f%d.txt", 10));
     }
     Search(L"\\d", L"*.txt", TRUE, FALSE, false);
-    // Nothing here answers the worker's first hand-over of rows, so it waits
-    // in the middle of the search until Close answers it.
+    // The worker's first hand-over of rows waits, unanswered, mid-search until Close.
     auto fSendWaiting = [] { return (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; };
     for (DWORD t0 = GetTickCount(); !fSendWaiting() && GetTickCount() - t0 < 10000;)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_SENDMESSAGE);

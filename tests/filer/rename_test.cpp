@@ -27,7 +27,6 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
             Submit(hdlg, IDC_RENAME_EDIT, psz, IDM_RENAME_OK);
             EXPECT_TRUE(IsWindow(hdlg)) << testing::PrintToString(std::wstring(psz));
         }
-        // Onto an existing name: the move fails and the dialog closes.
         Submit(hdlg, IDC_RENAME_EDIT, L"b.txt", IDM_RENAME_OK);
     }));
     ASSERT_EQ(ARRAYSIZE(kBadNames) + 1, MessageBoxes::calls.size());
@@ -71,7 +70,6 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEditAndNewFolde
     EXPECT_EQ(L"..\\z", WindowText(hwndEdit));
     EXPECT_EQ(std::vector<std::wstring>{L"This is an invalid name."}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\a\\b\\c.txt"));
-    // Onto an existing folder: "Can't rename." and the old label stays.
     SetWindowTextW(hwndEdit, L"x");
     Command(IDM_TREE_RENAME_DONE);
     EXPECT_EQ(L"Can't rename.", MessageBoxes::calls.back().text);
@@ -121,7 +119,6 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EXPECT_EQ(iRow, FirstSelectedRow());
     EXPECT_EQ(1, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
     EXPECT_NE(nullptr, Node(GetFolderTreeWindow(), L"\\New Folder 2"));
-    // The same name again: "This folder already exists." and the dialog closes.
     MessageBoxes::Reset();
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
         EXPECT_EQ(L"New Folder 3", WindowText(hdlg, IDC_NEW_FOLDER_NAME));

@@ -13,8 +13,7 @@
 
 class TavelTree : public TavelWindow {
 protected:
-    // Runs inside the next message box, before it is answered, as the user
-    // or a card would while a real box is up.
+    // Runs inside the next message box before it is answered, as a user or a card could.
     static std::function<void()> &WhileBoxUp()
     {
         static std::function<void()> s_fn;

@@ -22,8 +22,7 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 HWND MakeWindow()
 {
-    static bool s_fRegistered = RegisterMainClass(L"KitTestWindow", RecordingProc);
-    (void)s_fRegistered;
+    [[maybe_unused]] static bool s_fRegistered = RegisterMainClass(L"KitTestWindow", RecordingProc);
     HWND hwnd = CreateWindowExW(0, L"KitTestWindow", L"Kit window", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
     ShowWindow(hwnd, SW_SHOW);

@@ -19,8 +19,7 @@ namespace {
 
 HWND MakeOwner()
 {
-    static bool s_fReg = RegisterMainClass(L"ListKitOwner", DefWindowProcW);
-    (void)s_fReg;
+    [[maybe_unused]] static bool s_fReg = RegisterMainClass(L"ListKitOwner", DefWindowProcW);
     HWND hwnd = CreateWindowExW(0, L"ListKitOwner", L"List owner", WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
     ShowWindow(hwnd, SW_SHOW);
