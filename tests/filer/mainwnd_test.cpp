@@ -417,31 +417,20 @@ TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
     EXPECT_STREQ(L"1/1", GetStatusStripCounts());
 }
 
-TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Keys") && MakeDir(L"P:\\Keys\\Tunes"));
-    for (const wchar_t *psz : {L"apple.txt", L"pear.txt", L"todo.txt", L"tune.mid"})
-        ASSERT_TRUE(MakeFile(std::wstring(L"P:\\Keys\\") + psz, "x"));
-    OpenWindow();
-    Activate(0);
-    ASSERT_EQ(6, g_cFileRows);  // .., Tunes, apple, pear, todo, tune
-    // One digit searches from row 0 whatever the focus; folders ("Tunes") are never found.
-    Select({4});
-    SetFocus(hwndList);
-    PostMessageW(hwndList, WM_CHAR, L'8', 1);
-    Pump(50);
-    EXPECT_EQ(std::vector<int>{4}, SelectedRows());
-    // A second digit soon after searches for both: "tu" is 8 8.
-    PostMessageW(hwndList, WM_CHAR, L'8', 1);
-    Pump(50);
-    EXPECT_EQ(std::vector<int>{5}, SelectedRows());
-}
-
-TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
+TEST_F(MainWindow, DigitsColumnWidthIconsAndDatesFollowTheListing)
 {
     ASSERT_TRUE(MakeDir(L"P:\\Few") && MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
     ASSERT_TRUE(MakeFiles(L"P:\\Lots", L"doc%02d.txt", 40));
+    ASSERT_TRUE(MakeDir(L"P:\\Tunes") && MakeFile(L"P:\\todo.txt", "t") && MakeFile(L"P:\\tune.mid", "t"));
     OpenWindow();
+    // A digit finds a file (never "Tunes") from row 0 whatever the focus; two soon after: "tu".
+    Select({RowOf(L"tune.mid")});
+    SetFocus(hwndList);
+    for (LPCWSTR psz : {L"todo.txt", L"tune.mid"}) {
+        PostMessageW(hwndList, WM_CHAR, L'8', 1);
+        Pump(50);
+        EXPECT_EQ(std::vector<int>{RowOf(psz)}, SelectedRows());
+    }
     EXPECT_STREQ(L"  \\", GetTitleStripText());
     Activate(RowOf(L"Few"));
     Pump(50);
