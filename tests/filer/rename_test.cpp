@@ -104,13 +104,11 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
         EXPECT_EQ(L"\\", WindowText(hdlg, IDC_NEW_FOLDER_PATH));
         EXPECT_EQ(L"New Folder 2", WindowText(hdlg, IDC_NEW_FOLDER_NAME));
-        for (LPCWSTR psz : kBadNames) {
-            Submit(hdlg, IDC_NEW_FOLDER_NAME, psz, IDM_NEW_FOLDER_DONE);
-            EXPECT_TRUE(IsWindow(hdlg));
-        }
+        Submit(hdlg, IDC_NEW_FOLDER_NAME, L"a|b", IDM_NEW_FOLDER_DONE);  // the rename's rule, tested there
+        EXPECT_TRUE(IsWindow(hdlg));
         Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 2", IDM_NEW_FOLDER_DONE);
     }));
-    ASSERT_EQ(ARRAYSIZE(kBadNames), MessageBoxes::calls.size());
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
     EXPECT_EQ(L"This is an invalid name.", MessageBoxes::calls[0].text);
     EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
     EXPECT_TRUE(Exists(L"\\New Folder 2"));
