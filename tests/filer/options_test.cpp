@@ -13,13 +13,9 @@ protected:
     void TearDown() override { ClearTavelRegistry(); }
 };
 
-void SetLastFolderBytes(const void *pv, DWORD cb, DWORD dwType = REG_SZ)
+void SetLastFolderBytes(const void *pv, DWORD cb)
 {
-    HKEY hk;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, TAVEL_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &hk,
-                                             nullptr));
-    RegSetValueExW(hk, L"LastFolder", 0, dwType, (const BYTE *)pv, cb);
-    RegCloseKey(hk);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, TAVEL_KEY, L"LastFolder", REG_SZ, pv, cb));
 }
 } // namespace
 
