@@ -47,9 +47,7 @@ const COLORREF kBar = RGB(0, 0, 255);
 TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
 {
     ASSERT_TRUE(MakeDir(L"P:\\Deep"));
-    OpenWindow();
-    Activate(0);
-    ASSERT_STREQ(L"\\Deep", g_szCurrentFolder);
+    OpenWindow(L"\\Deep");
     // A folder row whose joined path would pass 259 characters.
     std::wstring folder(250, L'd');
     folder = L"\\" + folder;
@@ -79,8 +77,7 @@ TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
 TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\Many", L"file%02d.txt", 40));
-    OpenWindow();
-    Activate(0);
+    OpenWindow(L"\\Many");
     ASSERT_EQ(41, g_cFileRows);
     Key(VK_F9);
     EXPECT_EQ(std::vector<int>{40}, SelectedRows());
@@ -123,8 +120,7 @@ void MakeMixedFolder()
 TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel)
 {
     MakeMixedFolder();
-    OpenWindow();
-    Activate(0);
+    OpenWindow(L"\\Mix");
     ASSERT_EQ(6, g_cFileRows);  // .., Sub1, Sub2, f0, f1, f2
     Select({3});
     Command(IDM_SELECT_MULTIPLE);
@@ -221,8 +217,7 @@ struct MenuProbe {
 TEST_F(MainWindow, MenuGrayingFollowsTheSelectionAndUnfinishedCommandsSaySo)
 {
     MakeMixedFolder();
-    OpenWindow();
-    Activate(0);
+    OpenWindow(L"\\Mix");
     const std::vector<UINT> kAlways = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT};
     const std::vector<UINT> kOnOne = {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES};
     const std::vector<UINT> kOnAFile = {IDM_MOVE_TO,         IDM_COPY_TO,    IDM_DELETE,  IDM_RENAME,
@@ -272,8 +267,7 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     // Stored values out of range: a type read as by name, an order other than 1 as descending.
     SetTavelDword(L"ControlPanel\\Tavel", L"SortType", 7);
     SetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 2);
-    OpenWindow();
-    Activate(0);
+    OpenWindow(L"\\Sort");
     ASSERT_EQ(4, g_cFileRows);
     auto checked = [&] {
         MenuProbe m(hwnd);
@@ -375,8 +369,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\Big", L"n%04d", 999));
-    OpenWindow();
-    Activate(0);
+    OpenWindow(L"\\Big");
     EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);  // the ".." row and 999 files fit exactly
     EXPECT_FALSE(g_fListingIncomplete);
     // One hidden file more is no more rows while hidden files are left out.
