@@ -34,10 +34,12 @@ protected:
 };
 } // namespace
 
-TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionAndRefreshRefills)
+TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionRefreshRefillsAndTheKeysMove)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\a\\b\\c") && MakeDir(L"\\z"));
-    ASSERT_TRUE(MakeFile(L"\\a\\file.txt", "f"));
+    ASSERT_TRUE(MakeFile(L"\\a\\file.txt", "f") && MakeDir(L"\\a\\leaf") && MakeFile(L"\\a\\leaf\\x.txt", "x"));
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(MakeDir(L"\\m" + std::to_wstring(100 + i)));
     OpenTree();
     EXPECT_EQ(L"Smartphone[+]", RootText());
     HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
@@ -79,41 +81,9 @@ TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionAndRefreshRefi
     Command(IDM_TREE_REFRESH);
     Command(IDM_TREE_REFRESH);
     ASSERT_TRUE(WaitFilled(hwndTree));
-    EXPECT_EQ(6u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
-}
+    EXPECT_EQ(47u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
 
-TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
-{
-    ASSERT_TRUE(MakeDir(L"\\small") && MakeDir(L"\\small\\s1") && MakeDir(L"\\small\\s2"));
-    ASSERT_TRUE(MakeFile(L"\\small\\1.txt", "") && MakeFile(L"\\small\\2.txt", "") && MakeFile(L"\\small\\3.txt", ""));
-    ASSERT_TRUE(MakeFiles(L"\\big", L"f%d", 1500) && MakeDir(L"\\empty"));
-    OpenTree();
-    Select(L"\\small");
-    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"2 Folders/3 Files") == 0; }));
-    Select(L"\\big");
-    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"0 Folders/1500 Files") == 0; }, 8000));
-    Select(L"\\empty");
-    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"0 Folders/0 Files") == 0; }));
-    // Straight through the big folder to the small one: the small one's count stays.
-    Select(L"\\small");
-    Select(L"\\big");
-    Select(L"\\small");
-    bool fBigShown = false;
-    PumpUntil([&] {
-        fBigShown = fBigShown || wcscmp(GetTreeCountsText(), L"0 Folders/1500 Files") == 0;
-        return false;
-    }, 800);
-    EXPECT_STREQ(L"2 Folders/3 Files", GetTreeCountsText());
-    EXPECT_FALSE(fBigShown);
-}
-
-TEST_F(FolderTree, KeysOfTheTree)
-{
-    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\leaf") && MakeFile(L"\\a\\leaf\\x.txt", "x"));
-    for (int i = 0; i < 40; ++i)
-        ASSERT_TRUE(MakeDir(L"\\m" + std::to_wstring(100 + i)));
-    OpenTree();
-    HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
     SendMessageW(hwndTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hRoot);
     Select(L"\\a");
     Key(VK_RETURN);
@@ -141,10 +111,35 @@ TEST_F(FolderTree, KeysOfTheTree)
     EXPECT_GE(RowOf(L"x.txt"), 0);
 }
 
+TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
+{
+    ASSERT_TRUE(MakeDir(L"\\small") && MakeDir(L"\\small\\s1") && MakeDir(L"\\small\\s2"));
+    ASSERT_TRUE(MakeFile(L"\\small\\1.txt", "") && MakeFile(L"\\small\\2.txt", "") && MakeFile(L"\\small\\3.txt", ""));
+    ASSERT_TRUE(MakeFiles(L"\\big", L"f%d", 1500) && MakeDir(L"\\empty"));
+    OpenTree();
+    Select(L"\\small");
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"2 Folders/3 Files") == 0; }));
+    Select(L"\\big");
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"0 Folders/1500 Files") == 0; }, 8000));
+    Select(L"\\empty");
+    EXPECT_TRUE(PumpUntil([] { return wcscmp(GetTreeCountsText(), L"0 Folders/0 Files") == 0; }));
+    // Straight through the big folder to the small one: the small one's count stays.
+    Select(L"\\small");
+    Select(L"\\big");
+    Select(L"\\small");
+    bool fBigShown = false;
+    PumpUntil([&] {
+        fBigShown = fBigShown || wcscmp(GetTreeCountsText(), L"0 Folders/1500 Files") == 0;
+        return false;
+    }, 800);
+    EXPECT_STREQ(L"2 Folders/3 Files", GetTreeCountsText());
+    EXPECT_FALSE(fBigShown);
+}
+
 TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\c") && MakeFile(L"\\c\\in.txt", "i"));
-    ASSERT_TRUE(MakeFile(L"\\a\\b\\deep.txt", "d"));
+    ASSERT_TRUE(MakeFile(L"\\a\\b\\deep.txt", "d") && MakeFile(L"\\f.txt", "f"));
     Open(L"\\a\\b");
     // Back before the fill has inserted a node: still the folder the user was in.
     Command(IDM_TREE_VIEW);
@@ -171,6 +166,33 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     Select(L"");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"", g_szCurrentFolder);
+
+    // The destination tree is refilled on each use and comes back on activation.
+    SelectRows({L"f.txt"});
+    Command(IDM_CREATE_SHORTCUT);
+    EXPECT_STREQ(L"  Create Shortcut", GetDestHeaderLine(0));
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    // Shown: the destination's bar, the list, the list's bar.
+    auto shown = [&] {
+        return std::vector<bool>{IsWindowVisible(GetDestBar()) != 0, IsWindowVisible(hwndList) != 0,
+                                 IsWindowVisible(GetModeBar(IDR_BAR_LIST)) != 0};
+    };
+    const std::vector<bool> kDest = {true, false, false}, kList = {false, true, true};
+    EXPECT_EQ(kDest, shown());
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(kDest, shown());
+    Command(IDM_DEST_CANCEL);
+    EXPECT_EQ(kList, shown());
+
+    ASSERT_TRUE(MakeDir(L"\\later"));
+    SelectRows({L"f.txt"});
+    Command(IDM_COPY_TO);
+    EXPECT_EQ(hwndDest, GetDestTreeWindow());
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    EXPECT_NE(nullptr, Node(hwndDest, L"\\later"));
+    EXPECT_EQ(5u, (unsigned)SendMessageW(hwndDest, TVM_GETCOUNT, 0, 0));
+    Command(IDM_DEST_CANCEL);
 }
 
 namespace {
@@ -198,35 +220,4 @@ TEST_F(FolderTree, FillRunsOnWhileTheWindowSitsInAModalLoop)
     // The fill's sends are answered by the dialog's own loop.
     EXPECT_EQ(1, DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_PROGRESS), hwnd, WaitFillProc, 0));
     EXPECT_EQ(61u, (unsigned)SendMessageW(s_hwndFilling, TVM_GETCOUNT, 0, 0));
-}
-
-TEST_F(FolderTree, DestinationTreeIsRefilledOnEachUseAndComesBackOnActivation)
-{
-    ASSERT_TRUE(MakeDir(L"\\a") && MakeFile(L"\\f.txt", "f"));
-    Open();
-    SelectRows({L"f.txt"});
-    Command(IDM_CREATE_SHORTCUT);
-    EXPECT_STREQ(L"  Create Shortcut", GetDestHeaderLine(0));
-    HWND hwndDest = GetDestTreeWindow();
-    ASSERT_TRUE(WaitFilled(hwndDest));
-    // Shown: the destination's bar, the list, the list's bar.
-    auto shown = [&] {
-        return std::vector<bool>{IsWindowVisible(GetDestBar()) != 0, IsWindowVisible(hwndList) != 0,
-                                 IsWindowVisible(GetModeBar(IDR_BAR_LIST)) != 0};
-    };
-    const std::vector<bool> kDest = {true, false, false}, kList = {false, true, true};
-    EXPECT_EQ(kDest, shown());
-    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(kDest, shown());
-    Command(IDM_DEST_CANCEL);
-    EXPECT_EQ(kList, shown());
-
-    ASSERT_TRUE(MakeDir(L"\\later"));
-    SelectRows({L"f.txt"});
-    Command(IDM_COPY_TO);
-    EXPECT_EQ(hwndDest, GetDestTreeWindow());
-    ASSERT_TRUE(WaitFilled(hwndDest));
-    EXPECT_NE(nullptr, Node(hwndDest, L"\\later"));
-    EXPECT_EQ(3u, (unsigned)SendMessageW(hwndDest, TVM_GETCOUNT, 0, 0));
-    Command(IDM_DEST_CANCEL);
 }
