@@ -362,7 +362,7 @@ TEST_CHILD(Assertion)
     return 7;  // not reached
 }
 
-TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
+TEST_F(Kit, OutOfMemoryIsRetriedThroughTheHandlerElseReportedLikeAnAssertionAndEndsTheProcess)
 {
     g_pfnKitMalloc = FailingMalloc;
     g_cFailures = 2;
@@ -374,10 +374,6 @@ TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
     EXPECT_NE(nullptr, p);
     EXPECT_EQ(2, g_cHandlerCalls);
     std::free(p);
-}
-
-TEST_F(Kit, OutOfMemoryAndAssertionReportsShowTheirTextAndEndTheProcess)
-{
     struct Case {
         const wchar_t *pszChild;
         DWORD dwExit;
