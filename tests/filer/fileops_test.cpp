@@ -132,7 +132,7 @@ TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
 
 // A folder whose path passes 259 characters is in the tree but cannot be a target; a
 // source gone before Done (its card taken out) fails the copy and leaves no empty folder.
-TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltOrASourceGoneMeanwhileStopsTheOperation)
+TEST_F(FileOps, OverLongTargetsAndASourceGoneMeanwhileStopTheOperationWithItsMessage)
 {
     std::wstring deep = L"\\" + std::wstring(150, L'd'), dest = deep + L"\\" + std::wstring(120, L'e');
     ASSERT_TRUE(MakeDir(deep) && MakeDir(dest) && MakeDir(L"\\dst"));
@@ -150,21 +150,16 @@ TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltOrASourceGoneMeanwhileStopsThe
         EXPECT_FALSE(Exists(L"\\f.txt"));
         EXPECT_EQ("f", ReadFileText(L"\\s\\f.txt"));
     }
-}
-
-TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
-{
     // A destination of 200 characters and a name of 80: the target would pass 259.
-    std::wstring dest = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(99, L'e');
-    ASSERT_TRUE(MakeDir(dest.substr(0, 100)) && MakeDir(dest));
+    std::wstring dest2 = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(99, L'e');
+    ASSERT_TRUE(MakeDir(dest2.substr(0, 100)) && MakeDir(dest2));
     std::wstring name = std::wstring(76, L'n') + L".txt";
-    ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
-    ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
-    Open();
-    EXPECT_EQ(Texts{L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name +
-                                        L". Access is denied."},
-              Operate(IDM_COPY_TO, {name.c_str()}, dest));
-    EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
+    ASSERT_TRUE(MakeFile(L"\\" + name, "long") && MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
+    g_szCurrentFolder[0] = 0;
+    ListFolder();
+    EXPECT_EQ(Texts{L"Can't copy file from \\" + name + L" to " + dest2 + L"\\" + name + L". Access is denied."},
+              Operate(IDM_COPY_TO, {name.c_str()}, dest2));
+    EXPECT_FALSE(Exists(dest2 + L"\\" + name.substr(0, 50)));
     // Inside a folder copy the file's own join fails and the copy stops there.
     std::wstring mid = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(75, L'f');
     ASSERT_TRUE(MakeDir(mid));
@@ -172,7 +167,7 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
     ASSERT_GE(texts.size(), 1u);
     EXPECT_EQ(L"Can't copy file from \\tree\\" + name + L" to " + mid + L"\\tree\\" + name, texts[0]);
     EXPECT_TRUE(Exists(mid + L"\\tree"));
-    texts = Operate(IDM_MOVE_TO, {name.c_str()}, dest);
+    texts = Operate(IDM_MOVE_TO, {name.c_str()}, dest2);
     ASSERT_EQ(1u, texts.size());
     EXPECT_EQ(0u, texts[0].find(L"Can't move file from \\" + name + L" to "));
     EXPECT_TRUE(Exists(L"\\" + name));
