@@ -17,17 +17,6 @@ const Program kPrograms[] = {
 };
 
 class Startup : public testing::TestWithParam<Program> {};
-
-void Close(HWND hwnd, HANDLE hProcess)
-{
-    // Ostrel's window only owns its page: ending the page ends the program.
-    HWND hwndPopup = GetLastActivePopup(hwnd);
-    if (hwndPopup && hwndPopup != hwnd)
-        PostMessageW(hwndPopup, WM_COMMAND, 40032, 0);
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    if (WaitExit(hProcess, 5000) == STILL_ACTIVE)
-        TerminateProcess(hProcess, 1);
-}
 } // namespace
 
 TEST_P(Startup, SecondStartBringsTheFirstForwardAndExitsWithZero)
@@ -55,7 +44,12 @@ TEST_P(Startup, SecondStartBringsTheFirstForwardAndExitsWithZero)
     EXPECT_EQ(STILL_ACTIVE, WaitExit(pi1.hProcess, 0));
 
     DestroyWindow(hwndOther);
-    Close(hwnd, pi1.hProcess);
+    // Ostrel's window only owns its page: ending the page ends the program.
+    if (HWND hwndPopup = GetLastActivePopup(hwnd); hwndPopup && hwndPopup != hwnd)
+        PostMessageW(hwndPopup, WM_COMMAND, 40032, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    if (WaitExit(pi1.hProcess, 5000) == STILL_ACTIVE)
+        TerminateProcess(pi1.hProcess, 1);
     for (HANDLE h : {pi1.hProcess, pi1.hThread, pi2.hProcess, pi2.hThread})
         CloseHandle(h);
 }
