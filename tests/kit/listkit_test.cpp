@@ -25,17 +25,6 @@ HWND MakeOwner()
     ShowWindow(hwnd, SW_SHOW);
     return hwnd;
 }
-
-void AddRows(HWND hwndList, int cRows)
-{
-    for (int i = 0; i < cRows; ++i) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = i;
-        item.pszText = (LPWSTR)L"row";
-        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
-    }
-}
 } // namespace
 
 TEST(ListKit, BackgroundBitmapsHoldTheStripes)
@@ -75,7 +64,13 @@ TEST(ListKit, BackgroundIsPaintedByClipBoxAndStaysWithTheWindow)
     ListColumn col = {150, LVCFMT_LEFT};
     HWND hwndList = CreateKitList(hwnd, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, rc, 2000, nullptr, &col, 1, TRUE);
     ASSERT_NE(nullptr, hwndList);
-    AddRows(hwndList, 60);
+    for (int i = 0; i < 60; ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = (LPWSTR)L"row";
+        SendMessageW(hwndList, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    }
     SubclassListBackground(hwndList);
 
     auto eraseInto = [&](HDC hdc) {
