@@ -8,12 +8,8 @@ protected:
     void SetUp() override
     {
         TavelTree::SetUp();
-        HKEY hk;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Profiles", 0, nullptr,
-                                                 0, KEY_WRITE, nullptr, &hk, nullptr));
-        static const WCHAR kFolder[] = L"Storage Card";
-        RegSetValueExW(hk, L"Folder", 0, REG_SZ, (const BYTE *)kFolder, sizeof(kFolder));
-        RegCloseKey(hk);
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"System\\StorageManager\\Profiles", L"Folder",
+                                                 REG_SZ, L"Storage Card", sizeof(L"Storage Card")));
         ASSERT_TRUE(PlatProfileSave(L"device.json", nlohmann::json::parse(R"({"cards": ["CardA", "CardB"]})")));
         RemoveTree(PlatProfilePath(L"removed-cards"));
         // Both cards start out of the handset, with their files kept outside.
@@ -23,15 +19,13 @@ protected:
         ASSERT_TRUE(MakeDir(L"\\Docs") && MakeDir(L"\\CardAx"));
         StartTreeThreads();
         ASSERT_TRUE(PumpUntil([] { return IsCardWatcherRunning() != FALSE; }));
-        // The watcher catches up with the set-up's own changes: a set seen late
-        // would make the test's first card look like a swap, which is no change.
+        // Caught up with the set-up: a set seen late would make the first card look like a swap.
         ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 0; }));
     }
 
     void TearDown() override
     {
         TavelTree::TearDown();
-        RemoveTree(PlatProfilePath(L"removed-cards"));
         DeleteFileW(PlatProfilePath(L"device.json").c_str());
     }
 

@@ -51,18 +51,6 @@ TEST_F(FileOps, CopyLeavesTheSourcesAndMoveTakesTheRowsAndTheFolderNodeAlong)
     EXPECT_EQ(hMoved, GetSelectedNode(hwndTree));
 }
 
-// A chosen folder gone before Done (its card taken out) fails the copy and
-// leaves no empty folder behind.
-TEST_F(FileOps, CopyOfAFolderGoneMeanwhileFailsAndMakesNothing)
-{
-    ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\x.txt", "x") && MakeDir(L"\\dst"));
-    Open();
-    ASSERT_TRUE(DeleteFileW(L"\\src\\x.txt") && RemoveDirectoryW(L"\\src"));
-    EXPECT_EQ(Texts{L"Can't copy file from \\src to \\dst\\src. Access is denied."},
-              Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
-    EXPECT_FALSE(Exists(L"\\dst\\src"));
-}
-
 TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
 {
     ASSERT_TRUE(MakeDir(L"\\src") && MakeFile(L"\\src\\f.txt", "src") && MakeDir(L"\\src\\new-sub"));
@@ -91,7 +79,6 @@ TEST_F(FileOps, OverwriteOfFilesFoldersAndMoves)
     EXPECT_EQ("src", ReadFileText(L"\\dst\\src\\f.txt"));
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\dst\\src\\old-sub"));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\dst\\src\\new-sub"));
-    // A move onto an existing file, Yes: the source takes its place.
     ASSERT_TRUE(MakeFile(L"\\m.txt", "moved") && MakeFile(L"\\dst\\m.txt", "stale"));
     ListFolder();
     Operate(IDM_MOVE_TO, {L"m.txt"}, L"\\dst", {IDYES});
@@ -137,20 +124,24 @@ TEST_F(FileOps, TargetInsideOrHoldingTheSourceIsRefusedButANamesakePrefixIsNot)
         EXPECT_EQ(Same(verb, L"\\h\\h"), Operate(id, {L"h"}, L"\\", {IDYES, IDYES}));
         EXPECT_EQ("in", ReadFileText(L"\\h\\h\\in.txt"));
     }
-    // A file in a folder of its own name.
     StringCchCopyW(g_szCurrentFolder, ARRAYSIZE(g_szCurrentFolder), L"\\b");
     ListFolder();
     EXPECT_EQ(Same(L"move", L"\\b\\b"), Operate(IDM_MOVE_TO, {L"b"}, L"\\", {IDYES}));
     EXPECT_EQ("file", ReadFileText(L"\\b\\b"));
 }
 
-// A folder whose path passes 259 characters is in the tree but cannot be a target.
-TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
+// A folder whose path passes 259 characters is in the tree but cannot be a target; a
+// source gone before Done (its card taken out) fails the copy and leaves no empty folder.
+TEST_F(FileOps, OverLongTargetsAndASourceGoneMeanwhileStopTheOperationWithItsMessage)
 {
     std::wstring deep = L"\\" + std::wstring(150, L'd'), dest = deep + L"\\" + std::wstring(120, L'e');
-    ASSERT_TRUE(MakeDir(deep) && MakeDir(dest));
-    ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f"));
+    ASSERT_TRUE(MakeDir(deep) && MakeDir(dest) && MakeDir(L"\\dst"));
+    ASSERT_TRUE(MakeDir(L"\\s") && MakeFile(L"\\s\\f.txt", "f") && MakeDir(L"\\s\\src"));
     Open(L"\\s");
+    ASSERT_TRUE(RemoveDirectoryW(L"\\s\\src"));
+    EXPECT_EQ(Texts{L"Can't copy file from \\s\\src to \\dst\\src. Access is denied."},
+              Operate(IDM_COPY_TO, {L"src"}, L"\\dst"));
+    EXPECT_FALSE(Exists(L"\\dst\\src"));
     for (UINT id : {IDM_COPY_TO, IDM_MOVE_TO}) {
         std::wstring verb = id == IDM_COPY_TO ? L"copy" : L"move";
         EXPECT_EQ(Texts{L"Can't " + verb + L" file from \\s\\f.txt to ...\\" + std::wstring(120, L'e') +
@@ -159,21 +150,16 @@ TEST_F(FileOps, ADestinationWhosePathCannotBeBuiltStopsTheOperation)
         EXPECT_FALSE(Exists(L"\\f.txt"));
         EXPECT_EQ("f", ReadFileText(L"\\s\\f.txt"));
     }
-}
-
-TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
-{
     // A destination of 200 characters and a name of 80: the target would pass 259.
-    std::wstring dest = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(99, L'e');
-    ASSERT_TRUE(MakeDir(dest.substr(0, 100)) && MakeDir(dest));
+    std::wstring dest2 = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(99, L'e');
+    ASSERT_TRUE(MakeDir(dest2.substr(0, 100)) && MakeDir(dest2));
     std::wstring name = std::wstring(76, L'n') + L".txt";
-    ASSERT_TRUE(MakeFile(L"\\" + name, "long"));
-    ASSERT_TRUE(MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
-    Open();
-    EXPECT_EQ(Texts{L"Can't copy file from \\" + name + L" to " + dest + L"\\" + name +
-                                        L". Access is denied."},
-              Operate(IDM_COPY_TO, {name.c_str()}, dest));
-    EXPECT_FALSE(Exists(dest + L"\\" + name.substr(0, 50)));
+    ASSERT_TRUE(MakeFile(L"\\" + name, "long") && MakeDir(L"\\tree") && MakeFile(L"\\tree\\" + name, "inner"));
+    g_szCurrentFolder[0] = 0;
+    ListFolder();
+    EXPECT_EQ(Texts{L"Can't copy file from \\" + name + L" to " + dest2 + L"\\" + name + L". Access is denied."},
+              Operate(IDM_COPY_TO, {name.c_str()}, dest2));
+    EXPECT_FALSE(Exists(dest2 + L"\\" + name.substr(0, 50)));
     // Inside a folder copy the file's own join fails and the copy stops there.
     std::wstring mid = L"\\" + std::wstring(99, L'd') + L"\\" + std::wstring(75, L'f');
     ASSERT_TRUE(MakeDir(mid));
@@ -181,7 +167,7 @@ TEST_F(FileOps, OverLongJoinedPathsStopWithTheOperationsMessage)
     ASSERT_GE(texts.size(), 1u);
     EXPECT_EQ(L"Can't copy file from \\tree\\" + name + L" to " + mid + L"\\tree\\" + name, texts[0]);
     EXPECT_TRUE(Exists(mid + L"\\tree"));
-    texts = Operate(IDM_MOVE_TO, {name.c_str()}, dest);
+    texts = Operate(IDM_MOVE_TO, {name.c_str()}, dest2);
     ASSERT_EQ(1u, texts.size());
     EXPECT_EQ(0u, texts[0].find(L"Can't move file from \\" + name + L" to "));
     EXPECT_TRUE(Exists(L"\\" + name));
@@ -212,7 +198,6 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(IsParentRow(0));
     EXPECT_STREQ(L"0/2", GetStatusStripCounts());
 
-    // Without confirmation nothing is asked.
     SetOption(OPT_CONFIRM_DELETE, 0);
     MessageBoxes::Reset();
     SelectRows({L"keep.txt"});
@@ -220,7 +205,6 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(MessageBoxes::calls.empty());
     EXPECT_FALSE(Exists(L"\\f\\keep.txt"));
 
-    // A No to the question deletes nothing.
     SetOption(OPT_CONFIRM_DELETE, 1);
     ASSERT_TRUE(MakeFile(L"\\f\\x.txt", "x") && MakeFile(L"\\f\\y.txt", "y"));
     ListFolder();
@@ -231,9 +215,8 @@ TEST_F(FileOps, DeleteAsksForOneRowOrSeveralAndSkipsTheParentRow)
     EXPECT_TRUE(Exists(L"\\f\\x.txt") && Exists(L"\\f\\y.txt"));
 }
 
-// A folder holding a read-only file stops at once and each folder around it then fails to go.
-// The question's page leaves the window to repaint: that is done before the deletes run, so a
-// box during them finds nothing left to paint.
+// A read-only file fails, then each folder around it; the window is repainted after the
+// question and before the deletes, so a box during them finds nothing left to paint.
 TEST_F(FileOps, ReadOnlyFilesFailOneMessageEachAfterTheListIsRepainted)
 {
     ASSERT_TRUE(MakeDir(L"\\top") && MakeDir(L"\\top\\mid") && MakeDir(L"\\top\\mid\\deep"));

@@ -9,11 +9,7 @@ void ClearTavelRegistry()
 
 void SetTavelDword(LPCWSTR pszKey, LPCWSTR pszValue, DWORD dw)
 {
-    HKEY hk;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, pszKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hk, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(hk, pszValue, 0, REG_DWORD, (const BYTE *)&dw, sizeof(dw));
-    RegCloseKey(hk);
+    RegSetKeyValueW(HKEY_CURRENT_USER, pszKey, pszValue, REG_DWORD, &dw, sizeof(dw));
 }
 
 DWORD GetTavelDword(LPCWSTR pszKey, LPCWSTR pszValue, DWORD dwMissing)

@@ -16,14 +16,9 @@ protected:
         TavelWindow::TearDown();
     }
 
-    // Opens the result page over the settings given and waits for the search to end.
-    void Search(LPCWSTR pszFolder, LPCWSTR pszPattern = L"*.*", BOOL fSub = FALSE, BOOL fSystem = FALSE)
-    {
-        StartSearch(pszFolder, pszPattern, fSub, fSystem);
-        ASSERT_TRUE(PumpUntil([&] { return Bar() == L"Close"; }, 20000));
-    }
-
-    void StartSearch(LPCWSTR pszFolder, LPCWSTR pszPattern, BOOL fSub, BOOL fSystem)
+    // Opens the result page over the settings given and waits for the search to end, if asked.
+    void Search(LPCWSTR pszFolder, LPCWSTR pszPattern = L"*.*", BOOL fSub = FALSE, BOOL fSystem = FALSE,
+                bool fWait = true)
     {
         FindSettings &fs = g_findSettings;
         StringCchCopyW(fs.szPattern, ARRAYSIZE(fs.szPattern), pszPattern);
@@ -33,6 +28,7 @@ protected:
         hwndPage = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_FIND_RESULT), nullptr, FindResultProc, 0);
         ASSERT_NE(nullptr, hwndPage);
         hwndResults = GetDlgItem(hwndPage, IDC_FIND_LIST);
+        ASSERT_TRUE(!fWait || PumpUntil([&] { return Bar() == L"Close"; }, 20000));
     }
 
     void ClosePage()
@@ -78,11 +74,8 @@ using Paths = std::vector<std::wstring>;
 
 TEST_F(FindFiles, AllNamesWithoutSubfoldersListsTheFolderFilesWithSizesAndCount)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\F"));
-    ASSERT_TRUE(MakeDir(L"P:\\F\\sub"));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\F\\a.txt", 999));
-    ASSERT_TRUE(MakeSparseFile(L"P:\\F\\b.doc", 5ULL << 30));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\sub\\c.txt", "c"));
+    ASSERT_TRUE(MakeDir(L"P:\\F") && MakeDir(L"P:\\F\\sub") && MakeFile(L"P:\\F\\sub\\c.txt", "c"));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\F\\a.txt", 999) && MakeSparseFile(L"P:\\F\\b.doc", 5ULL << 30));
     ASSERT_TRUE(MakeFile(L"P:\\F\\sys.txt", "s") && SetFileAttributesW(L"P:\\F\\sys.txt", FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(MakeFile(L"P:\\F\\hid.txt", "h") && SetFileAttributesW(L"P:\\F\\hid.txt", FILE_ATTRIBUTE_HIDDEN));
     Search(L"\\F");
@@ -102,11 +95,8 @@ TEST_F(FindFiles, AllNamesWithoutSubfoldersListsTheFolderFilesWithSizesAndCount)
 
 TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\F"));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\bar.txt", "b"));
-    ASSERT_TRUE(MakeFile(L"P:\\F\\foo.txt", "f"));
-    ASSERT_TRUE(MakeFiles(L"P:\\F\\data", L"alpha%d.txt", 1));
-    ASSERT_TRUE(MakeFiles(L"P:\\F\\other", L"gamma%d.txt", 1));
+    ASSERT_TRUE(MakeDir(L"P:\\F") && MakeFile(L"P:\\F\\bar.txt", "b") && MakeFile(L"P:\\F\\foo.txt", "f"));
+    ASSERT_TRUE(MakeFiles(L"P:\\F\\data", L"alpha%d.txt", 1) && MakeFiles(L"P:\\F\\other", L"gamma%d.txt", 1));
     ASSERT_TRUE(MakeFiles(L"P:\\F\\zeta", L"beta%d.txt", 1));
     Search(L"\\F", L"*a*", TRUE);
     // The folder's matches first, folders the pattern names among them; then the other folders.
@@ -116,16 +106,12 @@ TEST_F(FindFiles, SubfolderMatchingThePatternIsSearchedOnce)
 
 TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
 {
-    ASSERT_TRUE(MakeFile(L"P:\\top.txt", "t"));
-    ASSERT_TRUE(MakeFiles(L"P:\\F", L"in%d.txt", 1));
+    ASSERT_TRUE(MakeFile(L"P:\\top.txt", "t") && MakeFiles(L"P:\\F", L"in%d.txt", 1));
     OpenWindow(L"\\F");
     HWND hwndForm = CreateDialogParamW(g_hInst, MAKEINTRESOURCEW(IDD_FIND), hwnd, FindFormProc, 0);
     ASSERT_NE(nullptr, hwndForm);
-    WCHAR sz[MAX_PATH];
-    GetDlgItemTextW(hwndForm, IDC_FIND_PATTERN, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"*.*", sz);
-    GetDlgItemTextW(hwndForm, IDC_FIND_FOLDER, sz, ARRAYSIZE(sz));
-    EXPECT_STREQ(L"\\F", sz);
+    EXPECT_EQ(L"*.*", WindowText(hwndForm, IDC_FIND_PATTERN));
+    EXPECT_EQ(L"\\F", WindowText(hwndForm, IDC_FIND_FOLDER));
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hwndForm, IDC_FIND_SUBFOLDERS));
     // The action key ticks the focused box; Start then runs the page over "\".
     SetFocus(GetDlgItem(hwndForm, IDC_FIND_SUBFOLDERS));
@@ -154,9 +140,8 @@ TEST_F(FindFiles, StopInADeepSearchKeepsTheRowsAndCloseWaitsForTheWorker)
         folder += L"\\d";
         ASSERT_TRUE(MakeFiles(folder, L"f%d.txt", 10));
     }
-    StartSearch(L"\\d", L"*.txt", TRUE, FALSE);
-    // Nothing here answers the worker's first hand-over of rows, so it waits
-    // in the middle of the search until Close answers it.
+    Search(L"\\d", L"*.txt", TRUE, FALSE, false);
+    // The worker's first hand-over of rows waits, unanswered, mid-search until Close.
     auto fSendWaiting = [] { return (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; };
     for (DWORD t0 = GetTickCount(); !fSendWaiting() && GetTickCount() - t0 < 10000;)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_SENDMESSAGE);
@@ -174,36 +159,28 @@ TEST_F(FindFiles, StopInADeepSearchKeepsTheRowsAndCloseWaitsForTheWorker)
     EXPECT_STREQ(szCount, GetFindStripText());
 }
 
-TEST_F(FindFiles, TableOfAThousandRowsStopsTheSearchAndShowsAPlus)
-{
-    ASSERT_TRUE(MakeFiles(L"P:\\Many", L"f%04d.txt", 1005));
-    Search(L"\\Many");
-    EXPECT_EQ(1000, Rows());
-    EXPECT_EQ(nullptr, GetFoundFolder(1000));
-    EXPECT_STREQ(L"1000+ file(s) found.", GetFindStripText());
-}
-
 TEST_F(FindFiles, PathsPastTheLimitAreSkippedNotCut)
 {
     // Folder of 247 characters on the handset: names up to 11 characters fit.
     std::wstring folder = L"\\D\\" + std::wstring(200, L'd') + L"\\" + std::wstring(43, L'e');
     ASSERT_EQ(247u, folder.size());
-    ASSERT_TRUE(MakeDir(L"\\\\?\\P:\\D"));
-    ASSERT_TRUE(MakeDir(L"\\\\?\\P:" + folder.substr(0, 204)));
-    ASSERT_TRUE(MakeDir(L"\\\\?\\P:" + folder));
-    ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\fits123.txt", "x"));
-    ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\toolong1234.txt", "x"));
+    const std::wstring in = L"\\\\?\\P:" + folder + L"\\";
+    ASSERT_TRUE(MakeDir(L"\\\\?\\P:\\D") && MakeDir(L"\\\\?\\P:" + folder.substr(0, 204)) && MakeDir(in));
+    ASSERT_TRUE(MakeFile(in + L"fits123.txt", "x") && MakeFile(in + L"toolong1234.txt", "x"));
     // The long names alone are matched: no short name makes "*.TXT" name "x.txtx".
-    ASSERT_TRUE(MakeFile(L"\\\\?\\P:" + folder + L"\\x.txtx", "x"));
+    ASSERT_TRUE(MakeFile(in + L"x.txtx", "x"));
     Search(L"\\D", L"*.TXT", TRUE);
     EXPECT_EQ((Paths{folder + L"\\fits123.txt"}), Found());
 }
 
-TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEndsAndActionOpensTheFoundFile)
+TEST_F(FindFiles, AFullTableStopsTheSearchPageKeysJumpAndActionOpensTheFoundFile)
 {
-    ASSERT_TRUE(MakeFiles(L"P:\\K", L"f%02d.txt", 30));
+    ASSERT_TRUE(MakeFiles(L"P:\\K", L"f%04d.txt", 1005));
     ASSERT_TRUE(MakeFile(L"P:\\K\\open.bat", "echo opened> P:\\K\\opened.out\r\n"));
     Search(L"\\K", L"*.txt");
+    EXPECT_EQ(1000, Rows());  // a full table stops the search
+    EXPECT_EQ(nullptr, GetFoundFolder(1000));
+    EXPECT_STREQ(L"1000+ file(s) found.", GetFindStripText());
     SetForegroundWindow(hwndPage);
     SetFocus(hwndResults);
     int cPage = (int)SendMessageW(hwndResults, LVM_GETCOUNTPERPAGE, 0, 0);
@@ -218,7 +195,7 @@ TEST_F(FindFiles, PageKeysJumpByAPageAndToTheEndsAndActionOpensTheFoundFile)
     Key(VK_LEFT);
     EXPECT_EQ(0, Selected());
     Key(VK_F9);
-    EXPECT_TRUE(PumpUntil([&] { return Selected() == 29; }));
+    EXPECT_TRUE(PumpUntil([&] { return Selected() == 999; }));
     Key(VK_F8);
     EXPECT_TRUE(PumpUntil([&] { return Selected() == 0; }));
     ClosePage();

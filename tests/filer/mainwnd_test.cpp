@@ -6,8 +6,6 @@
 namespace {
 class MainWindow : public TavelWindow {
 protected:
-    void Open() { OpenWindow(); }
-
     void Key(UINT vk) { PostKey(hwndList, vk); }
 
     // The action key on a row: focus and select it, then activate it.
@@ -49,9 +47,7 @@ const COLORREF kBar = RGB(0, 0, 255);
 TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
 {
     ASSERT_TRUE(MakeDir(L"P:\\Deep"));
-    Open();
-    Activate(0);
-    ASSERT_STREQ(L"\\Deep", g_szCurrentFolder);
+    OpenWindow(L"\\Deep");
     // A folder row whose joined path would pass 259 characters.
     std::wstring folder(250, L'd');
     folder = L"\\" + folder;
@@ -65,7 +61,6 @@ TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
     Activate(1);
     EXPECT_EQ(folder, g_szCurrentFolder);
     EXPECT_EQ(2, g_cFileRows);
-    // The same for a file: nothing is opened and nothing changes.
     fe.fd.dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
     Activate(1);
     EXPECT_EQ(folder, g_szCurrentFolder);
@@ -75,7 +70,6 @@ TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
     fe.fd.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     ASSERT_EQ(259u, folder.size() + 1 + wcslen(fe.fd.cFileName));
     Activate(1);
-    // It is entered: the listing finds no such folder and shows the root.
     EXPECT_STREQ(L"", g_szCurrentFolder);
     EXPECT_EQ(1, g_cFileRows);
 }
@@ -83,8 +77,7 @@ TEST_F(MainWindow, ActivationRefusesAPathPastTheLimitAndLeavesTheFolder)
 TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\Many", L"file%02d.txt", 40));
-    Open();
-    Activate(0);
+    OpenWindow(L"\\Many");
     ASSERT_EQ(41, g_cFileRows);
     Key(VK_F9);
     EXPECT_EQ(std::vector<int>{40}, SelectedRows());
@@ -100,7 +93,6 @@ TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
     EXPECT_EQ(kBar, RowPixel(1, 0));
     EXPECT_NE(kBar, RowPixel(0, 0));
 
-    // Left and Right move a page and stop at the ends.
     int cPage = (int)SendMessageW(hwndList, LVM_GETCOUNTPERPAGE, 0, 0);
     ASSERT_GT(cPage, 1);
     ASSERT_LT(cPage * 2, 41);
@@ -121,21 +113,15 @@ TEST_F(MainWindow, StarPoundLeftAndRightMoveToTheEndsAndByPages)
 namespace {
 void MakeMixedFolder()
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Mix"));
-    ASSERT_TRUE(MakeDir(L"P:\\Mix\\Sub1"));
-    ASSERT_TRUE(MakeDir(L"P:\\Mix\\Sub2"));
-    ASSERT_TRUE(MakeFile(L"P:\\Mix\\a.txt", "a"));
-    ASSERT_TRUE(MakeFile(L"P:\\Mix\\b.txt", "bb"));
-    ASSERT_TRUE(MakeFile(L"P:\\Mix\\c.txt", "ccc"));
+    ASSERT_TRUE(MakeFiles(L"P:\\Mix", L"f%d.txt", 3) && MakeDir(L"P:\\Mix\\Sub1") && MakeDir(L"P:\\Mix\\Sub2"));
 }
 } // namespace
 
 TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel)
 {
     MakeMixedFolder();
-    Open();
-    Activate(0);
-    ASSERT_EQ(6, g_cFileRows);  // .., Sub1, Sub2, a, b, c
+    OpenWindow(L"\\Mix");
+    ASSERT_EQ(6, g_cFileRows);  // .., Sub1, Sub2, f0, f1, f2
     Select({3});
     Command(IDM_SELECT_MULTIPLE);
     EXPECT_TRUE(IsMultiSelectMode());
@@ -143,10 +129,8 @@ TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel
     // Another window in front and back again keeps the mode's bar.
     SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_EQ(L"Done|Menu", SoftKeyLabels(hwnd));
-    // The row that was selected starts marked, the others not.
     EXPECT_EQ((std::vector<DWORD>{0, 0, 0, 1, 0, 0}), Marks());
     EXPECT_STREQ(L"1/6", GetStatusStripCounts());
-    // The action key flips the focused row's mark and nothing else.
     Select({5});
     Key(VK_RETURN);
     EXPECT_EQ(1u, g_adwMarks[5]);
@@ -165,7 +149,6 @@ TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel
     EXPECT_EQ((UINT)LVIS_SELECTED, State(5));  // focus cleared with the other bits
     EXPECT_EQ(L"Tree View|Menu", SoftKeyLabels(hwnd));
 
-    // The mark commands: folders with the parent row a folder, invert, files.
     Select({});
     Command(IDM_SELECT_MULTIPLE);
     Command(IDM_MULTI_SELECT_FOLDERS);
@@ -179,7 +162,6 @@ TEST_F(MainWindow, SelectionCommandsAndMultipleSelectionMarksEndedByDoneOrCancel
     Command(IDM_MULTI_DONE);
     EXPECT_EQ((std::vector<int>{0, 1, 2}), SelectedRows());  // the ".." row is part of it
 
-    // Cancel after Select All restores the states from before.
     Select({1, 4});
     UINT uBefore1 = State(1), uBefore4 = State(4);
     Command(IDM_SELECT_MULTIPLE);
@@ -232,17 +214,16 @@ struct MenuProbe {
 };
 } // namespace
 
-TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
+TEST_F(MainWindow, MenuGrayingFollowsTheSelectionAndUnfinishedCommandsSaySo)
 {
     MakeMixedFolder();
-    Open();
-    Activate(0);
+    OpenWindow(L"\\Mix");
     const std::vector<UINT> kAlways = {IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT};
     const std::vector<UINT> kOnOne = {IDM_MOVE_TO, IDM_COPY_TO, IDM_DELETE, IDM_RENAME, IDM_PROPERTIES};
     const std::vector<UINT> kOnAFile = {IDM_MOVE_TO,         IDM_COPY_TO,    IDM_DELETE,  IDM_RENAME,
                                         IDM_CREATE_SHORTCUT, IDM_SEND_EMAIL, IDM_SEND_IR, IDM_PROPERTIES};
     const struct {
-        std::vector<int> rows;  // .., Sub1, Sub2, a, b, c
+        std::vector<int> rows;  // .., Sub1, Sub2, f0, f1, f2
         std::vector<UINT> grayed, enabled;
     } cases[] = {
         {{}, kOnAFile, {IDM_NEW_FOLDER, IDM_FIND, IDM_RECEIVE_IR}},
@@ -263,19 +244,30 @@ TEST_F(MainWindow, MenuGrayingFollowsTheSelection)
         for (UINT id : c.enabled)
             EXPECT_FALSE(m.Grayed(id)) << id;
     }
+    // The commands grayed on no selection still answer when sent.
+    Select({});
+    for (UINT id : {IDM_RENAME, IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_ABOUT})
+        Command(id);
+    ASSERT_EQ(5u, MessageBoxes::calls.size());
+    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
+    EXPECT_EQ(nullptr, MessageBoxes::calls[1].hwndOwner);
+    EXPECT_EQ(L"send & receive", MessageBoxes::calls[1].caption);
+    EXPECT_EQ(L"About", MessageBoxes::calls[4].caption);
+    MessageBoxes::calls.pop_back();
+    EXPECT_EQ((std::vector<std::wstring>{L"You must select an item.", L"send by MMS not implemented",
+                                         L"send by Bluetooth not implemented",
+                                         L"recevie from Bluetooth not implemented"}),
+              BoxTexts());
 }
 
 TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Sort"));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\a.doc", 300));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\b.txt", 100));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\c.bmp", 200));
+    ASSERT_TRUE(MakeDir(L"P:\\Sort") && MakeSizedFile(L"P:\\Sort\\a.doc", 300));
+    ASSERT_TRUE(MakeSizedFile(L"P:\\Sort\\b.txt", 100) && MakeSizedFile(L"P:\\Sort\\c.bmp", 200));
     // Stored values out of range: a type read as by name, an order other than 1 as descending.
     SetTavelDword(L"ControlPanel\\Tavel", L"SortType", 7);
     SetTavelDword(L"ControlPanel\\Tavel", L"SortOrder", 2);
-    Open();
-    Activate(0);
+    OpenWindow(L"\\Sort");
     ASSERT_EQ(4, g_cFileRows);
     auto checked = [&] {
         MenuProbe m(hwnd);
@@ -313,25 +305,6 @@ TEST_F(MainWindow, SortCommandsWriteTheRegistryAndCheckTheMenu)
     EXPECT_EQ((std::vector<UINT>{IDM_SORT_TYPE, IDM_SORT_DESCENDING}), checked());
 }
 
-TEST_F(MainWindow, RenameWithoutSelectionAboutAndTheNotImplementedBoxes)
-{
-    MakeMixedFolder();
-    Open();
-    Select({});
-    for (UINT id : {IDM_RENAME, IDM_SEND_MMS, IDM_SEND_BT, IDM_RECEIVE_BT, IDM_ABOUT})
-        Command(id);
-    ASSERT_EQ(5u, MessageBoxes::calls.size());
-    EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls[0].uType);
-    EXPECT_EQ(nullptr, MessageBoxes::calls[1].hwndOwner);
-    EXPECT_EQ(L"send & receive", MessageBoxes::calls[1].caption);
-    EXPECT_EQ(L"About", MessageBoxes::calls[4].caption);
-    MessageBoxes::calls.pop_back();
-    EXPECT_EQ((std::vector<std::wstring>{L"You must select an item.", L"send by MMS not implemented",
-                                         L"send by Bluetooth not implemented",
-                                         L"recevie from Bluetooth not implemented"}),
-              BoxTexts());
-}
-
 // The main window as the handset runs it: a failed WM_CREATE is followed by WM_DESTROY.
 static LRESULT CALLBACK HandsetCreateOrder(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -353,7 +326,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 
     SetOption(OPT_REMEMBER_FOLDER, 1);
     g_szCurrentFolder[0] = 0;
-    Open();
+    OpenWindow();
     Activate(0);
     Activate(2);
     ASSERT_STREQ(L"\\Mix\\Sub2", g_szCurrentFolder);
@@ -361,7 +334,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
     ReadLastFolder(sz, ARRAYSIZE(sz));
     EXPECT_STREQ(L"\\Mix\\Sub2", sz);
     g_szCurrentFolder[0] = 0;
-    Open();
+    OpenWindow();
     EXPECT_STREQ(L"\\Mix\\Sub2", g_szCurrentFolder);
     EXPECT_STREQ(L"..", g_aFileTable[0].fd.cFileName);
     DestroyWindow(hwnd);
@@ -371,14 +344,13 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
     for (std::wstring path : {std::wstring(L"\\Gone\\Away"), std::wstring(PlatProfileDir()),
                               std::wstring(L"\\\\?\\unix\\tmp"), std::wstring(L"\\Kept\\"), std::wstring(L"Kept")}) {
         WriteLastFolder(path.c_str());
-        Open();
+        OpenWindow();
         EXPECT_STREQ(L"", g_szCurrentFolder) << std::string(path.begin(), path.end());
         EXPECT_EQ(-1, RowOf(L".."));
         DestroyWindow(hwnd);
     }
 
-    // A window that fails to build (no bars among the module's resources) stores
-    // nothing, though the handset sends it WM_DESTROY as Wine does not.
+    // A window that fails to build (no bars in the module) stores nothing, though WM_DESTROY follows.
     static bool s_fRegistered = RegisterMainClass(L"TavelHandsetOrder", HandsetCreateOrder);
     ASSERT_TRUE(s_fRegistered);
     WriteLastFolder(L"\\Mix\\Sub1");
@@ -397,8 +369,7 @@ TEST_F(MainWindow, ExitRemembersTheFolderOnlyWhenAsked)
 TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\Big", L"n%04d", 999));
-    Open();
-    Activate(0);
+    OpenWindow(L"\\Big");
     EXPECT_EQ(FILE_TABLE_ROWS, g_cFileRows);  // the ".." row and 999 files fit exactly
     EXPECT_FALSE(g_fListingIncomplete);
     // One hidden file more is no more rows while hidden files are left out.
@@ -419,7 +390,6 @@ TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
     Select({0});
     Pump(50);
     EXPECT_STREQ(L"1/1000+", GetStatusStripCounts());
-    // The counts and a file's date stay apart.
     Select({3});
     InvalidateRect(hwndList, nullptr, TRUE);
     Pump(50);
@@ -440,43 +410,27 @@ TEST_F(MainWindow, AFolderPastTheTableIsListedInPartAndSaysSo)
     EXPECT_STREQ(L"1/1", GetStatusStripCounts());
 }
 
-TEST_F(MainWindow, DigitsJumpToTheFirstMatchingFile)
+TEST_F(MainWindow, DigitsColumnWidthIconsAndDatesFollowTheListing)
 {
-    ASSERT_TRUE(MakeDir(L"P:\\Keys"));
-    ASSERT_TRUE(MakeDir(L"P:\\Keys\\Tunes"));
-    for (const wchar_t *psz : {L"apple.txt", L"pear.txt", L"todo.txt", L"tune.mid"})
-        ASSERT_TRUE(MakeFile(std::wstring(L"P:\\Keys\\") + psz, "x"));
-    Open();
-    Activate(0);
-    ASSERT_EQ(6, g_cFileRows);  // .., Tunes, apple, pear, todo, tune
-    // One digit searches from row 0 whatever the focus; folders ("Tunes") are never found.
-    Select({4});
-    SetFocus(hwndList);
-    PostMessageW(hwndList, WM_CHAR, L'8', 1);
-    Pump(50);
-    EXPECT_EQ(std::vector<int>{4}, SelectedRows());
-    // A second digit soon after searches for both: "tu" is 8 8.
-    PostMessageW(hwndList, WM_CHAR, L'8', 1);
-    Pump(50);
-    EXPECT_EQ(std::vector<int>{5}, SelectedRows());
-}
-
-TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
-{
-    ASSERT_TRUE(MakeDir(L"P:\\Few"));
-    ASSERT_TRUE(MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
+    ASSERT_TRUE(MakeDir(L"P:\\Few") && MakeSizedFile(L"P:\\Few\\one.txt", 10, 0, 100));
     ASSERT_TRUE(MakeFiles(L"P:\\Lots", L"doc%02d.txt", 40));
-    Open();
-    EXPECT_EQ(-1, RowOf(L".."));  // the root has no parent row
+    ASSERT_TRUE(MakeDir(L"P:\\Tunes") && MakeFile(L"P:\\todo.txt", "t") && MakeFile(L"P:\\tune.mid", "t"));
+    OpenWindow();
+    // A digit finds a file (never "Tunes") from row 0 whatever the focus; two soon after: "tu".
+    Select({RowOf(L"tune.mid")});
+    SetFocus(hwndList);
+    for (LPCWSTR psz : {L"todo.txt", L"tune.mid"}) {
+        PostMessageW(hwndList, WM_CHAR, L'8', 1);
+        Pump(50);
+        EXPECT_EQ(std::vector<int>{RowOf(psz)}, SelectedRows());
+    }
     EXPECT_STREQ(L"  \\", GetTitleStripText());
     Activate(RowOf(L"Few"));
     Pump(50);
     EXPECT_STREQ(L"  \\Few", GetTitleStripText());
-    EXPECT_EQ(0, RowOf(L".."));
     EXPECT_EQ(std::vector<int>{0}, SelectedRows());
     EXPECT_EQ(176, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));
     EXPECT_FALSE(GetWindowLongW(hwndList, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
-    // The parent row has no date; a file shows its last-write time.
     EXPECT_STREQ(L"", GetStatusStripDate());
     EXPECT_STREQ(L"1/2", GetStatusStripCounts());
     Select({1});
@@ -487,8 +441,7 @@ TEST_F(MainWindow, ColumnWidthIconsAndDatesFollowTheListing)
     EXPECT_STREQ(L"", g_szCurrentFolder);
     Activate(RowOf(L"Lots"));
     Pump(50);
-    // The column fits beside the vertical bar (170 on the handset): no
-    // horizontal bar over the last row.
+    // The column fits beside the vertical bar: no horizontal bar over the last row.
     RECT rc;
     GetClientRect(hwndList, &rc);
     EXPECT_EQ(rc.right, SendMessageW(hwndList, LVM_GETCOLUMNWIDTH, 0, 0));

@@ -13,17 +13,32 @@ protected:
     void TearDown() override { ClearTavelRegistry(); }
 };
 
-void SetLastFolderBytes(const void *pv, DWORD cb, DWORD dwType = REG_SZ)
+void SetLastFolderBytes(const void *pv, DWORD cb)
 {
-    HKEY hk;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, TAVEL_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &hk,
-                                             nullptr));
-    RegSetValueExW(hk, L"LastFolder", 0, dwType, (const BYTE *)pv, cb);
-    RegCloseKey(hk);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, TAVEL_KEY, L"LastFolder", REG_SZ, pv, cb));
 }
 } // namespace
 
-TEST_F(Options, LastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
+// The options map is built once per process from the registry: these run
+// in a child process so the map starts unbuilt.
+TEST_CHILD(OptionsMapFromRegistry)
+{
+    int iFail = 0;
+    if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 1;          // stored 5
+    if (GetOption(OPT_SMALL_FONT) != 1) iFail |= 2;           // not stored: its default 1
+    if (GetOption(OPT_CONFIRM_DELETE) != 0) iFail |= 4;       // stored 0
+    if (GetOption(OPT_CONFIRM_OVERWRITE) != 1) iFail |= 8;
+    if (GetOption(OPT_REMEMBER_FOLDER) != 0) iFail |= 16;
+    if (GetOption(OPT_SWITCH_TO_CARD) != 1) iFail |= 512;      // stored 0xFFFFFFFF
+    if (GetOption(OPT_HIDE_EXTENSIONS) != 0) iFail |= 1024;
+    // Changed from outside: not seen until the next start.
+    SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 0);
+    if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 32;
+    if (GetOption("NoSuchOption") != 0) iFail |= 256;
+    return iFail;
+}
+
+TEST_F(Options, MapIsBuiltOnceFromTheRegistryAndALastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
 {
     WCHAR sz[MAX_PATH];
     // 259 characters and no terminator stored: still a path.
@@ -46,29 +61,7 @@ TEST_F(Options, LastFolderThatFillsOrPassesTheBufferReadsAsTheRoot)
     WriteLastFolder(L"\\A much longer folder");
     ReadLastFolder(szSmall, ARRAYSIZE(szSmall));
     EXPECT_STREQ(L"", szSmall);
-}
 
-// The options map is built once per process from the registry: these run
-// in a child process so the map starts unbuilt.
-TEST_CHILD(OptionsMapFromRegistry)
-{
-    int iFail = 0;
-    if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 1;          // stored 5
-    if (GetOption(OPT_SMALL_FONT) != 1) iFail |= 2;           // not stored: its default 1
-    if (GetOption(OPT_CONFIRM_DELETE) != 0) iFail |= 4;       // stored 0
-    if (GetOption(OPT_CONFIRM_OVERWRITE) != 1) iFail |= 8;
-    if (GetOption(OPT_REMEMBER_FOLDER) != 0) iFail |= 16;
-    if (GetOption(OPT_SWITCH_TO_CARD) != 1) iFail |= 512;      // stored 0xFFFFFFFF
-    if (GetOption(OPT_HIDE_EXTENSIONS) != 0) iFail |= 1024;
-    // Changed from outside: not seen until the next start.
-    SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 0);
-    if (GetOption(OPT_HIDE_HIDDEN) != 1) iFail |= 32;
-    if (GetOption("NoSuchOption") != 0) iFail |= 256;
-    return iFail;
-}
-
-TEST_F(Options, MapIsBuiltOnceFromTheRegistry)
-{
     SetTavelDword(TAVEL_OPTIONS_KEY, L"HideHiddenFiles", 5);
     SetTavelDword(TAVEL_OPTIONS_KEY, L"ConfirmDeleteFiles", 0);
     SetTavelDword(TAVEL_OPTIONS_KEY, L"SwitchToStorageCard", 0xFFFFFFFF);

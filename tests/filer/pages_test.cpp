@@ -26,7 +26,7 @@ void SetWriteTime(LPCWSTR pszPath)
 }
 } // namespace
 
-TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
+TEST_F(Pages, PropertiesShowTheFactsInLocalTimeAndWriteOnlyChangedFlagsOfFilesNotFolders)
 {
     ASSERT_TRUE(MakeDir(L"\\Docs") && MakeFile(L"\\Docs\\a.txt", "hello"));
     SetWriteTime(L"\\Docs\\a.txt");
@@ -63,20 +63,16 @@ TEST_F(Pages, PropertiesOfAFileShowItsFactsInLocalTimeAndWriteOnlyChangedFlags)
     EXPECT_EQ(L"Can't set the attributes of this file.\"\\Docs\\a.txt\"", MessageBoxes::calls[0].text);
     EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
     EXPECT_EQ(dwOld | FILE_ATTRIBUTE_READONLY, g_aFileTable[RowOf(L"a.txt")].fd.dwFileAttributes);
-}
 
-TEST_F(Pages, PropertiesOfFoldersAndOfAFileAbove4GiB)
-{
-    ASSERT_TRUE(MakeDir(L"\\Docs"));
+    // A file above 4 GiB, and folders: their type, and no attribute change from the list or the tree.
     ASSERT_TRUE(MakeSparseFile(L"\\big.bin", 5ULL << 30));
-    Open();
+    g_szCurrentFolder[0] = 0;
+    ListFolder();
     SelectRows({L"big.bin"});
     EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK,
                         [](HWND hdlg) { EXPECT_EQ(L"5368709120 bytes", WindowText(hdlg, IDC_PROP_SIZE)); }));
-
-    // A folder: its type, and no attribute change from the list or the tree.
     SelectRows({L"Docs"});
-    DWORD dwOld = GetFileAttributesW(L"\\Docs");
+    dwOld = GetFileAttributesW(L"\\Docs");
     EXPECT_TRUE(InDialog(IDM_PROPERTIES, IDM_PROPERTIES_OK, [](HWND hdlg) {
         EXPECT_EQ(L"Docs", WindowText(hdlg, IDC_PROP_NAME));
         EXPECT_EQ(L"Folder", WindowText(hdlg, IDC_PROP_TYPE));

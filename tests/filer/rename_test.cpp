@@ -27,7 +27,6 @@ TEST_F(ItemOps, RenameRefusesNamesThatLeadElsewhereAndReportsAFailedMove)
             Submit(hdlg, IDC_RENAME_EDIT, psz, IDM_RENAME_OK);
             EXPECT_TRUE(IsWindow(hdlg)) << testing::PrintToString(std::wstring(psz));
         }
-        // Onto an existing name: the move fails and the dialog closes.
         Submit(hdlg, IDC_RENAME_EDIT, L"b.txt", IDM_RENAME_OK);
     }));
     ASSERT_EQ(ARRAYSIZE(kBadNames) + 1, MessageBoxes::calls.size());
@@ -71,7 +70,6 @@ TEST_F(ItemOps, TreeRenameMovesTheFolderWithItsChildrenOrKeepsTheEditAndNewFolde
     EXPECT_EQ(L"..\\z", WindowText(hwndEdit));
     EXPECT_EQ(std::vector<std::wstring>{L"This is an invalid name."}, BoxTexts());
     EXPECT_TRUE(Exists(L"\\a\\b\\c.txt"));
-    // Onto an existing folder: "Can't rename." and the old label stays.
     SetWindowTextW(hwndEdit, L"x");
     Command(IDM_TREE_RENAME_DONE);
     EXPECT_EQ(L"Can't rename.", MessageBoxes::calls.back().text);
@@ -106,13 +104,11 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
         EXPECT_EQ(L"\\", WindowText(hdlg, IDC_NEW_FOLDER_PATH));
         EXPECT_EQ(L"New Folder 2", WindowText(hdlg, IDC_NEW_FOLDER_NAME));
-        for (LPCWSTR psz : kBadNames) {
-            Submit(hdlg, IDC_NEW_FOLDER_NAME, psz, IDM_NEW_FOLDER_DONE);
-            EXPECT_TRUE(IsWindow(hdlg));
-        }
+        Submit(hdlg, IDC_NEW_FOLDER_NAME, L"a|b", IDM_NEW_FOLDER_DONE);  // the rename's rule, tested there
+        EXPECT_TRUE(IsWindow(hdlg));
         Submit(hdlg, IDC_NEW_FOLDER_NAME, L"New Folder 2", IDM_NEW_FOLDER_DONE);
     }));
-    ASSERT_EQ(ARRAYSIZE(kBadNames), MessageBoxes::calls.size());
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
     EXPECT_EQ(L"This is an invalid name.", MessageBoxes::calls[0].text);
     EXPECT_EQ(L"Error", MessageBoxes::calls[0].caption);
     EXPECT_TRUE(Exists(L"\\New Folder 2"));
@@ -121,7 +117,6 @@ TEST_F(ItemOps, NewFolderAtTheRootProposesAFreeNameAndShowsTheFolder)
     EXPECT_EQ(iRow, FirstSelectedRow());
     EXPECT_EQ(1, (int)SendMessageW(hwndList, LVM_GETSELECTEDCOUNT, 0, 0));
     EXPECT_NE(nullptr, Node(GetFolderTreeWindow(), L"\\New Folder 2"));
-    // The same name again: "This folder already exists." and the dialog closes.
     MessageBoxes::Reset();
     EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
         EXPECT_EQ(L"New Folder 3", WindowText(hdlg, IDC_NEW_FOLDER_NAME));

@@ -7,13 +7,13 @@
 #include "cardwatch.h"
 #include "fileops.h"
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 class TavelTree : public TavelWindow {
 protected:
-    // Runs inside the next message box, before it is answered, as the user
-    // or a card would while a real box is up.
+    // Runs inside the next message box before it is answered, as a user or a card could.
     static std::function<void()> &WhileBoxUp()
     {
         static std::function<void()> s_fn;
@@ -72,30 +72,16 @@ protected:
         Select(rows);
     }
 
-    static HTREEITEM Child(HWND hwndTree, HTREEITEM hParent, const std::wstring &text)
-    {
-        WCHAR sz[MAX_PATH];
-        HTREEITEM h = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)hParent);
-        for (; h; h = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)h)) {
-            GetNodeText(hwndTree, h, sz, ARRAYSIZE(sz));
-            if (text == sz)
-                return h;
-        }
-        return nullptr;
-    }
-
     // The node of "\a\b" in a tree; null when some part is missing.
     static HTREEITEM Node(HWND hwndTree, const std::wstring &path)
     {
         HTREEITEM h = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-        size_t pos = 1;
-        while (h && pos <= path.size() && path.size() > 1) {
-            size_t end = path.find(L'\\', pos);
-            std::wstring part = path.substr(pos, end == std::wstring::npos ? std::wstring::npos : end - pos);
-            h = Child(hwndTree, h, part);
-            if (end == std::wstring::npos)
-                break;
-            pos = end + 1;
+        std::wstringstream parts(path.empty() ? path : path.substr(1));
+        WCHAR sz[MAX_PATH];
+        for (std::wstring part; h && std::getline(parts, part, L'\\');) {
+            h = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)h);
+            while (h && (GetNodeText(hwndTree, h, sz, ARRAYSIZE(sz)), part != sz))
+                h = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)h);
         }
         return h;
     }

@@ -34,10 +34,12 @@ protected:
 };
 } // namespace
 
-TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionAndRefreshRefills)
+TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionRefreshRefillsAndTheKeysMove)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\a\\b\\c") && MakeDir(L"\\z"));
-    ASSERT_TRUE(MakeFile(L"\\a\\file.txt", "f"));
+    ASSERT_TRUE(MakeFile(L"\\a\\file.txt", "f") && MakeDir(L"\\a\\leaf") && MakeFile(L"\\a\\leaf\\x.txt", "x"));
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(MakeDir(L"\\m" + std::to_wstring(100 + i)));
     OpenTree();
     EXPECT_EQ(L"Smartphone[+]", RootText());
     HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
@@ -79,7 +81,34 @@ TEST_F(FolderTree, FillHoldsEveryFolderTheRootTextFollowsExpansionAndRefreshRefi
     Command(IDM_TREE_REFRESH);
     Command(IDM_TREE_REFRESH);
     ASSERT_TRUE(WaitFilled(hwndTree));
-    EXPECT_EQ(6u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
+    EXPECT_EQ(47u, (unsigned)SendMessageW(hwndTree, TVM_GETCOUNT, 0, 0));
+
+    hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    SendMessageW(hwndTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hRoot);
+    Select(L"\\a");
+    Key(VK_RETURN);
+    EXPECT_TRUE(IsTreeMode());
+    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)hRoot);
+    Key('9');
+    HTREEITEM hFirst = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    EXPECT_NE(hRoot, hFirst);
+    Key('7');
+    EXPECT_EQ(hRoot, (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+    // Pound: to the bottom, the first visible node then selected; star: the root again.
+    Key(VK_F9);
+    HTREEITEM hSel = GetSelectedNode(hwndTree);
+    EXPECT_EQ((HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), hSel);
+    EXPECT_NE(hRoot, hSel);
+    EXPECT_EQ(Node(hwndTree, L"\\m139"), (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0));
+    Key(VK_F8);
+    EXPECT_EQ(hRoot, GetSelectedNode(hwndTree));
+    Select(L"\\a\\leaf");
+    Key(VK_RETURN);
+    EXPECT_FALSE(IsTreeMode());
+    EXPECT_STREQ(L"\\a\\leaf", g_szCurrentFolder);
+    EXPECT_TRUE(IsWindowVisible(hwndList));
+    EXPECT_FALSE(IsWindowVisible(hwndTree));
+    EXPECT_GE(RowOf(L"x.txt"), 0);
 }
 
 TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
@@ -107,48 +136,12 @@ TEST_F(FolderTree, CountsOfTheSelectedNodeAndAbandonedCounts)
     EXPECT_FALSE(fBigShown);
 }
 
-TEST_F(FolderTree, KeysOfTheTree)
-{
-    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\leaf") && MakeFile(L"\\a\\leaf\\x.txt", "x"));
-    for (int i = 0; i < 40; ++i)
-        ASSERT_TRUE(MakeDir(L"\\m" + std::to_wstring(100 + i)));
-    OpenTree();
-    HTREEITEM hRoot = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    SendMessageW(hwndTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)hRoot);
-    // Action on a folder with sub-folders does nothing.
-    Select(L"\\a");
-    Key(VK_RETURN);
-    EXPECT_TRUE(IsTreeMode());
-    SendMessageW(hwndTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, (LPARAM)hRoot);
-    Key('9');
-    HTREEITEM hFirst = (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
-    EXPECT_NE(hRoot, hFirst);
-    Key('7');
-    EXPECT_EQ(hRoot, (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
-    // Pound: to the bottom, the first visible node then selected; star: the root again.
-    Key(VK_F9);
-    HTREEITEM hSel = GetSelectedNode(hwndTree);
-    EXPECT_EQ((HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), hSel);
-    EXPECT_NE(hRoot, hSel);
-    EXPECT_EQ(Node(hwndTree, L"\\m139"), (HTREEITEM)SendMessageW(hwndTree, TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0));
-    Key(VK_F8);
-    EXPECT_EQ(hRoot, GetSelectedNode(hwndTree));
-    Select(L"\\a\\leaf");
-    Key(VK_RETURN);
-    EXPECT_FALSE(IsTreeMode());
-    EXPECT_STREQ(L"\\a\\leaf", g_szCurrentFolder);
-    EXPECT_TRUE(IsWindowVisible(hwndList));
-    EXPECT_FALSE(IsWindowVisible(hwndTree));
-    EXPECT_GE(RowOf(L"x.txt"), 0);
-}
-
 TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
 {
     ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeDir(L"\\c") && MakeFile(L"\\c\\in.txt", "i"));
-    ASSERT_TRUE(MakeFile(L"\\a\\b\\deep.txt", "d"));
+    ASSERT_TRUE(MakeFile(L"\\a\\b\\deep.txt", "d") && MakeFile(L"\\f.txt", "f"));
     Open(L"\\a\\b");
-    // The first switch, before the fill has inserted a node: List View
-    // still lists the folder the user was in.
+    // Back before the fill has inserted a node: still the folder the user was in.
     Command(IDM_TREE_VIEW);
     Command(IDM_LIST_VIEW);
     EXPECT_FALSE(IsTreeMode());
@@ -163,21 +156,43 @@ TEST_F(FolderTree, TreeViewSelectsTheCurrentFolderAndListViewTakesTheNode)
     EXPECT_EQ(L"Smartphone[-]", RootText());
     EXPECT_TRUE(IsWindowVisible(hwndTree));
     EXPECT_FALSE(IsWindowVisible(hwndList));
-    HWND hwndBar = GetCurrentBar();
-    EXPECT_EQ(GetModeBar(IDR_BAR_TREE), hwndBar);
-    EXPECT_TRUE(IsWindowVisible(hwndBar));
     Select(L"\\c");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"\\c", g_szCurrentFolder);
     EXPECT_GE(RowOf(L"in.txt"), 0);
-    EXPECT_EQ(GetModeBar(IDR_BAR_LIST), GetCurrentBar());
     EXPECT_STREQ(L"  \\c", GetTitleStripText());
-    // Later switches find the node at once.
     Command(IDM_TREE_VIEW);
     EXPECT_EQ(L"\\c", SelectedPath());
     Select(L"");
     Command(IDM_LIST_VIEW);
     EXPECT_STREQ(L"", g_szCurrentFolder);
+
+    // The destination tree is refilled on each use and comes back on activation.
+    SelectRows({L"f.txt"});
+    Command(IDM_CREATE_SHORTCUT);
+    EXPECT_STREQ(L"  Create Shortcut", GetDestHeaderLine(0));
+    HWND hwndDest = GetDestTreeWindow();
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    // Shown: the destination's bar, the list, the list's bar.
+    auto shown = [&] {
+        return std::vector<bool>{IsWindowVisible(GetDestBar()) != 0, IsWindowVisible(hwndList) != 0,
+                                 IsWindowVisible(GetModeBar(IDR_BAR_LIST)) != 0};
+    };
+    const std::vector<bool> kDest = {true, false, false}, kList = {false, true, true};
+    EXPECT_EQ(kDest, shown());
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(kDest, shown());
+    Command(IDM_DEST_CANCEL);
+    EXPECT_EQ(kList, shown());
+
+    ASSERT_TRUE(MakeDir(L"\\later"));
+    SelectRows({L"f.txt"});
+    Command(IDM_COPY_TO);
+    EXPECT_EQ(hwndDest, GetDestTreeWindow());
+    ASSERT_TRUE(WaitFilled(hwndDest));
+    EXPECT_NE(nullptr, Node(hwndDest, L"\\later"));
+    EXPECT_EQ(5u, (unsigned)SendMessageW(hwndDest, TVM_GETCOUNT, 0, 0));
+    Command(IDM_DEST_CANCEL);
 }
 
 namespace {
@@ -205,36 +220,4 @@ TEST_F(FolderTree, FillRunsOnWhileTheWindowSitsInAModalLoop)
     // The fill's sends are answered by the dialog's own loop.
     EXPECT_EQ(1, DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_PROGRESS), hwnd, WaitFillProc, 0));
     EXPECT_EQ(61u, (unsigned)SendMessageW(s_hwndFilling, TVM_GETCOUNT, 0, 0));
-}
-
-TEST_F(FolderTree, DestinationTreeIsRefilledOnEachUseAndComesBackOnActivation)
-{
-    ASSERT_TRUE(MakeDir(L"\\a") && MakeFile(L"\\f.txt", "f"));
-    Open();
-    SelectRows({L"f.txt"});
-    Command(IDM_CREATE_SHORTCUT);
-    EXPECT_STREQ(L"  Create Shortcut", GetDestHeaderLine(0));
-    HWND hwndDest = GetDestTreeWindow();
-    ASSERT_TRUE(WaitFilled(hwndDest));
-    // Shown: the destination's bar, the list, the list's bar.
-    auto shown = [&] {
-        return std::vector<bool>{IsWindowVisible(GetDestBar()) != 0, IsWindowVisible(hwndList) != 0,
-                                 IsWindowVisible(GetModeBar(IDR_BAR_LIST)) != 0};
-    };
-    const std::vector<bool> kDest = {true, false, false}, kList = {false, true, true};
-    EXPECT_EQ(kDest, shown());
-    // Another window in front and back again: the destination tree keeps its bar.
-    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(kDest, shown());
-    Command(IDM_DEST_CANCEL);
-    EXPECT_EQ(kList, shown());
-
-    ASSERT_TRUE(MakeDir(L"\\later"));
-    SelectRows({L"f.txt"});
-    Command(IDM_COPY_TO);
-    EXPECT_EQ(hwndDest, GetDestTreeWindow());
-    ASSERT_TRUE(WaitFilled(hwndDest));
-    EXPECT_NE(nullptr, Node(hwndDest, L"\\later"));
-    EXPECT_EQ(3u, (unsigned)SendMessageW(hwndDest, TVM_GETCOUNT, 0, 0));
-    Command(IDM_DEST_CANCEL);
 }

@@ -22,8 +22,7 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 HWND MakeWindow()
 {
-    static bool s_fRegistered = RegisterMainClass(L"KitTestWindow", RecordingProc);
-    (void)s_fRegistered;
+    [[maybe_unused]] static bool s_fRegistered = RegisterMainClass(L"KitTestWindow", RecordingProc);
     HWND hwnd = CreateWindowExW(0, L"KitTestWindow", L"Kit window", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, nullptr, g_hInst, nullptr);
     ShowWindow(hwnd, SW_SHOW);
@@ -216,7 +215,8 @@ int ShowRealBox(LPCWSTR pszText, UINT uType, TIMERPROC pfnAct)
 }
 
 HWND g_hwndBox;
-WCHAR g_szLeft[32], g_szRight[32], g_szShown[300];
+std::wstring g_labels;
+WCHAR g_szShown[300];
 RECT g_rcBox, g_rcText;
 
 // Dark pixels of a text: as a window shows it, or drawn on one line.
@@ -257,8 +257,7 @@ void CALLBACK InspectAndPressNo(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(nullptr, id);
     g_hwndBox = FindWindowW(L"#32770", L"Question");
     HWND hwndBar = PlatFindSoftKeyBar(g_hwndBox);
-    PlatGetSoftKeyLabel(hwndBar, 0, g_szLeft, ARRAYSIZE(g_szLeft));
-    PlatGetSoftKeyLabel(hwndBar, 1, g_szRight, ARRAYSIZE(g_szRight));
+    g_labels = SoftKeyLabels(g_hwndBox);
     GetWindowRect(g_hwndBox, &g_rcBox);
     HWND hwndText = FindWindowExW(g_hwndBox, nullptr, L"Static", nullptr);
     while (hwndText && !(GetWindowTextW(hwndText, g_szShown, ARRAYSIZE(g_szShown)) > 0))
@@ -294,8 +293,7 @@ TEST_F(Kit, RealMessageBoxFillsTheScreenWithAnswersOnSoftKeysAndTheKeys)
 {
     LPCWSTR pszLong = L"Do you want to overwrite \\My Documents\\Business\\quarterly report.txt ?";
     EXPECT_EQ(IDNO, ShowRealBox(pszLong, MB_YESNO | MB_ICONQUESTION, InspectAndPressNo));
-    EXPECT_STREQ(L"Yes", g_szLeft);
-    EXPECT_STREQ(L"No", g_szRight);
+    EXPECT_EQ(L"Yes|No", g_labels);
     EXPECT_EQ(0, g_rcBox.left);
     EXPECT_EQ(PHONE_WORK_Y, g_rcBox.top);
     EXPECT_EQ(PHONE_CX, g_rcBox.right);
@@ -364,7 +362,7 @@ TEST_CHILD(Assertion)
     return 7;  // not reached
 }
 
-TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
+TEST_F(Kit, OutOfMemoryIsRetriedThroughTheHandlerElseReportedLikeAnAssertionAndEndsTheProcess)
 {
     g_pfnKitMalloc = FailingMalloc;
     g_cFailures = 2;
@@ -376,10 +374,6 @@ TEST_F(Kit, OutOfMemoryHandlerIsRetriedThenAllocationSucceeds)
     EXPECT_NE(nullptr, p);
     EXPECT_EQ(2, g_cHandlerCalls);
     std::free(p);
-}
-
-TEST_F(Kit, OutOfMemoryAndAssertionReportsShowTheirTextAndEndTheProcess)
-{
     struct Case {
         const wchar_t *pszChild;
         DWORD dwExit;

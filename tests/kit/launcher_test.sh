@@ -17,7 +17,6 @@ is_png() { [ -f "$1" ] && [ "$(od -An -c -j1 -N3 "$1" | tr -d ' ')" = "PNG" ]; }
 # A screenshot of the whole handset screen.
 "$ROOT/phone" run tavel --keys "SHOT=$TMP/before.png SOFT2" --shot "$TMP/menu.png"
 check "run exits 0" [ $? -eq 0 ]
-check "shot is a PNG" is_png "$TMP/menu.png"
 check "shot is 176 x 220" [ "$(png_size "$TMP/menu.png")" = "176 220" ]
 check "mid-sequence shot taken" is_png "$TMP/before.png"
 check "the key changed the screen" bash -c "! cmp -s '$TMP/before.png' '$TMP/menu.png'"
@@ -36,10 +35,12 @@ mkdir -p "$TMP/find/store"
 check "big tree made" [ "$(find "$TMP/find/store/Archive" -name 'report-*.txt' | wc -l)" -eq 240 ]
 check "snap taken mid-search" bash -c "[ -f '$TMP/searching.png' ] && ! cmp -s '$TMP/searching.png' '$TMP/found.png'"
 
-# Two launchers at once on one prefix: one waits, neither ends the other's program.
+# Two launchers at once on one prefix: one waits, neither ends the other's program;
+# the second's profile holds only store/.
+mkdir -p "$TMP/bare/store"
 "$ROOT/phone" run tavel --fresh --keys "WAIT=4000" --shot "$TMP/first.png" 2>"$TMP/first.err" &
 sleep 1
-"$ROOT/phone" run ostrel --profile "$TMP/long" --shot "$TMP/second.png" 2>"$TMP/second.err"
+"$ROOT/phone" run ostrel --profile "$TMP/bare" --shot "$TMP/second.png" 2>"$TMP/second.err"
 check "second launcher runs" [ $? -eq 0 ]
 wait $!
 check "first launcher runs" [ $? -eq 0 ]
@@ -71,11 +72,6 @@ rm "$TMP/bad/sim.json"
 # reg import drops a value under a broken key header without a word.
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\System\\StorageManager\\Profiles\n"Folder"="Storage Card"\n\n[HKEY_CURRENT_USER\\ControlPanel\\Probe]\n"Kept"=dword:5\n' > "$TMP/bad/registry.reg"
 refused tavel "$TMP/bad" "$TMP/bad/registry.reg"
-
-# A profile that holds only store/ is valid.
-mkdir -p "$TMP/bare/store"
-"$ROOT/phone" run ostrel --profile "$TMP/bare" --shot "$TMP/bare.png"
-check "store-only profile runs" is_png "$TMP/bare.png"
 
 # The profile's registry set-up goes in before the run and comes back after it.
 mkdir -p "$TMP/reg/store"

@@ -17,26 +17,6 @@ const Program kPrograms[] = {
 };
 
 class Startup : public testing::TestWithParam<Program> {};
-
-HWND WaitForWindow(const wchar_t *pszClass, const wchar_t *pszTitle)
-{
-    HWND hwnd = nullptr;
-    PumpUntil([&] { return (hwnd = FindWindowW(pszClass, pszTitle)) != nullptr; }, 10000);
-    return hwnd;
-}
-
-void Close(HWND hwnd, HANDLE hProcess)
-{
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(hwnd, &dwPid);
-    // Ostrel's window only owns its page: ending the page ends the program.
-    HWND hwndPopup = GetLastActivePopup(hwnd);
-    if (hwndPopup && hwndPopup != hwnd)
-        PostMessageW(hwndPopup, WM_COMMAND, 40032, 0);
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    if (WaitExit(hProcess, 5000) == STILL_ACTIVE)
-        TerminateProcess(hProcess, 1);
-}
 } // namespace
 
 TEST_P(Startup, SecondStartBringsTheFirstForwardAndExitsWithZero)
@@ -44,8 +24,8 @@ TEST_P(Startup, SecondStartBringsTheFirstForwardAndExitsWithZero)
     const Program &prog = GetParam();
     PROCESS_INFORMATION pi1 = {}, pi2 = {};
     ASSERT_TRUE(StartProgram(BuildPath(prog.pszExe), L"", &pi1));
-    HWND hwnd = WaitForWindow(prog.pszClass, prog.pszTitle);
-    ASSERT_NE(nullptr, hwnd);
+    HWND hwnd = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (hwnd = FindWindowW(prog.pszClass, prog.pszTitle)) != nullptr; }, 10000));
     WaitForInputIdle(pi1.hProcess, 5000);
     Pump(300);
     HWND hwndFront = GetLastActivePopup(hwnd);  // Ostrel's page, the others' main window
@@ -64,7 +44,12 @@ TEST_P(Startup, SecondStartBringsTheFirstForwardAndExitsWithZero)
     EXPECT_EQ(STILL_ACTIVE, WaitExit(pi1.hProcess, 0));
 
     DestroyWindow(hwndOther);
-    Close(hwnd, pi1.hProcess);
+    // Ostrel's window only owns its page: ending the page ends the program.
+    if (HWND hwndPopup = GetLastActivePopup(hwnd); hwndPopup && hwndPopup != hwnd)
+        PostMessageW(hwndPopup, WM_COMMAND, 40032, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    if (WaitExit(pi1.hProcess, 5000) == STILL_ACTIVE)
+        TerminateProcess(pi1.hProcess, 1);
     for (HANDLE h : {pi1.hProcess, pi1.hThread, pi2.hProcess, pi2.hThread})
         CloseHandle(h);
 }

@@ -49,38 +49,29 @@ std::wstring StoreRoot()
     return L"P:\\";
 }
 
-static void DeleteTree(const std::wstring &dir)
+void RemoveTree(const std::wstring &dir)
 {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::wstring name = fd.cFileName;
+    for (BOOL f = h != INVALID_HANDLE_VALUE; f; f = FindNextFileW(h, &fd)) {
+        std::wstring name = fd.cFileName, path = dir + L"\\" + name;
         if (name == L"." || name == L"..")
             continue;
-        std::wstring path = dir + L"\\" + name;
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            DeleteTree(path);
-            RemoveDirectoryW(path.c_str());
-        } else {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
             DeleteFileW(path.c_str());
-        }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-}
-
-void RemoveTree(const std::wstring &dir)
-{
-    DeleteTree(dir);
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
     RemoveDirectoryW(dir.c_str());
 }
 
 void ResetStore()
 {
-    DeleteTree(L"P:");
-    SetCurrentDirectoryW(L"P:\\");
+    SetCurrentDirectoryW(L"P:\\");  // so "P:" is the root, which stays
+    RemoveTree(L"P:");
 }
 
 bool MakeDir(const std::wstring &path)
@@ -182,22 +173,6 @@ DWORD WaitExit(HANDLE hProcess, DWORD timeoutMs)
     return dwCode;
 }
 
-namespace {
-struct ClassSearch {
-    const wchar_t *pszClass;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectClass(HWND hwnd, LPARAM lp)
-{
-    ClassSearch *ps = (ClassSearch *)lp;
-    WCHAR sz[64];
-    if (GetClassNameW(hwnd, sz, ARRAYSIZE(sz)) && lstrcmpW(sz, ps->pszClass) == 0)
-        ps->found.push_back(hwnd);
-    return TRUE;
-}
-} // namespace
-
 std::wstring WindowText(HWND hwnd, int idItem)
 {
     WCHAR sz[400] = L"";
@@ -235,9 +210,15 @@ std::wstring SoftKeyLabels(HWND hwnd)
 
 std::vector<HWND> FindTopLevel(const wchar_t *pszClass)
 {
-    ClassSearch search = {pszClass, {}};
-    EnumWindows(CollectClass, (LPARAM)&search);
-    return search.found;
+    std::pair<const wchar_t *, std::vector<HWND>> search(pszClass, {});
+    EnumWindows([](HWND hwnd, LPARAM lp) {
+        auto *ps = (std::pair<const wchar_t *, std::vector<HWND>> *)lp;
+        WCHAR sz[64];
+        if (GetClassNameW(hwnd, sz, ARRAYSIZE(sz)) && lstrcmpW(sz, ps->first) == 0)
+            ps->second.push_back(hwnd);
+        return TRUE;
+    }, (LPARAM)&search);
+    return search.second;
 }
 
 std::wstring SelfPath()
@@ -247,17 +228,11 @@ std::wstring SelfPath()
     return sz;
 }
 
-namespace {
-struct ChildEntry {
-    const wchar_t *pszName;
-    CHILDMAIN pfn;
-};
-std::vector<ChildEntry> &Children()
+static std::vector<std::pair<const wchar_t *, CHILDMAIN>> &Children()
 {
-    static std::vector<ChildEntry> s_children;
+    static std::vector<std::pair<const wchar_t *, CHILDMAIN>> s_children;
     return s_children;
 }
-} // namespace
 
 ChildRegistrar::ChildRegistrar(const wchar_t *pszName, CHILDMAIN pfn)
 {
@@ -266,9 +241,9 @@ ChildRegistrar::ChildRegistrar(const wchar_t *pszName, CHILDMAIN pfn)
 
 CHILDMAIN FindChildMain(const wchar_t *pszName)
 {
-    for (const ChildEntry &e : Children())
-        if (lstrcmpW(e.pszName, pszName) == 0)
-            return e.pfn;
+    for (const auto &child : Children())
+        if (lstrcmpW(child.first, pszName) == 0)
+            return child.second;
     return nullptr;
 }
 
