@@ -161,7 +161,7 @@ protected:
         PlatGetSoftKeyInfo(PlatFindSoftKeyBar(hdlg), 0, &uCmd, &fEnabled, nullptr);
         return uCmd == IDM_BEAM && fEnabled;
     }
-    static std::wstring Row(HWND hdlg, int iColumn) { return ItemText(GetDlgItem(hdlg, IDC_BEAM_LIST), 0, iColumn); }
+    static std::wstring Row(HWND hdlg, int iColumn) { return ListCell(GetDlgItem(hdlg, IDC_BEAM_LIST), 0, iColumn); }
     // Waits for the device, then presses Beam.
     static void BeamWhenArrived(HWND hdlg)
     {

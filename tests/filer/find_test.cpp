@@ -47,7 +47,7 @@ protected:
         return sz;
     }
 
-    std::wstring Cell(int iRow, int iCol) { return ItemText(hwndResults, iRow, iCol); }
+    std::wstring Cell(int iRow, int iCol) { return ListCell(hwndResults, iRow, iCol); }
 
     int Rows() { return (int)SendMessageW(hwndResults, LVM_GETITEMCOUNT, 0, 0); }
 

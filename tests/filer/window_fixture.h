@@ -88,14 +88,11 @@ protected:
         s_fRan = s_fBusy = false;
         UINT_PTR idTimer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
             HWND hdlg = nullptr;
-            EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) {
-                WCHAR sz[16] = L"";
-                GetClassNameW(h, sz, ARRAYSIZE(sz));
-                if (wcscmp(sz, L"#32770") || !IsWindowVisible(h) || h == s_hwndFrom)
-                    return TRUE;
-                *(HWND *)lp = h;
-                return FALSE;
-            }, (LPARAM)&hdlg);
+            for (HWND h : FindTopLevel(L"#32770")) {
+                if (!hdlg && h != s_hwndFrom && IsWindowVisible(h) &&
+                    GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId())
+                    hdlg = h;
+            }
             if (!hdlg || s_fBusy)
                 return;
             if (s_fRan) {
@@ -114,18 +111,6 @@ protected:
         SendMessageW(hwndTo ? hwndTo : hwnd, WM_COMMAND, MAKEWPARAM(idCommand, 0), 0);
         KillTimer(nullptr, idTimer);
         return s_fRan;
-    }
-
-    // The text of a list view's row in a column.
-    static std::wstring ItemText(HWND hwndList, int iRow, int iColumn = 0)
-    {
-        WCHAR sz[MAX_PATH] = L"";
-        LVITEMW lvi = {};
-        lvi.iSubItem = iColumn;
-        lvi.pszText = sz;
-        lvi.cchTextMax = ARRAYSIZE(sz);
-        SendMessageW(hwndList, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
-        return sz;
     }
 
     // Row of a name in the file table; -1 when it is not listed.

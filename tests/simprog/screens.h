@@ -9,11 +9,8 @@
 inline std::vector<std::wstring> Cells(HWND hwndList, int iCol = 0)
 {
     std::vector<std::wstring> v;
-    WCHAR sz[256];
-    for (int i = 0; i < ListView_GetItemCount(hwndList); ++i) {
-        ListView_GetItemText(hwndList, i, iCol, sz, ARRAYSIZE(sz));
-        v.push_back(sz);
-    }
+    for (int i = 0; i < ListView_GetItemCount(hwndList); ++i)
+        v.push_back(ListCell(hwndList, i, iCol));
     return v;
 }
 inline std::vector<bool> Ticks(HWND hwndList)

@@ -1,6 +1,7 @@
 #include "support.h"
 #include <algorithm>
 #include "platform.h"
+#include <commctrl.h>
 #include <strsafe.h>
 
 std::vector<BoxCall> MessageBoxes::calls;
@@ -196,6 +197,17 @@ bool TextFits(HWND hwnd, const std::wstring &text)
     RECT rc;
     GetClientRect(hwnd, &rc);
     return TextWidth((HFONT)SendMessageW(hwnd, WM_GETFONT, 0, 0), text.c_str()) <= rc.right;
+}
+
+std::wstring ListCell(HWND hwndList, int iRow, int iColumn)
+{
+    WCHAR sz[400] = L"";
+    LVITEMW lvi = {};
+    lvi.iSubItem = iColumn;
+    lvi.pszText = sz;
+    lvi.cchTextMax = ARRAYSIZE(sz);
+    SendMessageW(hwndList, LVM_GETITEMTEXTW, iRow, (LPARAM)&lvi);
+    return sz;
 }
 
 std::wstring SoftKeyLabels(HWND hwnd)

@@ -56,6 +56,8 @@ std::wstring WindowText(HWND hwnd, int idItem = 0);
 int TextWidth(HFONT hfont, LPCWSTR psz);
 // The text fits the window's client width in the window's own font.
 bool TextFits(HWND hwnd, const std::wstring &text);
+// The text of a list view's row in a column.
+std::wstring ListCell(HWND hwndList, int iRow, int iColumn = 0);
 // The labels of a window's soft-key bar, "left|right" ("" without a bar).
 std::wstring SoftKeyLabels(HWND hwnd);
 // Top-level windows of a class in the whole desktop.

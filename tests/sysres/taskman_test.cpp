@@ -59,12 +59,7 @@ protected:
         m_hwndList = GetDlgItem(m_hdlg, IDC_TASK_LIST);
     }
     int Count() { return (int)SendMessageW(m_hwndList, LVM_GETITEMCOUNT, 0, 0); }
-    std::wstring Cell(int iItem, int iSub)
-    {
-        WCHAR sz[400] = L"";
-        ListView_GetItemText(m_hwndList, iItem, iSub, sz, ARRAYSIZE(sz));
-        return sz;
-    }
+    std::wstring Cell(int iItem, int iSub) { return ListCell(m_hwndList, iItem, iSub); }
     int Find(const std::wstring &title)
     {
         for (int i = 0; i < Count(); ++i)
