@@ -134,8 +134,15 @@ static BOOL HandOver(AtExchange *pex, HRIL hRil)
     memcpy(pBlock + 4, &wZero, 2);
     memcpy(pBlock + 6, &wLength, 2);
     memcpy(pBlock + 8, s_szAnsi, cb);
-    HRESULT hr = RIL_DevSpecific(hRil, pBlock, 8);
+    // A caller that has already reported failure must not have its command
+    // reach the radio afterwards (a write would land unannounced).
+    AcquireSRWLockShared(&s_lock);
+    BOOL fGiveUp = pex->fGiveUp;
+    ReleaseSRWLockShared(&s_lock);
+    HRESULT hr = fGiveUp ? E_ABORT : RIL_DevSpecific(hRil, pBlock, 8);
     delete[] pBlock;
+    if (fGiveUp)
+        return FALSE;
     AcquireSRWLockExclusive(&s_lock);
     pex->hrCmdId = hr;
     pex->fIdKnown = TRUE;

@@ -5,6 +5,7 @@
 #include "trace.h"
 #include <strsafe.h>
 #include <cwchar>
+#include <string>
 
 static const int MAX_SEPARATORS = 49;
 
@@ -34,15 +35,20 @@ HRESULT GetReplyField(LPCWSTR pszReply, int iField, LPWSTR pszOut, size_t cchOut
 {
     if (cchOut)
         pszOut[0] = 0;
-    if (iField < 0)
+    if (iField < 0 || !pszReply[0])
         return SMS_E_FAIL;
     // Field n lies between separator n and separator n + 1; field 0 starts
-    // at the reply's second character.
+    // at the reply's second character. A comma between quotes (a time stamp,
+    // a name) separates nothing.
     size_t iStart = 1;
     int cSeen = 0;
-    for (size_t i = 0; pszReply[i] && cSeen < MAX_SEPARATORS; ++i) {
-        if (pszReply[i] != L',' && pszReply[i] != L'\r')
+    BOOL fQuoted = FALSE;
+    for (size_t i = 1; pszReply[i] && cSeen < MAX_SEPARATORS; ++i) {
+        if (pszReply[i] == L'"')
+            fQuoted = !fQuoted;
+        if (pszReply[i] != L'\r' && (pszReply[i] != L',' || fQuoted))
             continue;
+        fQuoted = FALSE;  // a line ends any quote left open
         ++cSeen;
         if (cSeen == iField)
             iStart = i + 1;
@@ -72,19 +78,27 @@ int ParseCMGRReply(LPCWSTR pszReply, LPSIMMESSAGE lpMessage)
     if (!pszCmgr)
         return -1;
     int iPos = (int)(pszCmgr - pszReply);
+    // Only the +CMGR: line and the data line after it count: unsolicited
+    // lines (RING, +CMTI) may come before, the final result after.
+    LPCWSTR pszLineEnd = wcschr(pszCmgr, L'\r');
+    size_t cchHeader = pszLineEnd ? (size_t)(pszLineEnd - pszCmgr) : wcslen(pszCmgr);
+    std::wstring header(pszCmgr, cchHeader);
+    // Fields counted from "+CMGR:" with quoted commas kept: received
+    // stat,oa,alpha,scts,tooa,fo,pid,dcs; stored stat,da,alpha,toda,fo,pid,dcs.
     static const struct {
         LPCWSTR pszWord;
-        int iCoding, iData;
-    } s_aStatus[] = {{L"REC READ", 8, 12}, {L"REC UNREAD", 8, 12}, {L"STO UNSENT", 6, 11}, {L"STO SENT", 6, 11}};
+        int iCoding;
+    } s_aStatus[] = {{L"REC READ", 7}, {L"REC UNREAD", 7}, {L"STO UNSENT", 6}, {L"STO SENT", 6}};
     int iStatus = -1;
     for (int i = 0; i < (int)ARRAYSIZE(s_aStatus) && iStatus < 0; ++i)
-        if (wcsstr(pszReply, s_aStatus[i].pszWord))
+        if (header.find(s_aStatus[i].pszWord) != std::wstring::npos)
             iStatus = i;
     if (iStatus < 0)
         return iPos;
 
+    header += L'\r';  // the last field of the line ends with it
     WCHAR szField[AT_REPLY_CCH];
-    GetReplyField(pszReply, 1, szField, ARRAYSIZE(szField));
+    GetReplyField(header.c_str(), 1, szField, ARRAYSIZE(szField));
     size_t cchNumber = wcslen(szField);
     if (cchNumber >= 2)
         StringCchCopyNW(lpMessage->lpszAddress, ARRAYSIZE(lpMessage->lpszAddress), szField + 1, cchNumber - 2);
@@ -93,12 +107,42 @@ int ParseCMGRReply(LPCWSTR pszReply, LPSIMMESSAGE lpMessage)
     lpMessage->dwNumPlan = SIM_NUMPLAN_TELEPHONE;
     lpMessage->dwAddressType = lpMessage->lpszAddress[0] == L'+' ? SIM_ADDRTYPE_INTERNATIONAL : SIM_ADDRTYPE_UNKNOWN;
 
-    GetReplyField(pszReply, s_aStatus[iStatus].iCoding, szField, ARRAYSIZE(szField));
+    GetReplyField(header.c_str(), s_aStatus[iStatus].iCoding, szField, ARRAYSIZE(szField));
     BYTE bCoding = DecimalLowByte(szField);
-    // The data field starts with the line feed after the header's carriage return.
-    if (SUCCEEDED(GetReplyField(pszReply, s_aStatus[iStatus].iData, szField, ARRAYSIZE(szField))) && szField[0])
-        DecodeMessageData(lpMessage->lpszMessage, ARRAYSIZE(lpMessage->lpszMessage), szField + 1, bCoding);
+    // The data line follows the header's CR LF and runs to its CR, or to
+    // the end of a reply that lacks it.
+    if (!pszLineEnd)
+        return iPos;
+    LPCWSTR pszData = pszLineEnd + 1;
+    if (*pszData == L'\n')
+        ++pszData;
+    std::wstring data(pszData, wcscspn(pszData, L"\r"));
+    DecodeMessageData(lpMessage->lpszMessage, ARRAYSIZE(lpMessage->lpszMessage), data.c_str(), bCoding);
     return iPos;
+}
+
+BOOL IsFinalResultOk(LPCWSTR pszReply)
+{
+    // The last final result code of the reply decides; any other line
+    // (an unsolicited RING, +CMTI, +CREG) is not the command's.
+    static const LPCWSTR s_apszFinal[] = {L"0", L"OK", L"4", L"ERROR", L"+CME ERROR:", L"+CMS ERROR:"};
+    BOOL fOk = FALSE, fSeen = FALSE;
+    for (LPCWSTR p = pszReply; *p;) {
+        size_t cch = wcscspn(p, L"\r\n");
+        for (LPCWSTR pszFinal : s_apszFinal) {
+            size_t cchFinal = wcslen(pszFinal);
+            BOOL fPrefix = pszFinal[cchFinal - 1] == L':';
+            if ((fPrefix ? cch >= cchFinal : cch == cchFinal) && wcsncmp(p, pszFinal, cchFinal) == 0) {
+                fOk = pszFinal == s_apszFinal[0] || pszFinal == s_apszFinal[1];
+                fSeen = TRUE;
+                break;
+            }
+        }
+        p += cch;
+        while (*p == L'\r' || *p == L'\n')
+            ++p;
+    }
+    return fSeen && fOk;
 }
 
 BOOL ExtractBracketedNumber(LPWSTR pszText)

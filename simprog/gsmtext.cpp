@@ -127,7 +127,8 @@ void TCharConvertToChar(BYTE *pb, size_t cb)
     }
 }
 
-static unsigned HexValue(WCHAR ch)
+// The value of a hex digit, or -1 for any other character.
+static int HexValue(WCHAR ch)
 {
     if (ch >= L'0' && ch <= L'9')
         return ch - L'0';
@@ -135,16 +136,17 @@ static unsigned HexValue(WCHAR ch)
         return ch - L'A' + 10;
     if (ch >= L'a' && ch <= L'f')
         return ch - L'a' + 10;
-    return 0;
+    return -1;
 }
 
-// The next group of up to cDigits hex digits; FALSE at the end of the text.
+// The next group of up to cDigits hex digits; FALSE at the end of the data,
+// which is the first character that is no hex digit.
 static BOOL NextGroup(LPCWSTR &p, int cDigits, unsigned *pu)
 {
-    if (!*p)
+    if (HexValue(*p) < 0)
         return FALSE;
     unsigned u = 0;
-    for (int i = 0; i < cDigits && *p; ++i, ++p)
+    for (int i = 0; i < cDigits && HexValue(*p) >= 0; ++i, ++p)
         u = u * 16 + HexValue(*p);
     *pu = u;
     return TRUE;
@@ -158,13 +160,15 @@ void DecodeMessageData(LPWSTR pszOut, size_t cchOut, LPCWSTR pszHex, BYTE bCodin
     LPCWSTR p = pszHex;
     while (cch + 1 < cchOut && NextGroup(p, fGsm ? 2 : 4, &u)) {
         if (!fGsm) {
-            pszOut[cch++] = (WCHAR)u;
+            if (u != 0)  // a NUL unit would end the text the caller reads
+                pszOut[cch++] = (WCHAR)u;
             continue;
         }
         WCHAR ch = L' ';  // codes of 0x80 and above read as a space
         if (u == GSM_ESCAPE) {
             unsigned uNext;
-            if (NextGroup(p, 2, &uNext) && uNext < 0x80) {
+            // Escape twice is the reserved second table: a space until one is defined.
+            if (NextGroup(p, 2, &uNext) && uNext < 0x80 && uNext != GSM_ESCAPE) {
                 ch = GsmCharOf((BYTE)uNext);  // an unknown extension reads as its own code
                 for (const auto &e : s_aExtension)
                     if (e.code == uNext)

@@ -11,12 +11,12 @@ static const WCHAR s_szModeUcs2[] = L"AT+CMGF=1;+CSMP=17,167,0,8";
 static const WCHAR s_szTextMode[] = L"AT+CMGF=1";
 static const WCHAR s_szPduMode[] = L"AT+CMGF=0";
 
-// A mode step succeeded when the radio answered its numeric OK.
+// A mode step succeeded when the radio's final result is OK.
 static BOOL ModeStep(LPCWSTR pszCommand)
 {
     WCHAR szReply[AT_REPLY_CCH];
     SendATCommand(pszCommand, szReply, ARRAYSIZE(szReply));
-    return szReply[0] == L'0';
+    return IsFinalResultOk(szReply);
 }
 
 // The hex data of the text and the mode command of its coding.

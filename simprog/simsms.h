@@ -12,7 +12,7 @@
 #define SMS_GSM_MAX       160
 #define SMS_UCS2_MAX      70
 #define AT_TIMEOUT_MS     6000
-#define AT_REPLY_CCH      1024   // the callers' reply buffers
+#define AT_REPLY_CCH      4096   // the callers' reply buffers: the longest reply the exchange carries
 #define AT_NUMBER_CCH     128    // a destination number and its terminator
 
 // One AT exchange: TRUE when a reply arrived within AT_TIMEOUT_MS; reply
@@ -45,6 +45,9 @@ void DecodeMessageData(LPWSTR pszOut, size_t cchOut, LPCWSTR pszHex, BYTE bCodin
 DWORD IsCMGWOK(LPCWSTR pszReply);
 int ParseCMGRReply(LPCWSTR pszReply, LPSIMMESSAGE lpMessage);
 HRESULT GetReplyField(LPCWSTR pszReply, int iField, LPWSTR pszOut, size_t cchOut);
+// TRUE when the reply's final result code is OK ("0" or "OK"), whatever
+// unsolicited lines come with it.
+BOOL IsFinalResultOk(LPCWSTR pszReply);
 BOOL ExtractBracketedNumber(LPWSTR pszText);
 // A number the radio may get between quotes: only 0-9 + * # p w and the
 // blank, 1 to 127 characters.

@@ -9,6 +9,7 @@
 #define PLATRADIO_ERROR    3  // RIL_RESULT_ERROR, the modem not asked
 #define PLATRADIO_GARBAGE  4  // RIL_RESULT_OK with a text that is no reply
 #define PLATRADIO_EARLY    5  // the modem's answer before RIL_DevSpecific has returned
+#define PLATRADIO_PREFIXED 6  // the modem's answer after the garbage text (unsolicited lines)
 
 // The code that the AT request block carries for an AT command.
 #define PLATRADIO_AT_CODE  900
@@ -21,6 +22,8 @@ extern "C" {
 void WINAPI PlatRadioSetMode(DWORD dwMode, DWORD dwDelayMs, DWORD cCommands);
 // The text PLATRADIO_GARBAGE answers with (a default one until set).
 void WINAPI PlatRadioSetGarbage(const char *pszText);
+// RIL_Initialize takes dwDelayMs before it opens a session (0: at once).
+void WINAPI PlatRadioSetOpenDelay(DWORD dwDelayMs);
 // Waits until no answer is pending; FALSE on time-out.
 BOOL WINAPI PlatRadioWaitIdle(DWORD dwTimeoutMs);
 // Sessions open now; commands received since the last reset.

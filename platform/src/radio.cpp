@@ -36,6 +36,7 @@ LONG g_idNext = 1;
 DWORD g_cCommands = 0;
 DWORD g_dwMode = PLATRADIO_NORMAL;
 DWORD g_dwDelayMs = 0;
+DWORD g_dwOpenDelayMs = 0;  // RIL_Initialize's delay, for tests
 DWORD g_cModeLeft = 0;  // commands the mode still applies to; 0: all
 std::string g_garbage = "\x7f+CMG?:,,\"\r\n%s%n\xff";
 std::mutex g_mtxLog;
@@ -145,6 +146,13 @@ HRESULT WINAPI RIL_Initialize(DWORD dwIndex, RILRESULTCALLBACK pfnResult, RILNOT
         return E_INVALIDARG;
     if (!PlatSimRadioOn())
         return E_FAIL;
+    DWORD dwOpenDelayMs;
+    {
+        std::lock_guard<std::mutex> lock(g_mtx);
+        dwOpenDelayMs = g_dwOpenDelayMs;
+    }
+    if (dwOpenDelayMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(dwOpenDelayMs));
     std::lock_guard<std::mutex> lock(g_mtx);
     if (!g_fThread) {
         std::thread(RadioThread).detach();
@@ -207,6 +215,8 @@ HRESULT WINAPI RIL_DevSpecific(HRIL hRil, const BYTE *lpbParams, DWORD dwSize)
     } else if (!PlatModemRun(command, &a.text)) {
         a.dwCode = RIL_RESULT_ERROR;
     }
+    if (dwMode == PLATRADIO_PREFIXED)
+        a.text = garbage + a.text;
     if (dwMode == PLATRADIO_SLOW)
         a.due += std::chrono::milliseconds(dwDelayMs);
     std::unique_lock<std::mutex> lock(g_mtx);
@@ -230,6 +240,12 @@ void WINAPI PlatRadioSetMode(DWORD dwMode, DWORD dwDelayMs, DWORD cCommands)
     g_dwMode = dwMode;
     g_dwDelayMs = dwDelayMs;
     g_cModeLeft = cCommands;
+}
+
+void WINAPI PlatRadioSetOpenDelay(DWORD dwDelayMs)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    g_dwOpenDelayMs = dwDelayMs;
 }
 
 void WINAPI PlatRadioSetGarbage(const char *pszText)
@@ -264,6 +280,7 @@ void WINAPI PlatRadioReset(void)
         g_pending.clear();
         g_dwMode = PLATRADIO_NORMAL;
         g_cModeLeft = 0;
+        g_dwOpenDelayMs = 0;
         g_cCommands = 0;
         g_garbage = "\x7f+CMG?:,,\"\r\n%s%n\xff";
         g_cv.notify_all();

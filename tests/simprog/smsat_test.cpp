@@ -63,6 +63,9 @@ TEST_F(SmsAt, OddMessageDataAndWriteReplies)
     EXPECT_EQ(L"Hi", Decode(L"00480069", 24));  // class bits around the UCS2 coding
     EXPECT_EQ(L"A B", Decode(L"41FF42", 0));
     EXPECT_EQ(std::wstring(1, (WCHAR)0x4), Decode(L"004", 8));  // a short last group
+    EXPECT_EQ(L"a b", Decode(L"611B1B62", 0));  // the reserved second table reads as a space
+    EXPECT_EQ(L"Hi", Decode(L"004800000069", 8));  // a NUL unit does not end the text
+    EXPECT_EQ(L"AB", Decode(L"4142G043", 0));  // the data ends at a character that is no digit
     // Only a write reply naming a slot the SIM has counts.
     EXPECT_EQ(7u, IsCMGWOK(L"\r\n+CMGW: 7\r\n0\r"));
     EXPECT_EQ(0xFFFFFFFFu, IsCMGWOK(L"+CMGW: 25\r\n0\r"));
@@ -99,6 +102,55 @@ TEST_F(SmsAt, WriteSendsTheseCommandsAndReadsBackUnchanged)
     EXPECT_EQ(SMS_E_FAIL, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 0, &msg));
     EXPECT_EQ(SMS_E_FAIL, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 21, &msg));
     EXPECT_EQ(0u, PlatRadioCommandCount());
+}
+
+// Real modems put unsolicited lines anywhere and names with commas in the
+// header; only the +CMGR: line, its data line and the final result count.
+TEST_F(SmsAt, UnsolicitedLinesAndQuotedCommasChangeNothingReadOrWritten)
+{
+    PlatRadioSetGarbage("\r\nRING\r\n+CMTI: \"SM\",3\r\n"
+                        "+CMGR: \"REC READ\",\"+4912345\",\"Doe, J\",\"26/12/01,09:30:00+00\",145,4,0,8,\"+44\",145,2\r\n"
+                        "00480069");  // no closing CR, no result: cut short by the radio
+    PlatRadioSetMode(PLATRADIO_GARBAGE, 0, 1);
+    WCHAR szReply[AT_REPLY_CCH];
+    SendATCommand(L"AT+CMGR=1 ", szReply, ARRAYSIZE(szReply));
+    GuardedMessage g;
+    EXPECT_NE(-1, ParseCMGRReply(szReply, &g.msg));
+    EXPECT_STREQ(L"+4912345", g.msg.lpszAddress);
+    EXPECT_EQ((DWORD)SIM_ADDRTYPE_INTERNATIONAL, g.msg.dwAddressType);
+    EXPECT_STREQ(L"Hi", g.msg.lpszMessage);
+
+    // A mode step answered after an unsolicited line succeeded: the write
+    // that +CMGW stored is reported stored, so nobody stores it twice.
+    PlatRadioSetGarbage("\r\n+CREG: 1\r\n");
+    PlatRadioSetMode(PLATRADIO_PREFIXED, 0, 1);
+    DWORD dwIndex = 0;
+    EXPECT_EQ(S_OK, Write(L"+4412345", L"once", &dwIndex));
+    EXPECT_EQ(1u, ReadSim()["sms"]["messages"].size());
+    EXPECT_TRUE(IsFinalResultOk(L"OK\r\nRING\r\n"));
+    EXPECT_FALSE(IsFinalResultOk(L"0\r\n+CME ERROR: 10\r\n"));
+    EXPECT_FALSE(IsFinalResultOk(L"RING\r\n"));
+
+    // The longest message the SIM holds reads back whole.
+    std::string ucs2;
+    for (int i = 0; i < 255; ++i)
+        ucs2 += "\xD0\x96";  // Ж
+    WriteSms({{{"index", 2}, {"coding", 8}, {"text", ucs2}}});
+    SIMMESSAGE msg = {};
+    EXPECT_EQ(S_OK, KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 2, &msg));
+    EXPECT_EQ(std::wstring(255, L'Ж'), msg.lpszMessage);
+}
+
+// A caller that gave up has reported failure: its command never reaches
+// the radio afterwards.
+TEST_F(SmsAt, ACommandWhoseCallerGaveUpIsNeverSent)
+{
+    PlatRadioSetOpenDelay(AT_TIMEOUT_MS + 1300);
+    WCHAR szReply[AT_REPLY_CCH];
+    EXPECT_FALSE(SendATCommand(L"AT+CMGF=1", szReply, ARRAYSIZE(szReply)));
+    EXPECT_FALSE(PumpUntil([] { return PlatRadioCommandCount() > 0; }, 2000));
+    EXPECT_TRUE(PumpUntil([] { return PlatRadioSessionCount() == 0; }, 2000));
+    PlatRadioSetOpenDelay(0);
 }
 
 TEST_F(SmsAt, LongTextsAndNumbersThatCouldCarryCommandsAreRefusedBeforeAnythingIsSent)
