@@ -61,9 +61,10 @@ BOOL AddEntryToContacts(LPCWSTR pszName, LPCWSTR pszNumber)
         PutText(pContact, &IContact::put_LastName, pszRest);
     }
     PutText(pContact, &IContact::put_MobileTelephoneNumber, pszNumber ? pszNumber : L"");
-    pContact->Save();
+    // Only a contact that landed counts: a refused save stops the copy.
+    hr = pContact->Save();
     pContact->Release();
-    return 1;
+    return SUCCEEDED(hr);
 }
 
 // A property's text into a fixed buffer, cut to fit; empty when unreadable.

@@ -109,6 +109,7 @@ static void OnSelectAll()
         --FreeSlotCount;
     }
     MarkRow(s_hwndList, i < cRows ? i : cRows - 1);
+    ShowMarkedNumber(s_hwndList);
     ShowFreeSlots();
 }
 
@@ -160,6 +161,9 @@ static void OnStart(HWND hdlg)
             fStopped = TRUE;
             break;
         }
+        // Written: a second Start after a stop must not write it again. Its
+        // slot is taken now, so the counter stays as the tick left it.
+        TickRow(s_hwndList, r, FALSE);
         // The row's position, not the count written so far.
         ShowProgress(r, cTicked);
     }

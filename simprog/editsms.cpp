@@ -157,6 +157,13 @@ static void OnSave(HWND hdlg)
         ShowSmsMessage(IDS_CONTENT_EMPTY, MB_ICONEXCLAMATION);
         return;
     }
+    WCHAR szNumber[MAX_LENGTH_ADDRESS + 1];
+    if (!SmsDestinationNumber(msg.lpszAddress, szNumber, ARRAYSIZE(szNumber))) {
+        // Refused before anything is sent: the typed text stays for another number.
+        ShowSmsMessage(IDS_SMS_WRITE_ERROR, MB_ICONERROR);
+        SendMessageW(hdlg, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(hdlg, IDC_SMS_NUMBER), TRUE);
+        return;
+    }
     StringCchCopyW(msg.lpszMessage, ARRAYSIZE(msg.lpszMessage), szText);
     HRESULT hr = KORU_SimWriteMessage(g_hSim, SIM_SMSSTORAGE_SIM, &dwIndex, &msg);
     if (hr == SMS_E_UCS2_LONG || hr == SMS_E_GSM_LONG) {
@@ -166,7 +173,10 @@ static void OnSave(HWND hdlg)
     if (FAILED(hr)) {
         ShowSmsMessage(IDS_SMS_WRITE_ERROR, MB_ICONERROR);
         ReadSMSfromSIM(g_hwndSMS);
-        SelectLastRow(1);
+        // Row 1, or the only row; the preview follows the highlight.
+        int iRow = ListView_GetItemCount(g_hwndSMS) > 1 ? 1 : 0;
+        SelectLastRow(iRow);
+        ShowSelectedMessage(iRow);
         EndDialog(hdlg, 1);
         return;
     }

@@ -98,8 +98,8 @@ static BOOL CopyRecordToSim(const SmsRecord *pr)
     return TRUE;
 }
 
-// Copies the ticked rows in order; the first failure stops the run and
-// leaves the page as it is.
+// Copies the ticked rows in order, unticking each once it is on the SIM;
+// the first failure stops the run and leaves the rest of the page as it is.
 static void OnStart(HWND hdlg)
 {
     int cTicked = CountTickedRows(g_hwndSMS);
@@ -117,6 +117,9 @@ static void OnStart(HWND hdlg)
             fFailed = TRUE;
             break;
         }
+        // Copied: a second Start after a failure must not copy it again. Its
+        // slot is taken now, so the free count stays as the tick left it.
+        TickRow(g_hwndSMS, r, FALSE);
         ShowProgress(++cCopied, cTicked);
     }
     RefreshSmsCounters();

@@ -194,11 +194,13 @@ static void OnStart(HWND hdlg)
             fStopped = TRUE;
             break;
         }
+        // Copied: a second Start after a stop must not copy it again.
+        TickRow(s_hwndList, i, FALSE);
         ShowProgress(++cCopied, cTicked);
     }
     DestroyProgressDialog(hdlgProgress);
     if (fStopped)
-        return;  // the ticks stay as they were
+        return;  // the rows not copied keep their ticks
     ShowMorlinMessage(hdlg, IDS_ADDED_TO_OUTLOOK, MB_ICONASTERISK);
     EndDialog(hdlg, IDOK);
 }

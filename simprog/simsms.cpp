@@ -47,6 +47,15 @@ static HRESULT BuildData(LPCWSTR pszText, size_t cch, LPWSTR pszData, size_t cch
     return S_OK;
 }
 
+BOOL SmsDestinationNumber(LPCWSTR pszAddress, LPWSTR pszNumber, size_t cchNumber)
+{
+    StringCchCopyNW(pszNumber, cchNumber, pszAddress, MAX_LENGTH_ADDRESS);
+    ExtractBracketedNumber(pszNumber);
+    // The number goes between quotes: a quote, CR, Ctrl-Z or ";" in it
+    // would end the command and start another.
+    return IsSendableNumber(pszNumber);
+}
+
 HRESULT KORU_SimWriteMessage(HSIM hSim, DWORD dwStorage, LPDWORD lpdwIndex, LPSIMMESSAGE lpMessage)
 {
     (void)hSim;
@@ -60,11 +69,7 @@ HRESULT KORU_SimWriteMessage(HSIM hSim, DWORD dwStorage, LPDWORD lpdwIndex, LPSI
 
     TRACE(L"KORU_SimWriteMessage 1\r\n");
     WCHAR szNumber[MAX_LENGTH_ADDRESS + 1];
-    StringCchCopyNW(szNumber, ARRAYSIZE(szNumber), lpMessage->lpszAddress, ARRAYSIZE(lpMessage->lpszAddress));
-    ExtractBracketedNumber(szNumber);
-    // The number goes between quotes: a quote, CR, Ctrl-Z or ";" in it
-    // would end the command and start another.
-    if (!IsSendableNumber(szNumber))
+    if (!SmsDestinationNumber(lpMessage->lpszAddress, szNumber, ARRAYSIZE(szNumber)))
         return SMS_E_FAIL;
 
     TRACE(L"KORU_SimWriteMessage 2\r\n");

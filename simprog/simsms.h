@@ -20,6 +20,10 @@
 BOOL SendATCommand(LPCWSTR pszCommand, LPWSTR pszReply, size_t cchReply);
 void CALLBACK ATResultCallback(DWORD dwCode, HRESULT hrCmdID, const void *lpData, DWORD cbData, DWORD dwParam);
 
+// The number a message to this address (a SIMMESSAGE's, at most
+// MAX_LENGTH_ADDRESS characters) is written with: the part between angle
+// brackets when there is one. FALSE when the radio may not get it.
+BOOL SmsDestinationNumber(LPCWSTR pszAddress, LPWSTR pszNumber, size_t cchNumber);
 HRESULT KORU_SimWriteMessage(HSIM hSim, DWORD dwStorage, LPDWORD lpdwIndex, LPSIMMESSAGE lpMessage);
 HRESULT KORU_SimReadMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex, LPSIMMESSAGE lpMessage);
 

@@ -161,6 +161,8 @@ void MarkRow(HWND hwndList, int iRow)
 {
     if (iRow < 0)
         return;
+    // The list allows several selected rows: the highlight leaves the old one.
+    ListView_SetItemState(hwndList, -1, 0, LVIS_SELECTED);
     ListView_SetItemState(hwndList, iRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetSelectionMark(hwndList, iRow);
     ListView_EnsureVisible(hwndList, iRow, FALSE);

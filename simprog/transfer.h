@@ -37,7 +37,7 @@ void TickRow(HWND hwndList, int iRow, BOOL fTicked);
 int CountTickedRows(HWND hwndList);
 // Moves the selection mark one row up or down within the list; the new mark.
 int StepSelectionMark(HWND hwndList, int iDelta);
-// Makes a row the marked, selected and focused one.
+// Makes a row the marked, selected and focused one (the only one selected).
 void MarkRow(HWND hwndList, int iRow);
 // The list takes the action key itself instead of the dialog's default button.
 LRESULT TransferListDlgCode(WNDPROC pfnList, HWND hwnd, WPARAM wp, LPARAM lp);

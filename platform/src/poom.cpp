@@ -150,8 +150,12 @@ public:
     {
         std::lock_guard<std::mutex> lock(g_mtxFile);
         json file = PlatProfileLoad(kFile);
-        if (!file.contains("contacts") || !file["contacts"].is_array())
+        // A member that is there but no list is not ours to replace: the
+        // user's contacts would be lost with it.
+        if (!file.contains("contacts"))
             file["contacts"] = json::array();
+        else if (!file["contacts"].is_array())
+            return E_FAIL;
         json &contacts = file["contacts"];
         json *pTarget = nullptr;
         ULONGLONG oidMax = 0;

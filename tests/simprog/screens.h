@@ -4,6 +4,7 @@
 #include "simtest.h"
 #include "kit.h"
 #include "transfer.h"
+#include <functional>
 
 // A list view's texts in one column, and its rows' ticks.
 inline std::vector<std::wstring> Cells(HWND hwndList, int iCol = 0)
@@ -20,6 +21,15 @@ inline std::vector<bool> Ticks(HWND hwndList)
         v.push_back(IsRowTicked(hwndList, i));
     return v;
 }
+// The rows drawn highlighted.
+inline std::vector<int> SelectedRows(HWND hwndList)
+{
+    std::vector<int> v;
+    for (int i = 0; i < ListView_GetItemCount(hwndList); ++i)
+        if (ListView_GetItemState(hwndList, i, LVIS_SELECTED))
+            v.push_back(i);
+    return v;
+}
 // The state of an item of the bar's popup once the window has set it up.
 inline UINT PopupState(HWND hwnd, UINT idBar, UINT id)
 {
@@ -30,6 +40,33 @@ inline UINT PopupState(HWND hwnd, UINT idBar, UINT id)
     DestroyMenu(hmenu);
     return u;
 }
+
+// Calls fn with each line ("Processing...") the progress dialog shows while it lives.
+class ProgressWatch {
+    static inline std::function<void(const std::wstring &)> s_fn;
+    HHOOK m_hhook;
+
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp)
+    {
+        const CWPSTRUCT *p = (const CWPSTRUCT *)lp;
+        if (code == HC_ACTION && p->message == WM_SETTEXT && p->lParam &&
+            wcsncmp((LPCWSTR)p->lParam, L"Processing", 10) == 0 && s_fn)
+            s_fn((LPCWSTR)p->lParam);
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+
+public:
+    explicit ProgressWatch(std::function<void(const std::wstring &)> fn)
+    {
+        s_fn = std::move(fn);
+        m_hhook = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ProgressWatch()
+    {
+        UnhookWindowsHookEx(m_hhook);
+        s_fn = nullptr;
+    }
+};
 
 class Screens : public SimTest {
 protected:

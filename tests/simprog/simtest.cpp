@@ -43,7 +43,12 @@ std::string ReadRadioLog()
 
 void BlockSimSave(bool fBlocked)
 {
-    std::wstring tmp = PlatProfilePath(L"sim.json.tmp");
+    BlockSave(L"sim.json", fBlocked);
+}
+
+void BlockSave(const wchar_t *pszFile, bool fBlocked)
+{
+    std::wstring tmp = PlatProfilePath(pszFile) + L".tmp";
     if (fBlocked)
         ASSERT_TRUE(CreateDirectoryW(tmp.c_str(), nullptr));
     else
@@ -164,6 +169,7 @@ void SimTest::TearDown()
 {
     ResetMorlin();
     BlockSimSave(false);
+    BlockSave(L"contacts.json", false);
     UnmapPhysicalBlock((void *)TraceSwitch);
     TraceSwitch = nullptr;
     for (const wchar_t *psz :

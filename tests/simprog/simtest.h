@@ -24,7 +24,8 @@ nlohmann::json ReadSim();
 void WriteSms(const nlohmann::json &messages, DWORD dwTotal = 20);
 // What the radio received and answered (radio.log).
 std::string ReadRadioLog();
-// While on, sim.json cannot be saved (its temporary file's name is taken).
+// While on, the profile file cannot be saved (its temporary file's name is taken).
+void BlockSave(const wchar_t *pszFile, bool fBlocked);
 void BlockSimSave(bool fBlocked);
 // Entries 1..n named "Name 001"... with numbers "0100000001"...
 std::vector<SimSlot> NumberedSlots(DWORD n);

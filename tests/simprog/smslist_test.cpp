@@ -12,15 +12,6 @@
 namespace {
 std::vector<std::wstring> s_progress;
 
-LRESULT CALLBACK RecordProgress(int code, WPARAM wp, LPARAM lp)
-{
-    const CWPSTRUCT *p = (const CWPSTRUCT *)lp;
-    if (code == HC_ACTION && p->message == WM_SETTEXT && p->lParam &&
-        wcsncmp((LPCWSTR)p->lParam, L"Processing", 10) == 0)
-        s_progress.push_back((LPCWSTR)p->lParam);
-    return CallNextHookEx(nullptr, code, wp, lp);
-}
-
 nlohmann::json Messages(std::initializer_list<int> indexes)
 {
     nlohmann::json v = nlohmann::json::array();
@@ -57,9 +48,8 @@ protected:
         WriteSms(messages, dwTotal);
         ASSERT_TRUE(OpenSim());
         s_progress.clear();
-        HHOOK hhook = SetWindowsHookExW(WH_CALLWNDPROC, RecordProgress, nullptr, GetCurrentThreadId());
+        ProgressWatch watch([](const std::wstring &line) { s_progress.push_back(line); });
         Open(IDD_SMSLIST, pfn);
-        UnhookWindowsHookEx(hhook);
     }
     void OpenEdit(DWORD dwRow)
     {
@@ -214,6 +204,30 @@ TEST_F(SmsScreens, SaveChecksKeepThePageOpenThenSavingAddsARow)
     EXPECT_EQ("[x] €5", ReadSim()["sms"]["messages"][2]["text"]);
 }
 
+TEST_F(SmsScreens, ARefusedNumberKeepsThePageAndAFailedWriteShowsTheHighlightedRow)
+{
+    OpenList(Messages({1, 2, 3}), 3);
+    OpenEdit(0);
+    PlatRadioReset();
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, L"12;+CMGD=1");
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, L"typed text");
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"Error Write SMS to SIM !"}), BoxTexts());
+    EXPECT_TRUE(IsWindowVisible(m_hdlgEdit));
+    EXPECT_EQ(GetDlgItem(m_hdlgEdit, IDC_SMS_NUMBER), GetFocus());
+    EXPECT_EQ(L"typed text", WindowText(m_hdlgEdit, IDC_SMS_CONTENT));
+    EXPECT_EQ(0u, PlatRadioCommandCount());
+
+    // The full SIM refuses the write: the page closes over the list read again.
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, L"+444");
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    EXPECT_EQ(L"Error Write SMS to SIM !", BoxTexts().back());
+    EXPECT_FALSE(IsWindowVisible(m_hdlgEdit));
+    EXPECT_EQ(std::vector<int>{1}, SelectedRows(g_hwndSMS));
+    EXPECT_EQ(1, Mark());
+    EXPECT_EQ(L"text 2", Preview());
+}
+
 namespace {
 // A key as the keypad gives it: to whichever window has the keys.
 void Press(WORD vk)
@@ -352,10 +366,19 @@ TEST_F(SmsScreens, InboxCopyStopsAtTheFirstFailedWrite)
     Command(IDM_INBOX_START);
     EXPECT_EQ((std::vector<std::wstring>{L"Copy from Inbox/SMS to SIM failed!"}), BoxTexts());
     EXPECT_TRUE(IsWindowVisible(m_hdlg));
-    EXPECT_EQ((std::vector<bool>{true, true, true}), Ticks());
+    EXPECT_EQ((std::vector<bool>{false, true, true}), Ticks());  // the copied one is no longer ticked
+    EXPECT_EQ(L"16", FreeSlots());  // its slot is taken
     nlohmann::json stored = ReadSim()["sms"]["messages"];
     ASSERT_EQ(2u, stored.size());
     EXPECT_EQ("first", stored[1]["text"]);
+
+    // Without the one too long, Start copies the rest, the first not again.
+    Action(1);
+    Command(IDM_INBOX_START);
+    EXPECT_EQ(L"Message copied to SIM successfully.", BoxTexts().back());
+    stored = ReadSim()["sms"]["messages"];
+    ASSERT_EQ(3u, stored.size());
+    EXPECT_EQ("third", stored[2]["text"]);
 }
 
 TEST_F(SmsScreens, AnInboxWithoutShortMessagesClosesThePage)

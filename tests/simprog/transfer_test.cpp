@@ -14,29 +14,44 @@ protected:
     void SetUp() override
     {
         Screens::SetUp();
-        // The internal store (the first flash volume) with 1 MB free.
-        ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", 1 << 20}}}}}));
+        InternalStore();
         ASSERT_TRUE(MakeDir(L"\\IPSM"));
+    }
+    // The internal store (the first flash volume) of 1 MB.
+    void InternalStore()
+    {
+        ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "IPSM"}, {"capacity", 1 << 20}}}}}));
     }
     void TearDown() override
     {
         ClosePOOM();
         Screens::TearDown();
     }
-    void Contacts(const std::vector<json> &contacts)
+    // contacts.json, and the program's connection to the service opened afresh.
+    void ContactsFile(const json &file)
     {
-        ASSERT_TRUE(PlatProfileSave(L"contacts.json", {{"contacts", json(contacts)}}));
+        ASSERT_TRUE(PlatProfileSave(L"contacts.json", file));
         ClosePOOM();
         ASSERT_TRUE(InitPOOM());
     }
+    void Contacts(const std::vector<json> &contacts) { ContactsFile({{"contacts", json(contacts)}}); }
     json SavedContacts() { return PlatProfileLoad(L"contacts.json")["contacts"]; }
     json SimEntries() { return ReadSim()["phonebook"]["entries"]; }
+    // One member of each item, in order.
+    static json Members(const json &items, const char *pszKey)
+    {
+        json v = json::array();
+        for (const json &item : items)
+            v.push_back(item[pszKey]);
+        return v;
+    }
     HWND List() { return GetDlgItem(m_hdlg, IDC_TRANSFER_LIST); }
     std::vector<bool> Ticks() { return ::Ticks(List()); }
     void Key(UINT vk) { SendMessageW(List(), WM_KEYDOWN, vk, 1); }
     std::wstring Counter() { return Text(IDC_TRANSFER_COUNTER); }
     std::wstring Number() { return Text(IDC_TRANSFER_NUMBER); }
     std::wstring LastBox() { return MessageBoxes::calls.empty() ? L"" : MessageBoxes::calls.back().text; }
+    std::vector<int> Highlighted() { return SelectedRows(List()); }
 };
 } // namespace
 
@@ -94,12 +109,11 @@ TEST_F(Transfer, SimToContactsStopsAtTheFirstRowItCannotCopyAndSaysWhy)
     EXPECT_EQ(L"Phone number cannot be empty!", LastBox());
     EXPECT_EQ((UINT)MB_ICONHAND, MessageBoxes::calls.back().uType);
     EXPECT_FALSE(Closed());
-    EXPECT_EQ((std::vector<bool>{true, true, true, true}), Ticks());
+    EXPECT_EQ((std::vector<bool>{false, true, true, true}), Ticks());  // Al is copied: no longer ticked
     ASSERT_EQ(1u, SavedContacts().size());
     EXPECT_EQ("Al", SavedContacts()[0]["firstName"]);
 
     // A full internal store stops the run with its message, not silently.
-    TickRow(List(), 0, FALSE);
     TickRow(List(), 1, FALSE);
     ASSERT_TRUE(MakeFile(L"\\IPSM\\big.bin", std::string((1 << 20) - 102399, 'x')));
     Command(IDM_SIM2CONTACTS_START);
@@ -117,6 +131,35 @@ TEST_F(Transfer, SimToContactsStopsAtTheFirstRowItCannotCopyAndSaysWhy)
     ASSERT_TRUE(PlatProfileSave(L"device.json", json::object()));
     Command(IDM_SIM2CONTACTS_START);
     EXPECT_EQ(0u, LastBox().find(L"You have exceeded the storage limit"));
+
+    // With room and the service back, the rows still ticked are copied, Al not again.
+    InternalStore();
+    ASSERT_TRUE(InitPOOM());
+    Command(IDM_SIM2CONTACTS_START);
+    EXPECT_EQ(L"Phone book entry added to Outlook.", LastBox());
+    EXPECT_EQ(json({"Al", "Cy", "Bo"}), Members(SavedContacts(), "firstName"));
+}
+
+TEST_F(Transfer, SimToContactsStopsWhenTheContactIsNotSavedAndLeavesTheFileAsItWas)
+{
+    Load({{1, "Bo", "123"}});
+    // A "contacts" member that is no list, then a file that cannot be replaced.
+    for (bool fBlocked : {false, true}) {
+        json file = {{"contacts", {{"oid", 1}, {"firstName", "Lena"}}}, {"owner", "Lena"}};
+        if (fBlocked)
+            file["contacts"] = json::array({file["contacts"]});
+        ContactsFile(file);
+        BlockSave(L"contacts.json", fBlocked);
+        std::string before = ReadFileText(PlatProfilePath(L"contacts.json"));
+        MessageBoxes::Reset();
+        Open(IDD_TRANSFER, SaveSIM2Contacts);
+        Command(IDM_SIM2CONTACTS_SELECT_ALL);
+        Command(IDM_SIM2CONTACTS_START);
+        EXPECT_EQ((std::vector<std::wstring>{L"Add phone book entry failed!"}), BoxTexts()) << fBlocked;
+        EXPECT_FALSE(Closed()) << fBlocked;
+        EXPECT_EQ((std::vector<bool>{true}), Ticks()) << fBlocked;
+        EXPECT_EQ(before, ReadFileText(PlatProfilePath(L"contacts.json"))) << fBlocked;
+    }
 }
 
 TEST_F(Transfer, ContactsToSimMakesARowPerNumberUnderTheContactsName)
@@ -160,11 +203,15 @@ TEST_F(Transfer, ContactsToSimTicksNoMoreRowsThanTheSimHasFreeSlots)
     EXPECT_EQ((std::vector<bool>{true, true, false}), Ticks());
     EXPECT_EQ(L"0", Counter());
     EXPECT_EQ(2, ListView_GetSelectionMark(List()));  // the row that did not fit
+    EXPECT_EQ(std::vector<int>{2}, Highlighted());     // and only that one, with its number
+    EXPECT_EQ(L"0713", Number());
     Key(VK_RETURN);
     EXPECT_EQ(L"SIM Phonebook storage is full !", LastBox());
     EXPECT_EQ((UINT)MB_ICONEXCLAMATION, MessageBoxes::calls.back().uType);
     EXPECT_EQ((std::vector<bool>{true, true, false}), Ticks());
     Key(VK_UP);
+    EXPECT_EQ(std::vector<int>{1}, Highlighted());
+    EXPECT_EQ(L"0812", Number());
     Key(VK_RETURN);
     EXPECT_EQ(L"1", Counter());
     EXPECT_EQ((std::vector<bool>{true, false, false}), Ticks());
@@ -213,6 +260,30 @@ TEST_F(Transfer, ContactsToSimCutsLongContactTextsToItsRecordsAndStopsWhenAWrite
     EXPECT_EQ(json({{"index", 1}, {"name", std::string(14, 'n')}, {"number", "+" + std::string(39, '7')},
                     {"addressType", 1}, {"numPlan", 1}}),
               SimEntries()[0]);
+}
+
+TEST_F(Transfer, ContactsToSimUnticksEachRowOnceWritten)
+{
+    Load({});
+    Contacts({json({{"firstName", "Ann"}, {"mobileTelephoneNumber", "+4611"}, {"homeTelephoneNumber", "0812"}}),
+              json({{"firstName", "Bo"}, {"carTelephoneNumber", "0713"}})});
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    Command(IDM_CONTACTS2SIM_SELECT_ALL);
+    EXPECT_EQ(L"247", Counter());
+    {
+        // The SIM refuses writes once the first row is on it.
+        ProgressWatch watch([](const std::wstring &) { PlatSimSetFailures(PLATSIM_FAIL_WRITE); });
+        Command(IDM_CONTACTS2SIM_START);
+    }
+    EXPECT_EQ(L"Add phone book entry failed!", LastBox());
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ((std::vector<bool>{false, true, true}), Ticks());
+    EXPECT_EQ(L"247", Counter());  // the written row's slot is taken
+    EXPECT_EQ(1u, SimEntries().size());
+    PlatSimSetFailures(0);
+    Command(IDM_CONTACTS2SIM_START);
+    EXPECT_EQ(L"Successfully added the phone book entry.", LastBox());
+    EXPECT_EQ(json({"+4611", "0812", "0713"}), Members(SimEntries(), "number"));
 }
 
 TEST_F(Transfer, ContactsToSimTrustsNoSimCountBeyondItsSlots)
