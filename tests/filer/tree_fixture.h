@@ -120,5 +120,15 @@ protected:
         SelectNode(hwndTree, h);
     }
 
+    // A text typed into a dialog's edit, then the dialog's command.
+    static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
+    {
+        SetDlgItemTextW(hdlg, idEdit, pszText);
+        SendMessageW(hdlg, WM_COMMAND, idCmd, 0);
+    }
+
+    // The tree's label edit; null while no label is edited.
+    static HWND EditOf(HWND hwndTree) { return (HWND)SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0); }
+
     static bool Exists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 };
