@@ -182,9 +182,6 @@ TEST_F(Cards, ARefusedTreeRenameStartsAgainOnlyOnItsOwnFolder)
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
     SetOption(OPT_SWITCH_TO_CARD, 1);
-    SelectPath(hwndTree, L"\\Docs");
-    Command(IDM_TREE_RENAME);
-    SetWindowTextW(EditOf(hwndTree), L"a|b");
     WhileBoxUp() = [&] {
         EXPECT_TRUE(PlatInsertCard(L"CardA"));
         EXPECT_TRUE(PumpUntil([&] {
@@ -192,7 +189,7 @@ TEST_F(Cards, ARefusedTreeRenameStartsAgainOnlyOnItsOwnFolder)
             return h && GetSelectedNode(hwndTree) == h;
         }));
     };
-    Command(IDM_TREE_RENAME_DONE);
+    RenameNode(hwndTree, L"\\Docs", L"a|b");
     ASSERT_TRUE(PumpUntil([&] { return EditOf(hwndTree) != nullptr; }));
     EXPECT_EQ(L"a|b", WindowText(EditOf(hwndTree)));
     SetWindowTextW(EditOf(hwndTree), L"Papers");
@@ -201,14 +198,11 @@ TEST_F(Cards, ARefusedTreeRenameStartsAgainOnlyOnItsOwnFolder)
     EXPECT_FALSE(Exists(L"\\Docs"));
     EXPECT_TRUE(Node(hwndTree, L"\\Papers") && Node(hwndTree, L"\\CardA"));
 
-    SelectPath(hwndTree, L"\\CardA\\Music");
-    Command(IDM_TREE_RENAME);
-    SetWindowTextW(EditOf(hwndTree), L"x:y");
     WhileBoxUp() = [&] {
         EXPECT_TRUE(PlatRemoveCard(L"CardA"));
         EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
     };
-    Command(IDM_TREE_RENAME_DONE);
+    RenameNode(hwndTree, L"\\CardA\\Music", L"x:y");
     Pump(100);
     EXPECT_EQ(nullptr, EditOf(hwndTree));
     SelectPath(hwndTree, L"\\Papers");
@@ -225,16 +219,11 @@ TEST_F(Cards, ACardsOwnFolderKeepsItsNameInTheListAndTheTree)
     ASSERT_TRUE(PlatInsertCard(L"CardA"));
     ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
     Open();
-    SelectRows({L"CardA"});
-    EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) { Submit(hdlg, IDC_RENAME_EDIT, L"Mine", IDM_RENAME_OK); }));
-    SelectRows({L"CardAx"});
-    EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) { Submit(hdlg, IDC_RENAME_EDIT, L"Other", IDM_RENAME_OK); }));
+    RenameRow(L"CardA", L"Mine");
+    RenameRow(L"CardAx", L"Other");
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
-    SelectPath(hwndTree, L"\\CardA");
-    Command(IDM_TREE_RENAME);
-    SetWindowTextW(EditOf(hwndTree), L"Mine");
-    Command(IDM_TREE_RENAME_DONE);
+    RenameNode(hwndTree, L"\\CardA", L"Mine");
     EXPECT_EQ((std::vector<std::wstring>{L"Can't rename.", L"Can't rename."}), BoxTexts());
     EXPECT_TRUE(Node(hwndTree, L"\\CardA") && Node(hwndTree, L"\\Other"));
     EXPECT_TRUE(Exists(L"\\CardA\\song.mid") && Exists(L"\\Other"));

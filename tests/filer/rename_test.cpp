@@ -32,12 +32,6 @@ protected:
         return names;
     }
 
-    void Rename(LPCWSTR pszRow, LPCWSTR pszNew)
-    {
-        SelectRows({pszRow});
-        EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) { Submit(hdlg, IDC_RENAME_EDIT, pszNew, IDM_RENAME_OK); }));
-    }
-
     void NewFolder(LPCWSTR pszPath, LPCWSTR pszName)
     {
         EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
@@ -207,9 +201,9 @@ TEST_F(ItemOps, TheListAndTheTreeShowTheNamesTheDiskKeeps)
     ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\d\\a.txt", "a") && MakeFile(L"\\d\\b.txt", "b"));
     ASSERT_TRUE(MakeFile(L"\\d\\c.txt", "c") && MakeDir(L"\\d\\f"));
     Open(L"\\d");
-    Rename(L"a.txt", L"A.TXT");
-    Rename(L"b.txt", L"u.");
-    Rename(L"c.txt", L"v ");
+    RenameRow(L"a.txt", L"A.TXT");
+    RenameRow(L"b.txt", L"u.");
+    RenameRow(L"c.txt", L"v ");
     EXPECT_TRUE(MessageBoxes::calls.empty());
     EXPECT_EQ((std::vector<std::wstring>{L"A.TXT", L"f", L"u", L"v"}), DiskNames(L"\\d"));
     EXPECT_EQ(DiskNames(L"\\d"), ListedNames());
@@ -217,10 +211,7 @@ TEST_F(ItemOps, TheListAndTheTreeShowTheNamesTheDiskKeeps)
 
     EnterTree();
     HWND hwndTree = GetFolderTreeWindow();
-    SelectPath(hwndTree, L"\\d\\f");
-    Command(IDM_TREE_RENAME);
-    SetWindowTextW(EditOf(hwndTree), L"F.");
-    Command(IDM_TREE_RENAME_DONE);
+    RenameNode(hwndTree, L"\\d\\f", L"F.");
     EXPECT_EQ((std::vector<std::wstring>{L"A.TXT", L"F", L"u", L"v"}), DiskNames(L"\\d"));
     EXPECT_NE(nullptr, Node(hwndTree, L"\\d\\F"));
     Command(IDM_LIST_VIEW);
@@ -241,7 +232,7 @@ TEST_F(ItemOps, AFolderRenamedInTheListIsFoundInTheTreeByItsNewName)
     Open();
     EnterTree();
     Command(IDM_LIST_VIEW);
-    Rename(L"a", L"z");
+    RenameRow(L"a", L"z");
     HWND hwndTree = GetFolderTreeWindow();
     EXPECT_EQ(nullptr, Node(hwndTree, L"\\a"));
     ASSERT_NE(nullptr, Node(hwndTree, L"\\z\\b"));
