@@ -13,10 +13,11 @@
 
 static HFONT s_hfontDialog;
 
-// The path edit's folder as a join takes it: the root's one "\" joins no second backslash.
+// The path edit's folder as a join takes it: the root's one "\" joins no
+// second backslash; any other one character is no folder of the handset.
 static LPCWSTR JoinBase(LPCWSTR pszFolder)
 {
-    return lstrlenW(pszFolder) == 1 ? L"" : pszFolder;
+    return wcscmp(pszFolder, L"\\") == 0 ? L"" : pszFolder;
 }
 
 // "New Folder %d" with the smallest number from 1 whose folder is not there yet.
