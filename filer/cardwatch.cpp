@@ -81,13 +81,15 @@ BOOL IsOnCard(LPCWSTR pszPath, LPCWSTR pszCard)
     return pszPath[cch + 1] == 0 || pszPath[cch + 1] == L'\\';
 }
 
-static int FindRootRow(LPCWSTR pszName)
+BOOL IsCardFolder(LPCWSTR pszPath)
 {
-    for (int i = 0; i < g_cFileRows; ++i) {
-        if (_wcsicmp(g_aFileTable[i].fd.cFileName, pszName) == 0)
-            return i;
+    WCHAR aCards[MAX_CARDS][MAX_PATH];
+    int cCards = ReadCards(aCards, MAX_CARDS);
+    for (int i = 0; i < cCards; ++i) {
+        if (pszPath[0] == L'\\' && _wcsicmp(pszPath + 1, aCards[i]) == 0)
+            return TRUE;
     }
-    return -1;
+    return FALSE;
 }
 
 static void OnCardInserted(LPCWSTR pszName)
@@ -112,7 +114,7 @@ static void OnCardRemoved(LPCWSTR pszName)
 {
     if (!IsTreeMode() && !IsDestTreeShown()) {
         if (!g_szCurrentFolder[0]) {
-            RemoveListRow(FindRootRow(pszName));
+            RemoveListRow(FindListRow(pszName));
             ResetFileList();
             RepaintStrips();
         } else if (IsOnCard(g_szCurrentFolder, pszName)) {

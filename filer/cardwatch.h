@@ -22,3 +22,5 @@ int CompareCardSets(const WCHAR (*pOld)[MAX_PATH], int cOld, const WCHAR (*pNew)
 void OnCardChanged(BOOL fInserted, LPCWSTR pszName);
 // TRUE when pszPath is "\" + pszCard or lies inside it.
 BOOL IsOnCard(LPCWSTR pszPath, LPCWSTR pszCard);
+// TRUE when pszPath is the folder of a card present now (the card itself).
+BOOL IsCardFolder(LPCWSTR pszPath);

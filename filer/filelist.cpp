@@ -31,6 +31,15 @@ BOOL IsParentRow(int iRow)
     return iRow == 0 && !g_fAtRoot && g_cFileRows > 0;
 }
 
+int FindListRow(LPCWSTR pszName)
+{
+    for (int i = g_fAtRoot ? 0 : 1; i < g_cFileRows; ++i) {
+        if (_wcsicmp(g_aFileTable[i].fd.cFileName, pszName) == 0)
+            return i;
+    }
+    return -1;
+}
+
 BOOL JoinPath(LPCWSTR pszFolder, LPCWSTR pszName, WCHAR *pszOut, size_t cchOut)
 {
     size_t cchMax = cchOut < MAX_PATH ? cchOut : MAX_PATH;

@@ -41,6 +41,8 @@ void SetTypeKey(FileEntry &fe);
 
 BOOL IsFolderRow(int iRow);
 BOOL IsParentRow(int iRow);
+// Row of an entry by its name (any case, as the file system sees names); -1 when not listed.
+int FindListRow(LPCWSTR pszName);
 
 // Joins folder + "\" + name; FALSE (and an empty result) when it would not fit
 // a 260-character path.

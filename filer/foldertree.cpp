@@ -120,7 +120,7 @@ void GetNodeText(HWND hwndTree, HTREEITEM hNode, WCHAR *psz, size_t cch)
         psz[0] = 0;
 }
 
-static void SetNodeText(HWND hwndTree, HTREEITEM hNode, LPCWSTR psz)
+void SetNodeText(HWND hwndTree, HTREEITEM hNode, LPCWSTR psz)
 {
     TVITEMW tvi = {};
     tvi.mask = TVIF_TEXT | TVIF_HANDLE;
@@ -394,6 +394,22 @@ HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath
     // The name itself as the pattern: the one folder, if it is there.
     FillInPlace(hwndTree, hParent, pszParentPath, pszName);
     return FindChild(hwndTree, hParent, pszName, TRUE);
+}
+
+void RenameFolderNode(LPCWSTR pszParentPath, LPCWSTR pszOld, LPCWSTR pszNew)
+{
+    WCHAR szOld[MAX_PATH];
+    HTREEITEM hOld = s_hwndFolderTree && JoinPath(pszParentPath, pszOld, szOld, ARRAYSIZE(szOld))
+                         ? FindExactFolderNode(szOld)
+                         : nullptr;
+    if (!hOld)
+        return;
+    HTREEITEM hParent = NextItem(s_hwndFolderTree, hOld, TVGN_PARENT);
+    BOOL fSelected = GetSelectedNode(s_hwndFolderTree) == hOld;
+    SendMessageW(s_hwndFolderTree, TVM_DELETEITEM, 0, (LPARAM)hOld);
+    HTREEITEM hNew = ReadFolderNode(s_hwndFolderTree, hParent, pszParentPath, pszNew);
+    if (fSelected)
+        SelectNode(s_hwndFolderTree, hNew);
 }
 
 struct FillStart {
@@ -793,6 +809,7 @@ LRESULT OnTavelMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_TAVEL_SELPATH:
     case WM_TAVEL_COUNTS: return OnTreeCountMessage(msg, wp, lp);
     case WM_TAVEL_CARD: OnCardChanged((BOOL)wp, (LPCWSTR)lp); return 0;
+    case WM_TAVEL_RENAMEAGAIN: OnTreeRenameAgain(); return 0;
     }
     return 0;
 }

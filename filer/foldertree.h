@@ -7,6 +7,7 @@
 #define WM_TAVEL_SELPATH    (WM_TAVEL_FIRST + 1)
 #define WM_TAVEL_COUNTS     (WM_TAVEL_FIRST + 2)
 #define WM_TAVEL_CARD       (WM_TAVEL_FIRST + 3)
+#define WM_TAVEL_RENAMEAGAIN (WM_TAVEL_FIRST + 4)
 
 #define ROOT_TEXT_COLLAPSED L"Smartphone[+]"
 #define ROOT_TEXT_EXPANDED  L"Smartphone[-]"
@@ -31,6 +32,9 @@ void FillFolderNode(HWND hwndTree, HTREEITEM hNode, LPCWSTR pszPath);
 // The child folder pszName of the node as it is on disk now: its old node
 // goes, a new one is filled when the folder exists. Returns the new node.
 HTREEITEM ReadFolderNode(HWND hwndTree, HTREEITEM hParent, LPCWSTR pszParentPath, LPCWSTR pszName);
+// A folder renamed from the list: its node, when the tree has one, is read
+// again from disk under the new name.
+void RenameFolderNode(LPCWSTR pszParentPath, LPCWSTR pszOld, LPCWSTR pszNew);
 // Empty for the root node; FALSE (and empty) when the path would pass 259 characters.
 BOOL GetNodePath(HWND hwndTree, HTREEITEM hNode, WCHAR *pszPath, size_t cchPath);
 // Node of the folder tree for the path, or the deepest node that matched.
@@ -40,6 +44,7 @@ HTREEITEM FindExactFolderNode(LPCWSTR pszPath);
 HTREEITEM CopyTreeNode(HWND hwndTree, HTREEITEM hSource, HTREEITEM hNewParent, BOOL fDeleteSource);
 HTREEITEM GetSelectedNode(HWND hwndTree);
 void GetNodeText(HWND hwndTree, HTREEITEM hNode, WCHAR *psz, size_t cch);
+void SetNodeText(HWND hwndTree, HTREEITEM hNode, LPCWSTR psz);
 void SelectNode(HWND hwndTree, HTREEITEM hNode);
 
 void OnTreeView(HWND hwnd);

@@ -13,10 +13,11 @@
 
 static HFONT s_hfontDialog;
 
-// The path edit's folder as a join takes it: the root's one "\" joins no second backslash.
+// The path edit's folder as a join takes it: the root's one "\" joins no
+// second backslash; any other one character is no folder of the handset.
 static LPCWSTR JoinBase(LPCWSTR pszFolder)
 {
-    return lstrlenW(pszFolder) == 1 ? L"" : pszFolder;
+    return wcscmp(pszFolder, L"\\") == 0 ? L"" : pszFolder;
 }
 
 // "New Folder %d" with the smallest number from 1 whose folder is not there yet.
@@ -82,7 +83,8 @@ static BOOL OnInitDialog(HWND hdlg)
     return FALSE;
 }
 
-// The list (when it shows the folder) and the tree take the new folder.
+// The list (when it shows the folder) and the tree take the new folder, by
+// the name it has on disk.
 static void ShowNewFolder(LPCWSTR pszBase, LPCWSTR pszName)
 {
     if (!IsTreeMode() && _wcsicmp(pszBase, g_szCurrentFolder) == 0)
@@ -96,20 +98,61 @@ static void ShowNewFolder(LPCWSTR pszBase, LPCWSTR pszName)
         SelectNode(hwndTree, ReadFolderNode(hwndTree, hParent, pszBase, pszName));
 }
 
+static void ShowCantCreate(HWND hdlg, LPCWSTR pszPath)
+{
+    WCHAR szText[MAX_PATH + 64] = L"", szCaption[32] = L"";
+    LoadStringW(g_hInst, IDS_CANT_CREATE_DIR, szText, ARRAYSIZE(szText));
+    LoadStringW(g_hInst, IDS_ERROR, szCaption, ARRAYSIZE(szCaption));
+    StringCchCatW(szText, ARRAYSIZE(szText), pszPath);
+    MessageBoxW(hdlg, szText, szCaption, MB_ICONHAND);
+}
+
+// Makes the folder; on failure says why, else returns its record as on disk.
+static BOOL MakeFolder(HWND hdlg, LPCWSTR pszBase, LPCWSTR pszName, WIN32_FIND_DATAW *pfd)
+{
+    WCHAR szPath[MAX_PATH];
+    UINT idsWhy = 0;
+    DWORD dwBase = pszBase[0] ? GetFileAttributesW(pszBase) : FILE_ATTRIBUTE_DIRECTORY;
+    if (dwBase == INVALID_FILE_ATTRIBUTES || !(dwBase & FILE_ATTRIBUTE_DIRECTORY))
+        idsWhy = IDS_NO_FOLDER_PATH;
+    else if (!JoinPath(pszBase, pszName, szPath, ARRAYSIZE(szPath)))
+        idsWhy = IDS_NEW_FOLDER_INVALID;  // too long for a path
+    else if (!CreateDirectoryW(szPath, nullptr))
+        idsWhy = GetLastError() == ERROR_ALREADY_EXISTS   ? IDS_FOLDER_EXISTS
+                 : GetLastError() == ERROR_INVALID_NAME ? IDS_NEW_FOLDER_INVALID
+                                                          : 0;
+    else if (ReadEntryOnDisk(szPath, pfd) && IsFolderEntry(*pfd))
+        return TRUE;
+    // Made and not there (a name the file system takes for a device) is no success.
+    if (idsWhy)
+        ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_ERROR, idsWhy);
+    else
+        ShowCantCreate(hdlg, szPath);
+    return FALSE;
+}
+
+// "\d\" is the folder "\d": a second backslash would join to no place at all.
+static void TrimTrailingBackslashes(WCHAR *pszFolder)
+{
+    size_t cch = wcslen(pszFolder);
+    while (cch > 1 && pszFolder[cch - 1] == L'\\')
+        pszFolder[--cch] = 0;
+}
+
 static void OnDone(HWND hdlg)
 {
-    WCHAR szFolder[MAX_PATH], szName[MAX_PATH], szPath[MAX_PATH];
+    WCHAR szFolder[MAX_PATH], szName[MAX_PATH];
     GetDlgItemTextW(hdlg, IDC_NEW_FOLDER_PATH, szFolder, ARRAYSIZE(szFolder));
     GetDlgItemTextW(hdlg, IDC_NEW_FOLDER_NAME, szName, ARRAYSIZE(szName));
     if (!IsUsableItemName(szName)) {
         ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_NEW_FOLDER_INVALID);
         return;
     }
+    TrimTrailingBackslashes(szFolder);
     LPCWSTR pszBase = JoinBase(szFolder);
-    if (JoinPath(pszBase, szName, szPath, ARRAYSIZE(szPath)) && CreateDirectoryW(szPath, nullptr))
-        ShowNewFolder(pszBase, szName);
-    else
-        ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_ERROR, IDS_FOLDER_EXISTS);
+    WIN32_FIND_DATAW fd;
+    if (MakeFolder(hdlg, pszBase, szName, &fd))
+        ShowNewFolder(pszBase, fd.cFileName);
     EndDialog(hdlg, TRUE);
 }
 

@@ -4,11 +4,17 @@
 #include "itemname.h"
 #include "mainwnd.h"
 #include "filelist.h"
+#include "foldertree.h"
 #include "kit.h"
 #include "../res/tavel/resource.h"
 #include <strsafe.h>
+#include <cwchar>
 
+// The entry chosen, taken when the dialog opens: a card coming or going
+// lists the folder again under the open dialog.
 static int s_iRenameRow;
+static WCHAR s_szFolder[MAX_PATH];
+static WCHAR s_szOldName[MAX_PATH];
 
 static BOOL OnInitDialog(HWND hdlg)
 {
@@ -21,7 +27,7 @@ static BOOL OnInitDialog(HWND hdlg)
         SetWindowTextW(hdlg, szTitle);
     HWND hwndEdit = GetDlgItem(hdlg, IDC_RENAME_EDIT);
     SendMessageW(hwndEdit, EM_LIMITTEXT, MAX_PATH - 1, 0);
-    SetWindowTextW(hwndEdit, g_aFileTable[s_iRenameRow].fd.cFileName);
+    SetWindowTextW(hwndEdit, s_szOldName);
     // Over the row: its top in the list, and the list's place on the screen.
     RECT rcRow = {LVIR_BOUNDS, 0, 0, 0};
     SendMessageW(GetFileListWindow(), LVM_GETITEMRECT, s_iRenameRow, (LPARAM)&rcRow);
@@ -32,6 +38,18 @@ static BOOL OnInitDialog(HWND hdlg)
     return FALSE;
 }
 
+// The row, while the list shows its folder, and the folder's tree node take
+// the name the entry has on disk now.
+static void ShowRenamed(LPCWSTR pszOnDisk)
+{
+    int iRow = _wcsicmp(s_szFolder, g_szCurrentFolder) == 0 ? FindListRow(s_szOldName) : -1;
+    if (iRow >= 0) {
+        StringCchCopyW(g_aFileTable[iRow].fd.cFileName, ARRAYSIZE(g_aFileTable[iRow].fd.cFileName), pszOnDisk);
+        SendMessageW(GetFileListWindow(), LVM_REDRAWITEMS, iRow, iRow);
+    }
+    RenameFolderNode(s_szFolder, s_szOldName, pszOnDisk);
+}
+
 static void OnRenameOk(HWND hdlg)
 {
     WCHAR szNew[MAX_PATH];
@@ -40,16 +58,12 @@ static void OnRenameOk(HWND hdlg)
         ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_RENAME, IDS_RENAME_INVALID);
         return;
     }
-    FileEntry &fe = g_aFileTable[s_iRenameRow];
-    WCHAR szOld[MAX_PATH], szTarget[MAX_PATH];
-    BOOL fMoved = JoinPath(g_szCurrentFolder, fe.fd.cFileName, szOld, ARRAYSIZE(szOld)) &&
-                  JoinPath(g_szCurrentFolder, szNew, szTarget, ARRAYSIZE(szTarget)) && MoveFileW(szOld, szTarget);
-    if (fMoved) {
-        StringCchCopyW(fe.fd.cFileName, ARRAYSIZE(fe.fd.cFileName), szNew);
-        SendMessageW(GetFileListWindow(), LVM_REDRAWITEMS, s_iRenameRow, s_iRenameRow);
-    } else {
+    WCHAR szOnDisk[MAX_PATH];
+    BOOL fMoved = RenameEntry(s_szFolder, s_szOldName, szNew, szOnDisk, ARRAYSIZE(szOnDisk));
+    if (fMoved)
+        ShowRenamed(szOnDisk);
+    else
         ShowResourceMessage(hdlg, MB_ICONHAND, g_hInst, IDS_RENAME, IDS_CANT_RENAME);
-    }
     EndDialog(hdlg, fMoved);
 }
 
@@ -78,5 +92,7 @@ void OnRenameCommand(HWND hwnd)
     if (iRow < 0 || IsParentRow(iRow))
         return;
     s_iRenameRow = iRow;
+    StringCchCopyW(s_szFolder, ARRAYSIZE(s_szFolder), g_szCurrentFolder);
+    StringCchCopyW(s_szOldName, ARRAYSIZE(s_szOldName), g_aFileTable[iRow].fd.cFileName);
     RunDialogFromTemplate(g_hInst, IDD_RENAME, hwnd, RenameProc, 0);
 }

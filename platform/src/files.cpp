@@ -3,11 +3,47 @@
 // the host's files, and the handset has none of them. The object store also
 // lists no "." and ".." entries.
 #include "internal.h"
+#include <strsafe.h>
+#include <cwchar>
 
 namespace {
 bool IsSeparator(WCHAR ch)
 {
     return ch == L'\\' || ch == L'/';  // Wine takes either
+}
+
+// The same entry under new letters: Wine finds an existing name in any case
+// and keeps its old spelling, where the handset stores the one asked for.
+// Trailing dots and blanks are no part of a name.
+bool IsCaseChangeOnly(LPCWSTR pszFrom, LPCWSTR pszTo)
+{
+    int cchTo = lstrlenW(pszTo);
+    while (cchTo > 0 && (pszTo[cchTo - 1] == L'.' || pszTo[cchTo - 1] == L' '))
+        --cchTo;
+    return lstrlenW(pszFrom) == cchTo && wcsncmp(pszFrom, pszTo, cchTo) != 0 &&
+           CompareStringOrdinal(pszFrom, cchTo, pszTo, cchTo, TRUE) == CSTR_EQUAL;
+}
+
+// The entry goes by a free name on its way; a move never replaces what is there.
+BOOL MoveChangingCase(LPCWSTR pszFrom, LPCWSTR pszTo)
+{
+    WCHAR szTemp[MAX_PATH];
+    for (int i = 0; i < 100; ++i) {
+        if (FAILED(StringCchPrintfW(szTemp, ARRAYSIZE(szTemp), L"%s.~%d", pszTo, i)))
+            return FALSE;
+        if (!MoveFileW(pszFrom, szTemp)) {
+            if (GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS)
+                continue;
+            return FALSE;
+        }
+        if (MoveFileW(szTemp, pszTo))
+            return TRUE;
+        DWORD dwError = GetLastError();
+        MoveFileW(szTemp, pszFrom);
+        SetLastError(dwError);
+        return FALSE;
+    }
+    return FALSE;
 }
 
 BOOL IsDotEntry(const WIN32_FIND_DATAW *pfd)
@@ -77,7 +113,9 @@ extern "C" BOOL WINAPI PlatCopyFileW(LPCWSTR pszFrom, LPCWSTR pszTo, BOOL fFailI
 
 extern "C" BOOL WINAPI PlatMoveFileW(LPCWSTR pszFrom, LPCWSTR pszTo)
 {
-    return PlatAdmitPath(pszFrom) && PlatAdmitPath(pszTo) && MoveFileW(pszFrom, pszTo);
+    if (!PlatAdmitPath(pszFrom) || !PlatAdmitPath(pszTo))
+        return FALSE;
+    return IsCaseChangeOnly(pszFrom, pszTo) ? MoveChangingCase(pszFrom, pszTo) : MoveFileW(pszFrom, pszTo);
 }
 
 extern "C" BOOL WINAPI PlatDeleteFileW(LPCWSTR pszPath)

@@ -149,6 +149,7 @@
 #define IDS_DONE_KEY        40161
 #define IDS_CANT_RENAME     40169
 #define IDS_NEW_FOLDER_FORMAT 40170
+#define IDS_NO_FOLDER_PATH  40240
 
 // Commands: list-mode menu
 #define IDM_DELETE          40002

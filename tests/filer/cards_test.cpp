@@ -142,6 +142,97 @@ TEST_F(Cards, DeleteWorksOnlyOnTheRowsChosenWhenACardMovesUnderItsBox)
     EXPECT_TRUE(RowOf(L"CardAx") >= 0 && RowOf(L"Docs") >= 0 && RowOf(L"z.txt") >= 0);
 }
 
+// The rename dialog renames the entry it was opened on, whatever a card
+// does to the list under it.
+TEST_F(Cards, TheListRenameRenamesTheEntryChosenWhileACardComesOrGoes)
+{
+    ASSERT_TRUE(MakeFile(L"\\a.txt", "a") && MakeFile(L"\\b.txt", "b"));
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
+    Open();
+    SelectRows({L"a.txt"});
+    EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) {
+        EXPECT_TRUE(PlatRemoveCard(L"CardA"));
+        EXPECT_TRUE(PumpUntil([] { return RowOf(L"CardA") < 0; }));
+        Submit(hdlg, IDC_RENAME_EDIT, L"c.txt", IDM_RENAME_OK);
+    }));
+    EXPECT_EQ("a", ReadFileText(L"\\c.txt"));
+    EXPECT_EQ("b", ReadFileText(L"\\b.txt"));
+    EXPECT_TRUE(RowOf(L"c.txt") >= 0 && RowOf(L"b.txt") >= 0 && RowOf(L"a.txt") < 0);
+
+    // The card's folder is listed under the open dialog.
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    SelectRows({L"c.txt"});
+    EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) {
+        EXPECT_TRUE(PlatInsertCard(L"CardA"));
+        EXPECT_TRUE(PumpUntil([] { return wcscmp(g_szCurrentFolder, L"\\CardA") == 0; }));
+        Submit(hdlg, IDC_RENAME_EDIT, L"d.txt", IDM_RENAME_OK);
+    }));
+    EXPECT_EQ("a", ReadFileText(L"\\d.txt"));
+    EXPECT_EQ("m", ReadFileText(L"\\CardA\\song.mid"));
+    EXPECT_GE(RowOf(L"song.mid"), 0);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+// A refused tree rename starts again on its own folder, whatever a card did
+// to the selection meanwhile, and not at all once that folder is gone.
+TEST_F(Cards, ARefusedTreeRenameStartsAgainOnlyOnItsOwnFolder)
+{
+    Open();
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    SetOption(OPT_SWITCH_TO_CARD, 1);
+    WhileBoxUp() = [&] {
+        EXPECT_TRUE(PlatInsertCard(L"CardA"));
+        EXPECT_TRUE(PumpUntil([&] {
+            HTREEITEM h = Node(hwndTree, L"\\CardA");
+            return h && GetSelectedNode(hwndTree) == h;
+        }));
+    };
+    RenameNode(hwndTree, L"\\Docs", L"a|b");
+    ASSERT_TRUE(PumpUntil([&] { return EditOf(hwndTree) != nullptr; }));
+    EXPECT_EQ(L"a|b", WindowText(EditOf(hwndTree)));
+    SetWindowTextW(EditOf(hwndTree), L"Papers");
+    Command(IDM_TREE_RENAME_DONE);
+    EXPECT_TRUE(Exists(L"\\Papers") && Exists(L"\\CardA\\song.mid"));
+    EXPECT_FALSE(Exists(L"\\Docs"));
+    EXPECT_TRUE(Node(hwndTree, L"\\Papers") && Node(hwndTree, L"\\CardA"));
+
+    WhileBoxUp() = [&] {
+        EXPECT_TRUE(PlatRemoveCard(L"CardA"));
+        EXPECT_TRUE(PumpUntil([&] { return Node(hwndTree, L"\\CardA") == nullptr; }));
+    };
+    RenameNode(hwndTree, L"\\CardA\\Music", L"x:y");
+    Pump(100);
+    EXPECT_EQ(nullptr, EditOf(hwndTree));
+    SelectPath(hwndTree, L"\\Papers");
+    Command(IDM_TREE_RENAME);
+    EXPECT_EQ(L"Papers", WindowText(EditOf(hwndTree)));
+    Command(IDM_TREE_RENAME_CANCEL);
+    EXPECT_EQ((std::vector<std::wstring>{L"This is an invalid name.", L"This is an invalid name."}), BoxTexts());
+}
+
+// The card is mounted on its folder: renamed, it could be neither taken out
+// nor put back. A folder merely named like it is renamed as any other.
+TEST_F(Cards, ACardsOwnFolderKeepsItsNameInTheListAndTheTree)
+{
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
+    Open();
+    RenameRow(L"CardA", L"Mine");
+    RenameRow(L"CardAx", L"Other");
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    RenameNode(hwndTree, L"\\CardA", L"Mine");
+    EXPECT_EQ((std::vector<std::wstring>{L"Can't rename.", L"Can't rename."}), BoxTexts());
+    EXPECT_TRUE(Node(hwndTree, L"\\CardA") && Node(hwndTree, L"\\Other"));
+    EXPECT_TRUE(Exists(L"\\CardA\\song.mid") && Exists(L"\\Other"));
+    EXPECT_FALSE(Exists(L"\\Mine"));
+    Command(IDM_LIST_VIEW);
+    ASSERT_TRUE(PlatRemoveCard(L"CardA"));
+    EXPECT_TRUE(PumpUntil([] { return RowOf(L"CardA") < 0; }));
+}
+
 // A card coming and one going are the window tests'; here the first of two by name and a swap.
 TEST(CardSets, ChangesAreTheFirstCardByNameAndASwapIsNoChange)
 {

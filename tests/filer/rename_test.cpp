@@ -1,14 +1,43 @@
 // Rename, new folder, shortcut and e-mail on real files in the test store.
 #include "tree_fixture.h"
 
+#include <algorithm>
+
 namespace {
 class ItemOps : public TavelTree {
 protected:
-
-    static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
+    // The entries of a folder as the disk spells them, in order.
+    static std::vector<std::wstring> DiskNames(const std::wstring &folder)
     {
-        SetDlgItemTextW(hdlg, idEdit, pszText);
-        SendMessageW(hdlg, WM_COMMAND, idCmd, 0);
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((L"P:" + folder + L"\\*").c_str(), &fd);
+        for (BOOL f = h != INVALID_HANDLE_VALUE; f; f = FindNextFileW(h, &fd)) {
+            if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
+                names.push_back(fd.cFileName);
+        }
+        if (h != INVALID_HANDLE_VALUE)
+            FindClose(h);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // The list's entries (its ".." row left out), in the same order.
+    static std::vector<std::wstring> ListedNames()
+    {
+        std::vector<std::wstring> names;
+        for (int i = IsParentRow(0) ? 1 : 0; i < g_cFileRows; ++i)
+            names.push_back(g_aFileTable[i].fd.cFileName);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void NewFolder(LPCWSTR pszPath, LPCWSTR pszName)
+    {
+        EXPECT_TRUE(InDialog(IDM_NEW_FOLDER, 0, [&](HWND hdlg) {
+            SetDlgItemTextW(hdlg, IDC_NEW_FOLDER_PATH, pszPath);
+            Submit(hdlg, IDC_NEW_FOLDER_NAME, pszName, IDM_NEW_FOLDER_DONE);
+        }));
     }
 };
 
@@ -162,4 +191,74 @@ TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolderAndEmail
     ASSERT_EQ(1u, j["outbox"].size());
     EXPECT_EQ("\\My Documents\\x y.txt", j["outbox"][0]["attachment"]);
     DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+}
+
+// Trailing dots and blanks fall off on disk, and a change of case alone is kept:
+// the list and the tree show the names the disk holds, and a folder is never
+// shown made when nothing was made.
+TEST_F(ItemOps, TheListAndTheTreeShowTheNamesTheDiskKeeps)
+{
+    ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\d\\a.txt", "a") && MakeFile(L"\\d\\b.txt", "b"));
+    ASSERT_TRUE(MakeFile(L"\\d\\c.txt", "c") && MakeDir(L"\\d\\f"));
+    Open(L"\\d");
+    RenameRow(L"a.txt", L"A.TXT");
+    RenameRow(L"b.txt", L"u.");
+    RenameRow(L"c.txt", L"v ");
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_EQ((std::vector<std::wstring>{L"A.TXT", L"f", L"u", L"v"}), DiskNames(L"\\d"));
+    EXPECT_EQ(DiskNames(L"\\d"), ListedNames());
+    EXPECT_EQ("b", ReadFileText(L"\\d\\u"));
+
+    EnterTree();
+    HWND hwndTree = GetFolderTreeWindow();
+    RenameNode(hwndTree, L"\\d\\f", L"F.");
+    EXPECT_EQ((std::vector<std::wstring>{L"A.TXT", L"F", L"u", L"v"}), DiskNames(L"\\d"));
+    EXPECT_NE(nullptr, Node(hwndTree, L"\\d\\F"));
+    Command(IDM_LIST_VIEW);
+    EXPECT_STREQ(L"\\d\\F", g_szCurrentFolder);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+
+    // A device's name: told of a failure, or a folder that is really there.
+    NewFolder(L"\\d\\F", L"NUL");
+    std::vector<std::wstring> disk = DiskNames(L"\\d\\F");
+    EXPECT_TRUE(!MessageBoxes::calls.empty() || std::count(disk.begin(), disk.end(), L"NUL") == 1);
+    EXPECT_EQ(disk, ListedNames());
+}
+
+// The tree follows a folder renamed in the list, its sub-folders with it.
+TEST_F(ItemOps, AFolderRenamedInTheListIsFoundInTheTreeByItsNewName)
+{
+    ASSERT_TRUE(MakeDir(L"\\a") && MakeDir(L"\\a\\b") && MakeFile(L"\\a\\b\\c.txt", "c"));
+    Open();
+    EnterTree();
+    Command(IDM_LIST_VIEW);
+    RenameRow(L"a", L"z");
+    HWND hwndTree = GetFolderTreeWindow();
+    EXPECT_EQ(nullptr, Node(hwndTree, L"\\a"));
+    ASSERT_NE(nullptr, Node(hwndTree, L"\\z\\b"));
+    Command(IDM_TREE_VIEW);
+    SelectPath(hwndTree, L"\\z\\b");
+    Command(IDM_LIST_VIEW);
+    EXPECT_STREQ(L"\\z\\b", g_szCurrentFolder);
+    EXPECT_GE(RowOf(L"c.txt"), 0);
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
+// New Folder takes "\d\" as "\d", and a path that leads nowhere is named as such.
+TEST_F(ItemOps, NewFolderSaysWhatWentWrongWithItsPath)
+{
+    ASSERT_TRUE(MakeDir(L"\\d") && MakeFile(L"\\d\\file", "f"));
+    Open(L"\\d");
+    NewFolder(L"\\d\\", L"n1");
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    EXPECT_TRUE(Exists(L"\\d\\n1"));
+    EXPECT_GE(RowOf(L"n1"), 0);
+    NewFolder(L"\\q\\r", L"n2");
+    NewFolder(L"\\d\\file", L"n3");
+    NewFolder(L"q", L"n4");
+    NewFolder(L"\\d", L"n1");
+    const std::wstring kNoPath = L"This folder path does not exist.";
+    EXPECT_EQ((std::vector<std::wstring>{kNoPath, kNoPath, kNoPath, L"This folder already exists."}), BoxTexts());
+    EXPECT_FALSE(Exists(L"\\q") || Exists(L"\\n4"));
+    EXPECT_EQ(DiskNames(L"\\d"), ListedNames());
 }

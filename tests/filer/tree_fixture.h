@@ -120,5 +120,31 @@ protected:
         SelectNode(hwndTree, h);
     }
 
+    // A text typed into a dialog's edit, then the dialog's command.
+    static void Submit(HWND hdlg, int idEdit, LPCWSTR pszText, UINT idCmd)
+    {
+        SetDlgItemTextW(hdlg, idEdit, pszText);
+        SendMessageW(hdlg, WM_COMMAND, idCmd, 0);
+    }
+
+    // The tree's label edit; null while no label is edited.
+    static HWND EditOf(HWND hwndTree) { return (HWND)SendMessageW(hwndTree, TVM_GETEDITCONTROL, 0, 0); }
+
+    // The list's Rename on a row: the text typed, then Rename.
+    void RenameRow(LPCWSTR pszRow, LPCWSTR pszNew)
+    {
+        SelectRows({pszRow});
+        EXPECT_TRUE(InDialog(IDM_RENAME, 0, [&](HWND hdlg) { Submit(hdlg, IDC_RENAME_EDIT, pszNew, IDM_RENAME_OK); }));
+    }
+
+    // The tree's Rename on a folder's node: the text typed, then Rename.
+    void RenameNode(HWND hwndTree, const std::wstring &path, LPCWSTR pszNew)
+    {
+        SelectPath(hwndTree, path);
+        Command(IDM_TREE_RENAME);
+        SetWindowTextW(EditOf(hwndTree), pszNew);
+        Command(IDM_TREE_RENAME_DONE);
+    }
+
     static bool Exists(const std::wstring &path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 };
