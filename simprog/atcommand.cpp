@@ -32,6 +32,7 @@ struct AtExchange {
     BOOL fIdKnown;
     BOOL fAnswered;
     BOOL fGiveUp;
+    BOOL fNoRadio;  // RIL_Initialize failed: nothing was sent
     EarlyAnswer aEarly[AT_EARLY_SLOTS];
     WCHAR szCommand[AT_COMMAND_CCH];
     WCHAR szReply[AT_TEXT_CCH];
@@ -161,8 +162,13 @@ static DWORD WINAPI ATCommandThread(LPVOID pv)
     pex->hResponse = hResponse;
     ReleaseSRWLockExclusive(&s_lock);
     HRIL hRil = nullptr;
-    if (hResponse && SUCCEEDED(RIL_Initialize(1, ATResultCallback, nullptr, 0, 0, &hRil)) &&
-        HandOver(pex, hRil)) {
+    HRESULT hrRadio = hResponse ? RIL_Initialize(1, ATResultCallback, nullptr, 0, 0, &hRil) : E_OUTOFMEMORY;
+    if (FAILED(hrRadio)) {
+        AcquireSRWLockExclusive(&s_lock);
+        pex->fNoRadio = hResponse != nullptr;
+        ReleaseSRWLockExclusive(&s_lock);
+    }
+    if (SUCCEEDED(hrRadio) && HandOver(pex, hRil)) {
         // Ends on the answer, or when the caller has given up waiting.
         for (;;) {
             AcquireSRWLockShared(&s_lock);
@@ -185,10 +191,12 @@ static DWORD WINAPI ATCommandThread(LPVOID pv)
     return 0;
 }
 
-BOOL SendATCommand(LPCWSTR pszCommand, LPWSTR pszReply, size_t cchReply)
+BOOL SendATCommand(LPCWSTR pszCommand, LPWSTR pszReply, size_t cchReply, BOOL *pfNoRadio)
 {
     if (cchReply)
         pszReply[0] = 0;
+    if (pfNoRadio)
+        *pfNoRadio = FALSE;
     AtExchange *pex = new (std::nothrow) AtExchange;
     if (!pex)
         return FALSE;
@@ -210,6 +218,8 @@ BOOL SendATCommand(LPCWSTR pszCommand, LPWSTR pszReply, size_t cchReply)
     AcquireSRWLockExclusive(&s_lock);
     if (fReplied && cchReply)
         StringCchCopyW(pszReply, cchReply, pex->szReply);  // a longer reply is cut
+    if (fReplied && pfNoRadio)
+        *pfNoRadio = pex->fNoRadio;
     if (!fReplied) {
         // The worker gives up by itself and closes its session: a thread
         // killed here could leave a lock of the process held.

@@ -170,6 +170,12 @@ static void OnSave(HWND hdlg)
         ShowSmsMessage(hr == SMS_E_UCS2_LONG ? IDS_SMS_UCS2_LONG : IDS_SMS_GSM_LONG, MB_ICONERROR);
         return;
     }
+    if (hr == SMS_E_NORADIO) {
+        // Nothing reached the SIM: the list is as it was, and the typed
+        // message stays to be saved again.
+        ShowSmsMessage(IDS_SMS_WRITE_ERROR, MB_ICONERROR);
+        return;
+    }
     if (FAILED(hr)) {
         ShowSmsMessage(IDS_SMS_WRITE_ERROR, MB_ICONERROR);
         ReadSMSfromSIM(g_hwndSMS);

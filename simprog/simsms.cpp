@@ -86,15 +86,16 @@ HRESULT KORU_SimWriteMessage(HSIM hSim, DWORD dwStorage, LPDWORD lpdwIndex, LPSI
         if (!ModeStep(pszMode))
             hr = SMS_E_FAIL;
         WCHAR szReply[AT_REPLY_CCH];
-        SendATCommand(szWrite, szReply, ARRAYSIZE(szReply));
+        BOOL fNoRadio = FALSE;
+        SendATCommand(szWrite, szReply, ARRAYSIZE(szReply), &fNoRadio);
         DWORD dwIndex = IsCMGWOK(szReply);
         if (dwIndex == 0xFFFFFFFF) {
-            hr = SMS_E_FAIL;
+            hr = fNoRadio ? SMS_E_NORADIO : SMS_E_FAIL;
             TRACE(L" +CMGW fail \r\n");
         } else {
             *lpdwIndex = dwIndex;
         }
-        if (!ModeStep(s_szPduMode))
+        if (!ModeStep(s_szPduMode) && SUCCEEDED(hr))
             hr = SMS_E_FAIL;
     }
     TRACE(L"str tchar len [%d]sizeof tchar[%d]hresult[%x] \r\n", (int)cch, 2, (unsigned)hr);

@@ -8,6 +8,8 @@
 #define SMS_E_FAIL        ((HRESULT)0x88000069L)
 #define SMS_E_UCS2_LONG   ((HRESULT)0x880000C0L)
 #define SMS_E_GSM_LONG    ((HRESULT)0x880000C1L)
+// No radio session could be opened for the write: nothing reached the SIM.
+#define SMS_E_NORADIO     ((HRESULT)0x8800006AL)
 
 #define SMS_GSM_MAX       160
 #define SMS_UCS2_MAX      70
@@ -17,7 +19,9 @@
 
 // One AT exchange: TRUE when a reply arrived within AT_TIMEOUT_MS; reply
 // gets at most cchReply - 1 characters of it (empty on time-out).
-BOOL SendATCommand(LPCWSTR pszCommand, LPWSTR pszReply, size_t cchReply);
+// *pfNoRadio, when given, is TRUE when no radio session could be opened, so
+// the command was never sent.
+BOOL SendATCommand(LPCWSTR pszCommand, LPWSTR pszReply, size_t cchReply, BOOL *pfNoRadio = nullptr);
 void CALLBACK ATResultCallback(DWORD dwCode, HRESULT hrCmdID, const void *lpData, DWORD cbData, DWORD dwParam);
 
 // The number a message to this address (a SIMMESSAGE's, at most

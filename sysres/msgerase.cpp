@@ -17,6 +17,41 @@ void AddFolderEntry(HWND hwndList, LPCWSTR pszName, int iFolder)
         SendMessageW(hwndList, LB_SETITEMDATA, (WPARAM)i, iFolder);
 }
 
+// A store's row keeps a copy of the store's entry identifier as its item
+// data: Erase empties the store chosen, whatever the list holds by then.
+void AddStoreEntry(HWND hwndList, LPCWSTR pszName, const SBinary &store)
+{
+    SBinary *pbin = (SBinary *)LocalAlloc(LMEM_FIXED, sizeof(SBinary) + store.cb);
+    if (!pbin)
+        return;  // a row that could not name its store is not offered
+    pbin->cb = store.cb;
+    pbin->lpb = (LPBYTE)(pbin + 1);
+    CopyMemory(pbin->lpb, store.lpb, store.cb);
+    LRESULT i = SendMessageW(hwndList, LB_ADDSTRING, 0, (LPARAM)pszName);
+    if (i < 0 || SendMessageW(hwndList, LB_SETITEMDATA, (WPARAM)i, (LPARAM)pbin) == LB_ERR) {
+        if (i >= 0)
+            SendMessageW(hwndList, LB_DELETESTRING, (WPARAM)i, 0);
+        LocalFree(pbin);
+    }
+}
+
+// The entry identifier of a store row; null for "All".
+const SBinary *StoreOfEntry(HWND hdlg, LRESULT iEntry)
+{
+    LRESULT data = SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETITEMDATA, (WPARAM)iEntry, 0);
+    return iEntry > 0 && data != LB_ERR ? (const SBinary *)data : nullptr;
+}
+
+void OnDestroy(HWND hdlg)
+{
+    LRESULT cEntries = SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 1; i < cEntries; ++i) {
+        const SBinary *pbin = StoreOfEntry(hdlg, i);
+        if (pbin)
+            LocalFree((HLOCAL)pbin);
+    }
+}
+
 // First entry selected, and the spin control stepping through them all.
 void SelectFirst(HWND hdlg, int idList, int idSpin)
 {
@@ -43,8 +78,8 @@ BOOL OnInitDialog(HWND hdlg)
     HWND hwndStores = GetDlgItem(hdlg, IDC_STORE_LIST);
     if (LoadStringW(g_hInst, IDS_ALL_STORES, szAll, ARRAYSIZE(szAll)))
         SendMessageW(hwndStores, LB_ADDSTRING, 0, (LPARAM)szAll);
-    ForEachStoreName(pSession, [hwndStores](LPCWSTR pszName) {
-        SendMessageW(hwndStores, LB_ADDSTRING, 0, (LPARAM)pszName);
+    ForEachStore(pSession, [hwndStores](LPCWSTR pszName, const SBinary &store) {
+        AddStoreEntry(hwndStores, pszName, store);
     });
     HWND hwndFolders = GetDlgItem(hdlg, IDC_FOLDER_LIST);
     if (LoadStringW(g_hInst, IDS_ALL_FOLDERS, szAll, ARRAYSIZE(szAll)))
@@ -72,18 +107,20 @@ void OnErase(HWND hdlg)
         return;
     LRESULT iStore = SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_GETCURSEL, 0, 0);
     LRESULT iEntry = SendDlgItemMessageW(hdlg, IDC_FOLDER_LIST, LB_GETCURSEL, 0, 0);
-    if (iStore != LB_ERR && iEntry != LB_ERR) {
+    const SBinary *pStore = StoreOfEntry(hdlg, iStore);
+    HRESULT hr = S_OK;
+    if (iStore != LB_ERR && iEntry != LB_ERR && (iStore == 0 || pStore)) {
         int iFolder = (int)SendDlgItemMessageW(hdlg, IDC_FOLDER_LIST, LB_GETITEMDATA, (WPARAM)iEntry, 0);
         WaitCursor wait;
-        // The stores as the table lists them now; entry 0 of the list is "All".
-        LRESULT iRow = 1;
-        ForEachStoreName(pSession, [&](LPCWSTR pszStore) {
-            if (iStore == 0 || iStore == iRow)
-                EraseStoreFolders(hdlg, pszStore, iFolder);
-            ++iRow;
-        });
+        if (pStore)
+            hr = EraseStoreFolders(hdlg, *pStore, iFolder);
+        else  // "All": every store the table lists now
+            ForEachStore(pSession, [&](LPCWSTR, const SBinary &store) { EraseStoreFolders(hdlg, store, iFolder); });
     }
     LogOffMessaging(pSession);
+    // Gone since the list was filled: nothing else is erased in its place.
+    if (hr == MAPI_E_NOT_FOUND)
+        ShowResourceMessage(hdlg, MB_OK | MB_ICONHAND, g_hInst, IDS_ERROR, IDS_ACCOUNT_GONE);
 }
 } // namespace
 
@@ -93,6 +130,9 @@ INT_PTR CALLBACK MessageEraseDlgProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog(hdlg);
+    case WM_DESTROY:
+        OnDestroy(hdlg);
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDM_MSGERASE_ERASE: OnErase(hdlg); return TRUE;

@@ -28,26 +28,6 @@ BOOL NextStoreRow(LPMAPITABLE pTable, LPSRowSet *pprows)
     return FALSE;
 }
 
-// Runs fn on each row of the store table with PR_DISPLAY_NAME and PR_ENTRYID;
-// fn returns FALSE to stop.
-void ForEachStoreRow(LPMAPISESSION pSession, const std::function<BOOL(const SPropValue *)> &fn)
-{
-    LPMAPITABLE pTable = nullptr;
-    if (!pSession || FAILED(pSession->GetMsgStoresTable(0, &pTable)))
-        return;
-    SizedSPropTagArray(2, cols) = {2, {PR_DISPLAY_NAME_W, PR_ENTRYID}};
-    if (SUCCEEDED(pTable->SetColumns((LPSPropTagArray)&cols, 0))) {
-        LPSRowSet prows;
-        while (NextStoreRow(pTable, &prows)) {
-            BOOL fGoOn = fn(prows->aRow[0].lpProps);
-            FreeProws(prows);
-            if (!fGoOn)
-                break;
-        }
-    }
-    pTable->Release();
-}
-
 // The binary entry identifier a store property holds, or null.
 LPSPropValue GetEntryProp(LPMAPIPROP pObject, ULONG ulTag)
 {
@@ -117,21 +97,6 @@ void EraseFolder(LPMDB pStore, int iFolder)
     pFolder->Release();
 }
 
-// Opens the store with this display name; null when there is none.
-LPMDB OpenStoreByName(LPMAPISESSION pSession, LPCWSTR pszStore)
-{
-    LPMDB pStore = nullptr;
-    ForEachStoreRow(pSession, [&](const SPropValue *pProps) {
-        if (pProps[0].ulPropTag != PR_DISPLAY_NAME_W || pProps[1].ulPropTag != PR_ENTRYID ||
-            wcscmp(pProps[0].Value.lpszW, pszStore) != 0)
-            return TRUE;
-        if (FAILED(pSession->OpenMsgStore(0, pProps[1].Value.bin.cb, (LPENTRYID)pProps[1].Value.bin.lpb, nullptr,
-                                          MAPI_BEST_ACCESS, &pStore)))
-            pStore = nullptr;
-        return FALSE;
-    });
-    return pStore;
-}
 } // namespace
 
 LPMAPISESSION LogOnMessaging(HWND hwnd)
@@ -150,13 +115,22 @@ void LogOffMessaging(LPMAPISESSION pSession)
     pSession->Release();
 }
 
-void ForEachStoreName(LPMAPISESSION pSession, const std::function<void(LPCWSTR)> &fn)
+void ForEachStore(LPMAPISESSION pSession, const std::function<void(LPCWSTR, const SBinary &)> &fn)
 {
-    ForEachStoreRow(pSession, [&](const SPropValue *pProps) {
-        if (pProps[0].ulPropTag == PR_DISPLAY_NAME_W)
-            fn(pProps[0].Value.lpszW);
-        return TRUE;
-    });
+    LPMAPITABLE pTable = nullptr;
+    if (!pSession || FAILED(pSession->GetMsgStoresTable(0, &pTable)))
+        return;
+    SizedSPropTagArray(2, cols) = {2, {PR_DISPLAY_NAME_W, PR_ENTRYID}};
+    if (SUCCEEDED(pTable->SetColumns((LPSPropTagArray)&cols, 0))) {
+        LPSRowSet prows;
+        while (NextStoreRow(pTable, &prows)) {
+            const SPropValue *pProps = prows->aRow[0].lpProps;
+            if (pProps[0].ulPropTag == PR_DISPLAY_NAME_W && pProps[1].ulPropTag == PR_ENTRYID)
+                fn(pProps[0].Value.lpszW, pProps[1].Value.bin);
+            FreeProws(prows);
+        }
+    }
+    pTable->Release();
 }
 
 void ForEachDefaultFolder(LPMAPISESSION pSession, const std::function<void(int, LPCWSTR)> &fn)
@@ -180,15 +154,18 @@ void ForEachDefaultFolder(LPMAPISESSION pSession, const std::function<void(int, 
     pStore->Release();
 }
 
-void EraseStoreFolders(HWND hwnd, LPCWSTR pszStore, int iFolder)
+HRESULT EraseStoreFolders(HWND hwnd, const SBinary &store, int iFolder)
 {
-    if (!pszStore || !pszStore[0] || iFolder < 0 || iFolder > SPACE_FOLDER_COUNT)
-        return;
+    if (!store.cb || !store.lpb || iFolder < 0 || iFolder > SPACE_FOLDER_COUNT)
+        return E_INVALIDARG;
     LPMAPISESSION pSession = LogOnMessaging(hwnd);
     if (!pSession)
-        return;
-    LPMDB pStore = OpenStoreByName(pSession, pszStore);
-    if (pStore) {
+        return MAPI_E_LOGON_FAILED;
+    // The store by its entry identifier: a name may be shared, and a row
+    // number may name another store once the list has changed.
+    LPMDB pStore = nullptr;
+    HRESULT hr = pSession->OpenMsgStore(0, store.cb, (LPENTRYID)store.lpb, nullptr, MAPI_BEST_ACCESS, &pStore);
+    if (SUCCEEDED(hr) && pStore) {
         if (iFolder == 0) {
             for (int iNext : s_aiEraseOrder)
                 EraseFolder(pStore, iNext);
@@ -198,4 +175,5 @@ void EraseStoreFolders(HWND hwnd, LPCWSTR pszStore, int iFolder)
         pStore->Release();
     }
     LogOffMessaging(pSession);
+    return hr;
 }

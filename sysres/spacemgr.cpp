@@ -118,7 +118,8 @@ void CloseDatabaseRecord(DatabaseRecord *pdr)
 }
 
 // Reads and deletes records until none is left; stops at the first that will
-// not go, which would otherwise be read and tried again.
+// not go, which would otherwise be read and tried again, and at one that
+// cannot be read: only the end of the records is success.
 BOOL DeleteAllRecords(HANDLE hDatabase)
 {
     LPBYTE pBuffer = nullptr;
@@ -127,8 +128,10 @@ BOOL DeleteAllRecords(HANDLE hDatabase)
     for (;;) {
         WORD cProps = 0;
         CEOID oid = CeReadRecordPropsEx(hDatabase, CEDB_ALLOWREALLOC, &cProps, nullptr, &pBuffer, &cbBuffer, nullptr);
-        if (!oid)
+        if (!oid) {
+            fOk = GetLastError() == ERROR_NO_MORE_ITEMS;
             break;
+        }
         if (!CeDeleteRecord(hDatabase, oid)) {
             fOk = FALSE;
             break;
@@ -175,7 +178,7 @@ void EraseAll(HWND hdlg)
         return;
     LPMAPISESSION pSession = LogOnMessaging(hdlg);
     if (pSession)
-        ForEachStoreName(pSession, [hdlg](LPCWSTR pszStore) { EraseStoreFolders(hdlg, pszStore, 0); });
+        ForEachStore(pSession, [hdlg](LPCWSTR, const SBinary &store) { EraseStoreFolders(hdlg, store, 0); });
     SendMessageW(hdlg, WM_COMMAND, IDM_ERASE_NOTES, SPACE_NO_QUESTION);
     SendMessageW(hdlg, WM_COMMAND, IDM_ERASE_SPEED, SPACE_NO_QUESTION);
     SendMessageW(hdlg, WM_COMMAND, IDM_ERASE_CALLS, SPACE_NO_QUESTION);

@@ -5,8 +5,9 @@
 //   NKDbgPrintfW         kernel debug output, also appended to the profile's trace file
 //   MessageBoxW          handset message box (soft keys); tests can record and answer it
 //   GetDiskFreeSpaceExW  a storage card's capacity comes from the profile, its use from its files
-//   FindFirstFileW,      the object store lists no "." and ".." entries
-//   FindNextFileW
+//   FindFirstFileW,      the object store lists no "." and ".." entries, and a pattern matches
+//   FindNextFileW,       long names only (Wine also matches the 8.3 names it makes up)
+//   FindClose
 //   the file calls       FindFirstFileW, GetDiskFreeSpaceExW, CreateFileW, CopyFileW, MoveFileW,
 //                        DeleteFileW, CreateDirectoryW, RemoveDirectoryW, Get/SetFileAttributesW
 //                        take only handset paths ("\..."): a drive, "\\" or "\\?\" would reach
@@ -55,6 +56,7 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
                                     PULARGE_INTEGER pcbFree);
 HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd);
 BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd);
+BOOL WINAPI PlatFindClose(HANDLE hFind);
 HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES psa,
                               DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
 BOOL WINAPI PlatCopyFileW(LPCWSTR pszFrom, LPCWSTR pszTo, BOOL fFailIfExists);
@@ -139,6 +141,7 @@ BOOL WINAPI PlatDeviceIoControl(HANDLE h, DWORD dwCode, LPVOID pvIn, DWORD cbIn,
 #define FindFirstFileW PlatFindFirstFileW
 #undef FindNextFileW
 #define FindNextFileW PlatFindNextFileW
+#define FindClose PlatFindClose
 #undef CreateFileW
 #define CreateFileW PlatCreateFileW
 #undef CopyFileW

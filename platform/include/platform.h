@@ -59,7 +59,11 @@ int WINAPI PlatRunObexService(void);
 #include <nlohmann/json.hpp>
 
 // One JSON file of the profile ("sim.json", ...). A missing file reads as
-// an empty object; a damaged one stops the program with a message naming it.
+// an empty object. A damaged one stops the program at start; met during the
+// run it is reported once with a message naming it, reads as false (j an
+// empty object) and is not replaced by a save until it reads whole again.
+bool PlatProfileRead(const wchar_t *pszName, nlohmann::json &j);
+// The same for a reader that takes a damaged file as an empty one.
 nlohmann::json PlatProfileLoad(const wchar_t *pszName);
 // Atomic save: temp file, then rename over the old one.
 BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j);

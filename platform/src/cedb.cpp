@@ -1,8 +1,10 @@
 // CE database volumes: a volume is a JSON file of the object store holding
-// named databases of records. Mounting reads it whole; each delete writes it
-// again atomically, so the file always holds what the programs see.
+// named databases of records. Mounting reads it whole; each delete cuts the
+// record's text out of the file and writes it again atomically, so the file
+// always holds what the programs see and the records kept stay as written.
 #include "internal.h"
 #include "windbase.h"
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -16,6 +18,7 @@ const size_t kMaxText = 4096;
 
 struct Volume {
     std::wstring path;
+    std::string text;  // the file as read or last written
     json j;
 };
 struct Database {
@@ -50,7 +53,7 @@ json &RecordsOf(Volume &vol, size_t iDatabase)
 }
 
 // Reads a volume file; its own error when it is missing, locked or damaged.
-DWORD ReadVolume(LPCWSTR pszPath, json &j)
+DWORD ReadVolume(LPCWSTR pszPath, std::string &text, json &j)
 {
     // No sharing of writes: a volume another program has open is locked.
     HANDLE h = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -58,7 +61,6 @@ DWORD ReadVolume(LPCWSTR pszPath, json &j)
     if (h == INVALID_HANDLE_VALUE)
         return GetLastError();
     LARGE_INTEGER li = {};
-    std::string text;
     if (!GetFileSizeEx(h, &li) || li.QuadPart > (LONGLONG)kMaxVolumeBytes) {
         CloseHandle(h);
         return ERROR_BAD_FORMAT;
@@ -69,11 +71,8 @@ DWORD ReadVolume(LPCWSTR pszPath, json &j)
     CloseHandle(h);
     if (!fRead)
         return ERROR_READ_FAULT;
-    try {
-        j = json::parse(text);
-    } catch (const std::exception &) {
+    if (!PlatParseJson(text, j, nullptr))
         return ERROR_BAD_FORMAT;
-    }
     if (!j.is_object() || !j["databases"].is_array())
         return ERROR_BAD_FORMAT;
     for (json &db : j["databases"]) {
@@ -83,18 +82,135 @@ DWORD ReadVolume(LPCWSTR pszPath, json &j)
     return ERROR_SUCCESS;
 }
 
-BOOL SaveVolume(const Volume &vol)
+// Where a volume's new text is written before it replaces the file: the
+// profile's own folder, so no file of the store is ever taken for it.
+bool VolumeTempPath(std::wstring *pTmp)
 {
-    DWORD dwAttr = GetFileAttributesW(vol.path.c_str());
+    if (PlatProfileDir()[0] == 0)
+        return false;
+    *pTmp = PlatProfilePath((L"volume-" + std::to_wstring(GetCurrentProcessId()) + L".tmp").c_str());
+    return true;
+}
+
+BOOL SaveVolume(const std::wstring &path, const std::string &text)
+{
+    DWORD dwAttr = GetFileAttributesW(path.c_str());
     if (dwAttr != INVALID_FILE_ATTRIBUTES && (dwAttr & FILE_ATTRIBUTE_READONLY))
         return Fail(ERROR_ACCESS_DENIED);
-    std::string text;
-    try {
-        text = vol.j.dump(2) + "\n";
-    } catch (const std::exception &) {
-        return Fail(ERROR_BAD_FORMAT);
+    std::wstring tmp;
+    if (!VolumeTempPath(&tmp))
+        return Fail(ERROR_NOT_SUPPORTED);  // no profile: nothing of the store is changed
+    return PlatSaveFileAtomic(path, text, tmp);
+}
+
+// ---- the volume's text ----------------------------------------------------
+// The text has parsed, so it is well formed; these walk it without building
+// anything, to find where a record's bytes lie.
+
+size_t SkipSpace(const std::string &t, size_t i)
+{
+    while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\r' || t[i] == '\n'))
+        ++i;
+    return i;
+}
+
+// i on the opening quote; the index after the closing one.
+size_t SkipString(const std::string &t, size_t i)
+{
+    for (++i; i < t.size() && t[i] != '"'; ++i)
+        if (t[i] == '\\')
+            ++i;
+    return i + 1;
+}
+
+// i on the first byte of a value; the index after its last.
+size_t SkipValue(const std::string &t, size_t i)
+{
+    if (i >= t.size())
+        return i;
+    if (t[i] == '"')
+        return SkipString(t, i);
+    if (t[i] != '{' && t[i] != '[') {
+        while (i < t.size() && !strchr(",}] \t\r\n", t[i]))
+            ++i;
+        return i;
     }
-    return PlatSaveFileAtomic(vol.path, text);
+    size_t cDepth = 0;
+    while (i < t.size()) {
+        char ch = t[i];
+        if (ch == '"') {
+            i = SkipString(t, i);
+            continue;
+        }
+        ++i;
+        if (ch == '{' || ch == '[')
+            ++cDepth;
+        else if ((ch == '}' || ch == ']') && --cDepth == 0)
+            break;
+    }
+    return i;
+}
+
+// i on an object's "{": where the value of its member named key starts, the
+// last one when the name repeats (as the parser keeps it); npos without one.
+size_t MemberValue(const std::string &t, size_t i, const char *pszKey)
+{
+    size_t iFound = std::string::npos;
+    i = SkipSpace(t, i + 1);
+    while (i < t.size() && t[i] == '"') {
+        size_t iEnd = SkipString(t, i);
+        json name;
+        bool fMatch = PlatParseJson(t.substr(i, iEnd - i), name, nullptr) && name == pszKey;
+        i = SkipSpace(t, SkipSpace(t, iEnd) + 1);  // past the colon
+        if (fMatch)
+            iFound = i;
+        i = SkipSpace(t, SkipValue(t, i));
+        if (i >= t.size() || t[i] != ',')
+            break;
+        i = SkipSpace(t, i + 1);
+    }
+    return iFound;
+}
+
+// Where element iElement of the array at i starts and ends; false without it.
+bool ElementAt(const std::string &t, size_t i, size_t iElement, size_t *piStart, size_t *piEnd)
+{
+    i = SkipSpace(t, i + 1);
+    for (size_t n = 0; i < t.size() && t[i] != ']'; ++n) {
+        size_t iEnd = SkipValue(t, i);
+        if (n == iElement) {
+            *piStart = i;
+            *piEnd = iEnd;
+            return true;
+        }
+        i = SkipSpace(t, iEnd);
+        if (i < t.size() && t[i] == ',')
+            i = SkipSpace(t, i + 1);
+    }
+    return false;
+}
+
+// Cuts record iRecord of database iDatabase out of the text with one comma
+// beside it; every other byte stays.
+bool CutRecord(std::string &t, size_t iDatabase, size_t iRecord)
+{
+    size_t iTop = t.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // the parser skips a byte-order mark
+    size_t iDatabases = MemberValue(t, SkipSpace(t, iTop), "databases");
+    size_t iStart = 0, iEnd = 0;
+    if (iDatabases == std::string::npos || !ElementAt(t, iDatabases, iDatabase, &iStart, &iEnd))
+        return false;
+    size_t iRecords = MemberValue(t, iStart, "records");
+    if (iRecords == std::string::npos || !ElementAt(t, iRecords, iRecord, &iStart, &iEnd))
+        return false;
+    size_t iNext = SkipSpace(t, iEnd);
+    if (iNext < t.size() && t[iNext] == ',') {
+        iEnd = SkipSpace(t, iNext + 1);  // up to the next record
+    } else if (iRecord > 0) {
+        size_t iPrevStart = 0;
+        ElementAt(t, iRecords, iRecord - 1, &iPrevStart, &iStart);  // from the end of the one before
+    }
+    t.erase(iStart, iEnd - iStart);
+    return true;
 }
 
 CEOID RecordOid(const json &record)
@@ -202,7 +318,7 @@ BOOL WINAPI CeMountDBVol(PCEGUID pceguid, LPWSTR lpszVol, DWORD dwFlags)
         return FALSE;
     Volume vol;
     vol.path = lpszVol;
-    DWORD dwErr = ReadVolume(lpszVol, vol.j);
+    DWORD dwErr = ReadVolume(lpszVol, vol.text, vol.j);
     if (dwErr != ERROR_SUCCESS)
         return Fail(dwErr);
     std::lock_guard<std::mutex> lock(g_mtx);
@@ -270,6 +386,9 @@ CEOID WINAPI CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID,
     if (db.iPos >= records.size())
         return Fail(ERROR_NO_MORE_ITEMS);
     const json &record = records[db.iPos];
+    CEOID oid = RecordOid(record);
+    if (!oid)
+        return Fail(ERROR_INVALID_DATA);  // no object, or no id to delete it by
     std::vector<Value> values;
     for (const json &prop : PlatProfileArray(record, "props")) {
         Value v;
@@ -284,7 +403,6 @@ CEOID WINAPI CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID,
     if (!FillBuffer(values, dwFlags, lplpBuffer, lpcbBuffer, hHeap))
         return 0;
     *lpcPropID = (WORD)values.size();
-    CEOID oid = RecordOid(record);
     if (db.fAutoIncrement)
         ++db.iPos;
     SetLastError(ERROR_SUCCESS);
@@ -307,13 +425,13 @@ BOOL WINAPI CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord)
             continue;
         if (PlatProfileFlag(records[i], "inUse", false))
             return Fail(ERROR_SHARING_VIOLATION);  // the owning application holds it
-        json saved = records[i];
+        std::string text = itVol->second.text;
+        if (!CutRecord(text, db.iDatabase, i))
+            return Fail(ERROR_BAD_FORMAT);
+        if (!SaveVolume(itVol->second.path, text))
+            return FALSE;
+        itVol->second.text = std::move(text);
         records.erase(records.begin() + (std::ptrdiff_t)i);
-        if (!SaveVolume(itVol->second)) {
-            DWORD dwErr = GetLastError();
-            records.insert(records.begin() + (std::ptrdiff_t)i, saved);
-            return Fail(dwErr);
-        }
         if (i < db.iPos)
             --db.iPos;  // the seek pointer stays on the record after it
         return TRUE;

@@ -3,8 +3,11 @@
 // the host's files, and the handset has none of them. The object store also
 // lists no "." and ".." entries.
 #include "internal.h"
-#include <strsafe.h>
 #include <cwchar>
+#include <map>
+#include <mutex>
+#include <string>
+#include <strsafe.h>
 
 namespace {
 bool IsSeparator(WCHAR ch)
@@ -73,13 +76,87 @@ BOOL PlatAdmitPath(LPCWSTR pszPath)
     return FALSE;
 }
 
-extern "C" BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd)
+namespace {
+// Wine also matches a pattern against the 8.3 short name it makes up for a
+// long one ("mix.wave" is found by "*.wav"); the handset has no short names.
+// Each search keeps the name part of its pattern to check long names by.
+std::mutex g_mtxFinds;
+std::map<HANDLE, std::wstring> g_finds;
+
+bool SameLetter(WCHAR a, WCHAR b)
+{
+    return CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL;
+}
+
+// "*" any run of characters, "?" any one; letters match in either case.
+bool MatchesMask(const WCHAR *pszMask, const WCHAR *pszName)
+{
+    const WCHAR *pAfterStar = nullptr;
+    const WCHAR *pRetry = nullptr;
+    while (*pszName) {
+        if (*pszMask == L'*') {
+            pAfterStar = ++pszMask;
+            pRetry = pszName;
+        } else if (*pszMask && (*pszMask == L'?' || SameLetter(*pszMask, *pszName))) {
+            ++pszMask;
+            ++pszName;
+        } else if (pAfterStar) {
+            pszMask = pAfterStar;
+            pszName = ++pRetry;
+        } else {
+            return false;
+        }
+    }
+    while (*pszMask == L'*')
+        ++pszMask;
+    return *pszMask == 0;
+}
+
+// The name part of a search pattern; "*.*" stands for every name, as "*" does.
+std::wstring MaskOf(LPCWSTR pszPattern)
+{
+    const WCHAR *pszMask = pszPattern;
+    for (const WCHAR *p = pszPattern; *p; ++p)
+        if (IsSeparator(*p))
+            pszMask = p + 1;
+    return wcscmp(pszMask, L"*.*") == 0 ? std::wstring(L"*") : std::wstring(pszMask);
+}
+
+bool IsListed(const std::wstring &mask, const WIN32_FIND_DATAW *pfd)
+{
+    return !IsDotEntry(pfd) && (mask.empty() || MatchesMask(mask.c_str(), pfd->cFileName));
+}
+
+// Moves on from the current entry to the next one the handset would list.
+BOOL NextListed(HANDLE hFind, const std::wstring &mask, LPWIN32_FIND_DATAW pfd)
 {
     do {
         if (!FindNextFileW(hFind, pfd))
             return FALSE;
-    } while (IsDotEntry(pfd));
+    } while (!IsListed(mask, pfd));
     return TRUE;
+}
+} // namespace
+
+extern "C" BOOL WINAPI PlatFindNextFileW(HANDLE hFind, LPWIN32_FIND_DATAW pfd)
+{
+    std::wstring mask;
+    {
+        std::lock_guard<std::mutex> lock(g_mtxFinds);
+        auto it = g_finds.find(hFind);
+        if (it != g_finds.end())
+            mask = it->second;
+    }
+    return NextListed(hFind, mask, pfd);
+}
+
+extern "C" BOOL WINAPI PlatFindClose(HANDLE hFind)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_mtxFinds);
+        g_finds.erase(hFind);
+    }
+    return FindClose(hFind);
 }
 
 extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd)
@@ -87,13 +164,17 @@ extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DAT
     if (!PlatAdmitPath(pszPattern))
         return INVALID_HANDLE_VALUE;
     HANDLE h = FindFirstFileW(pszPattern, pfd);
-    if (h == INVALID_HANDLE_VALUE || !IsDotEntry(pfd))
+    if (h == INVALID_HANDLE_VALUE)
         return h;
-    if (PlatFindNextFileW(h, pfd))
-        return h;
-    FindClose(h);
-    SetLastError(ERROR_FILE_NOT_FOUND);  // only the dot entries: an empty folder
-    return INVALID_HANDLE_VALUE;
+    std::wstring mask = MaskOf(pszPattern);
+    if (!IsListed(mask, pfd) && !NextListed(h, mask, pfd)) {
+        FindClose(h);
+        SetLastError(ERROR_FILE_NOT_FOUND);  // nothing the handset lists: an empty folder
+        return INVALID_HANDLE_VALUE;
+    }
+    std::lock_guard<std::mutex> lock(g_mtxFinds);
+    g_finds[h] = mask;
+    return h;
 }
 
 extern "C" HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES psa,

@@ -19,8 +19,12 @@ BOOL PlatBarHandleBack(HWND hwndActive);
 void PlatDefaultBack(HWND hwndTop);
 // Moves the focus for UP/DOWN in a full-screen dialog; TRUE when it moved.
 BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
-// Writes a file whole or not at all: a temp file beside it, renamed over it.
-BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text);
+// Writes a file whole or not at all: the temp file tmp (on the same disk,
+// replaced if there), renamed over it.
+BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text, const std::wstring &tmp);
+// Parses a JSON text; FALSE, with the reason, when it does not parse or nests
+// arrays and objects deeper than the platform reads (profile.cpp).
+bool PlatParseJson(const std::string &text, nlohmann::json &j, std::string *pWhy);
 // Ends with a message naming the damaged profile file.
 void PlatProfileFatal(const std::wstring &path, const char *pszWhy);
 // Writes a line to the process's standard error (the launcher shows it).
@@ -42,6 +46,14 @@ void PlatForgetDatabaseHandle(HANDLE h);
 #ifdef __cplusplus
 #include <functional>
 #include <string>
+// Time and size of a file (zero when it is missing): either changing means
+// it was written again.
+struct PlatFileStamp {
+    FILETIME ft;
+    ULONGLONG cb;
+    bool operator!=(const PlatFileStamp &o) const { return CompareFileTime(&ft, &o.ft) != 0 || cb != o.cb; }
+};
+PlatFileStamp PlatStampOf(const std::wstring &path);
 // The SIM's message storage (the "sms" member of sim.json) under the SIM
 // service's lock, for the radio; fn gets the storage and its slot count and
 // returns true when it changed it, which is then saved. Fails without a

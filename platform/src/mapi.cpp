@@ -37,6 +37,8 @@ const FolderKind g_aFolders[] = {
 const DWORD kFolderCount = ARRAYSIZE(g_aFolders);
 
 // Entry identifiers: which store, folder and message, behind the flag bytes.
+// A store is named by its key as well as its place in the list, so an
+// identifier taken before the list changed never names another store.
 enum EntryKind : DWORD { kStore = 1, kFolder = 2, kMessage = 3 };
 const DWORD kEntryMagic = 0x54534D50;
 #pragma pack(push, 1)
@@ -45,14 +47,22 @@ struct EntryBytes {
     DWORD dwMagic;
     DWORD dwKind;
     DWORD iStore;
+    DWORD dwStoreKey;
     DWORD iFolder;
     DWORD dwMessage;
 };
 #pragma pack(pop)
 
-std::vector<BYTE> MakeEntry(DWORD dwKind, DWORD iStore, DWORD iFolder, DWORD dwMessage)
+// A store as an entry identifier names it: its place when the identifier
+// was made, and its key.
+struct StoreRef {
+    DWORD iStore;
+    DWORD dwKey;
+};
+
+std::vector<BYTE> MakeEntry(DWORD dwKind, StoreRef ref, DWORD iFolder, DWORD dwMessage)
 {
-    EntryBytes eb = {{0, 0, 0, 0}, kEntryMagic, dwKind, iStore, iFolder, dwMessage};
+    EntryBytes eb = {{0, 0, 0, 0}, kEntryMagic, dwKind, ref.iStore, ref.dwKey, iFolder, dwMessage};
     const BYTE *pb = (const BYTE *)&eb;
     return std::vector<BYTE>(pb, pb + sizeof(eb));
 }
@@ -136,6 +146,45 @@ const json *StoreAt(const json &j, DWORD iStore)
     return iStore < stores.size() && stores[iStore].is_object() ? &stores[iStore] : nullptr;
 }
 
+// A store's key: its "id", or without one a hash of its name (high bit set,
+// so it is never an id).
+DWORD StoreKey(const json &store)
+{
+    DWORD dwId = (DWORD)PlatProfileNumber(store, "id", 1, kMaxId, 0);
+    if (dwId)
+        return dwId;
+    DWORD dwHash = 2166136261u;  // FNV-1a
+    for (wchar_t ch : PlatProfileText(store, "name", kMaxText, L""))
+        dwHash = (dwHash ^ (DWORD)ch) * 16777619u;
+    return dwHash | 0x80000000u;
+}
+
+StoreRef RefOf(const json &j, DWORD iStore)
+{
+    return StoreRef{iStore, StoreKey(*StoreAt(j, iStore))};
+}
+
+// Where the store an identifier named is now: a store with an id wherever it
+// went; one without at its old place under its name, else wherever it went
+// when it is the only store of that name without an id. Stores that share a
+// name are told apart for good only by their ids.
+bool FindStore(const json &j, StoreRef ref, DWORD *piStore)
+{
+    const json &stores = PlatProfileArray(j, "stores");
+    DWORD cFound = 0;
+    for (DWORD i = 0; i < stores.size(); ++i) {
+        if (!StoreAt(j, i) || StoreKey(stores[i]) != ref.dwKey)
+            continue;
+        if ((ref.dwKey & 0x80000000u) == 0 || i == ref.iStore) {
+            *piStore = i;
+            return true;
+        }
+        if (cFound++ == 0)
+            *piStore = i;
+    }
+    return cFound == 1;
+}
+
 // A folder the store holds, or null.
 const json *FolderAt(const json &store, DWORD iFolder)
 {
@@ -164,30 +213,47 @@ DWORD DefaultStore(const json &j)
 PropList StoreProps(const json &j, DWORD iStore)
 {
     const json &store = *StoreAt(j, iStore);
+    StoreRef ref = RefOf(j, iStore);
     PropList props = {
         TextProp(PR_DISPLAY_NAME_W, PlatProfileText(store, "name", kMaxText, L"")),
-        BinProp(PR_ENTRYID, MakeEntry(kStore, iStore, 0, 0)),
+        BinProp(PR_ENTRYID, MakeEntry(kStore, ref, 0, 0)),
         LongProp(PR_DEFAULT_STORE, iStore == DefaultStore(j)),
     };
     for (DWORD i = 0; i < kFolderCount; ++i)
         if (FolderAt(store, i))
-            props.push_back(BinProp(g_aFolders[i].ulTag, MakeEntry(kFolder, iStore, i, 0)));
+            props.push_back(BinProp(g_aFolders[i].ulTag, MakeEntry(kFolder, ref, i, 0)));
     return props;
 }
 
-PropList FolderProps(const json &folder, DWORD iStore, DWORD iFolder)
+PropList FolderProps(const json &folder, StoreRef ref, DWORD iFolder)
 {
     return {TextProp(PR_DISPLAY_NAME_W, PlatProfileText(folder, "name", kMaxText, L"")),
-            BinProp(PR_ENTRYID, MakeEntry(kFolder, iStore, iFolder, 0))};
+            BinProp(PR_ENTRYID, MakeEntry(kFolder, ref, iFolder, 0))};
 }
 
-PropList MessageProps(const json &message, DWORD iStore, DWORD iFolder)
+PropList MessageProps(const json &message, StoreRef ref, DWORD iFolder)
 {
-    return {BinProp(PR_ENTRYID, MakeEntry(kMessage, iStore, iFolder, MessageId(message))),
+    return {BinProp(PR_ENTRYID, MakeEntry(kMessage, ref, iFolder, MessageId(message))),
             LongProp(PR_MESSAGE_FLAGS, PlatProfileFlag(message, "read", false) ? MSGFLAG_READ : 0),
             TextProp(PR_SENDER_NAME_W, PlatProfileText(message, "senderName", kMaxText, L"")),
             TextProp(PR_SENDER_EMAIL_ADDRESS_W, PlatProfileText(message, "senderAddress", kMaxText, L"")),
             TextProp(PR_SUBJECT_W, PlatProfileText(message, "subject", kMaxText, L""))};
+}
+
+// The file as it is now; false, reported by the profile, when it is damaged.
+HRESULT ReadMessagesFile(json &j)
+{
+    return PlatProfileRead(kFile, j) ? S_OK : MAPI_E_CORRUPT_DATA;
+}
+
+// The folder an object was opened on, in the file as it is now.
+HRESULT FolderNow(json &j, StoreRef ref, DWORD iFolder, DWORD *piStore, const json **ppFolder)
+{
+    HRESULT hr = ReadMessagesFile(j);
+    if (FAILED(hr))
+        return hr;
+    *ppFolder = FindStore(j, ref, piStore) ? FolderAt(*StoreAt(j, *piStore), iFolder) : nullptr;
+    return *ppFolder ? S_OK : MAPI_E_NOT_FOUND;
 }
 
 const json *FindMessage(const json &folder, DWORD dwId)
@@ -329,26 +395,28 @@ public:
 HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPUNKNOWN *lppUnk);
 
 class Folder final : public PropObject<IMAPIFolder> {
-    DWORD m_iStore, m_iFolder;
+    StoreRef m_ref;
+    DWORD m_iFolder;
     bool m_fModify;
 
 public:
-    Folder(PropList props, DWORD iStore, DWORD iFolder, bool fModify)
-        : PropObject(std::move(props)), m_iStore(iStore), m_iFolder(iFolder), m_fModify(fModify) {}
+    Folder(PropList props, StoreRef ref, DWORD iFolder, bool fModify)
+        : PropObject(std::move(props)), m_ref(ref), m_iFolder(iFolder), m_fModify(fModify) {}
     HRESULT STDMETHODCALLTYPE GetContentsTable(ULONG, LPMAPITABLE *lppTable) override
     {
         if (!lppTable)
             return MAPI_E_INVALID_PARAMETER;
         *lppTable = nullptr;
-        json j = PlatProfileLoad(kFile);
-        const json *pStore = StoreAt(j, m_iStore);
-        const json *pFolder = pStore ? FolderAt(*pStore, m_iFolder) : nullptr;
-        if (!pFolder)
-            return MAPI_E_NOT_FOUND;
+        json j;
+        DWORD iStore = 0;
+        const json *pFolder = nullptr;
+        HRESULT hr = FolderNow(j, m_ref, m_iFolder, &iStore, &pFolder);
+        if (FAILED(hr))
+            return hr;
         std::vector<PropList> rows;
         for (const json &message : PlatProfileArray(*pFolder, "messages"))
             if (MessageId(message))
-                rows.push_back(MessageProps(message, m_iStore, m_iFolder));
+                rows.push_back(MessageProps(message, m_ref, m_iFolder));
         *lppTable = new Table(std::move(rows), {PR_ENTRYID, PR_MESSAGE_FLAGS, PR_SENDER_NAME_W,
                                                 PR_SENDER_EMAIL_ADDRESS_W, PR_SUBJECT_W});
         return S_OK;
@@ -357,7 +425,7 @@ public:
                                         LPUNKNOWN *lppUnk) override
     {
         EntryBytes eb;
-        if (!ParseEntry(cb, peid, &eb) || eb.iStore != m_iStore)
+        if (!ParseEntry(cb, peid, &eb) || eb.iStore != m_ref.iStore || eb.dwStoreKey != m_ref.dwKey)
             return MAPI_E_INVALID_ENTRYID;
         return OpenEntryIn(eb, ulFlags, lpulObjType, lppUnk);
     }
@@ -371,22 +439,23 @@ HRESULT Folder::DeleteMessages(LPENTRYLIST lpMsgList, ULONG_PTR, LPMAPIPROGRESS,
     if (!m_fModify)
         return kNoAccess;
     std::lock_guard<std::mutex> lock(g_mtxFile);
-    json j = PlatProfileLoad(kFile);
-    const json *pStore = StoreAt(j, m_iStore);
-    const json *pFolder = pStore ? FolderAt(*pStore, m_iFolder) : nullptr;
-    if (!pFolder)
-        return MAPI_E_NOT_FOUND;
+    json j;
+    DWORD iStore = 0;
+    const json *pFolder = nullptr;
+    HRESULT hr = FolderNow(j, m_ref, m_iFolder, &iStore, &pFolder);
+    if (FAILED(hr))
+        return hr;
     if (PlatProfileFlag(*pFolder, "locked", false))
         return kNoAccess;  // another program holds the folder
-    json &messages = j["stores"][m_iStore]["folders"][g_aFolders[m_iFolder].pszKey]["messages"];
+    json &messages = j["stores"][iStore]["folders"][g_aFolders[m_iFolder].pszKey]["messages"];
     if (!messages.is_array())
         return lpMsgList->cValues ? kPartial : S_OK;
     ULONG cFound = 0;
     for (ULONG i = 0; i < lpMsgList->cValues; ++i) {
         EntryBytes eb;
         const SBinary &bin = lpMsgList->lpbin[i];
-        if (!ParseEntry(bin.cb, (LPENTRYID)bin.lpb, &eb) || eb.dwKind != kMessage || eb.iStore != m_iStore ||
-            eb.iFolder != m_iFolder || eb.dwMessage == 0)
+        if (!ParseEntry(bin.cb, (LPENTRYID)bin.lpb, &eb) || eb.dwKind != kMessage || eb.iStore != m_ref.iStore ||
+            eb.dwStoreKey != m_ref.dwKey || eb.iFolder != m_iFolder || eb.dwMessage == 0)
             continue;
         for (auto it = messages.begin(); it != messages.end(); ++it) {
             if (MessageId(*it) == eb.dwMessage) {
@@ -402,15 +471,15 @@ HRESULT Folder::DeleteMessages(LPENTRYLIST lpMsgList, ULONG_PTR, LPMAPIPROGRESS,
 }
 
 class Store final : public PropObject<IMsgStore> {
-    DWORD m_iStore;
+    StoreRef m_ref;
 
 public:
-    Store(PropList props, DWORD iStore) : PropObject(std::move(props)), m_iStore(iStore) {}
+    Store(PropList props, StoreRef ref) : PropObject(std::move(props)), m_ref(ref) {}
     HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cb, LPENTRYID peid, const IID *, ULONG ulFlags, ULONG *lpulObjType,
                                         LPUNKNOWN *lppUnk) override
     {
         EntryBytes eb;
-        if (!ParseEntry(cb, peid, &eb) || eb.iStore != m_iStore)
+        if (!ParseEntry(cb, peid, &eb) || eb.iStore != m_ref.iStore || eb.dwStoreKey != m_ref.dwKey)
             return MAPI_E_INVALID_ENTRYID;
         return OpenEntryIn(eb, ulFlags, lpulObjType, lppUnk);
     }
@@ -422,12 +491,17 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
     if (!lppUnk)
         return MAPI_E_INVALID_PARAMETER;
     *lppUnk = nullptr;
-    json j = PlatProfileLoad(kFile);
-    const json *pStore = StoreAt(j, eb.iStore);
-    if (!pStore)
+    json j;
+    HRESULT hr = ReadMessagesFile(j);
+    if (FAILED(hr))
+        return hr;
+    StoreRef ref = {eb.iStore, eb.dwStoreKey};
+    DWORD iStore = 0;
+    if (!FindStore(j, ref, &iStore))
         return MAPI_E_NOT_FOUND;
+    const json *pStore = StoreAt(j, iStore);
     if (eb.dwKind == kStore) {
-        *lppUnk = new Store(StoreProps(j, eb.iStore), eb.iStore);
+        *lppUnk = new Store(StoreProps(j, iStore), ref);
         if (lpulObjType)
             *lpulObjType = MAPI_STORE;
         return S_OK;
@@ -436,7 +510,7 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
     if (!pFolder)
         return MAPI_E_NOT_FOUND;
     if (eb.dwKind == kFolder) {
-        *lppUnk = new Folder(FolderProps(*pFolder, eb.iStore, eb.iFolder), eb.iStore, eb.iFolder,
+        *lppUnk = new Folder(FolderProps(*pFolder, ref, eb.iFolder), ref, eb.iFolder,
                              (ulFlags & (MAPI_MODIFY | MAPI_BEST_ACCESS)) != 0);
         if (lpulObjType)
             *lpulObjType = MAPI_FOLDER;
@@ -445,7 +519,7 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
     const json *pMessage = eb.dwKind == kMessage ? FindMessage(*pFolder, eb.dwMessage) : nullptr;
     if (!pMessage)
         return MAPI_E_NOT_FOUND;
-    *lppUnk = new Message(MessageProps(*pMessage, eb.iStore, eb.iFolder));
+    *lppUnk = new Message(MessageProps(*pMessage, ref, eb.iFolder));
     if (lpulObjType)
         *lpulObjType = MAPI_MESSAGE;
     return S_OK;
@@ -465,7 +539,11 @@ public:
     {
         if (!lppTable)
             return MAPI_E_INVALID_PARAMETER;
-        json j = PlatProfileLoad(kFile);
+        *lppTable = nullptr;
+        json j;
+        HRESULT hr = ReadMessagesFile(j);
+        if (FAILED(hr))
+            return hr;
         std::vector<PropList> rows;
         for (DWORD i = 0; i < PlatProfileArray(j, "stores").size(); ++i)
             if (StoreAt(j, i))  // an entry that is no object is no store
@@ -479,18 +557,19 @@ public:
         if (!lppMDB)
             return MAPI_E_INVALID_PARAMETER;
         *lppMDB = nullptr;
-        json j = PlatProfileLoad(kFile);
+        json j;
+        HRESULT hr = ReadMessagesFile(j);
+        if (FAILED(hr))
+            return hr;
         EntryBytes eb;
-        DWORD iStore;
-        if (cb == 0)
-            iStore = DefaultStore(j);  // no identifier: the default store
-        else if (ParseEntry(cb, peid, &eb) && eb.dwKind == kStore)
-            iStore = eb.iStore;
-        else
+        DWORD iStore = DefaultStore(j);  // no identifier: the default store
+        if (cb != 0 && !(ParseEntry(cb, peid, &eb) && eb.dwKind == kStore))
             return MAPI_E_INVALID_ENTRYID;
+        if (cb != 0 && !FindStore(j, StoreRef{eb.iStore, eb.dwStoreKey}, &iStore))
+            return MAPI_E_NOT_FOUND;
         if (!StoreAt(j, iStore))
             return MAPI_E_NOT_FOUND;
-        *lppMDB = new Store(StoreProps(j, iStore), iStore);
+        *lppMDB = new Store(StoreProps(j, iStore), RefOf(j, iStore));
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cb, LPENTRYID peid, const IID *, ULONG ulFlags, ULONG *lpulObjType,
@@ -515,7 +594,11 @@ public:
 HRESULT WINAPI MAPIInitialize(LPVOID lpMapiInit)
 {
     (void)lpMapiInit;
-    if (!PlatProfileFlag(PlatProfileLoad(kFile), "available", true))
+    json j;
+    HRESULT hr = ReadMessagesFile(j);
+    if (FAILED(hr))
+        return hr;
+    if (!PlatProfileFlag(j, "available", true))
         return MAPI_E_CALL_FAILED;  // a handset without messaging
     InterlockedIncrement(&g_cInit);
     return S_OK;
@@ -536,7 +619,11 @@ HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPWSTR lpszProfileName, LPWSTR l
     *lppSession = nullptr;
     if (g_cInit <= 0)
         return MAPI_E_NOT_INITIALIZED;
-    if (PlatProfileFlag(PlatProfileLoad(kFile), "logonFails", false))
+    json j;
+    HRESULT hr = ReadMessagesFile(j);
+    if (FAILED(hr))
+        return hr;
+    if (PlatProfileFlag(j, "logonFails", false))
         return MAPI_E_LOGON_FAILED;
     *lppSession = new Session;
     return S_OK;

@@ -1,9 +1,9 @@
 // The device profile: a folder of JSON files that holds the handset's state.
 #include "internal.h"
 #include <strsafe.h>
-#include <fstream>
-#include <sstream>
+#include <map>
 #include <mutex>
+#include <stdexcept>
 
 namespace {
 std::mutex g_mtx;
@@ -12,6 +12,13 @@ std::mutex g_mtx;
 std::mutex g_mtxFiles;
 WCHAR g_szDir[MAX_PATH];
 bool g_fDirRead = false;
+// Files found damaged during the run, as they were then: each damage is
+// reported once, and a file is not replaced while it stays as it was found.
+std::mutex g_mtxDamaged;
+std::map<std::wstring, PlatFileStamp> g_damaged;
+// Deep enough for every file of the profile and every volume; every later
+// walk of a parsed document (copy, compare, write) recurses once per level.
+const int kMaxJsonDepth = 64;
 
 // Files whose damage stops a program at start, before it shows anything.
 const wchar_t *const g_apszKnown[] = {
@@ -79,24 +86,68 @@ BOOL ReplaceWithTemp(const std::wstring &tmp, const std::wstring &path)
     }
 }
 
-bool Parse(const std::wstring &path, nlohmann::json &j)
+// Builds the message naming a damaged file and shows it: on standard error,
+// and in a box. A headless run stopped at start has only the first: nobody
+// would answer the box.
+void ReportDamaged(const std::wstring &path, const std::string &why, bool fAtStart)
+{
+    std::wstring wWhy;
+    for (char ch : why)
+        wWhy += (wchar_t)(unsigned char)ch;
+    WCHAR szMsg[1024];
+    StringCchPrintfW(szMsg, ARRAYSIZE(szMsg), L"The device profile file %s is damaged and was left untouched: %s",
+                     path.c_str(), wWhy.c_str());
+    PlatStdErr(szMsg);
+    WCHAR szHeadless[8];
+    if (!fAtStart || !GetEnvironmentVariableW(L"PHONE_HEADLESS", szHeadless, ARRAYSIZE(szHeadless)))
+        PlatMessageBoxW(nullptr, szMsg, L"Device profile", MB_OK | MB_ICONHAND);
+}
+
+bool IsKnownDamaged(const std::wstring &path)
+{
+    std::lock_guard<std::mutex> lock(g_mtxDamaged);
+    auto it = g_damaged.find(path);
+    return it != g_damaged.end() && !(it->second != PlatStampOf(path));
+}
+
+// Reads one profile file; a missing one is an empty object. A damaged one
+// stops the program at start; later it is reported the first time it is met
+// and the read fails.
+bool Parse(const std::wstring &path, nlohmann::json &j, bool fAtStart)
 {
     std::string text;
+    std::string why;
+    bool fWhole = false;
     try {  // a file too large to hold is damaged too
         if (!ReadFileText(path, text)) {
             j = nlohmann::json::object();
+            fWhole = true;
+        } else if (PlatParseJson(text, j, &why)) {
+            fWhole = j.is_object();
+            if (!fWhole)
+                why = "the file must hold one JSON object";
+        }
+    } catch (const std::exception &e) {
+        why = e.what();
+    }
+    if (fAtStart && !fWhole)
+        PlatProfileFatal(path, why.c_str());
+    bool fReport;
+    {
+        std::lock_guard<std::mutex> lock(g_mtxDamaged);
+        if (fWhole) {
+            g_damaged.erase(path);
             return true;
         }
-        j = nlohmann::json::parse(text);
-    } catch (const std::exception &e) {
-        PlatProfileFatal(path, e.what());
-        return false;
+        PlatFileStamp st = PlatStampOf(path);
+        auto it = g_damaged.find(path);
+        fReport = it == g_damaged.end() || it->second != st;
+        g_damaged[path] = st;
     }
-    if (!j.is_object()) {
-        PlatProfileFatal(path, "the file must hold one JSON object");
-        return false;
-    }
-    return true;
+    if (fReport)
+        ReportDamaged(path, why, false);
+    j = nlohmann::json::object();
+    return false;
 }
 
 // Runs before WinMain: a damaged profile stops the program before any window.
@@ -107,7 +158,7 @@ struct ProfileCheck {
             return;
         for (const wchar_t *psz : g_apszKnown) {
             nlohmann::json j;
-            Parse(PlatProfilePath(psz), j);
+            Parse(PlatProfilePath(psz), j, true);
         }
     }
 } g_check;
@@ -135,30 +186,68 @@ std::wstring PlatProfilePath(const wchar_t *pszName)
     return path;
 }
 
+bool PlatProfileRead(const wchar_t *pszName, nlohmann::json &j)
+{
+    j = nlohmann::json::object();
+    return PlatProfileDir()[0] == 0 || Parse(PlatProfilePath(pszName), j, false);
+}
+
 nlohmann::json PlatProfileLoad(const wchar_t *pszName)
 {
-    nlohmann::json j = nlohmann::json::object();
-    if (PlatProfileDir()[0] != 0)
-        Parse(PlatProfilePath(pszName), j);
+    nlohmann::json j;
+    PlatProfileRead(pszName, j);
     return j;
+}
+
+bool PlatParseJson(const std::string &text, nlohmann::json &j, std::string *pWhy)
+{
+    using nlohmann::json;
+    try {
+        j = json::parse(text, [](int iDepth, json::parse_event_t event, json &) {
+            if ((event == json::parse_event_t::object_start || event == json::parse_event_t::array_start) &&
+                iDepth >= kMaxJsonDepth)
+                throw std::length_error("arrays and objects nested deeper than 64");
+            return true;
+        });
+    } catch (const std::exception &e) {
+        if (pWhy)
+            *pWhy = e.what();
+        return false;
+    }
+    return true;
 }
 
 BOOL PlatProfileSave(const wchar_t *pszName, const nlohmann::json &j)
 {
     if (PlatProfileDir()[0] == 0)
         return FALSE;  // no profile: state lives only as long as the process
+    std::wstring path = PlatProfilePath(pszName);
+    if (IsKnownDamaged(path)) {
+        SetLastError(ERROR_FILE_CORRUPT);  // the user's file stays as they left it
+        return FALSE;
+    }
     std::string text;
     try {
         text = j.dump(2) + "\n";
     } catch (const std::exception &) {
         return FALSE;  // a text that is no UTF-8: nothing is written
     }
-    return PlatSaveFileAtomic(PlatProfilePath(pszName), text);
+    return PlatSaveFileAtomic(path, text, path + L".tmp");
 }
 
-BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text)
+PlatFileStamp PlatStampOf(const std::wstring &path)
 {
-    std::wstring tmp = path + L".tmp";
+    PlatFileStamp st = {};
+    WIN32_FILE_ATTRIBUTE_DATA fad;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &fad)) {
+        st.ft = fad.ftLastWriteTime;
+        st.cb = ((ULONGLONG)fad.nFileSizeHigh << 32) | fad.nFileSizeLow;
+    }
+    return st;
+}
+
+BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text, const std::wstring &tmp)
+{
     HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;
@@ -188,16 +277,6 @@ void PlatStdErr(const wchar_t *psz)
 
 void PlatProfileFatal(const std::wstring &path, const char *pszWhy)
 {
-    std::wstring why;
-    for (const char *p = pszWhy; *p; ++p)
-        why += (wchar_t)(unsigned char)*p;
-    WCHAR szMsg[1024];
-    StringCchPrintfW(szMsg, ARRAYSIZE(szMsg),
-                     L"The device profile file %s is damaged and was left untouched: %s", path.c_str(),
-                     why.c_str());
-    PlatStdErr(szMsg);
-    WCHAR szHeadless[8];
-    if (!GetEnvironmentVariableW(L"PHONE_HEADLESS", szHeadless, ARRAYSIZE(szHeadless)))
-        PlatMessageBoxW(nullptr, szMsg, L"Device profile", MB_OK | MB_ICONHAND);
+    ReportDamaged(path, pszWhy, true);
     ExitProcess(3);
 }

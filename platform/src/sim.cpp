@@ -49,34 +49,30 @@ std::string Narrow(const wchar_t *psz)
 }
 
 // Time and size of sim.json: either changing means someone else wrote it.
-struct FileStamp {
-    FILETIME ft;
-    ULONGLONG cb;
-    bool operator!=(const FileStamp &o) const { return CompareFileTime(&ft, &o.ft) != 0 || cb != o.cb; }
-};
-FileStamp g_stampLoaded;
+PlatFileStamp g_stampLoaded;
 
-FileStamp Stamp()
+PlatFileStamp Stamp()
 {
-    FileStamp st = {};
-    WIN32_FILE_ATTRIBUTE_DATA fad;
-    if (PlatProfileDir()[0] == 0 || !GetFileAttributesExW(PlatProfilePath(kFile).c_str(), GetFileExInfoStandard, &fad))
-        return st;
-    st.ft = fad.ftLastWriteTime;
-    st.cb = ((ULONGLONG)fad.nFileSizeHigh << 32) | fad.nFileSizeLow;
-    return st;
+    return PlatProfileDir()[0] == 0 ? PlatFileStamp() : PlatStampOf(PlatProfilePath(kFile));
 }
 
 // The file may be changed by another program: read it again when it did.
-json &SimLocked()
+// Null while it is damaged: the card cannot be read, and nothing is saved
+// over the file.
+json *SimLocked()
 {
-    FileStamp st = Stamp();
+    PlatFileStamp st = Stamp();
     if (!g_fLoaded || st != g_stampLoaded) {
-        g_sim = PlatProfileLoad(kFile);
+        json sim;
+        if (!PlatProfileRead(kFile, sim)) {
+            g_fLoaded = false;
+            return nullptr;
+        }
+        g_sim = std::move(sim);
         g_stampLoaded = st;
         g_fLoaded = true;
     }
-    return g_sim;
+    return &g_sim;
 }
 
 // A change that did not reach sim.json did not happen: the card is read
@@ -168,16 +164,25 @@ json *FindEntry(json &entries, DWORD dwIndex)
     return nullptr;
 }
 
+// The card, when it can be reached: readable, present, and the radio on.
+HRESULT CardLocked(json **ppsim)
+{
+    *ppsim = SimLocked();
+    if (!*ppsim)
+        return SIM_E_SIMFAILURE;
+    if (!Flag(**ppsim, "present"))
+        return SIM_E_NOSIM;
+    if (!Flag(**ppsim, "radio"))
+        return SIM_E_RADIOOFF;
+    return S_OK;
+}
+
 HRESULT CheckLocked(HSIM hSim)
 {
     if (!g_handles.count(reinterpret_cast<SimHandle *>(hSim)))
         return SIM_E_BADHANDLE;
-    json &sim = SimLocked();
-    if (!Flag(sim, "present"))
-        return SIM_E_NOSIM;
-    if (!Flag(sim, "radio"))
-        return SIM_E_RADIOOFF;
-    return S_OK;
+    json *psim;
+    return CardLocked(&psim);
 }
 
 // The checks every phone-book call makes: handle, card and radio, a failure
@@ -271,12 +276,11 @@ HRESULT StoreLocked(json &sim, DWORD dwLocation, DWORD dwIndex, const SIMPHONEBO
 HRESULT PlatSimSmsStorage(const std::function<bool(json &sms, DWORD dwTotal)> &fn)
 {
     std::lock_guard<std::mutex> lock(g_mtx);
-    json &sim = SimLocked();
-    if (!Flag(sim, "present"))
-        return SIM_E_NOSIM;
-    if (!Flag(sim, "radio"))
-        return SIM_E_RADIOOFF;
-    json &sms = Section(sim, "sms");
+    json *psim;
+    HRESULT hr = CardLocked(&psim);
+    if (FAILED(hr))
+        return hr;
+    json &sms = Section(*psim, "sms");
     if (!sms.contains("messages") || !sms["messages"].is_array())
         sms["messages"] = json::array();
     if (!fn(sms, (DWORD)PlatProfileNumber(sms, "total", 0, kMaxSmsSlots, 20)))
@@ -287,7 +291,8 @@ HRESULT PlatSimSmsStorage(const std::function<bool(json &sms, DWORD dwTotal)> &f
 BOOL PlatSimRadioOn()
 {
     std::lock_guard<std::mutex> lock(g_mtx);
-    return Flag(SimLocked(), "radio");
+    json *psim = SimLocked();
+    return psim && Flag(*psim, "radio");
 }
 
 extern "C" {
@@ -298,11 +303,10 @@ HRESULT WINAPI SimInitialize(DWORD dwFlags, SIMCALLBACK lpfnCallBack, DWORD dwPa
         return E_INVALIDARG;
     *lphSim = nullptr;
     std::lock_guard<std::mutex> lock(g_mtx);
-    json &sim = SimLocked();
-    if (!Flag(sim, "present"))
-        return SIM_E_NOSIM;
-    if (!Flag(sim, "radio"))
-        return SIM_E_RADIOOFF;
+    json *psim;
+    HRESULT hr = CardLocked(&psim);
+    if (FAILED(hr))
+        return hr;
     SimHandle *p = new SimHandle{lpfnCallBack, dwParam, (dwFlags & SIM_INIT_SIMCARD_NOTIFICATIONS) != 0};
     g_handles.insert(p);
     if (!g_fThreadStarted) {
@@ -501,9 +505,11 @@ void WINAPI PlatSimSetFailures(DWORD dwFail)
 BOOL WINAPI PlatSimSetPresent(BOOL fPresent, BOOL fRadioOn)
 {
     std::lock_guard<std::mutex> lock(g_mtx);
-    json &sim = SimLocked();
-    sim["present"] = fPresent != FALSE;
-    sim["radio"] = fRadioOn != FALSE;
+    json *psim = SimLocked();
+    if (!psim)
+        return FALSE;
+    (*psim)["present"] = fPresent != FALSE;
+    (*psim)["radio"] = fRadioOn != FALSE;
     return SUCCEEDED(SaveLocked());
 }
 
@@ -519,7 +525,8 @@ BOOL WINAPI PlatSimStoreFromOutside(DWORD dwIndex, LPCWSTR pszName, LPCWSTR pszN
     entry.dwNumPlan = SIM_NUMPLAN_TELEPHONE;
     std::lock_guard<std::mutex> lock(g_mtx);
     DWORD dwStored = 0;
-    if (FAILED(StoreLocked(SimLocked(), SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)) || FAILED(SaveLocked()))
+    json *psim = SimLocked();
+    if (!psim || FAILED(StoreLocked(*psim, SIM_PBSTORAGE_SIM, dwIndex, entry, &dwStored)) || FAILED(SaveLocked()))
         return FALSE;
     QueueLocked(SIM_NOTIFY_PBE_STORED, dwStored);
     return TRUE;

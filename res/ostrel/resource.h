@@ -166,3 +166,4 @@
 #define IDS_ACCOUNT             40113
 #define IDS_FOLDER              40114
 #define IDS_ASK_ALL             40115
+#define IDS_ACCOUNT_GONE        40116

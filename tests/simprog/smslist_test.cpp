@@ -228,6 +228,37 @@ TEST_F(SmsScreens, ARefusedNumberKeepsThePageAndAFailedWriteShowsTheHighlightedR
     EXPECT_EQ(L"text 2", Preview());
 }
 
+// sim.json damaged while Edit SMS is open: Save tells the damage, naming the
+// file, and the write error; the page stays with what was typed and the file
+// as it was. Once the file is whole again, Save stores the message.
+TEST_F(SmsScreens, SaveOnADamagedSimFileKeepsTheTypedMessage)
+{
+    OpenList(Messages({1, 2}));
+    OpenEdit(1);
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, L"+443");
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_CONTENT, L"typed");
+    std::wstring path = PlatProfilePath(L"sim.json");
+    std::string whole = ReadFileText(path);
+    ASSERT_TRUE(MakeFile(path, "{\"sms\": {"));
+    MessageBoxes::Reset();
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    std::vector<std::wstring> texts = BoxTexts();
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_NE(std::wstring::npos, texts[0].find(path));
+    EXPECT_EQ(L"Error Write SMS to SIM !", texts[1]);
+    EXPECT_TRUE(IsWindowVisible(m_hdlgEdit));
+    EXPECT_EQ(L"+443", WindowText(m_hdlgEdit, IDC_SMS_NUMBER));
+    EXPECT_EQ(L"typed", WindowText(m_hdlgEdit, IDC_SMS_CONTENT));
+    EXPECT_EQ("{\"sms\": {", ReadFileText(path));
+    EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442"}), Rows());
+
+    ASSERT_TRUE(MakeFile(path, whole));
+    SendMessageW(m_hdlgEdit, WM_COMMAND, IDM_SMS_SAVE, 0);
+    EXPECT_EQ(L"SMS Stored successfully in the SIM!", BoxTexts().back());
+    EXPECT_FALSE(IsWindowVisible(m_hdlgEdit));
+    EXPECT_EQ((std::vector<std::wstring>{L"+441", L"+442", L"+443"}), Rows());
+}
+
 namespace {
 // A key as the keypad gives it: to whichever window has the keys.
 void Press(WORD vk)

@@ -170,9 +170,12 @@ TEST_F(SpaceManager, VoiceNotes)
     ASSERT_EQ(3u, MessageBoxes::calls.size());
     ExpectBox(2, L"Some error happened when erasing voice notes !", L"Error", MB_OK | MB_ICONHAND);
 
-    // Both erased, the other file kept, and the figures shown afresh.
+    // Both erased, the other files kept (a CE handset has no 8.3 names that
+    // "*.wav" could match), and the figures shown afresh.
     SetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str(), FILE_ATTRIBUTE_NORMAL);
     MakeFile(std::wstring(kNotes) + L"\\b.wav", std::string(4000, 'b'));
+    for (const wchar_t *psz : {L"\\minutes.wavx", L"\\mix.wave", L"\\song.WAV2"})
+        MakeFile(std::wstring(kNotes) + psz, "keep");
     Command(IDM_SPACE_REFRESH);
     std::wstring before = Used();
     Command(IDM_ERASE_NOTES, SPACE_NO_QUESTION);
@@ -180,7 +183,8 @@ TEST_F(SpaceManager, VoiceNotes)
     ExpectBox(3, L"Erase voice notes successfully.", L"Space Manager", MB_OK);
     for (const wchar_t *psz : {L"\\a.wav", L"\\b.wav"})
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((std::wstring(kNotes) + psz).c_str()));
-    EXPECT_EQ("keep", ReadFileText(std::wstring(kNotes) + L"\\memo.txt"));
+    for (const wchar_t *psz : {L"\\memo.txt", L"\\minutes.wavx", L"\\mix.wave", L"\\song.WAV2"})
+        EXPECT_EQ("keep", ReadFileText(std::wstring(kNotes) + psz)) << psz;
     ExpectRefreshed(before);
 
     // Without a documents folder the erase stops at the error: the root's notes are not the user's.
@@ -314,4 +318,142 @@ TEST_F(SpaceManager, MessageEraseDialogListsAndErases)
     ASSERT_EQ(3u, MessageBoxes::calls.size());
     ExpectBox(0, L"Do you want to erase messages in inbox ?", L"Space Manager", MB_YESNO);
     DestroyWindow(hdlg);
+}
+
+// The dialog erases the store the user chose by its entry identifier: a
+// shared display name or a store list changed meanwhile never sends the
+// erase to another store, and a store that is gone is named so.
+TEST_F(SpaceManager, MessageEraseEmptiesTheChosenStoreOnly)
+{
+    json messages = PlatProfileLoad(L"messages.json");
+    messages["stores"][1]["name"] = "SMS";  // two stores of one name
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", messages));
+    HWND hdlg = OpenPage(IDD_MSGERASE, MessageEraseDlgProc);
+    auto erase = [&](int iStore) {
+        SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_SETCURSEL, iStore, 0);
+        MessageBoxes::answers = {IDYES};
+        SendMessageW(hdlg, WM_COMMAND, IDM_MSGERASE_ERASE, 0);
+    };
+    erase(2);
+    EXPECT_EQ(7u, MessageCount());
+    EXPECT_TRUE(Messages(1, "sent").empty());
+    EXPECT_EQ(2u, Messages(0, "sent").size());
+    DestroyWindow(hdlg);
+
+    // Chosen, then taken out of messages.json: nothing else is erased.
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", {{"stores", {Store("SMS", 0), Store("Work", 100)}}}));
+    hdlg = OpenPage(IDD_MSGERASE, MessageEraseDlgProc);
+    SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_SETCURSEL, 1, 0);
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", {{"stores", {Store("Work", 100)}}}));
+    MessageBoxes::Reset();
+    MessageBoxes::answers = {IDYES};
+    SendMessageW(hdlg, WM_COMMAND, IDM_MSGERASE_ERASE, 0);
+    EXPECT_EQ(2u, Messages(0, "inbox").size());
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+    ExpectBox(1, L"This account is no longer there. Nothing was erased.", L"Error", MB_OK | MB_ICONHAND);
+    // A store that stays is erased at its new place.
+    erase(2);
+    EXPECT_TRUE(Messages(0, "inbox").empty());
+    DestroyWindow(hdlg);
+
+    // Stores of one name with ids: the one chosen, wherever it went.
+    json a = Store("SMS", 0), b = Store("SMS", 100);
+    a["id"] = 7;
+    b["id"] = 9;
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", {{"stores", {a, b}}}));
+    hdlg = OpenPage(IDD_MSGERASE, MessageEraseDlgProc);
+    SendDlgItemMessageW(hdlg, IDC_STORE_LIST, LB_SETCURSEL, 1, 0);
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", {{"stores", {Store("New", 200), b, a}}}));
+    MessageBoxes::answers = {IDYES};
+    SendMessageW(hdlg, WM_COMMAND, IDM_MSGERASE_ERASE, 0);
+    EXPECT_EQ(2u, Messages(0, "sent").size());
+    EXPECT_EQ(2u, Messages(1, "sent").size());
+    EXPECT_TRUE(Messages(2, "sent").empty());
+    DestroyWindow(hdlg);
+}
+
+// Erase All empties every store, also two that share a name.
+TEST_F(SpaceManager, EraseAllEmptiesStoresOfOneName)
+{
+    json messages = PlatProfileLoad(L"messages.json");
+    messages["stores"][1]["name"] = "SMS";
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", messages));
+    Open();
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_ERASE_ALL);
+    EXPECT_EQ(0u, MessageCount());
+}
+
+// A record the erase cannot read, and a record nested past what the platform
+// reads (the volume is damaged then), end the erase with the error text; what
+// was read before is erased, the rest stays.
+TEST_F(SpaceManager, UnreadableRecordsAndDeepVolumesStopTheEraseWithItsError)
+{
+    Open();
+    json speed = Records({1, 2});
+    speed.insert(speed.begin() + 1, json{{"props", json::array()}});  // no oid
+    SaveVolume(speed, Records({11}));
+    Command(IDM_ERASE_SPEED, SPACE_NO_QUESTION);
+    EXPECT_EQ(json::array({speed[1], speed[2]}), json::parse(ReadFileText(kVolume))["databases"][0]["records"]);
+    json calls = Records({11, 12});
+    calls[1] = "no record";
+    SaveVolume(Records({1}), calls);
+    Command(IDM_ERASE_CALLS, SPACE_NO_QUESTION);
+    EXPECT_EQ(json::array({"no record"}), json::parse(ReadFileText(kVolume))["databases"][1]["records"]);
+    ASSERT_EQ(2u, MessageBoxes::calls.size());
+
+    std::string deep = "{\"databases\": [{\"name\": \"speed.db\", \"records\": [{\"oid\": 1, \"props\": [], \"x\": " +
+                       std::string(300000, '[') + std::string(300000, ']') + "}]}]}";
+    ASSERT_TRUE(MakeFile(kVolume, deep));
+    Command(IDM_ERASE_SPEED, SPACE_NO_QUESTION);
+    EXPECT_EQ(deep, ReadFileText(kVolume));
+    ASSERT_EQ(3u, MessageBoxes::calls.size());
+    for (size_t i = 0; i < 3; ++i)
+        ExpectBox(i, L"Some error happened when erasing speed dial !", L"Error", MB_OK | MB_ICONHAND);
+}
+
+// A record delete takes out that record's text only: the others come back
+// byte for byte, whatever numbers or repeated names they hold, and no file of
+// the store is used to write the volume.
+TEST_F(SpaceManager, RecordsKeptStayByteForByte)
+{
+    const std::string kHead = "{\"databases\": [\n  {\"name\": \"speed.db\", \"records\": [\n    ";
+    const std::string kSpeed = "{\"oid\": 1, \"props\": []},\n    {\"oid\": 2, \"props\": []}";
+    const std::string kMiddle = "\n  ]},\n  {\"name\": \"clog.db\", \"records\": [\n    ";
+    const std::string k11 = "{\"oid\": 11, \"props\": [{\"id\": 1, \"type\": \"ui4\", \"value\": 18446744073709551617}]}";
+    const std::string k12 = "{\"oid\": 12, \"note\": \"a\", \"note\": \"b\", \"inUse\": true, \"props\": []}";
+    const std::string k13 = "{ \"oid\":13,\"props\":[ ] , \"big\": 1.50E+10 }";
+    const std::string kTail = "\n  ]}\n]}\n";
+    ASSERT_TRUE(MakeFile(kVolume, kHead + kSpeed + kMiddle + k11 + ",\n    " + k12 + ",\n    " + k13 + kTail));
+    ASSERT_TRUE(MakeFile(std::wstring(kVolume) + L".tmp", "mine"));
+    Open();
+    Command(IDM_ERASE_SPEED, SPACE_NO_QUESTION);
+    EXPECT_EQ(kHead + kMiddle + k11 + ",\n    " + k12 + ",\n    " + k13 + kTail, ReadFileText(kVolume));
+    Command(IDM_ERASE_CALLS, SPACE_NO_QUESTION);  // stops at the record in use
+    EXPECT_EQ(kHead + kMiddle + k12 + ",\n    " + k13 + kTail, ReadFileText(kVolume));
+    EXPECT_EQ("mine", ReadFileText(std::wstring(kVolume) + L".tmp"));
+    ASSERT_EQ(1u, MessageBoxes::calls.size());
+}
+
+// messages.json damaged during Erase All: the damage is told once, naming the
+// file, which stays as it is; the other erases still run.
+TEST_F(SpaceManager, EraseAllGoesOnPastADamagedMessagesFile)
+{
+    MakeDir(kNotes);
+    MakeFile(std::wstring(kNotes) + L"\\a.wav", "riff");
+    Open();
+    for (std::string bad : {std::string("{\"stores\": ["), "{\"stores\": " + std::string(100, '[') + std::string(100, ']') + "}"}) {
+        ASSERT_TRUE(MakeFile(PlatProfilePath(L"messages.json"), bad));
+        MessageBoxes::Reset();
+        MessageBoxes::answers = {IDYES};
+        Command(IDM_ERASE_ALL);
+        ASSERT_LE(2u, MessageBoxes::calls.size());
+        EXPECT_NE(std::wstring::npos, MessageBoxes::calls[1].text.find(PlatProfilePath(L"messages.json")));
+        EXPECT_EQ(bad, ReadFileText(PlatProfilePath(L"messages.json")));
+        EXPECT_TRUE(Left(0).empty());
+        EXPECT_TRUE(Left(1).empty());
+        SaveVolume(Records({1}), Records({11}));
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((std::wstring(kNotes) + L"\\a.wav").c_str()));
+    DeleteFileW(PlatProfilePath(L"messages.json").c_str());
 }
