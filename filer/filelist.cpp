@@ -488,6 +488,18 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
     BOOL fMulti = pctx->fMultiSelect;
     int xRight = FileListClientWidth() - 1;  // 169 beside a scroll bar, else 175
     RECT rcName = {fMulti ? 40 : 20, rcRow.top, fMulti ? xRight : xRight - 35, rcRow.bottom};
+    RECT rcSize = {xRight - 34, rcRow.top, xRight, rcRow.bottom};
+    WCHAR szSize[16] = L"";
+    if (!fMulti && !(fe.fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        FormatFileSize(FileSizeOf(fe.fd), szSize, ARRAYSIZE(szSize));
+        // "5368M" in the large font is wider than the column: the size keeps
+        // every digit and the name gives up the room.
+        SIZE size = {};
+        if (GetTextExtentPoint32W(hdc, szSize, lstrlenW(szSize), &size) && size.cx > rcSize.right - rcSize.left) {
+            rcSize.left = rcSize.right - size.cx;
+            rcName.right = rcSize.left - 1;
+        }
+    }
     WCHAR szName[MAX_PATH], szShown[MAX_PATH + 4];
     GetRowDisplayName(iRow, GetOption(OPT_HIDE_EXTENSIONS), szName, ARRAYSIZE(szName));
     FitTextToColumn(szName, rcName.right - rcName.left, ListStringWidth, g_hwndFileList, szShown, ARRAYSIZE(szShown));
@@ -504,10 +516,7 @@ void DrawFileRow(HDC hdc, int iRow, const RECT &rcRow, BOOL fHighlighted, void *
     if (fMulti) {
         RECT rcCheck = {2, rcRow.top + 2, 18, rcRow.bottom};
         DrawFrameControl(hdc, &rcCheck, DFC_BUTTON, DFCS_BUTTONCHECK | (g_adwMarks[iRow] ? DFCS_CHECKED : 0));
-    } else if (!(fe.fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        RECT rcSize = {xRight - 34, rcRow.top, xRight, rcRow.bottom};
-        WCHAR szSize[16];
-        FormatFileSize(FileSizeOf(fe.fd), szSize, ARRAYSIZE(szSize));
+    } else if (szSize[0]) {
         DrawTextW(hdc, szSize, -1, &rcSize, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
     }
     if (fHighlighted && pctx->pfnSelectedRowDrawn)

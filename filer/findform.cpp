@@ -80,21 +80,11 @@ static void OnStart(HWND hdlg)
     RunDialogFromTemplate(g_hInst, IDD_FIND_RESULT, hdlg, FindResultProc, 0);
 }
 
-// The action key ticks or clears the check box that has the focus.
-static void OnActionKey(HWND hdlg)
-{
-    HWND hwndFocus = GetFocus();
-    if (hwndFocus && GetParent(hwndFocus) == hdlg &&
-        (GetDlgCtrlID(hwndFocus) == IDC_FIND_SUBFOLDERS || GetDlgCtrlID(hwndFocus) == IDC_FIND_SYSTEM))
-        SendMessageW(hwndFocus, BM_CLICK, 0, 0);
-}
-
 static void OnCommand(HWND hdlg, UINT id)
 {
     switch (id) {
     case IDM_FIND_START: OnStart(hdlg); break;
     case IDM_FIND_CANCEL: EndDialog(hdlg, IDCANCEL); break;
-    case IDOK: OnActionKey(hdlg); break;
     case IDCANCEL: EndDialog(hdlg, IDCANCEL); break;
     }
 }

@@ -80,7 +80,10 @@ BOOL InitFullScreenDialog(HWND hdlg)
     shidi.dwMask = SHIDIM_FLAGS;
     shidi.hDlg = hdlg;
     shidi.dwFlags = SHIDIF_SIZEDLGFULLSCREEN;
-    return SHInitDialog(&shidi);
+    if (!SHInitDialog(&shidi))
+        return FALSE;
+    AnswerCheckBoxKeys(hdlg);
+    return TRUE;
 }
 
 BOOL OverrideBackKey(HWND hwndBar)

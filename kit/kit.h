@@ -13,7 +13,10 @@ HRESULT ActivateExistingInstance(LPCWSTR pszClass, LPCWSTR pszTitle, BOOL *pfAlr
 int ShowResourceMessage(HWND hwndOwner, UINT uType, HINSTANCE hinst, UINT idsCaption, UINT idsText, ...);
 INT_PTR RunDialogFromTemplate(HINSTANCE hinst, UINT idd, HWND hwndOwner, DLGPROC pfnProc, LPARAM lParam);
 HWND CreateSoftKeyBar(HWND hwndParent, UINT idBar);
+// Also makes the dialog's check boxes answer the action key.
 BOOL InitFullScreenDialog(HWND hdlg);
+// The action key ticks or clears the focused check box of the dialog.
+void AnswerCheckBoxKeys(HWND hdlg);
 
 // Back key: the bar tells its owner with WM_HOTKEY instead of acting itself.
 BOOL OverrideBackKey(HWND hwndBar);

@@ -7,6 +7,7 @@
 #include "kit.h"
 #include "../res/morlin/resource.h"
 #include <strsafe.h>
+#include <initializer_list>
 
 static HWND s_hdlgEdit;
 static WNDPROC s_pfnContentProc;
@@ -108,6 +109,24 @@ static void FitCounterLine(HWND hdlg)
     ReleaseDC(hwnd, hdc);
 }
 
+// The template's fields are wider than the handset's page in its face: each
+// ends where the page does, less the margin it keeps on the left, so its
+// right border shows and its lines wrap on the screen.
+static void FitFieldsToPage(HWND hdlg)
+{
+    RECT rcClient;
+    GetClientRect(hdlg, &rcClient);
+    for (int id : {IDC_SMS_NUMBER, IDC_SMS_CONTENT}) {
+        HWND hwnd = GetDlgItem(hdlg, id);
+        RECT rc;
+        GetWindowRect(hwnd, &rc);
+        MapWindowPoints(nullptr, hdlg, (POINT *)&rc, 2);
+        if (rc.right > rcClient.right - rc.left)
+            SetWindowPos(hwnd, nullptr, 0, 0, rcClient.right - 2 * rc.left, rc.bottom - rc.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 static void OnEditSmsInit(HWND hdlg)
 {
     s_hdlgEdit = hdlg;
@@ -117,6 +136,7 @@ static void OnEditSmsInit(HWND hdlg)
     SetStringText(hdlg, IDC_SMS_INDEX_LABEL, IDS_SMS_INDEX);
     SetStringText(hdlg, IDC_SMS_COUNTER, IDS_SMS_CONTENT);
     FitCounterLine(hdlg);
+    FitFieldsToPage(hdlg);
     SendDlgItemMessageW(hdlg, IDC_SMS_NUMBER, EM_LIMITTEXT, g_dwMaxNumberLength, 0);
     SendDlgItemMessageW(hdlg, IDC_SMS_CONTENT, EM_LIMITTEXT, 256, 0);
     SendDlgItemMessageW(hdlg, IDC_SMS_NUMBER, EM_SETINPUTMODE, 0, EIM_NUMBERS);

@@ -11,14 +11,21 @@
 
 HWND CreateInboxList(HWND hdlg, HWND *phwndPreview, HWND *phwndFreeSlots)
 {
+    // On the handset's page, not the wider template: the fields are laid out
+    // from the width the screen has.
+    InitFullScreenDialog(hdlg);
     RECT rc;
     GetClientRect(hdlg, &rc);
     CreateSmsListAndPreview(hdlg, rc.bottom - 135, rc.right - GetSystemMetrics(SM_CXVSCROLL) - rc.left - 11,
                             rc.bottom - 135, 151, rc.bottom - 100);
     *phwndPreview = g_hwndSmsPreview;
+    // Beside the preview up to the page's edge, without margins: a width of
+    // R - 9 from x = 154 would put the count's last digit off the screen.
     *phwndFreeSlots = CreateWindowExW(0, L"EDIT", L"",
                                       WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL, 154,
-                                      rc.bottom - 136, rc.right - 9, rc.bottom - 100, hdlg, nullptr, g_hInst, nullptr);
+                                      rc.bottom - 136, rc.right - 154, rc.bottom - 100, hdlg, nullptr, g_hInst, nullptr);
+    if (*phwndFreeSlots)
+        SendMessageW(*phwndFreeSlots, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     // Check boxes before the rows, so every row gets a clear one.
     ListView_SetExtendedListViewStyleEx(g_hwndSMS, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                                         LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);

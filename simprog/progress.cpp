@@ -3,6 +3,7 @@
 #include "kit.h"
 #include "../res/morlin/resource.h"
 #include <strsafe.h>
+#include <vector>
 
 HWND g_hwndProgress;
 static DWORD s_dwPainted;  // tick of the dialog's last repaint
@@ -18,9 +19,20 @@ HWND ProgressDialog(HWND hwndOwner)
     HGLOBAL hglob = hrsrc ? LoadResource(g_hInst, hrsrc) : nullptr;
     if (!hglob)
         return nullptr;
-    HWND hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)LockResource(hglob), hwndOwner, nullptr, 0);
+    // The wait window has no keys of its own: shown without taking the front,
+    // so a key pressed meanwhile (the first one after the start, while the
+    // start-up thread reads a large SIM) stays with the window below it
+    // instead of dying with this one.
+    DWORD cb = SizeofResource(g_hInst, hrsrc);
+    const void *pv = LockResource(hglob);
+    if (!pv || cb < sizeof(DLGTEMPLATE))
+        return nullptr;
+    std::vector<BYTE> tmpl((const BYTE *)pv, (const BYTE *)pv + cb);
+    ((DLGTEMPLATE *)tmpl.data())->style &= ~WS_VISIBLE;
+    HWND hdlg = CreateDialogIndirectParamW(g_hInst, (LPCDLGTEMPLATEW)tmpl.data(), hwndOwner, nullptr, 0);
     if (!hdlg)
         return nullptr;
+    ShowWindow(hdlg, SW_SHOWNOACTIVATE);
     WCHAR sz[64];
     if (LoadStringW(g_hInst, IDS_PLEASE_WAIT, sz, ARRAYSIZE(sz)))
         SetDlgItemTextW(hdlg, IDC_PROGRESS_TEXT, sz);

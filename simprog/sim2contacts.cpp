@@ -131,6 +131,8 @@ static BOOL OnInitDialog(HWND hdlg)
     s_pfnListProc = (WNDPROC)SetWindowLongPtrW(s_hwndList, GWLP_WNDPROC, (LONG_PTR)SIMPBListviewProc);
     if (!InitMorlinScreen(hdlg, IDR_BAR_SIM2CONTACTS, IDS_SIM2CONTACTS_TITLE))
         return FALSE;
+    // The row marked at the start shows its number before any key.
+    ShowMarkedEntry(s_hwndList, ListView_GetSelectionMark(s_hwndList));
     SetFocus(s_hwndList);
     return FALSE;
 }

@@ -13,6 +13,9 @@ static void SelectRow(int iRow)
 
 static void CreateListAndPreview(HWND hdlg)
 {
+    // On the handset's page, not the wider template: the fields are laid out
+    // from the width the screen has.
+    InitFullScreenDialog(hdlg);
     RECT rc;
     GetClientRect(hdlg, &rc);
     CreateSmsListAndPreview(hdlg, rc.bottom - 153, rc.right - GetSystemMetrics(SM_CXVSCROLL) - rc.left - 34,

@@ -17,6 +17,11 @@ HWND PlatCreateBar(HWND hwndParent, HINSTANCE hinst, HMENU hMenu, const PlatSoft
 BOOL PlatBarHandleBack(HWND hwndActive);
 // The handset's default Back on a top-level window.
 void PlatDefaultBack(HWND hwndTop);
+// A shell window (bar, strip) that Wine activated, because the window above
+// it ended, hands the front to the program window on top: the title strip
+// and the soft keys are then that window's again.
+#define WM_PLAT_PASS_ACTIVATION (WM_APP + 0x2F1)
+void PlatPassActivation();
 // Moves the focus for UP/DOWN in a full-screen dialog; TRUE when it moved.
 BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
 // Writes a file whole or not at all: the temp file tmp (on the same disk,

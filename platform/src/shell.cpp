@@ -45,6 +45,13 @@ LRESULT CALLBACK StripProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE)
+            PostMessageW(hwnd, WM_PLAT_PASS_ACTIVATION, 0, 0);
+        break;
+    case WM_PLAT_PASS_ACTIVATION:
+        PlatPassActivation();
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(hwnd, &ps);
@@ -170,6 +177,23 @@ struct ShellInit {
     }
 } g_shellInit;
 } // namespace
+
+void PlatPassActivation()
+{
+    HWND hwndActive = GetActiveWindow();
+    if (hwndActive && !IsShellWindow(hwndActive))
+        return;  // a window of the program took the front meanwhile
+    // Top-level windows come in z-order: the first of this thread's own that
+    // can take keys is the one the user sees, a page over its main window.
+    DWORD dwThread = GetCurrentThreadId();
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        if (GetWindowThreadProcessId(hwnd, nullptr) == dwThread && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
+            !IsShellWindow(hwnd) && !IsClass(hwnd, L"#32768")) {
+            SetForegroundWindow(hwnd);
+            return;
+        }
+    }
+}
 
 void PlatDefaultBack(HWND hwndTop)
 {

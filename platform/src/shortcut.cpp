@@ -99,22 +99,27 @@ extern "C" BOOL WINAPI PlatSHCreateShortcut(LPWSTR pszShortcut, LPWSTR pszTarget
 
 extern "C" BOOL WINAPI PlatShellExecuteExW(LPSHELLEXECUTEINFOW pei)
 {
-    if (!pei || !EndsWithLnk(pei->lpFile))
+    if (!pei || pei->cbSize != sizeof(*pei))
         return ShellExecuteExW(pei);
-    std::wstring target, file, args;
-    if (!PlatAdmitPath(pei->lpFile))
-        return FALSE;
-    if (!ReadShortcut(pei->lpFile, &target)) {
-        SetLastError(ERROR_BAD_FORMAT);
-        return FALSE;
-    }
-    SplitTarget(target, &file, &args);
-    // The target is a handset path too: a shortcut does not lead out of the handset.
-    if (!PlatAdmitPath(file.c_str()))
-        return FALSE;
     SHELLEXECUTEINFOW sei = *pei;
-    sei.lpFile = file.c_str();
-    sei.lpParameters = args.empty() ? nullptr : args.c_str();
+    // The handset's shell starts no program hidden: what it opens comes to
+    // the front (callers leave the show state 0, which the desktop reads as hidden).
+    sei.nShow = SW_SHOWNORMAL;
+    std::wstring target, file, args;
+    if (EndsWithLnk(pei->lpFile)) {
+        if (!PlatAdmitPath(pei->lpFile))
+            return FALSE;
+        if (!ReadShortcut(pei->lpFile, &target)) {
+            SetLastError(ERROR_BAD_FORMAT);
+            return FALSE;
+        }
+        SplitTarget(target, &file, &args);
+        // The target is a handset path too: a shortcut does not lead out of the handset.
+        if (!PlatAdmitPath(file.c_str()))
+            return FALSE;
+        sei.lpFile = file.c_str();
+        sei.lpParameters = args.empty() ? nullptr : args.c_str();
+    }
     BOOL fOk = ShellExecuteExW(&sei);
     pei->hInstApp = sei.hInstApp;
     pei->hProcess = sei.hProcess;

@@ -114,8 +114,7 @@ TEST_F(FindFiles, FormStartsOnTheListFolderAndTheRootSlashSearchesTheRoot)
     EXPECT_EQ(L"\\F", WindowText(hwndForm, IDC_FIND_FOLDER));
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hwndForm, IDC_FIND_SUBFOLDERS));
     // The action key ticks the focused box; Start then runs the page over "\".
-    SetFocus(GetDlgItem(hwndForm, IDC_FIND_SUBFOLDERS));
-    SendMessageW(hwndForm, WM_COMMAND, IDOK, 0);
+    PostKey(GetDlgItem(hwndForm, IDC_FIND_SUBFOLDERS), VK_RETURN);
     SetDlgItemTextW(hwndForm, IDC_FIND_FOLDER, L"\\");
     std::vector<std::wstring> rows;
     EXPECT_TRUE(InDialog(IDM_FIND_START, 0, [&](HWND hdlg) {

@@ -2,6 +2,8 @@
 // folders, star/pound, page moves, multiple selection, menu state, sort
 // commands, the strips and the message boxes.
 #include "window_fixture.h"
+#include "filelist.h"
+#include "listkit.h"
 
 namespace {
 class MainWindow : public TavelWindow {
@@ -449,4 +451,38 @@ TEST_F(MainWindow, DigitsColumnWidthIconsAndDatesFollowTheListing)
     // Icons are looked up for the rows drawn, not for the rest.
     EXPECT_NE(-1, g_aFileTable[1].iIcon);
     EXPECT_EQ(-1, g_aFileTable[40].iIcon);
+}
+
+TEST_F(MainWindow, EverySizeShowsWholeInBothFontsBesideAScrollBarOrNot)
+{
+    ASSERT_TRUE(MakeDir(L"P:\\S") && MakeSparseFile(L"P:\\S\\a", 5368ULL * 1000 * 1000));
+    ASSERT_TRUE(MakeFile(L"P:\\S\\b", std::string(3570, 'b')));
+    // A row as the list draws it, against its size text drawn alone.
+    auto check = [&](const wchar_t *pszName, const wchar_t *pszSize) {
+        int iRow = RowOf(pszName);
+        ASSERT_GE(iRow, 0);
+        WCHAR szSize[16];
+        FormatFileSize(FileSizeOf(g_aFileTable[iRow].fd), szSize, ARRAYSIZE(szSize));
+        ASSERT_STREQ(pszSize, szSize);
+        HFONT hfont = (HFONT)SendMessageW(hwndList, WM_GETFONT, 0, 0);
+        RowDrawContext ctx = {};
+        int cInk = Ink(LIST_BG_CX, 20, [&](HDC hdc) {
+            SelectObject(hdc, hfont);
+            SetBkMode(hdc, TRANSPARENT);
+            DrawFileRow(hdc, iRow, RECT{0, 0, LIST_BG_CX, 20}, FALSE, &ctx);
+        }, 40, FileListClientWidth());
+        EXPECT_EQ(TextInk(hfont, pszSize), cInk) << pszSize << " beside a list " << FileListClientWidth() << " wide";
+    };
+    for (int fSmall : {0, 1}) {
+        SetOption(OPT_SMALL_FONT, fSmall);
+        OpenWindow(L"\\S");
+        check(L"a", L"5368M");
+        check(L"b", L"3.57K");
+        DestroyWindow(hwnd);
+    }
+    ASSERT_TRUE(MakeFiles(L"P:\\S", L"z%02d", 30));
+    OpenWindow(L"\\S");
+    ASSERT_EQ(WS_VSCROLL, GetWindowLongW(hwndList, GWL_STYLE) & WS_VSCROLL);
+    check(L"a", L"5368M");
+    check(L"b", L"3.57K");
 }

@@ -150,3 +150,30 @@ TEST_F(Pages, OptionsDoneStoresEveryBoxListsAgainAndSwitchesTheFont)
     HKEY hk;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, TAVEL_OPTIONS_KEY, 0, KEY_READ, &hk));
 }
+
+TEST_F(Pages, TheKeypadAloneTicksTheBoxesOfOptionsAndProperties)
+{
+    ASSERT_TRUE(MakeFile(L"\\k.txt", "k"));
+    Open();
+    // Options: Action clears the first box, two Downs and Action tick the third, Done stores them.
+    SetOption(OPT_REMEMBER_FOLDER, 0);
+    EXPECT_TRUE(KeysInDialog(IDM_OPTIONS, {VK_RETURN, VK_DOWN, VK_DOWN, VK_RETURN, VK_F1}));
+    EXPECT_EQ(0, GetOption(OPT_CONFIRM_OVERWRITE));
+    EXPECT_EQ(1, GetOption(OPT_CONFIRM_DELETE));
+    EXPECT_EQ(1, GetOption(OPT_REMEMBER_FOLDER));
+    // The other keys of the pad leave the boxes alone; Back stores nothing.
+    EXPECT_TRUE(KeysInDialog(IDM_OPTIONS, {VK_F8, VK_F9, '5', VK_LEFT, VK_RIGHT, VK_F1}));
+    EXPECT_EQ(0, GetOption(OPT_CONFIRM_OVERWRITE));
+    EXPECT_EQ(1, GetOption(OPT_REMEMBER_FOLDER));
+    EXPECT_TRUE(KeysInDialog(IDM_OPTIONS, {VK_RETURN, VK_ESCAPE}));
+    EXPECT_EQ(0, GetOption(OPT_CONFIRM_OVERWRITE));
+
+    // Properties opens on Read-only: tick it, then Hidden two fields on, and OK.
+    SelectRows({L"k.txt"});
+    DWORD dwOld = GetFileAttributesW(L"\\k.txt");
+    EXPECT_TRUE(KeysInDialog(IDM_PROPERTIES, {VK_RETURN, VK_DOWN, VK_DOWN, VK_RETURN, VK_F1}));
+    EXPECT_EQ(dwOld | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(L"\\k.txt"));
+    EXPECT_TRUE(KeysInDialog(IDM_PROPERTIES, {VK_RETURN, VK_F1}));
+    EXPECT_EQ(dwOld | FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(L"\\k.txt"));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}

@@ -113,6 +113,34 @@ protected:
         return s_fRan;
     }
 
+    // Opens the page idCommand brings up and presses keys in it one at a time,
+    // each sent to the focus and through the page's own loop, as the keypad
+    // does. False when a key was left over or the keys left the page open.
+    bool KeysInDialog(UINT idCommand, std::vector<UINT> keys)
+    {
+        static std::vector<UINT> s_keys;
+        static size_t s_iNext, s_cIdle;
+        s_keys = std::move(keys);
+        s_iNext = s_cIdle = 0;
+        UINT_PTR idTimer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+            HWND hwndFocus = GetFocus();
+            HWND hdlg = hwndFocus ? GetAncestor(hwndFocus, GA_ROOT) : nullptr;
+            WCHAR szClass[16] = L"";
+            if (!hdlg || !GetClassNameW(hdlg, szClass, ARRAYSIZE(szClass)) || wcscmp(szClass, L"#32770") != 0)
+                return;
+            if (s_iNext < s_keys.size()) {
+                UINT vk = s_keys[s_iNext++];
+                PostMessageW(hwndFocus, WM_KEYDOWN, vk, 1);
+                PostMessageW(hwndFocus, WM_KEYUP, vk, 0xC0000001);
+            } else if (++s_cIdle > 20) {
+                EndDialog(hdlg, 0);
+            }
+        });
+        Command(idCommand);
+        KillTimer(nullptr, idTimer);
+        return s_iNext == s_keys.size() && s_cIdle <= 20;
+    }
+
     // Row of a name in the file table; -1 when it is not listed.
     static int RowOf(const wchar_t *pszName)
     {

@@ -388,3 +388,42 @@ TEST_F(Kit, OutOfMemoryIsRetriedThroughTheHandlerElseReportedLikeAnAssertionAndE
         EXPECT_EQ(c.pszBox, ReadFileText(out));
     }
 }
+
+TEST_F(Kit, AProgramThatComesAndGoesTakesTheFrontAndTheKeysAndGivesThemBack)
+{
+    HWND hwnd = MakeWindow();
+    ASSERT_NE(nullptr, CreateSoftKeyBar(hwnd, 200));
+    // The mail program through a shortcut, as a user opens it from a list.
+    ResetStore();
+    MakeDir(L"\\Windows");
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"\\Windows\\tmail.exe", FALSE));
+    WCHAR szTarget[] = L"\\Windows\\tmail.exe";
+    WCHAR szLink[] = L"\\mail.lnk";
+    ASSERT_TRUE(SHCreateShortcut(szLink, szTarget));
+    SHELLEXECUTEINFOW sei = {};
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.hwnd = hwnd;
+    sei.lpVerb = L"Open";
+    sei.lpFile = szLink;
+    ASSERT_TRUE(ShellExecuteExW(&sei));
+    HWND hwndMail = nullptr;
+    EXPECT_TRUE(PumpUntil([&] {
+        hwndMail = FindWindowW(L"tmail", nullptr);
+        return hwndMail && IsWindowVisible(hwndMail) && GetForegroundWindow() == hwndMail;
+    }, 10000)) << "the compose screen is not in front";
+
+    // Cancel ends it: the front (whose title the strip shows) and the soft keys
+    // are the window's below again.
+    if (hwndMail)
+        PostMessageW(hwndMail, WM_COMMAND, 1002, 0);
+    EXPECT_EQ(0u, WaitExit(sei.hProcess, 10000));
+    CloseHandle(sei.hProcess);
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hwnd && GetActiveWindow() == hwnd; }));
+    g_seen.clear();
+    PressKey(GetFocus() ? GetFocus() : hwnd, VK_F1);
+    ASSERT_EQ(1u, g_seen.size());
+    EXPECT_EQ(300u, LOWORD(g_seen[0].wp));
+    DestroyWindow(hwnd);
+    ResetStore();
+}

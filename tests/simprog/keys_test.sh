@@ -10,9 +10,10 @@ cp -r "$ROOT/profiles/sample" "$TMP/p"
 fails=0
 "$ROOT/phone" run morlin --profile "$TMP/p" --keys "SOFT1 TEXT=Lena DOWN TEXT=0123456 SOFT1" --shot "$TMP/s.png" \
     || { echo "FAIL entry run"; fails=1; }
-# $1 what is checked, $2 a Python condition over the profile's sim after the run.
+# $1 what is checked, $2 a Python condition over the profile's sim after the
+# run, $3 the profile (the sample's copy when not given).
 check() {
-    if python3 - "$TMP/p" "$2" <<'PY'
+    if python3 - "${3:-$TMP/p}" "$2" <<'PY'
 import json, sys
 sim = json.load(open(sys.argv[1] + "/sim.json"))
 sys.exit(0 if eval("(" + sys.argv[2] + ")") else 1)
@@ -28,6 +29,20 @@ KEYS="SOFT2 DOWN DOWN DOWN DOWN DOWN ACTION WAIT=3000 SOFT1 WAIT=300 TEXT=+44123
 "$ROOT/phone" run morlin --profile "$TMP/p" --keys "$KEYS" --shot "$TMP/m.png" || { echo "FAIL message run"; fails=1; }
 check "message stored in the first free slot" \
     '[(m["index"], m["coding"]) for m in sim["sms"]["messages"] if (m.get("text"), m.get("number")) == ("[x]€5", "+4412345")] == [(4, 0)]'
+
+# A 5.7 MB sim.json keeps the wait window up a while after the start: the
+# menu key pressed meanwhile is answered, not lost with that window.
+cp -r "$ROOT/profiles/sample" "$TMP/big"
+python3 - "$TMP/big/sim.json" <<'PY'
+import json, sys
+sim = json.load(open(sys.argv[1]))
+sim["phonebook"]["entries"] += [{"index": 1000 + i, "name": "Past the range %06d" % i, "number": "+44700%06d" % i}
+                                for i in range(88000)]
+json.dump(sim, open(sys.argv[1], "w"))
+PY
+"$ROOT/phone" run morlin --profile "$TMP/big" --keys "$KEYS" --shot "$TMP/b.png" || { echo "FAIL big run"; fails=1; }
+check "first key after a slow start" \
+    '[m["index"] for m in sim["sms"]["messages"] if (m.get("text"), m.get("number")) == ("[x]€5", "+4412345")] == [4]' "$TMP/big"
 grep -q '^< +CMGR: "STO UNSENT","+4412345",,145,17,0,0,167,"+447700900000",145,8<CR><LF>1B3C781B3E1B6535<CR>' \
     "$TMP/p/radio.log" && echo "ok   message read back" || { echo "FAIL message not read back"; fails=1; }
 [ $fails -eq 0 ]

@@ -432,3 +432,66 @@ TEST_F(SmsScreens, AnInboxWithoutShortMessagesClosesThePage)
         EXPECT_EQ(0, PlatMapiObjectCount());
     }
 }
+
+namespace {
+// The ink an edit field paints as far as the page shows it, against its
+// lines drawn alone: equal when no line runs off the field or the page.
+void ExpectWhole(HWND hwndEdit, const char *pszWhat)
+{
+    HWND hwndPage = GetAncestor(hwndEdit, GA_ROOT);
+    RECT rcPage, rcField, rcClient;
+    GetClientRect(hwndPage, &rcPage);
+    GetWindowRect(hwndEdit, &rcField);
+    MapWindowPoints(nullptr, hwndPage, (POINT *)&rcField, 2);
+    EXPECT_LE(rcField.right, rcPage.right) << pszWhat << ": its right border is off the page";
+    GetClientRect(hwndEdit, &rcClient);
+    POINT pt = {0, 0};
+    MapWindowPoints(hwndEdit, hwndPage, &pt, 1);
+    // What the text adds to the field as it paints itself empty (a frame, say).
+    auto painted = [&] {
+        return Ink(rcClient.right, rcClient.bottom, [&](HDC hdc) {
+            SendMessageW(hwndEdit, WM_PRINTCLIENT, (WPARAM)hdc, PRF_CLIENT);
+        }, 0, rcPage.right - pt.x);
+    };
+    HFONT hfont = (HFONT)SendMessageW(hwndEdit, WM_GETFONT, 0, 0);
+    int cAlone = 0;
+    int cLines = (int)SendMessageW(hwndEdit, EM_GETLINECOUNT, 0, 0);
+    for (int i = 0; i < cLines; ++i) {
+        WCHAR sz[300] = {};
+        *(WORD *)sz = ARRAYSIZE(sz) - 1;
+        LRESULT cch = SendMessageW(hwndEdit, EM_GETLINE, i, (LPARAM)sz);
+        sz[cch] = 0;
+        cAlone += TextInk(hfont, sz);
+    }
+    std::wstring text = WindowText(hwndEdit);
+    int cShown = painted();
+    SetWindowTextW(hwndEdit, L"");
+    cShown -= painted();
+    SetWindowTextW(hwndEdit, text.c_str());
+    EXPECT_GT(cAlone, 0) << pszWhat;
+    EXPECT_EQ(cAlone, cShown) << pszWhat;
+}
+} // namespace
+
+TEST_F(SmsScreens, TextsOfTheMessagePagesStayOnTheScreen)
+{
+    // The preview of a text that wraps, and the Edit SMS fields filled to the page's width.
+    nlohmann::json messages = Messages({1, 2});
+    messages[1]["text"] = "Hej! Skål för i går, det var så kul. Åka skidor på lördag?";
+    OpenList(messages);
+    SendMessageW(g_hwndSMS, LVM_SETSELECTIONMARK, 0, 1);
+    ShowSelectedMessage(1);
+    ExpectWhole(g_hwndSmsPreview, "preview");
+    OpenEdit(1);
+    SetDlgItemTextW(m_hdlgEdit, IDC_SMS_NUMBER, L"+441234567890123");
+    ExpectWhole(GetDlgItem(m_hdlgEdit, IDC_SMS_NUMBER), "destination");
+    ExpectWhole(GetDlgItem(m_hdlgEdit, IDC_SMS_CONTENT), "content");
+    DestroyWindow(m_hdlgEdit);
+
+    // The Inbox copy's free-slot count, two and three digits.
+    for (DWORD dwTotal : {17u, 252u}) {
+        OpenInbox(Inbox({{"A", "1", "a"}}), Messages({1, 2}), dwTotal);
+        EXPECT_EQ(std::to_wstring(dwTotal - 2), FreeSlots());
+        ExpectWhole(g_hwndSmsFreeSlots, "free slots");
+    }
+}

@@ -69,6 +69,7 @@ TEST_F(Transfer, SimToContactsListsTheEntriesReversedAndSplitsNamesAtTheFirstBla
               rc.right - rc.left - 2 * GetSystemMetrics(SM_CXBORDER) - GetSystemMetrics(SM_CXVSCROLL));
     EXPECT_EQ((std::vector<std::wstring>{L"555", L"Bo", L"Anna Maria Berg"}), Cells(List()));
     EXPECT_EQ((std::vector<bool>{false, false, false}), Ticks());
+    EXPECT_EQ(L"555", Number());  // the marked row's number, before any key
     Key(VK_DOWN);
     EXPECT_EQ(L"123", Number());
     Key(VK_DOWN);

@@ -192,6 +192,36 @@ int TextWidth(HFONT hfont, LPCWSTR psz)
     return size.cx;
 }
 
+int Ink(int cx, int cy, const std::function<void(HDC)> &draw, int xFrom, int xTo)
+{
+    HDC hdcScreen = GetDC(nullptr);
+    HDC hdc = CreateCompatibleDC(hdcScreen);
+    HGDIOBJ hbmOld = SelectObject(hdc, CreateCompatibleBitmap(hdcScreen, cx, cy));
+    ReleaseDC(nullptr, hdcScreen);
+    RECT rc = {0, 0, cx, cy};
+    FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    HGDIOBJ hfontOld = GetCurrentObject(hdc, OBJ_FONT);
+    draw(hdc);
+    SelectObject(hdc, hfontOld);
+    int cInk = 0;
+    for (int x = xFrom < 0 ? 0 : xFrom; x < cx && x < xTo; ++x)
+        for (int y = 0; y < cy; ++y)
+            cInk += (GetPixel(hdc, x, y) & 0xFFFFFF) != RGB(255, 255, 255);
+    DeleteObject(SelectObject(hdc, hbmOld));
+    DeleteDC(hdc);
+    return cInk;
+}
+
+int TextInk(HFONT hfont, const std::wstring &text)
+{
+    return Ink(TextWidth(hfont, text.c_str()) + 40, 60, [&](HDC hdc) {
+        SelectObject(hdc, hfont);
+        SetBkMode(hdc, TRANSPARENT);
+        RECT rc = {20, 10, 0x7fff, 60};
+        DrawTextW(hdc, text.c_str(), -1, &rc, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    });
+}
+
 bool TextFits(HWND hwnd, const std::wstring &text)
 {
     RECT rc;

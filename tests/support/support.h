@@ -56,6 +56,11 @@ std::wstring WindowText(HWND hwnd, int idItem = 0);
 int TextWidth(HFONT hfont, LPCWSTR psz);
 // The text fits the window's client width in the window's own font.
 bool TextFits(HWND hwnd, const std::wstring &text);
+// Pixels unlike white that draw paints on a white cx x cy page, counted in
+// the columns [xFrom, xTo): the ink of a text as far as the screen shows it.
+int Ink(int cx, int cy, const std::function<void(HDC)> &draw, int xFrom = 0, int xTo = 0x7fffffff);
+// The ink of a text drawn alone in a font, with room all round: nothing cuts it.
+int TextInk(HFONT hfont, const std::wstring &text);
 // The text of a list view's row in a column.
 std::wstring ListCell(HWND hwndList, int iRow, int iColumn = 0);
 // The labels of a window's soft-key bar, "left|right" ("" without a bar).
