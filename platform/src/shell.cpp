@@ -175,6 +175,8 @@ bool HoldClose(const MSG *pmsg)
     ModalFrame *pf = t_frames.back();
     if (pmsg->hwnd != pf->hdlg && std::find(pf->closes.begin(), pf->closes.end(), pmsg->hwnd) == pf->closes.end())
         pf->closes.push_back(pmsg->hwnd);
+    if (InMenuMode())
+        EndMenu();  // a pop-up open on the page holds it until it closes
     if (pf->hdlg)
         EndDialog(pf->hdlg, IDCANCEL);
     return true;
