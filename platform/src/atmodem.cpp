@@ -143,6 +143,23 @@ bool IsDialable(const std::string &number)
     return true;
 }
 
+// A received time stamp "yy/MM/dd,hh:mm:ss+zz" (or -zz), each field in its range.
+bool IsTimeStamp(const std::string &t)
+{
+    const char kShape[] = "99/99/99,99:99:99+99";
+    if (t.size() != sizeof(kShape) - 1)
+        return false;
+    for (size_t i = 0; i < t.size(); ++i) {
+        bool fOk = kShape[i] == '9' ? t[i] >= '0' && t[i] <= '9' : kShape[i] == '+' ? t[i] == '+' || t[i] == '-'
+                                                                                    : t[i] == kShape[i];
+        if (!fOk)
+            return false;
+    }
+    auto field = [&](size_t i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+    return field(3) >= 1 && field(3) <= 12 && field(6) >= 1 && field(6) <= 31 && field(9) <= 23 &&
+           field(12) <= 59 && field(15) <= 59;
+}
+
 std::string Upper(std::string s)
 {
     for (char &c : s)
@@ -210,8 +227,8 @@ bool ReadMessage(int iIndex, std::string *pOut)
             fKnown = fKnown || status == psz;
         if (!fKnown)
             status = "REC READ";
-        std::string time = Utf8(PlatProfileText(*pm, "time", 20, L"26/01/01,00:00:00+00"));
-        if (time.find_first_of("\"\r") != std::string::npos)
+        std::string time = Utf8(PlatProfileText(*pm, "time", 20, L""));
+        if (!IsTimeStamp(time))
             time = "26/01/01,00:00:00+00";
         size_t cUnits = 0;
         std::string data = EncodeData(text, iCoding, &cUnits);

@@ -228,22 +228,26 @@ struct Value {
 
 bool ReadValue(const json &prop, Value *pv)
 {
+    // The largest value of each type, as numbers are never negative.
     static const struct {
         const char *psz;
         WORD wType;
-    } s_aTypes[] = {{"i2", CEVT_I2},     {"ui2", CEVT_UI2},   {"i4", CEVT_I4},   {"ui4", CEVT_UI4},
-                    {"text", CEVT_LPWSTR}, {"bool", CEVT_BOOL}, {"blob", CEVT_BLOB}, {"filetime", CEVT_FILETIME}};
+        ULONGLONG ullMax;
+    } s_aTypes[] = {{"i2", CEVT_I2, 0x7FFF},         {"ui2", CEVT_UI2, 0xFFFF},  {"i4", CEVT_I4, 0x7FFFFFFF},
+                    {"ui4", CEVT_UI4, 0xFFFFFFFF},   {"text", CEVT_LPWSTR, 0},   {"bool", CEVT_BOOL, 1},
+                    {"blob", CEVT_BLOB, 0},          {"filetime", CEVT_FILETIME, ~0ULL}};
     std::wstring type = PlatProfileText(prop, "type", 16, L"");
     WORD wType = 0;
+    ULONGLONG ullMax = 0;
     for (const auto &t : s_aTypes)
         if (type.size() == strlen(t.psz) && std::equal(type.begin(), type.end(), t.psz))
-            wType = t.wType;
+            wType = t.wType, ullMax = t.ullMax;
     WORD wId = (WORD)PlatProfileNumber(prop, "id", 1, 0xFFFF, 0);
     if (!wType || !wId)
         return false;
     ZeroMemory(&pv->val, sizeof(pv->val));
     pv->propid = MAKELONG(wType, wId);
-    ULONGLONG ull = PlatProfileNumber(prop, "value", 0, ~0ULL, 0);
+    ULONGLONG ull = PlatProfileNumber(prop, "value", 0, ullMax, 0);
     switch (wType) {
     case CEVT_LPWSTR: pv->text = PlatProfileText(prop, "value", kMaxText, L""); break;
     case CEVT_BLOB: {

@@ -2,6 +2,8 @@
 // title strip, and routes the soft keys, Back and the dialog arrows.
 #include "internal.h"
 #include <strsafe.h>
+#include <algorithm>
+#include <vector>
 
 namespace {
 HHOOK g_hhkCallWnd;
@@ -10,6 +12,16 @@ HWND g_hwndStrip;
 HFONT g_hfontStrip;
 WCHAR g_szStripText[128];
 const UINT_PTR kStripTimer = 1;
+
+// A page or box running modally on this thread, and the closes that reached
+// windows below it while it ran.
+struct ModalFrame {
+    DLGPROC pfnProc;
+    HWND hdlg;
+    std::vector<HWND> closes;
+};
+thread_local std::vector<ModalFrame *> t_frames;  // innermost last
+const wchar_t kFrameProp[] = L"PlatModalFrame";
 
 bool IsClass(HWND hwnd, const wchar_t *pszClass)
 {
@@ -158,14 +170,49 @@ BOOL RouteKey(const MSG *pmsg)
     return FALSE;
 }
 
+// A close that reaches a program while a page or box is up would destroy the
+// windows under the code still running for them, and the quit that follows
+// would be taken by the inner loop, so the program would never end. The
+// innermost page ends first; a close for a window below it is held until the
+// page has returned, and then goes on to the next one out.
+bool HoldClose(const MSG *pmsg)
+{
+    if (pmsg->message != WM_CLOSE || t_frames.empty())
+        return false;
+    ModalFrame *pf = t_frames.back();
+    if (pmsg->hwnd != pf->hdlg && std::find(pf->closes.begin(), pf->closes.end(), pmsg->hwnd) == pf->closes.end())
+        pf->closes.push_back(pmsg->hwnd);
+    if (InMenuMode())
+        EndMenu();  // a pop-up open on the page holds it until it closes
+    if (pf->hdlg)
+        EndDialog(pf->hdlg, IDCANCEL);
+    return true;
+}
+
 LRESULT CALLBACK GetMsgHook(int code, WPARAM wp, LPARAM lp)
 {
     if (code == HC_ACTION && wp == PM_REMOVE) {
         MSG *pmsg = (MSG *)lp;
-        if ((pmsg->message == WM_KEYDOWN || pmsg->message == WM_KEYUP) && RouteKey(pmsg))
+        if (((pmsg->message == WM_KEYDOWN || pmsg->message == WM_KEYUP) && RouteKey(pmsg)) || HoldClose(pmsg))
             pmsg->message = WM_NULL;
     }
     return CallNextHookEx(g_hhkGetMsg, code, wp, lp);
+}
+
+// Every modal page passes through here, so the frame learns its window.
+INT_PTR CALLBACK FrameProc(HWND hdlg, UINT msg, WPARAM wp, LPARAM lp)
+{
+    ModalFrame *pf = (ModalFrame *)GetPropW(hdlg, kFrameProp);
+    if (!pf) {
+        if (t_frames.empty())
+            return FALSE;
+        pf = t_frames.back();  // the page being made: its first message
+        pf->hdlg = hdlg;
+        SetPropW(hdlg, kFrameProp, pf);
+    }
+    if (msg == WM_NCDESTROY)
+        RemovePropW(hdlg, kFrameProp);
+    return pf->pfnProc(hdlg, msg, wp, lp);
 }
 
 // Programs create every window on the thread that loads them.
@@ -218,7 +265,14 @@ INT_PTR WINAPI PlatDialogBoxIndirectParamW(HINSTANCE hinst, LPCDLGTEMPLATEW ptmp
                                            LPARAM lParam)
 {
     HWND hwndFrom = GetActiveWindow();
-    INT_PTR iResult = DialogBoxIndirectParamW(hinst, ptmpl, hwndOwner, pfnProc, lParam);
+    ModalFrame frame = {pfnProc, nullptr, {}};
+    t_frames.push_back(&frame);
+    INT_PTR iResult = DialogBoxIndirectParamW(hinst, ptmpl, hwndOwner, FrameProc, lParam);
+    t_frames.pop_back();
+    // Closes held while the page ran go on now that it is gone.
+    for (HWND hwnd : frame.closes)
+        if (IsWindow(hwnd))
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
     // A box without an owner (or a page that ends while its bar is active)
     // leaves Wine to activate the next window in line: a soft-key bar, which
     // has no keys of its own. The handset gives them back to the window the

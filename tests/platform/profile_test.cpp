@@ -10,10 +10,15 @@
 #include "platsim.h"
 #include "projects.h"
 #include "simmgr.h"
+#include "cemapi.h"
+#include "obex.h"
+#include "windbase.h"
 #include <atomic>
 #include <functional>
 #include <map>
 #include <thread>
+
+BOOL PlatModemRun(const std::string &command, std::string *pReply);  // the built-in modem
 
 // A reader elsewhere holding the file, or a thread of ours loading it, does
 // not make a save fail; a save reported done has landed whole, with no
@@ -51,7 +56,11 @@ TEST(Profile, SaveLandsWhileTheFileIsRead)
 
 TEST_CHILD(LoadDamaged)
 {
-    PlatProfileLoad(L"sim.json");  // the start-up check has already stopped us
+    // The start-up check stops us before this for the files it knows.
+    std::wstring name = argc > 3 ? argv[3] : L"sim.json";
+    PlatProfileLoad(name.c_str());
+    if (name == L"mail.json")  // the mail program's Send, which appends to it
+        PlatProfileSave(name.c_str(), {{"outbox", nlohmann::json::array()}});
     return 0;
 }
 
@@ -62,12 +71,30 @@ TEST(Profile, DamagedOrNonObjectFileStopsTheProgramAndIsLeftUntouched)
     WCHAR szOld[MAX_PATH];
     GetEnvironmentVariableW(L"PHONE_PROFILE", szOld, ARRAYSIZE(szOld));
     SetEnvironmentVariableW(L"PHONE_PROFILE", dir.c_str());
-    for (std::string bad : {"{ \"phonebook\": [ 1, 2 ", "[1, 2, 3]"}) {
-        ASSERT_TRUE(MakeFile(dir + L"\\sim.json", bad));
-        EXPECT_EQ(3u, RunChild(L"LoadDamaged")) << bad;
-        EXPECT_EQ(bad, ReadFileText(dir + L"\\sim.json"));
+    for (const wchar_t *pszFile : {L"sim.json", L"messages.json", L"irda.json", L"mail.json"}) {
+        for (std::string bad : {"{ \"phonebook\": [ 1, 2 ", "[1, 2, 3]"}) {
+            ASSERT_TRUE(MakeFile(dir + L"\\" + pszFile, bad));
+            EXPECT_EQ(3u, RunChild(L"LoadDamaged", pszFile)) << bad;
+            EXPECT_EQ(bad, ReadFileText(dir + L"\\" + pszFile));
+        }
+        DeleteFileW((dir + L"\\" + pszFile).c_str());
     }
     SetEnvironmentVariableW(L"PHONE_PROFILE", szOld);
+}
+
+// A damaged database volume is refused when mounted and left as it is.
+TEST(Profile, DamagedVolumeIsRefusedAndLeftUntouched)
+{
+    ResetStore();
+    for (std::string bad : {"{ \"databases\": [ ", "[]", R"({"databases": {}})", R"({"databases": [5]})",
+                            R"({"databases": [{"name": 5, "records": []}]})",
+                            R"({"databases": [{"name": "speed.db", "records": {}}]})"}) {
+        ASSERT_TRUE(MakeFile(L"\\v.vol", bad));
+        CEGUID guid;
+        EXPECT_FALSE(CeMountDBVol(&guid, (LPWSTR)L"\\v.vol", OPEN_EXISTING)) << bad;
+        EXPECT_EQ((DWORD)ERROR_BAD_FORMAT, GetLastError()) << bad;
+        EXPECT_EQ(bad, ReadFileText(L"\\v.vol"));
+    }
 }
 
 // Every member of every profile file, damaged every way: the platform reads
@@ -76,7 +103,7 @@ TEST(Profile, DamagedOrNonObjectFileStopsTheProgramAndIsLeftUntouched)
 namespace {
 using nlohmann::json;
 
-enum Kind { kNumber, kText, kPath, kFlag, kContainer };
+enum Kind { kNumber, kText, kPath, kFlag, kTimeStamp, kContainer };
 
 const json kMissing = json::object({{"(missing)", true}});
 const std::string kHugeText(100000, '9');
@@ -94,6 +121,9 @@ std::vector<json> Mutants(Kind kind)
         return {5, "Z:\\tmp", kMissing, kHugeText, "\\\\?\\unix\\tmp", "\\??\\unix\\tmp", "relative", nullptr};
     case kFlag:
         return {"yes", 1, kMissing, nullptr};
+    case kTimeStamp:  // yy/MM/dd,hh:mm:ss+zz
+        return {5, "26/13/32,24:60:60+00", kMissing, kHugeText, "big", "26/1/1,0:0:0+0", " 6/01/01,00:00:00+00",
+                "26/01/01,00:00:00*00", nullptr};
     default:
         return {"x", 5, kMissing, nullptr};
     }
@@ -113,12 +143,24 @@ const char kSim[] = R"({"present": true, "radio": true,
     "entries": [{"index": 3, "name": "Anna", "number": "+4670", "addressType": 0, "numPlan": 9},
                 {"index": 5, "name": "Bo", "number": "1"}]},
   "ownNumbers": {"entries": [{"index": 1, "number": "+4477"}]},
-  "sms": {"total": 30, "messages": [{"index": 1}, {"index": 4}]}})";
+  "sms": {"total": 30, "messages": [{"index": 1, "status": "REC UNREAD", "number": "+4477",
+    "time": "26/12/04,12:00:41+03", "coding": 8, "text": "Hi"}, {"index": 4}]}})";
 const char kNoSim[] = R"({"present": false})";
 const char kRadioOff[] = R"({"radio": false})";
 const char kContacts[] = R"({"available": false, "logonFails": true, "contacts": [{"firstName": "Lena"}]})";
 const char kContactsOn[] = R"({"contacts": [{"oid": 1, "firstName": "Lena"}]})";
 const char kSimMiscounting[] = R"({"phonebook": {"reportsUsed": 300, "entries": [{"index": 1}]}})";
+const char kMessages[] = R"({"stores": [{"name": "Mail", "folders": {}},
+  {"name": "SMS", "default": true, "folders": {"inbox": {"name": "Inbox", "messages": [
+    {"id": 7, "senderName": "Anna", "senderAddress": "Anna <+4912345>", "subject": "At 8", "read": true}]}}}]})";
+const char kNoMessaging[] = R"({"available": false})";
+const char kNoLogon[] = R"({"logonFails": true})";
+const char kIrda[] = R"({"available": false, "server": {"state": 2}})";
+const char kNoDriver[] = R"({"server": {"driver": false}})";
+const char kDriverFails[] = R"({"server": {"fails": true}})";
+const char kVolume[] = R"({"databases": [{"name": "speed.db", "records": [{"oid": 102, "props": [
+    {"id": 1, "type": "ui4", "value": 3}, {"id": 2, "type": "text", "value": "Anna"},
+    {"id": 3, "type": "ui2", "value": 7}]}]}]})";
 const char kCallLog[] = R"({"calls": [{"number": "1", "time": "2026-12-06T21:30:00Z"}]})";
 
 // One field of what a system call fills in.
@@ -255,7 +297,149 @@ json CallsAfterOneCall()
     return PlatProfileArray(PlatProfileLoad(L"calllog.json"), "calls").size();
 }
 
+// What messaging reports: 's' the default store's name, 'f' its Inbox's name,
+// 'n' how many messages the Inbox lists, 'p' a property of the first.
+json PropOf(const SPropValue *pv, ULONG c, ULONG ulTag)
+{
+    for (ULONG i = 0; i < c; ++i)
+        if (pv[i].ulPropTag == ulTag)
+            return PROP_TYPE(ulTag) == PT_LONG ? json(pv[i].Value.ul) : Wide(pv[i].Value.lpszW);
+    return "none";
+}
+
+json InboxOf(LPMDB pStore, char chWhat, ULONG ulTag)
+{
+    SizedSPropTagArray(1, tags) = {1, {chWhat == 's' ? (ULONG)PR_DISPLAY_NAME_W : (ULONG)PR_CE_IPM_INBOX_ENTRYID}};
+    ULONG c = 0;
+    LPSPropValue pv = nullptr;
+    pStore->GetProps((LPSPropTagArray)&tags, MAPI_UNICODE, &c, &pv);
+    json j = "no inbox";
+    LPUNKNOWN pUnk = nullptr;
+    if (chWhat == 's')
+        j = PropOf(pv, c, PR_DISPLAY_NAME_W);
+    else if (pv && pv->ulPropTag == PR_CE_IPM_INBOX_ENTRYID &&
+             SUCCEEDED(pStore->OpenEntry(pv->Value.bin.cb, (LPENTRYID)pv->Value.bin.lpb, nullptr, 0, nullptr, &pUnk))) {
+        LPMAPIFOLDER pFolder = (LPMAPIFOLDER)pUnk;
+        SizedSPropTagArray(1, name) = {1, {PR_DISPLAY_NAME_W}};
+        ULONG cName = 0;
+        LPSPropValue pvName = nullptr;
+        LPMAPITABLE pTable = nullptr;
+        LPSRowSet prows = nullptr;
+        if (chWhat == 'f' && SUCCEEDED(pFolder->GetProps((LPSPropTagArray)&name, MAPI_UNICODE, &cName, &pvName)))
+            j = PropOf(pvName, cName, PR_DISPLAY_NAME_W);
+        else if (chWhat != 'f' && SUCCEEDED(pFolder->GetContentsTable(0, &pTable)) &&
+                 SUCCEEDED(pTable->QueryRows(10, 0, &prows)))
+            j = chWhat == 'n' ? json(prows->cRows)
+                : prows->cRows ? PropOf(prows->aRow[0].lpProps, prows->aRow[0].cValues, ulTag) : json("empty");
+        if (prows)
+            FreeProws(prows);
+        if (pTable)
+            pTable->Release();
+        MAPIFreeBuffer(pvName);
+        pFolder->Release();
+    }
+    MAPIFreeBuffer(pv);
+    return j;
+}
+
+json Messaging(char chWhat, ULONG ulTag = 0)
+{
+    if (FAILED(MAPIInitialize(nullptr)))
+        return "no messaging";
+    LPMAPISESSION pSession = nullptr;
+    LPMDB pStore = nullptr;
+    json j = "no logon";
+    if (SUCCEEDED(MAPILogonEx(0, nullptr, nullptr, 0, &pSession))) {
+        j = chWhat == 'l' ? json("logged on") : json("no store");
+        if (chWhat != 'l' && SUCCEEDED(pSession->OpenMsgStore(0, 0, nullptr, nullptr, 0, &pStore))) {
+            j = InboxOf(pStore, chWhat, ulTag);
+            pStore->Release();
+        }
+        pSession->Logoff(0, 0, 0);
+        pSession->Release();
+    }
+    MAPIUninitialize();
+    return j;
+}
+
+// SIM message 1 as the modem reads it: the iQuoted'th quoted value of its
+// header (0 status, 1 number, 2 time), or with -1 its data line.
+json SmsRead(int iQuoted)
+{
+    PlatSimReload();
+    std::string reply;
+    if (!PlatModemRun("AT+CMGF=1\r", &reply) || !PlatModemRun("AT+CMGR=1\r", &reply))
+        return "error";
+    size_t iEnd = reply.find("\r\n");
+    if (iEnd == std::string::npos)
+        return "no header";
+    if (iQuoted < 0)
+        return reply.substr(iEnd + 2, reply.find("\r\n", iEnd + 2) - iEnd - 2);
+    std::vector<std::string> quoted;
+    for (size_t i = reply.find('"'); i < iEnd; i = reply.find('"', reply.find('"', i + 1) + 1))
+        quoted.push_back(reply.substr(i + 1, reply.find('"', i + 1) - i - 1));
+    return iQuoted < (int)quoted.size() ? json(quoted[iQuoted]) : json("none");
+}
+
+// The OBEX object's start, and what the driver "OBX0:" reports (-1: it fails).
+json ObexInitializes()
+{
+    IObex *pObex = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_Obex, nullptr, CLSCTX_INPROC_SERVER, IID_IObex, (void **)&pObex)))
+        return "no object";
+    HRESULT hr = pObex->Initialize();
+    if (SUCCEEDED(hr))
+        pObex->Shutdown();
+    pObex->Release();
+    return SUCCEEDED(hr);
+}
+
+json DriverState()
+{
+    HANDLE h = PlatCreateFileW(L"OBX0:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "no driver";
+    DWORD dwState = 0, cb = 0;
+    json j = DeviceIoControl(h, IOCTL_SERVICE_STATUS, nullptr, 0, &dwState, sizeof(dwState), &cb, nullptr)
+                 ? json(dwState) : json(-1);
+    CloseHandle(h);
+    return j;
+}
+
+// The first record of the volume's speed.db: its props as [id, value].
+json FirstRecord()
+{
+    std::wstring vol = L"\\My Documents\\mxip_initdb.vol";
+    CEGUID guid;
+    if (!CeMountDBVol(&guid, &vol[0], OPEN_EXISTING))
+        return "not mounted";
+    CEOID oidDb = 0;
+    HANDLE hDb = CeOpenDatabaseEx(&guid, &oidDb, (LPWSTR)L"speed.db", 0, CEDB_AUTOINCREMENT, nullptr);
+    json j = "no database";
+    if (hDb != INVALID_HANDLE_VALUE) {
+        LPBYTE pBuf = nullptr;
+        DWORD cbBuf = 0;
+        WORD cProps = 0;
+        j = json::array();
+        if (CeReadRecordPropsEx(hDb, CEDB_ALLOWREALLOC, &cProps, nullptr, &pBuf, &cbBuf, nullptr)) {
+            for (WORD i = 0; i < cProps; ++i) {
+                const CEPROPVAL &v = ((const CEPROPVAL *)pBuf)[i];
+                json value = TypeFromPropID(v.propid) == CEVT_LPWSTR ? Wide(v.val.lpwstr) : json(v.val.ulVal);
+                j.push_back({HIWORD(v.propid), value});
+            }
+        }
+        if (pBuf)
+            LocalFree(pBuf);
+        CloseHandle(hDb);
+    }
+    CeUnmountDBVol(&guid);
+    return j;
+}
+
 typedef std::function<json()> Reader;
+
+// The sample's volume, beside the documents folder; saved like a profile file.
+const wchar_t kVolumeFile[] = L"store\\My Documents\\mxip_initdb.vol";
 
 struct Member {
     const wchar_t *pszFile;
@@ -268,15 +452,18 @@ struct Member {
 
 std::map<std::wstring, json> BaseFiles()
 {
-    return {{L"device.json", json::parse(kDevice)}, {L"sim.json", json::parse(kSim)},
-            {L"contacts.json", json::parse(kContacts)}, {L"calllog.json", json::parse(kCallLog)}};
+    return {{L"device.json", json::parse(kDevice)},         {L"sim.json", json::parse(kSim)},
+            {L"contacts.json", json::parse(kContacts)},     {L"calllog.json", json::parse(kCallLog)},
+            {L"messages.json", json::parse(kMessages)},     {L"irda.json", json::parse(kIrda)},
+            {kVolumeFile, json::parse(kVolume)}};
 }
 
 std::vector<Member> Members()
 {
     typedef SYSTEM_POWER_STATUS_EX P;
     const DWORD MB = 1 << 20;
-    const wchar_t *D = L"device.json", *S = L"sim.json", *C = L"contacts.json";
+    const wchar_t *D = L"device.json", *S = L"sim.json", *C = L"contacts.json", *M = L"messages.json",
+                  *I = L"irda.json", *V = kVolumeFile;
     Reader card = [] { return Card(false); }, capacity = [] { return Card(true); };
     Reader flag = [] { return Field(&P::BatteryFlag); }, percent = [] { return Field(&P::BatteryLifePercent); };
     Reader total = [] { return Field(&MEMORYSTATUS::dwTotalPhys); };
@@ -351,6 +538,39 @@ std::vector<Member> Members()
         {C, "/contacts/0", kContainer, json::array({0, ""}), [] { return FirstContact(); }, kContactsOn},
         {C, "/contacts/0/firstName", kText, json::array({1, ""}), [] { return FirstContact(); }, kContactsOn},
         {L"calllog.json", "/calls", kContainer, 1, CallsAfterOneCall},
+        {S, "/sms/messages/0/status", kText, "REC READ", [] { return SmsRead(0); }},
+        {S, "/sms/messages/0/number", kText, "", [] { return SmsRead(1); }},
+        {S, "/sms/messages/0/time", kTimeStamp, "26/01/01,00:00:00+00", [] { return SmsRead(2); }},
+        {S, "/sms/messages/0/coding", kNumber, "4869", [] { return SmsRead(-1); }},
+        {S, "/sms/messages/0/text", kText, "", [] { return SmsRead(-1); }},
+        {M, "/available", kFlag, "logged on", [] { return Messaging('l'); }, kNoMessaging},
+        {M, "/logonFails", kFlag, "logged on", [] { return Messaging('l'); }, kNoLogon},
+        {M, "/stores", kContainer, "no store", [] { return Messaging('s'); }},
+        {M, "/stores/1", kContainer, "Mail", [] { return Messaging('s'); }},
+        {M, "/stores/1/name", kText, "", [] { return Messaging('s'); }},
+        {M, "/stores/1/default", kFlag, "Mail", [] { return Messaging('s'); }},
+        {M, "/stores/1/folders", kContainer, "no inbox", [] { return Messaging('f'); }},
+        {M, "/stores/1/folders/inbox", kContainer, "no inbox", [] { return Messaging('f'); }},
+        {M, "/stores/1/folders/inbox/name", kText, "", [] { return Messaging('f'); }},
+        {M, "/stores/1/folders/inbox/messages", kContainer, 0, [] { return Messaging('n'); }},
+        {M, "/stores/1/folders/inbox/messages/0/id", kNumber, 0, [] { return Messaging('n'); }},
+        {M, "/stores/1/folders/inbox/messages/0/senderName", kText, "",
+         [] { return Messaging('p', PR_SENDER_NAME_W); }},
+        {M, "/stores/1/folders/inbox/messages/0/senderAddress", kText, "",
+         [] { return Messaging('p', PR_SENDER_EMAIL_ADDRESS_W); }},
+        {M, "/stores/1/folders/inbox/messages/0/subject", kText, "", [] { return Messaging('p', PR_SUBJECT_W); }},
+        {M, "/stores/1/folders/inbox/messages/0/read", kFlag, 0, [] { return Messaging('p', PR_MESSAGE_FLAGS); }},
+        {I, "/available", kFlag, true, ObexInitializes},
+        {I, "/server/state", kNumber, 0, DriverState},
+        {I, "/server/driver", kFlag, 0, DriverState, kNoDriver},
+        {I, "/server/fails", kFlag, 0, DriverState, kDriverFails},
+        {V, "/databases/0/records/0/props/0/value", kNumber, json::parse(R"([[1, 0], [2, "Anna"], [3, 7]])"),
+         FirstRecord},
+        {V, "/databases/0/records/0/props/2/value", kNumber, json::parse(R"([[1, 3], [2, "Anna"], [3, 0]])"),
+         FirstRecord},
+        {V, "/databases/0/records/0/props/1/value", kText, json::parse(R"([[1, 3], [2, ""], [3, 7]])"), FirstRecord},
+        {V, "/databases/0/records/0/props/0/id", kNumber, json::parse(R"([[2, "Anna"], [3, 7]])"), FirstRecord},
+        {V, "/databases/0/records/0/props/0/type", kText, json::parse(R"([[2, "Anna"], [3, 7]])"), FirstRecord},
     };
 }
 
@@ -377,8 +597,8 @@ void SaveFiles(const std::map<std::wstring, json> &files)
 
 void DeleteFiles()
 {
-    for (const wchar_t *psz : {L"device.json", L"sim.json", L"contacts.json", L"calllog.json"})
-        DeleteFileW(PlatProfilePath(psz).c_str());
+    for (const auto &f : BaseFiles())
+        DeleteFileW(PlatProfilePath(f.first.c_str()).c_str());
     PlatSimReload();
 }
 
@@ -410,6 +630,7 @@ TEST(Profile, EveryDamagedMemberReadsAsItsDefaultAndEveryProgramStarts)
 {
     ResetStore();
     MakeDir(L"\\Storage Card");
+    MakeDir(L"\\My Documents");
     std::vector<Member> members = Members();
     for (const Member &m : members) {
         std::string where = Wide(m.pszFile).get<std::string>() + m.pszPointer;
