@@ -72,7 +72,7 @@ void RemoveTree(const std::wstring &dir)
 void ResetStore()
 {
     SetCurrentDirectoryW(L"P:\\");  // so "P:" is the root, which stays
-    RemoveTree(L"P:");
+    RemoveTree(L"\\\\?\\P:");  // by the names Wine takes as they are: "nul.txt" is a file there
 }
 
 bool MakeDir(const std::wstring &path)
