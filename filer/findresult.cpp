@@ -4,6 +4,7 @@
 #include "find.h"
 #include "filelist.h"
 #include "mainwnd.h"
+#include "openfile.h"
 #include "kit.h"
 #include "listkit.h"
 #include "../res/tavel/resource.h"
@@ -178,16 +179,8 @@ static LRESULT OnListKeyDown(const NMLVKEYDOWN *pkd)
 static void OnAction()
 {
     const FoundRow *pRow = GetFoundRow(SelectedRow());
-    WCHAR szPath[MAX_PATH];
-    if (!pRow || !JoinPath(pRow->szFolder, pRow->szName, szPath, ARRAYSIZE(szPath)))
-        return;
-    SHELLEXECUTEINFOW sei = {};
-    sei.cbSize = sizeof(sei);
-    sei.fMask = SEE_MASK_FLAG_NO_UI;
-    sei.hwnd = s_hwndList;
-    sei.lpVerb = L"Open";
-    sei.lpFile = szPath;
-    ShellExecuteExW(&sei);
+    if (pRow)
+        OpenFileItem(s_hwndList, pRow->szFolder, pRow->szName);
 }
 
 // ---- opening, Stop, Close -------------------------------------------------------

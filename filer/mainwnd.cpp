@@ -3,6 +3,7 @@
 #include "mainwnd.h"
 #include "filelist.h"
 #include "options.h"
+#include "openfile.h"
 #include "kit.h"
 #include "listkit.h"
 #include "../res/tavel/resource.h"
@@ -383,13 +384,7 @@ static void OnActivateRow(int iRow)
         ListFolder();
         return;
     }
-    SHELLEXECUTEINFOW sei = {};
-    sei.cbSize = sizeof(sei);
-    sei.fMask = SEE_MASK_FLAG_NO_UI;
-    sei.hwnd = s_hwndList;
-    sei.lpVerb = L"Open";
-    sei.lpFile = szPath;
-    ShellExecuteExW(&sei);
+    OpenFileItem(s_hwndList, g_szCurrentFolder, g_aFileTable[iRow].fd.cFileName);
 }
 
 // A row leaving the selection is repainted over the whole width the bar

@@ -11,8 +11,12 @@
 //   the file calls       FindFirstFileW, GetDiskFreeSpaceExW, CreateFileW, CopyFileW, MoveFileW,
 //                        DeleteFileW, CreateDirectoryW, RemoveDirectoryW, Get/SetFileAttributesW
 //                        take only handset paths ("\..."): a drive, "\\" or "\\?\" would reach
-//                        the host through Wine, so they fail with ERROR_BAD_PATHNAME. Test code
+//                        the host through Wine, so they fail with ERROR_BAD_PATHNAME. A handset
+//                        path means the store whatever the working folder, and a device name in
+//                        it ("COM1", "nul.txt") is an ordinary file. Test code
 //                        (PHONE_HOST_FILES) sets up its store and profile with the host's calls.
+//   CreateProcessW       as on the handset: a store program (a Windows program file ".exe") and
+//                        its arguments only, started in the store's root
 //   GlobalMemoryStatus   program memory (total and available) from the profile
 //   SystemParametersInfoW  action 258 (SPI_GETOEMINFO): the maker's text from the profile
 //   GetSystemInfo        processor type from the profile (the handset's ARM core)
@@ -23,7 +27,9 @@
 //   OpenProcess          CE ignores the access rights (it is called with 0)
 // CE-only calls (GetSystemPowerStatusEx, GetStoreInformation) are in cesystem.h.
 //   SHCreateShortcut     the handset's shortcut file: "LENGTH#TARGET" as text (docs/profile.md)
-//   ShellExecuteExW      a ".lnk" file starts or opens the target it holds, as the handset's shell does
+//   ShellExecuteExW      as the handset's shell: a ".lnk" leads to its target, a store ".exe" runs,
+//                        any other file opens with the handset's association (PLAT_CLASSES_KEY)
+//                        or fails with ERROR_NO_ASSOCIATION; never with Wine's shell
 //   CoCreateInstance     the handset's own classes (the contacts application object, the OBEX
 //                        objects) come from the platform
 //   DeviceIoControl      the OBEX driver "OBX0:" (CreateFileW opens it) answers its control codes
@@ -77,6 +83,9 @@ DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttributes, SHFILEI
                                     UINT uFlags);
 BOOL WINAPI PlatSHCreateShortcut(LPWSTR pszShortcut, LPWSTR pszTarget);
 BOOL WINAPI PlatShellExecuteExW(LPSHELLEXECUTEINFOW pei);
+BOOL WINAPI PlatCreateProcessW(LPCWSTR pszImageName, LPWSTR pszCmdLine, LPSECURITY_ATTRIBUTES psaProcess,
+                               LPSECURITY_ATTRIBUTES psaThread, BOOL fInheritHandles, DWORD dwFlags,
+                               LPVOID pvEnvironment, LPCWSTR pszCurDir, LPSTARTUPINFOW psi, LPPROCESS_INFORMATION ppi);
 BOOL WINAPI PlatCloseHandle(HANDLE h);
 HRESULT WINAPI PlatCoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
                                     LPVOID *ppv);
@@ -158,6 +167,8 @@ BOOL WINAPI PlatDeviceIoControl(HANDLE h, DWORD dwCode, LPVOID pvIn, DWORD cbIn,
 #define GetFileAttributesW PlatGetFileAttributesW
 #undef SetFileAttributesW
 #define SetFileAttributesW PlatSetFileAttributesW
+#undef CreateProcessW
+#define CreateProcessW PlatCreateProcessW
 #endif
 #endif
 #endif

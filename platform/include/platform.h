@@ -11,6 +11,15 @@
 #define PHONE_WORK_Y    PHONE_STRIP_CY
 #define PHONE_WORK_CY   (PHONE_CY - PHONE_STRIP_CY - PHONE_BAR_CY)
 
+// The object store's drive: the launcher maps the profile's store/ there
+// (STORE_DRIVE in ./phone), and every handset path means a file on it.
+#define PLAT_STORE_DRIVE L"P:"
+
+// The handset's HKEY_CLASSES_ROOT (file associations): a key of its own, so
+// that Wine's classes, which start host programs, are never among them.
+#define PLAT_CLASSES_ROOT HKEY_LOCAL_MACHINE
+#define PLAT_CLASSES_KEY  L"Software\\Handset\\Classes"
+
 // Window classes of the shell itself (never a program's window).
 #define PLAT_BAR_CLASS   L"menu_worker"
 #define PLAT_STRIP_CLASS L"PhoneTitleStrip"

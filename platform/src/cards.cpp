@@ -43,13 +43,22 @@ std::vector<CardInfo> ProfileCards()
     return cards;
 }
 
+// The host's name of a card's folder or of the root's "*" (card names are
+// checked, so they always name one).
+std::wstring StoreName(const std::wstring &name)
+{
+    std::wstring host;
+    PlatStorePath((L"\\" + name).c_str(), &host);
+    return host;
+}
+
 // The card folders present now, as the root's find records.
 std::vector<WIN32_FIND_DATAW> PresentCards()
 {
     std::vector<WIN32_FIND_DATAW> found;
     for (const CardInfo &card : ProfileCards()) {
         WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((L"\\" + card.name).c_str(), &fd);
+        HANDLE h = FindFirstFileW(StoreName(card.name).c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE)
             continue;
         FindClose(h);
@@ -106,7 +115,7 @@ HANDLE WINAPI FindFirstFlashCard(LPWIN32_FIND_DATAW pfd)
     }
     // A real find handle, so that FindClose ends the search as on the handset.
     WIN32_FIND_DATAW fdRoot;
-    HANDLE h = FindFirstFileW(L"\\*", &fdRoot);
+    HANDLE h = FindFirstFileW(StoreName(L"*").c_str(), &fdRoot);
     if (h == INVALID_HANDLE_VALUE)
         return INVALID_HANDLE_VALUE;
     *pfd = cards[0];
@@ -136,16 +145,17 @@ BOOL WINAPI PlatGetDiskFreeSpaceExW(LPCWSTR pszPath, PULARGE_INTEGER pcbFreeToCa
 {
     std::vector<CardInfo> cards = ProfileCards();
     const CardInfo *pcard = CardOfPath(cards, pszPath);
+    std::wstring host;
     if (!pcard)
-        return PlatAdmitPath(pszPath) && GetDiskFreeSpaceExW(pszPath, pcbFreeToCaller, pcbTotal, pcbFree);
+        return PlatStorePath(pszPath, &host) && GetDiskFreeSpaceExW(host.c_str(), pcbFreeToCaller, pcbTotal, pcbFree);
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((L"\\" + pcard->name).c_str(), &fd);
+    HANDLE h = FindFirstFileW(StoreName(pcard->name).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) {
         SetLastError(ERROR_PATH_NOT_FOUND);  // the card is out
         return FALSE;
     }
     FindClose(h);
-    ULONGLONG cbUsed = FolderBytes(L"\\" + pcard->name);
+    ULONGLONG cbUsed = FolderBytes(StoreName(pcard->name));
     ULONGLONG cbFree = cbUsed >= pcard->cbCapacity ? 0 : pcard->cbCapacity - cbUsed;
     if (pcbFreeToCaller)
         pcbFreeToCaller->QuadPart = cbFree;
@@ -160,7 +170,9 @@ namespace {
 BOOL MoveCard(LPCWSTR pszName, bool fInsert)
 {
     std::wstring removed = PlatProfilePath(L"removed-cards");
-    std::wstring inStore = std::wstring(L"\\") + pszName;
+    std::wstring inStore;
+    if (!pszName || !PlatStorePath((std::wstring(L"\\") + pszName).c_str(), &inStore))
+        return FALSE;
     std::wstring outside = removed + L"\\" + pszName;
     if (!fInsert)
         CreateDirectoryW(removed.c_str(), nullptr);

@@ -318,11 +318,10 @@ BOOL WINAPI CeMountDBVol(PCEGUID pceguid, LPWSTR lpszVol, DWORD dwFlags)
         return Fail(ERROR_INVALID_PARAMETER);
     if (dwFlags != OPEN_EXISTING)
         return Fail(ERROR_NOT_SUPPORTED);  // the handset's programs only open volumes that exist
-    if (!PlatAdmitPath(lpszVol))
-        return FALSE;
     Volume vol;
-    vol.path = lpszVol;
-    DWORD dwErr = ReadVolume(lpszVol, vol.text, vol.j);
+    if (!PlatStorePath(lpszVol, &vol.path))
+        return FALSE;
+    DWORD dwErr = ReadVolume(vol.path.c_str(), vol.text, vol.j);
     if (dwErr != ERROR_SUCCESS)
         return Fail(dwErr);
     std::lock_guard<std::mutex> lock(g_mtx);

@@ -1,7 +1,9 @@
 // The handset's file calls. Only handset paths reach the object store: Wine
 // would take a drive ("Z:\tmp"), a "\\server" name or a "\\?\unix\" name to
-// the host's files, and the handset has none of them. The object store also
-// lists no "." and ".." entries.
+// the host's files, and the handset has none of them. A handset path always
+// means the store, whatever the working folder, and a device name in it
+// ("COM1", "nul.txt") is an ordinary file, as on the handset. The object
+// store also lists no "." and ".." entries.
 #include "internal.h"
 #include <cwchar>
 #include <map>
@@ -30,7 +32,7 @@ bool IsCaseChangeOnly(LPCWSTR pszFrom, LPCWSTR pszTo)
 // The entry goes by a free name on its way; a move never replaces what is there.
 BOOL MoveChangingCase(LPCWSTR pszFrom, LPCWSTR pszTo)
 {
-    WCHAR szTemp[MAX_PATH];
+    WCHAR szTemp[MAX_PATH + 16];  // a store path with its drive prefix and the suffix
     for (int i = 0; i < 100; ++i) {
         if (FAILED(StringCchPrintfW(szTemp, ARRAYSIZE(szTemp), L"%s.~%d", pszTo, i)))
             return FALSE;
@@ -68,12 +70,19 @@ BOOL PlatIsHandsetPath(LPCWSTR pszPath)
     return !(pszPath[1] == L'?' && pszPath[2] == L'?' && (pszPath[3] == 0 || IsSeparator(pszPath[3])));
 }
 
-BOOL PlatAdmitPath(LPCWSTR pszPath)
+// Wine reads "\\?\P:\..." as it stands: no working folder, no device name
+// ("\\?\P:\x\com1.txt" is a file there, "P:\x\com1.txt" the serial port) and
+// no "." or ".." step out of the drive (such a name is invalid).
+BOOL PlatStorePath(LPCWSTR pszPath, std::wstring *pHost)
 {
-    if (PlatIsHandsetPath(pszPath))
-        return TRUE;
-    SetLastError(ERROR_BAD_PATHNAME);
-    return FALSE;
+    if (!PlatIsHandsetPath(pszPath)) {
+        SetLastError(ERROR_BAD_PATHNAME);
+        return FALSE;
+    }
+    *pHost = L"\\\\?\\" PLAT_STORE_DRIVE;
+    for (const WCHAR *p = pszPath; *p; ++p)
+        *pHost += IsSeparator(*p) ? L'\\' : *p;  // "\\?\" takes no "/"
+    return TRUE;
 }
 
 namespace {
@@ -161,9 +170,10 @@ extern "C" BOOL WINAPI PlatFindClose(HANDLE hFind)
 
 extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pfd)
 {
-    if (!PlatAdmitPath(pszPattern))
+    std::wstring host;
+    if (!PlatStorePath(pszPattern, &host))
         return INVALID_HANDLE_VALUE;
-    HANDLE h = FindFirstFileW(pszPattern, pfd);
+    HANDLE h = FindFirstFileW(host.c_str(), pfd);
     if (h == INVALID_HANDLE_VALUE)
         return h;
     std::wstring mask = MaskOf(pszPattern);
@@ -182,58 +192,72 @@ extern "C" HANDLE WINAPI PlatCreateFileW(LPCWSTR pszPath, DWORD dwAccess, DWORD 
 {
     if (PlatIsObexDriverName(pszPath))
         return PlatOpenObexDriver();
-    if (!PlatAdmitPath(pszPath))
+    std::wstring host;
+    if (!PlatStorePath(pszPath, &host))
         return INVALID_HANDLE_VALUE;
-    return CreateFileW(pszPath, dwAccess, dwShare, psa, dwCreation, dwFlags, hTemplate);
+    return CreateFileW(host.c_str(), dwAccess, dwShare, psa, dwCreation, dwFlags, hTemplate);
 }
 
 extern "C" BOOL WINAPI PlatCopyFileW(LPCWSTR pszFrom, LPCWSTR pszTo, BOOL fFailIfExists)
 {
-    return PlatAdmitPath(pszFrom) && PlatAdmitPath(pszTo) && CopyFileW(pszFrom, pszTo, fFailIfExists);
+    std::wstring from, to;
+    return PlatStorePath(pszFrom, &from) && PlatStorePath(pszTo, &to) && CopyFileW(from.c_str(), to.c_str(), fFailIfExists);
 }
 
 extern "C" BOOL WINAPI PlatMoveFileW(LPCWSTR pszFrom, LPCWSTR pszTo)
 {
-    if (!PlatAdmitPath(pszFrom) || !PlatAdmitPath(pszTo))
+    std::wstring from, to;
+    if (!PlatStorePath(pszFrom, &from) || !PlatStorePath(pszTo, &to))
         return FALSE;
-    return IsCaseChangeOnly(pszFrom, pszTo) ? MoveChangingCase(pszFrom, pszTo) : MoveFileW(pszFrom, pszTo);
+    return IsCaseChangeOnly(pszFrom, pszTo) ? MoveChangingCase(from.c_str(), to.c_str())
+                                            : MoveFileW(from.c_str(), to.c_str());
 }
 
 extern "C" BOOL WINAPI PlatDeleteFileW(LPCWSTR pszPath)
 {
-    return PlatAdmitPath(pszPath) && DeleteFileW(pszPath);
+    std::wstring host;
+    return PlatStorePath(pszPath, &host) && DeleteFileW(host.c_str());
 }
 
 extern "C" BOOL WINAPI PlatCreateDirectoryW(LPCWSTR pszPath, LPSECURITY_ATTRIBUTES psa)
 {
-    return PlatAdmitPath(pszPath) && CreateDirectoryW(pszPath, psa);
+    std::wstring host;
+    return PlatStorePath(pszPath, &host) && CreateDirectoryW(host.c_str(), psa);
 }
 
 extern "C" BOOL WINAPI PlatRemoveDirectoryW(LPCWSTR pszPath)
 {
-    return PlatAdmitPath(pszPath) && RemoveDirectoryW(pszPath);
+    std::wstring host;
+    return PlatStorePath(pszPath, &host) && RemoveDirectoryW(host.c_str());
 }
 
 extern "C" DWORD WINAPI PlatGetFileAttributesW(LPCWSTR pszPath)
 {
-    return PlatAdmitPath(pszPath) ? GetFileAttributesW(pszPath) : INVALID_FILE_ATTRIBUTES;
+    std::wstring host;
+    return PlatStorePath(pszPath, &host) ? GetFileAttributesW(host.c_str()) : INVALID_FILE_ATTRIBUTES;
 }
 
 extern "C" BOOL WINAPI PlatSetFileAttributesW(LPCWSTR pszPath, DWORD dwAttributes)
 {
-    return PlatAdmitPath(pszPath) && SetFileAttributesW(pszPath, dwAttributes);
+    std::wstring host;
+    return PlatStorePath(pszPath, &host) && SetFileAttributesW(host.c_str(), dwAttributes);
 }
 
 // Wine's shell parses a path only with its drive: "\Windows\Start Menu\x.lnk"
-// gets no icon. The handset's own paths are given the current drive first.
+// gets no icon. The handset's own paths are given the store's; the shell
+// looks only at the name (a device name is no device to it).
 extern "C" DWORD_PTR WINAPI PlatSHGetFileInfoW(LPCWSTR pszPath, DWORD dwAttributes, SHFILEINFOW *psfi, UINT cbInfo,
                                                UINT uFlags)
 {
-    WCHAR szFull[MAX_PATH];
-    if (!(uFlags & SHGFI_PIDL) && PlatIsHandsetPath(pszPath)) {
-        DWORD cch = GetFullPathNameW(pszPath, ARRAYSIZE(szFull), szFull, nullptr);
-        if (cch && cch < ARRAYSIZE(szFull))
-            pszPath = szFull;
+    std::wstring host;
+    if (!(uFlags & SHGFI_PIDL) && PlatStorePath(pszPath, &host)) {
+        if (!(uFlags & SHGFI_USEFILEATTRIBUTES)) {
+            dwAttributes = GetFileAttributesW(host.c_str());
+            if (dwAttributes == INVALID_FILE_ATTRIBUTES)
+                return 0;
+            uFlags |= SHGFI_USEFILEATTRIBUTES;
+        }
+        pszPath = host.c_str();
     }
     return SHGetFileInfoW(pszPath, dwAttributes, psfi, cbInfo, uFlags);
 }

@@ -36,9 +36,6 @@ void PlatProfileFatal(const std::wstring &path, const char *pszWhy);
 void PlatStdErr(const wchar_t *psz);
 // A handset path: one "\" first, no drive, no "\\" or "\\?\", not "\??\" (files.cpp).
 BOOL PlatIsHandsetPath(LPCWSTR pszPath);
-// Where every file call starts: FALSE, with ERROR_BAD_PATHNAME, for a path
-// the handset cannot name.
-BOOL PlatAdmitPath(LPCWSTR pszPath);
 // "OBX0:", the OBEX driver's device name, and opening it (obexdriver.cpp).
 BOOL PlatIsObexDriverName(LPCWSTR pszPath);
 HANDLE PlatOpenObexDriver();
@@ -59,6 +56,15 @@ struct PlatFileStamp {
     bool operator!=(const PlatFileStamp &o) const { return CompareFileTime(&ft, &o.ft) != 0 || cb != o.cb; }
 };
 PlatFileStamp PlatStampOf(const std::wstring &path);
+// Where every file call starts: the host's name of a handset path in the
+// store (files.cpp); FALSE, with ERROR_BAD_PATHNAME, for a path the handset
+// cannot name.
+BOOL PlatStorePath(LPCWSTR pszPath, std::wstring *pHost);
+// The target of a handset shortcut file (its host name); FALSE when the file
+// holds no "LENGTH#TARGET" (shortcut.cpp).
+BOOL PlatReadShortcut(LPCWSTR pszHostPath, std::wstring *pTarget);
+// "\"file\" args" or "file args" into the file and what follows it.
+void PlatSplitCommand(const std::wstring &command, std::wstring *pFile, std::wstring *pArgs);
 // The SIM's message storage (the "sms" member of sim.json) under the SIM
 // service's lock, for the radio; fn gets the storage and its slot count and
 // returns true when it changed it, which is then saved. Fails without a

@@ -44,10 +44,9 @@ BOOL StartService()
 {
     if (IsServiceRunning())
         return TRUE;
-    WCHAR szRoot[MAX_PATH], szExe[MAX_PATH];
-    DWORD cch = GetFullPathNameW(L"\\", ARRAYSIZE(szRoot), szRoot, nullptr);
+    WCHAR szExe[MAX_PATH];
     std::wstring exe = PlatProfilePath(OBEX_SERVICE_EXE);
-    if (!cch || cch >= ARRAYSIZE(szRoot) || FAILED(StringCchCopyW(szExe, ARRAYSIZE(szExe), exe.c_str())))
+    if (FAILED(StringCchCopyW(szExe, ARRAYSIZE(szExe), exe.c_str())))
         return FALSE;
     HANDLE hReady = CreateEventW(nullptr, TRUE, FALSE, OBEX_SERVICE_READY);
     if (!hReady)
@@ -61,7 +60,7 @@ BOOL StartService()
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    BOOL fStarted = CreateProcessW(szExe, szCmd, nullptr, nullptr, FALSE, 0, nullptr, szRoot, &si, &pi);
+    BOOL fStarted = CreateProcessW(szExe, szCmd, nullptr, nullptr, FALSE, 0, nullptr, PLAT_STORE_DRIVE L"\\", &si, &pi);
     BOOL fReady = FALSE;
     if (fStarted) {
         HANDLE ah[2] = {hReady, pi.hProcess};

@@ -73,14 +73,14 @@ HANDLE ObexCreateReceivedFile(const std::wstring &folder, const std::wstring &se
         if (i > 1)
             StringCchPrintfW(szSuffix, ARRAYSIZE(szSuffix), L" (%d)", i);
         size_t cchStem = cchName - ext.size() - wcslen(szSuffix);
-        std::wstring path = folder + L"\\" + Cut(stem, cchStem) + szSuffix + ext;
-        if (!PlatIsHandsetPath(path.c_str()))
+        std::wstring path = folder + L"\\" + Cut(stem, cchStem) + szSuffix + ext, host;
+        if (!PlatStorePath(path.c_str(), &host))
             return INVALID_HANDLE_VALUE;
         // Taken names are passed over before opening: a file open elsewhere
         // can answer a sharing error rather than "exists".
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(host.c_str()) != INVALID_FILE_ATTRIBUTES)
             continue;
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             *pPath = path;
             return h;
@@ -107,7 +107,9 @@ void ObexServerSession::Abandon()
         return;
     CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
-    DeleteFileW(m_path.c_str());
+    std::wstring host;
+    if (PlatStorePath(m_path.c_str(), &host))
+        DeleteFileW(host.c_str());
     m_path.clear();
 }
 

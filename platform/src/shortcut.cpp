@@ -1,19 +1,12 @@
 // The handset's shortcut files: a text file holding the target's length in
 // decimal, "#", and the target (often a quoted path, maybe with arguments
-// after it). Opening one starts or opens its target, as the shell does.
+// after it). Opening one (launch.cpp) starts or opens its target.
 #include "internal.h"
-#include <shellapi.h>
 #include <strsafe.h>
 #include <cwchar>
 #include <string>
 
 namespace {
-bool EndsWithLnk(LPCWSTR psz)
-{
-    size_t cch = psz ? wcslen(psz) : 0;
-    return cch >= 4 && _wcsicmp(psz + cch - 4, L".lnk") == 0;
-}
-
 std::string Utf8(LPCWSTR psz)
 {
     int cb = WideCharToMultiByte(CP_UTF8, 0, psz, -1, nullptr, 0, nullptr, nullptr);
@@ -22,9 +15,9 @@ std::string Utf8(LPCWSTR psz)
         WideCharToMultiByte(CP_UTF8, 0, psz, -1, &s[0], cb, nullptr, nullptr);
     return s;
 }
+} // namespace
 
-// The target text of a shortcut file; FALSE when it is none.
-BOOL ReadShortcut(LPCWSTR pszPath, std::wstring *pTarget)
+BOOL PlatReadShortcut(LPCWSTR pszPath, std::wstring *pTarget)
 {
     HANDLE h = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -58,11 +51,10 @@ BOOL ReadShortcut(LPCWSTR pszPath, std::wstring *pTarget)
     return !pTarget->empty();
 }
 
-// "\"file\" args" or "file args" into the file and what follows it.
-void SplitTarget(const std::wstring &target, std::wstring *pFile, std::wstring *pArgs)
+void PlatSplitCommand(const std::wstring &target, std::wstring *pFile, std::wstring *pArgs)
 {
     size_t end;
-    if (target[0] == L'"') {
+    if (!target.empty() && target[0] == L'"') {
         end = target.find(L'"', 1);
         *pFile = target.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
         end = end == std::wstring::npos ? target.size() : end + 1;
@@ -75,53 +67,24 @@ void SplitTarget(const std::wstring &target, std::wstring *pFile, std::wstring *
     size_t args = target.find_first_not_of(L' ', end);
     *pArgs = args == std::wstring::npos ? L"" : target.substr(args);
 }
-} // namespace
 
 extern "C" BOOL WINAPI PlatSHCreateShortcut(LPWSTR pszShortcut, LPWSTR pszTarget)
 {
-    if (!pszTarget || !PlatAdmitPath(pszShortcut))
+    std::wstring host;
+    if (!pszTarget || !PlatStorePath(pszShortcut, &host))
         return FALSE;
     size_t cchTarget = 0;
     if (FAILED(StringCchLengthW(pszTarget, MAX_PATH * 2, &cchTarget)))
         return FALSE;
     std::string text = std::to_string(cchTarget) + "#" + Utf8(pszTarget);
     // An existing file is never replaced: the caller's list would show it twice.
-    HANDLE h = CreateFileW(pszShortcut, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(host.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return FALSE;
     DWORD cbWritten = 0;
     BOOL fOk = WriteFile(h, text.data(), (DWORD)text.size(), &cbWritten, nullptr) && cbWritten == text.size();
     CloseHandle(h);
     if (!fOk)
-        DeleteFileW(pszShortcut);
-    return fOk;
-}
-
-extern "C" BOOL WINAPI PlatShellExecuteExW(LPSHELLEXECUTEINFOW pei)
-{
-    if (!pei || pei->cbSize != sizeof(*pei))
-        return ShellExecuteExW(pei);
-    SHELLEXECUTEINFOW sei = *pei;
-    // The handset's shell starts no program hidden: what it opens comes to
-    // the front (callers leave the show state 0, which the desktop reads as hidden).
-    sei.nShow = SW_SHOWNORMAL;
-    std::wstring target, file, args;
-    if (EndsWithLnk(pei->lpFile)) {
-        if (!PlatAdmitPath(pei->lpFile))
-            return FALSE;
-        if (!ReadShortcut(pei->lpFile, &target)) {
-            SetLastError(ERROR_BAD_FORMAT);
-            return FALSE;
-        }
-        SplitTarget(target, &file, &args);
-        // The target is a handset path too: a shortcut does not lead out of the handset.
-        if (!PlatAdmitPath(file.c_str()))
-            return FALSE;
-        sei.lpFile = file.c_str();
-        sei.lpParameters = args.empty() ? nullptr : args.c_str();
-    }
-    BOOL fOk = ShellExecuteExW(&sei);
-    pei->hInstApp = sei.hInstApp;
-    pei->hProcess = sei.hProcess;
+        DeleteFileW(host.c_str());
     return fOk;
 }

@@ -181,8 +181,9 @@ BOOL WINAPI PlatSHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BO
     // An empty entry: the handset has no such folder.
     if (path.empty())
         return FALSE;
-    if (fCreate || (csidl & CSIDL_FLAG_CREATE))
-        CreateDirectoryW(path.c_str(), nullptr);
+    std::wstring host;
+    if ((fCreate || (csidl & CSIDL_FLAG_CREATE)) && PlatStorePath(path.c_str(), &host))
+        CreateDirectoryW(host.c_str(), nullptr);
     return SUCCEEDED(StringCchCopyW(pszPath, MAX_PATH, path.c_str()));
 }
 

@@ -172,10 +172,10 @@ TEST_F(FindFiles, PathsPastTheLimitAreSkippedNotCut)
     EXPECT_EQ((Paths{folder + L"\\fits123.txt"}), Found());
 }
 
-TEST_F(FindFiles, AFullTableStopsTheSearchPageKeysJumpAndActionOpensTheFoundFile)
+TEST_F(FindFiles, AFullTableStopsTheSearchPageKeysJumpAndActionOpensTheFoundFileOnlyWithAHandsetProgram)
 {
     ASSERT_TRUE(MakeFiles(L"P:\\K", L"f%04d.txt", 1005));
-    ASSERT_TRUE(MakeFile(L"P:\\K\\open.bat", "echo opened> P:\\K\\opened.out\r\n"));
+    ASSERT_TRUE(MakeFile(L"P:\\K\\open.bat", HostScript()) && MakeFile(L"P:\\K\\open.txt", "o"));
     Search(L"\\K", L"*.txt");
     EXPECT_EQ(1000, Rows());  // a full table stops the search
     EXPECT_EQ(nullptr, GetFoundFolder(1000));
@@ -198,9 +198,24 @@ TEST_F(FindFiles, AFullTableStopsTheSearchPageKeysJumpAndActionOpensTheFoundFile
     Key(VK_F8);
     EXPECT_TRUE(PumpUntil([&] { return Selected() == 0; }));
     ClosePage();
-    Search(L"\\K", L"OPEN.b?t");
-    ASSERT_EQ(1, Rows());
-    Key(VK_RIGHT);
-    SendMessageW(hwndPage, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(PumpUntil([] { return ReadFileText(L"P:\\K\\opened.out").find("opened") == 0; }, 10000));
+
+    // The found .bat has no handset program: nothing opens it; the .txt opens with its association.
+    ClearHandsetClasses();
+    DeleteFileW(HostProbe().c_str());
+    ASSERT_TRUE(MakeDir(L"P:\\Windows"));
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
+    SetHandsetAssociation(L".txt", L"\\Windows\\tmail.exe -attach \"%1\"");
+    Search(L"\\K", L"OPEN.*");
+    ASSERT_EQ(2, Rows());
+    SetForegroundWindow(hwndPage);
+    for (int i = 0; i < 2; ++i) {
+        SetFocus(hwndResults);
+        Key(i == 0 ? VK_F8 : VK_F9);
+        ASSERT_TRUE(PumpUntil([&] { return Selected() == i; }));
+        SendMessageW(hwndPage, WM_COMMAND, IDOK, 0);
+    }
+    EXPECT_EQ("\\K\\open.txt", SentAttachment());
+    EXPECT_FALSE(PumpUntil([] { return GetFileAttributesW(HostProbe().c_str()) != INVALID_FILE_ATTRIBUTES; }, 1000));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"P:\\hostname"));
+    ClearHandsetClasses();
 }

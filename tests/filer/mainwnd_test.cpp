@@ -486,3 +486,31 @@ TEST_F(MainWindow, EverySizeShowsWholeInBothFontsBesideAScrollBarOrNot)
     check(L"a", L"5368M");
     check(L"b", L"3.57K");
 }
+
+// The action key opens a file only with a handset program, silently when
+// there is none; the store is the root whatever the working folder.
+TEST_F(MainWindow, TheActionKeyOpensFilesOnlyWithHandsetProgramsFromAnyWorkingFolder)
+{
+    ClearHandsetClasses();
+    DeleteFileW(HostProbe().c_str());
+    ASSERT_TRUE(MakeDir(L"P:\\Open") && MakeDir(L"P:\\Windows"));
+    ASSERT_TRUE(CopyFileW(BuildPath(L"tools\\tmail.exe").c_str(), L"P:\\Windows\\tmail.exe", FALSE));
+    ASSERT_TRUE(MakeFile(L"P:\\Open\\run.bat", HostScript()) && MakeFile(L"P:\\Open\\note.txt", "n"));
+    ASSERT_TRUE(MakeFile(L"P:\\Open\\go.lnk", "13#\\Open\\run.bat"));
+    SetHandsetAssociation(L".txt", L"\\Windows\\tmail.exe -attach \"%1\"");
+    ASSERT_TRUE(SetCurrentDirectoryW(L"Z:\\"));  // started from the host's root
+    OpenWindow(L"");
+    EXPECT_GE(RowOf(L"Open"), 0);
+    EXPECT_LT(RowOf(L"etc"), 0);
+    Activate(RowOf(L"Open"));
+    ASSERT_STREQ(L"\\Open", g_szCurrentFolder);
+    Activate(RowOf(L"run.bat"));
+    Activate(RowOf(L"go.lnk"));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+    Activate(RowOf(L"note.txt"));
+    EXPECT_EQ("\\Open\\note.txt", SentAttachment());
+    SetCurrentDirectoryW(StoreRoot().c_str());
+    EXPECT_FALSE(PumpUntil([] { return GetFileAttributesW(HostProbe().c_str()) != INVALID_FILE_ATTRIBUTES; }, 1000));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"P:\\hostname"));
+    ClearHandsetClasses();
+}

@@ -177,20 +177,7 @@ TEST_F(ItemOps, ShortcutNamesContentAndTheListRowOnlyForTheCurrentFolderAndEmail
     EXPECT_EQ(std::vector<std::wstring>{L"You must select an item."}, BoxTexts());
     SelectRows({L"x y.txt"});
     Command(IDM_SEND_EMAIL);
-    HWND hwndMail = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (hwndMail = FindWindowW(L"tmail", L"Messaging")) != nullptr; }, 10000));
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(hwndMail, &dwPid);
-    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwPid);
-    PostMessageW(hwndMail, WM_COMMAND, 1001, 0);  // Send
-    if (hProcess) {
-        WaitExit(hProcess, 10000);
-        CloseHandle(hProcess);
-    }
-    nlohmann::json j = PlatProfileLoad(L"mail.json");
-    ASSERT_EQ(1u, j["outbox"].size());
-    EXPECT_EQ("\\My Documents\\x y.txt", j["outbox"][0]["attachment"]);
-    DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+    EXPECT_EQ("\\My Documents\\x y.txt", SentAttachment());
 }
 
 // Trailing dots and blanks fall off on disk, and a change of case alone is kept:

@@ -72,7 +72,7 @@ void RemoveTree(const std::wstring &dir)
 void ResetStore()
 {
     SetCurrentDirectoryW(L"P:\\");  // so "P:" is the root, which stays
-    RemoveTree(L"P:");
+    RemoveTree(L"\\\\?\\P:");  // by the names Wine takes as they are: "nul.txt" is a file there
 }
 
 bool MakeDir(const std::wstring &path)
@@ -116,6 +116,53 @@ std::string ReadFileText(const std::wstring &path)
         s.append(buf, cb);
     CloseHandle(h);
     return s;
+}
+
+void SetHandsetAssociation(const std::wstring &ext, const std::wstring &command)
+{
+    std::wstring cls = ext.substr(1) + L"file", key = std::wstring(PLAT_CLASSES_KEY L"\\") + ext;
+    RegSetKeyValueW(PLAT_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, cls.c_str(),
+                    (DWORD)((cls.size() + 1) * sizeof(WCHAR)));
+    key = std::wstring(PLAT_CLASSES_KEY L"\\") + cls + L"\\shell\\open\\command";
+    RegSetKeyValueW(PLAT_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, command.c_str(),
+                    (DWORD)((command.size() + 1) * sizeof(WCHAR)));
+}
+
+void ClearHandsetClasses()
+{
+    RegDeleteTreeW(PLAT_CLASSES_ROOT, PLAT_CLASSES_KEY);
+}
+
+std::string SentAttachment()
+{
+    HWND hwndMail = nullptr;
+    if (!PumpUntil([&] { return (hwndMail = FindWindowW(L"tmail", L"Messaging")) != nullptr; }, 10000))
+        return "";
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hwndMail, &dwPid);
+    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwPid);
+    PostMessageW(hwndMail, WM_COMMAND, 1001, 0);  // Send
+    if (hProcess) {
+        WaitExit(hProcess, 10000);
+        CloseHandle(hProcess);
+    }
+    nlohmann::json j = PlatProfileLoad(L"mail.json");
+    DeleteFileW(PlatProfilePath(L"mail.json").c_str());
+    const nlohmann::json &outbox = PlatProfileArray(j, "outbox");
+    return outbox.empty() ? "" : outbox.back().value("attachment", "");
+}
+
+std::wstring HostProbe()
+{
+    WCHAR sz[64];
+    StringCchPrintfW(sz, ARRAYSIZE(sz), L"Z:\\tmp\\phone-probe-%lu.txt", GetCurrentProcessId());
+    return sz;
+}
+
+std::string HostScript()
+{
+    std::wstring probe = HostProbe();
+    return "echo ran> " + std::string(probe.begin(), probe.end()) + "\r\ncopy Z:\\etc\\hostname P:\\hostname\r\n";
 }
 
 std::wstring BuildPath(const std::wstring &relative)

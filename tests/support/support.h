@@ -41,6 +41,18 @@ bool MakeSparseFile(const std::wstring &path, ULONGLONG cb);
 // Whole content of a file; empty when it cannot be read.
 std::string ReadFileText(const std::wstring &path);
 
+// The handset's file associations (its own HKEY_CLASSES_ROOT): a file with
+// the extension (".txt") opens with the command, "%1" standing for the file.
+void SetHandsetAssociation(const std::wstring &ext, const std::wstring &command);
+void ClearHandsetClasses();
+// Waits for the mail program's compose screen, presses Send and gives the
+// attachment it recorded ("" when no screen came); mail.json goes after.
+std::string SentAttachment();
+// A ".bat" that, were it ever run by the host, would write HostProbe() in
+// the host's temporary folder and copy the host's name into the store.
+std::string HostScript();
+std::wstring HostProbe();
+
 // Windows path of a file in the build folder (programs, helpers).
 std::wstring BuildPath(const std::wstring &relative);
 // Starts a program with the store as current directory.
