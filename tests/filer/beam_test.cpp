@@ -501,7 +501,7 @@ PLATMSGBOXHOOK g_pfnRecord;
 int CALLBACK SlowBox(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType)
 {
     g_cMostBoxesUp = std::max(g_cMostBoxesUp, ++g_cBoxesUp);
-    if ((uType & MB_TYPEMASK) == MB_YESNO)
+    if ((uType & MB_TYPEMASK) == MB_YESNO && g_cBoxesUp == 1)
         Pump(BEAM_TIMEOUT_MIN * 3 / 2);  // the timer comes round while it is up
     int iAnswer = g_pfnRecord(hwnd, pszText, pszCaption, uType);
     --g_cBoxesUp;
