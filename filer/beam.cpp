@@ -316,9 +316,27 @@ static HRESULT CreateHeaders(IHeaderCollection **ppHeaders)
                             (void **)ppHeaders);
 }
 
+// Ends the connection after a failure: the put in progress (if any)
+// aborted, so the receiver keeps nothing of it, then Disconnect. Without a
+// header collection the device is let go, which closes it as well.
+static void EndConnection(BOOL fInPut)
+{
+    IHeaderCollection *pHeaders = nullptr;
+    if (FAILED(CreateHeaders(&pHeaders))) {
+        ReleaseDevice();
+        return;
+    }
+    if (fInPut)
+        s_pRequest->pDevice->Abort(pHeaders);
+    s_pRequest->pDevice->Disconnect(pHeaders);
+    pHeaders->Release();
+}
+
 // Steps 2 and 3: bind to the row's device and connect; the bag is used up.
+// The device of an earlier attempt is let go first.
 static BOOL BindAndConnect(IPropertyBag *pBag)
 {
+    ReleaseDevice();
     HRESULT hr = pBag ? s_pRequest->pObex->BindToDevice(pBag, &s_pRequest->pDevice) : E_INVALIDARG;
     if (pBag)
         pBag->Release();
@@ -362,7 +380,8 @@ static IStream *StartPut(HANDLE hFile)
 }
 
 // Step 6: the file in pieces of 5,000 bytes, the strip after each; TRUE
-// when every piece read was written whole.
+// when every piece was read, written whole, and the receiver took the
+// whole object.
 static BOOL SendBody(HANDLE hFile, IStream *pStream)
 {
     static BYTE s_abChunk[BEAM_CHUNK];
@@ -370,8 +389,9 @@ static BOOL SendBody(HANDLE hFile, IStream *pStream)
     SetStripState(STRIP_SENDING);
     DWORD cbRead = 0;
     do {
+        // A read that fails is no end of the file: the peer would keep a cut one.
         if (!ReadFile(hFile, s_abChunk, sizeof(s_abChunk), &cbRead, nullptr))
-            break;
+            return FALSE;
         ULONG cbWritten = 0;
         HRESULT hr = pStream->Write(s_abChunk, cbRead, &cbWritten);
         s_cbSent += cbWritten;
@@ -379,23 +399,29 @@ static BOOL SendBody(HANDLE hFile, IStream *pStream)
         if (FAILED(hr) || cbWritten != cbRead)
             return FALSE;
     } while (cbRead == sizeof(s_abChunk));
-    return TRUE;
+    // The End-of-Body now: a receiver that refuses the object fails the beam.
+    return SUCCEEDED(pStream->Commit(STGC_DEFAULT));
 }
 
 static void SendFile()
 {
     HANDLE hFile = CreateFileW(s_pRequest->szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
+        EndConnection(FALSE);
         ShowBeamMessage(IDS_BEAM_CANT_OPEN, s_pRequest->szPath);
         return;
     }
     IStream *pStream = StartPut(hFile);
     if (!pStream) {
         CloseHandle(hFile);
+        EndConnection(FALSE);
         ShowBeamMessage(IDS_BEAM_UNKNOWN_ERROR);
         return;
     }
     BOOL fSent = SendBody(hFile, pStream);
+    // Aborted before the stream's release could end the put as if whole.
+    if (!fSent)
+        EndConnection(TRUE);
     pStream->Release();
     CloseHandle(hFile);
     if (!fSent) {

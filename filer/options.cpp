@@ -161,7 +161,9 @@ int NormalizeSortType(DWORD dwType)
 
 DWORD ReadBeamTimeout()
 {
-    return ReadDword(TAVEL_KEY L"\\", L"Timeout", 3000000);
+    // Under a second a reminder would come faster than it can be answered.
+    DWORD dwMs = ReadDword(TAVEL_KEY L"\\", L"Timeout", 3000000);
+    return dwMs < BEAM_TIMEOUT_MIN ? BEAM_TIMEOUT_MIN : dwMs;
 }
 
 int ReadSortOrder()

@@ -31,7 +31,9 @@ void WriteLastFolder(LPCWSTR pszFolder);
 DWORD ReadSortType();
 void WriteSortType(DWORD dwType);
 int NormalizeSortType(DWORD dwType);
-// Reminder period of the receive server (its key is spelled with a trailing backslash).
+// Reminder period of the receive server (its key is spelled with a trailing
+// backslash), in milliseconds, never under BEAM_TIMEOUT_MIN.
+#define BEAM_TIMEOUT_MIN 1000
 DWORD ReadBeamTimeout();
 
 // SortOrder: 1 when stored as 1 or missing, else 0.

@@ -56,18 +56,33 @@ void KillReceiveReminder()
     s_fReminderRunning = FALSE;
 }
 
+// TRUE when the server ended up off (or was found off).
+static BOOL AskToTurnOff()
+{
+    if (ReadServerState() == SERVICE_STATE_OFF)
+        return TRUE;
+    if (ShowResourceMessage(nullptr, MB_YESNO | MB_ICONINFORMATION, g_hInst, IDS_IRDA, IDS_OBEX_TURN_OFF_ASK) != IDYES)
+        return FALSE;
+    if (!ControlServer(IOCTL_SERVICE_STOP)) {
+        ShowIrdaMessage(nullptr, MB_ICONHAND, IDS_BEAM_UNKNOWN_ERROR);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 static void CALLBACK OnReminderTimer(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (ReadServerState() != SERVICE_STATE_OFF) {
-        if (ShowResourceMessage(nullptr, MB_YESNO | MB_ICONINFORMATION, g_hInst, IDS_IRDA, IDS_OBEX_TURN_OFF_ASK) !=
-            IDYES)
-            return;
-        if (!ControlServer(IOCTL_SERVICE_STOP)) {
-            ShowIrdaMessage(nullptr, MB_ICONHAND, IDS_BEAM_UNKNOWN_ERROR);
-            return;
-        }
-    }
-    KillReceiveReminder();
+    // A box's own message loop runs this timer too: one reminder at a time.
+    static BOOL s_fAsking;
+    if (s_fAsking)
+        return;
+    s_fAsking = TRUE;
+    BOOL fOff = AskToTurnOff();
+    s_fAsking = FALSE;
+    if (fOff)
+        KillReceiveReminder();
+    else if (s_fReminderRunning)  // the next one a whole period after the answer
+        SetTimer(nullptr, s_idReminder, ReadBeamTimeout(), OnReminderTimer);
 }
 
 static void StartServer(HWND hwnd)

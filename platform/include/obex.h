@@ -1,5 +1,5 @@
 // The handset's OBEX objects as the programs see them: the OBEX object that
-// finds devices and binds to one, the device's Connect / Put / Disconnect,
+// finds devices and binds to one, the device's Connect / Put / Abort / Disconnect,
 // the header collection, the event sink, and the receive server's driver
 // "OBX0:". Our own declarations of what the programs call, no more.
 #pragma once
@@ -48,10 +48,14 @@ struct IHeaderCollection : public IUnknown {
 struct IObexDevice : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Connect(LPCWSTR pszPassword, DWORD dwCapability,
                                               IHeaderCollection *pHeaders) = 0;
-    // The stream's writes go out as Body packets; its final release sends
-    // the End-of-Body, whose answer Disconnect reports when it failed.
+    // The stream's writes go out as Body packets; its Commit (or else its
+    // final release) sends the End-of-Body and gives the receiver's answer,
+    // which Disconnect also reports when it failed.
     virtual HRESULT STDMETHODCALLTYPE Put(IHeaderCollection *pHeaders, IStream **ppStream) = 0;
     virtual HRESULT STDMETHODCALLTYPE Disconnect(IHeaderCollection *pHeaders) = 0;
+    // Ends the put in progress without its End-of-Body (OBEX Abort): the
+    // receiver keeps nothing of it.
+    virtual HRESULT STDMETHODCALLTYPE Abort(IHeaderCollection *pHeaders) = 0;
 };
 
 struct IObex : public IUnknown {

@@ -55,6 +55,9 @@ BOOL WINAPI PlatRemoveCard(LPCWSTR pszName);
 // CE databases: volumes mounted plus database handles not yet closed.
 LONG WINAPI PlatCeDbOpenCount(void);
 
+// OBEX devices bound (BindToDevice) and not yet released.
+LONG WINAPI PlatObexDeviceCount(void);
+
 // Message-box soft keys: labels and answers for a box type (tests, drawing).
 int WINAPI PlatMessageBoxSoftKeys(UINT uType, int aidAnswer[2], LPCWSTR apszLabel[2]);
 

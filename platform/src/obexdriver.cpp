@@ -72,7 +72,8 @@ BOOL StartService()
     return fReady;
 }
 
-void StopService()
+// FALSE when the service is still running after five seconds.
+BOOL StopService()
 {
     HANDLE hStop = CreateEventW(nullptr, TRUE, FALSE, OBEX_SERVICE_STOP);
     if (hStop)
@@ -83,6 +84,7 @@ void StopService()
         ResetEvent(hStop);
         CloseHandle(hStop);
     }
+    return !IsServiceRunning();
 }
 
 BOOL IsDriverHandle(HANDLE h)
@@ -147,7 +149,11 @@ extern "C" BOOL WINAPI PlatDeviceIoControl(HANDLE h, DWORD dwCode, LPVOID pvIn, 
     case IOCTL_SERVICE_STOP:
         if (!WriteState(SERVICE_STATE_OFF))
             return FALSE;
-        StopService();
+        if (!StopService()) {
+            WriteState(SERVICE_STATE_ON);  // still serving: say so
+            SetLastError(ERROR_SERVICE_REQUEST_TIMEOUT);
+            return FALSE;
+        }
         return TRUE;
     }
     SetLastError(ERROR_INVALID_FUNCTION);

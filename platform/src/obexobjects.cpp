@@ -245,14 +245,20 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IStream **) override { return E_NOTIMPL; }
 };
 
+std::atomic<LONG> g_cDevices{0};
+
 class ObexDevice final : public RefCounted<IObexDevice> {
     DeviceInfo m_info;
     DWORD m_dwTimeoutMs;
     ObexClient *m_pClient = nullptr;
 
 public:
-    ObexDevice(const DeviceInfo &info, DWORD dwTimeoutMs) : m_info(info), m_dwTimeoutMs(dwTimeoutMs) {}
-    ~ObexDevice() override { delete m_pClient; }
+    ObexDevice(const DeviceInfo &info, DWORD dwTimeoutMs) : m_info(info), m_dwTimeoutMs(dwTimeoutMs) { ++g_cDevices; }
+    ~ObexDevice() override
+    {
+        delete m_pClient;
+        --g_cDevices;
+    }
     ObexClient *Client() { return m_pClient; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
     {
@@ -290,6 +296,12 @@ public:
         if (SUCCEEDED(hr))
             *ppStream = new PutStream(this);
         return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Abort(IHeaderCollection *) override
+    {
+        if (!m_pClient || !m_pClient->InPut())
+            return E_UNEXPECTED;
+        return m_pClient->Abort();
     }
     HRESULT STDMETHODCALLTYPE Disconnect(IHeaderCollection *) override
     {
@@ -597,6 +609,11 @@ HRESULT SinkPoint::GetConnectionPointContainer(IConnectionPointContainer **ppcpc
     return m_pOwner->QueryInterface(IID_IConnectionPointContainer, (void **)ppcpc);
 }
 } // namespace
+
+extern "C" LONG WINAPI PlatObexDeviceCount(void)
+{
+    return g_cDevices;
+}
 
 // The OBEX classes, as CoCreateInstance hands them out; FALSE for another class.
 BOOL PlatCreateObexObject(REFCLSID rclsid, LPUNKNOWN pUnkOuter, REFIID riid, LPVOID *ppv, HRESULT *phr)

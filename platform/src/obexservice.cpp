@@ -1,7 +1,8 @@
 // The handset's OBEX receive service (run by the profile's obexsvc.exe): listens
 // on the TCP port that stands for the infrared port and stores what is put
 // in the receive folder, one connection at a time, until the driver stops
-// it or the profile no longer has it on.
+// it (which ends a connection in progress too) or the profile no longer has
+// it on.
 #include "internal.h"
 #include "obex.h"
 #include "obexsvc.h"
@@ -66,6 +67,7 @@ extern "C" int WINAPI PlatRunObexService(void)
         PlatStdErr(L"obexsvc: cannot listen on the receive port");
         return 1;
     }
+    ObexRemoveStaleIncoming();  // what a service that was ended left half-received
     SetEvent(hReady);
     CloseHandle(hReady);
     ULONGLONG ullChecked = GetTickCount64();
@@ -77,7 +79,7 @@ extern "C" int WINAPI PlatRunObexService(void)
         if (select(0, &fds, nullptr, nullptr, &tv) == 1) {
             SOCKET s = accept(sListen, nullptr, nullptr);
             if (s != INVALID_SOCKET)
-                ObexServeConnection(s, ReadSettings().folder, ss.dwTimeoutMs);
+                ObexServeConnection(s, ReadSettings().folder, ss.dwTimeoutMs, hStop);
         }
         // Switched off from outside (another program, the launcher).
         if (GetTickCount64() - ullChecked >= 500) {

@@ -153,7 +153,7 @@ ObexSocketLink::~ObexSocketLink()
     if (m_fSender) {
         linger l = {1, 0};
         setsockopt(m_s, SOL_SOCKET, SO_LINGER, (const char *)&l, sizeof(l));
-    } else {
+    } else if (!m_hStop || WaitForSingleObject(m_hStop, 0) != WAIT_OBJECT_0) {
         // The receiver lets the sender close first (at most a second).
         fd_set fds;
         FD_ZERO(&fds);
@@ -166,15 +166,36 @@ ObexSocketLink::~ObexSocketLink()
     closesocket(m_s);
 }
 
+// Until the socket is ready or the deadline passes; a set stop event ends
+// the wait at once (checked every tenth of a second).
+BOOL ObexSocketLink::Wait(BOOL fWrite, ULONGLONG ullDeadline)
+{
+    for (;;) {
+        if (m_hStop && WaitForSingleObject(m_hStop, 0) == WAIT_OBJECT_0)
+            return FALSE;
+        ULONGLONG ullNow = GetTickCount64();
+        if (ullNow >= ullDeadline)
+            return FALSE;
+        DWORD dwLeft = (DWORD)(ullDeadline - ullNow);
+        if (m_hStop && dwLeft > 100)
+            dwLeft = 100;
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(m_s, &fds);
+        timeval tv = {(long)(dwLeft / 1000), (long)(dwLeft % 1000) * 1000};
+        int iReady = select(0, fWrite ? nullptr : &fds, fWrite ? &fds : nullptr, nullptr, &tv);
+        if (iReady == 1)
+            return TRUE;
+        if (iReady < 0)
+            return FALSE;
+    }
+}
+
 BOOL ObexSocketLink::Send(const std::vector<BYTE> &pkt)
 {
     size_t cbSent = 0;
     while (cbSent < pkt.size()) {
-        fd_set fds;
-        FD_ZERO(&fds);
-        FD_SET(m_s, &fds);
-        timeval tv = {(long)(m_dwTimeoutMs / 1000), (long)(m_dwTimeoutMs % 1000) * 1000};
-        if (select(0, nullptr, &fds, nullptr, &tv) != 1)
+        if (!Wait(TRUE, GetTickCount64() + m_dwTimeoutMs))
             return FALSE;
         int cb = send(m_s, (const char *)pkt.data() + cbSent, (int)(pkt.size() - cbSent), 0);
         if (cb <= 0)
@@ -187,15 +208,7 @@ BOOL ObexSocketLink::Send(const std::vector<BYTE> &pkt)
 BOOL ObexSocketLink::ReceiveAll(BYTE *pb, size_t cb, ULONGLONG ullDeadline)
 {
     while (cb > 0) {
-        ULONGLONG ullNow = GetTickCount64();
-        if (ullNow >= ullDeadline)
-            return FALSE;
-        DWORD dwLeft = (DWORD)(ullDeadline - ullNow);
-        fd_set fds;
-        FD_ZERO(&fds);
-        FD_SET(m_s, &fds);
-        timeval tv = {(long)(dwLeft / 1000), (long)(dwLeft % 1000) * 1000};
-        if (select(0, &fds, nullptr, nullptr, &tv) != 1)
+        if (!Wait(FALSE, ullDeadline))
             return FALSE;
         int cbGot = recv(m_s, (char *)pb, (int)cb, 0);
         if (cbGot <= 0)
@@ -341,6 +354,25 @@ HRESULT ObexClient::EndPut()
         m_hrPut = SendPutPacket(TRUE, &fDone);
     m_pending.clear();
     return m_hrPut;
+}
+
+HRESULT ObexClient::Abort()
+{
+    if (!m_fInPut)
+        return E_UNEXPECTED;
+    m_fInPut = FALSE;
+    m_pending.clear();
+    m_hrPut = E_ABORT;
+    if (!m_fHeadersSent)
+        return S_OK;  // nothing of it reached the peer
+    ObexPacket pkt(OBEX_OP_ABORT);
+    if (m_fHasConnectionId)
+        pkt.AddDword(OBEX_HI_CONNECTION_ID, m_dwConnectionId);
+    BYTE bResponse = 0;
+    HRESULT hr = Exchange(pkt, &bResponse);
+    if (FAILED(hr))
+        return hr;
+    return bResponse == OBEX_RSP_SUCCESS ? S_OK : E_FAIL;
 }
 
 HRESULT ObexClient::Disconnect()

@@ -21,6 +21,7 @@
 #define OBEX_RSP_FORBIDDEN  0xC3
 #define OBEX_RSP_NOT_IMPLEMENTED 0xD1
 #define OBEX_RSP_INTERNAL_ERROR 0xD0
+#define OBEX_RSP_DATABASE_FULL 0xE0
 
 #define OBEX_HI_NAME        0x01
 #define OBEX_HI_LENGTH      0xC3
@@ -74,9 +75,10 @@ class ObexSocketLink : public ObexLink {
 public:
     // A sender's link closes abortively: no TIME_WAIT is left on the
     // receiver's well-known port, which a receiver such as obex_tcp could
-    // not listen on again for a minute.
-    ObexSocketLink(SOCKET s, DWORD dwTimeoutMs, BOOL fSender = FALSE)
-        : m_s(s), m_dwTimeoutMs(dwTimeoutMs), m_fSender(fSender)
+    // not listen on again for a minute. hStop, when given, ends any wait
+    // as soon as it is set (the service being stopped).
+    ObexSocketLink(SOCKET s, DWORD dwTimeoutMs, BOOL fSender = FALSE, HANDLE hStop = nullptr)
+        : m_s(s), m_dwTimeoutMs(dwTimeoutMs), m_fSender(fSender), m_hStop(hStop)
     {
     }
     ~ObexSocketLink() override;
@@ -84,10 +86,12 @@ public:
     BOOL Receive(std::vector<BYTE> &pkt) override;
 
 private:
+    BOOL Wait(BOOL fWrite, ULONGLONG ullDeadline);
     BOOL ReceiveAll(BYTE *pb, size_t cb, ULONGLONG ullDeadline);
     SOCKET m_s;
     DWORD m_dwTimeoutMs;
     BOOL m_fSender;
+    HANDLE m_hStop;
 };
 
 // Winsock started once for the process.
@@ -105,6 +109,9 @@ public:
     // Takes all of the bytes or fails; full packets go out as they fill.
     HRESULT PutData(const BYTE *pb, size_t cb);
     HRESULT EndPut();
+    // Ends the put in progress without its End-of-Body; the peer is told
+    // (OBEX Abort) when any of it went out.
+    HRESULT Abort();
     HRESULT Disconnect();
     BOOL InPut() const { return m_fInPut; }
     HRESULT LastPutResult() const { return m_hrPut; }
@@ -127,9 +134,12 @@ private:
 };
 
 // The receiving side of one connection: each request in, its answer out.
+// An object is received under a temporary name of the profile's
+// "obex-incoming" folder and renamed into the receive folder only when its
+// final packet was answered Success, so a put cut short leaves no file.
 class ObexServerSession {
 public:
-    // Received files land in pszFolder (a handset path).
+    // Received files land in folder (a handset path).
     explicit ObexServerSession(const std::wstring &folder) : m_folder(folder) {}
     ~ObexServerSession();
     // FALSE when the connection is to be closed after the answer.
@@ -138,20 +148,41 @@ public:
     const std::wstring &LastStored() const { return m_lastStored; }
 
 private:
+    // What one object has brought so far; every object starts from a new one.
+    struct Incoming {
+        std::wstring name;
+        BOOL fHasLength = FALSE;
+        ULONGLONG cbLength = 0;
+        ULONGLONG cbReceived = 0;
+        ULONGLONG cbRoom = 0;       // free in the receive folder when it began
+        HANDLE hFile = INVALID_HANDLE_VALUE;
+        std::wstring tempPath;
+        BYTE bRefused = 0;          // the answer to each of its further packets
+    };
     BYTE OnPut(const std::vector<BYTE> &request, BOOL fFinal);
+    BYTE Begin();
+    BYTE Finish();
     void Abandon();
     std::wstring m_folder;
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
-    std::wstring m_path;
-    std::wstring m_name;
+    Incoming m_in;
     BOOL m_fConnected = FALSE;
     std::wstring m_lastStored;
 };
 
-// Serves one accepted socket until the peer leaves, falls silent or errs.
-void ObexServeConnection(SOCKET s, const std::wstring &folder, DWORD dwTimeoutMs);
+// Serves one accepted socket until the peer leaves, falls silent or errs,
+// or hStop is set.
+void ObexServeConnection(SOCKET s, const std::wstring &folder, DWORD dwTimeoutMs, HANDLE hStop);
 
-// A received object's name made a plain name of the folder: no path, no
-// reserved characters, no device name, short enough, never an existing
-// file. Opens it (new) and returns its handle and path, or INVALID_HANDLE_VALUE.
-HANDLE ObexCreateReceivedFile(const std::wstring &folder, const std::wstring &sent, std::wstring *pPath);
+// Temporaries of objects still being received; what a service that was
+// ended left there is removed when the next one starts.
+std::wstring ObexIncomingFolder();
+void ObexRemoveStaleIncoming();
+
+// A received object's name made a plain name the host can store: no path,
+// no reserved characters, controls or unpaired surrogates, no device name.
+std::wstring ObexPlainName(const std::wstring &sent);
+// Moves the received temporary into folder under the sender's name made
+// plain, shortened to the host's limits keeping its extension, and never
+// over an existing file (" (2)", " (3)", ... before the extension).
+// Returns the stored path, or "" (the temporary is left to the caller).
+std::wstring ObexStoreReceivedFile(const std::wstring &folder, const std::wstring &sent, const std::wstring &temp);

@@ -8,13 +8,16 @@
 #include "../../platform/src/obexwire.h"
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
 const WORD kPeerPort = 6650;  // the test's own peer, in front of obex_tcp on 650
 
-// A peer of the test's own on kPeerPort: forwards to obex_tcp, or misbehaves.
-enum class PeerMode { Forward, Vanish, Silent };
+// A peer of the test's own on kPeerPort: forwards to obex_tcp, or answers
+// itself (packets of at most 1 KiB), or misbehaves. It takes one
+// connection after another until it goes.
+enum class PeerMode { Forward, Answer, RefuseFinal, Vanish, Silent };
 
 class TestPeer {
 public:
@@ -37,6 +40,12 @@ public:
         m_thread.join();
     }
     bool Listening() const { return m_fListening; }
+    // The opcodes that came, in order; 0 where a connection ended.
+    std::vector<BYTE> Opcodes()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_opcodes;
+    }
     // Strip texts seen as each request came in.
     std::vector<std::wstring> strips;
     // Run as the third request (mid-put) comes in.
@@ -45,9 +54,28 @@ public:
 private:
     void Run()
     {
-        SOCKET s = accept(m_s, nullptr, nullptr);
-        if (s == INVALID_SOCKET)
-            return;
+        SOCKET s;
+        while ((s = accept(m_s, nullptr, nullptr)) != INVALID_SOCKET) {
+            Serve(s);
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_opcodes.push_back(0);
+        }
+    }
+    std::vector<BYTE> Answer(BYTE bOp)
+    {
+        BYTE bCode = bOp == OBEX_OP_PUT ? OBEX_RSP_CONTINUE : OBEX_RSP_SUCCESS;
+        if (bOp == OBEX_OP_PUT_FINAL && m_mode == PeerMode::RefuseFinal)
+            bCode = OBEX_RSP_FORBIDDEN;
+        ObexPacket pkt(bCode);
+        if (bOp == OBEX_OP_CONNECT) {
+            pkt.AddByte(0x10);
+            pkt.AddByte(0);
+            pkt.AddWord(0x400);
+        }
+        return pkt.Bytes();
+    }
+    void Serve(SOCKET s)
+    {
         ObexSocketLink from(s, 5000);
         std::vector<BYTE> request, response;
         if (m_mode == PeerMode::Silent) {
@@ -55,40 +83,38 @@ private:
             Sleep(1500);
             return;
         }
-        ObexSocketLink *pTo = nullptr;
+        std::unique_ptr<ObexSocketLink> to;
         if (m_mode == PeerMode::Forward) {
             SOCKET sTo = ObexDial("127.0.0.1", 650, 5000);
             if (sTo == INVALID_SOCKET)
                 return;
-            pTo = new ObexSocketLink(sTo, 5000, TRUE);
+            to.reset(new ObexSocketLink(sTo, 5000, TRUE));
         }
         int cRequests = 0;
         while (from.Receive(request)) {
             strips.push_back(GetBeamStripText());
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                m_opcodes.push_back(request[0]);
+            }
             if (++cRequests == 3 && midPut)
                 midPut();
-            if (m_mode == PeerMode::Vanish) {
-                if (cRequests == 3)
-                    break;  // gone in the middle of the put
-                ObexPacket pkt((BYTE)(cRequests == 1 ? OBEX_RSP_SUCCESS : OBEX_RSP_CONTINUE));
-                if (cRequests == 1) {
-                    pkt.AddByte(0x10);
-                    pkt.AddByte(0);
-                    pkt.AddWord(0x400);
-                }
-                response = pkt.Bytes();
-            } else if (!pTo->Send(request) || !pTo->Receive(response)) {
+            if (m_mode == PeerMode::Vanish && cRequests == 3)
+                break;  // gone in the middle of the put
+            if (!to)
+                response = Answer(request[0]);
+            else if (!to->Send(request) || !to->Receive(response))
                 break;
-            }
-            if (!from.Send(response))
+            if (!from.Send(response) || request[0] == OBEX_OP_DISCONNECT)
                 break;
         }
-        delete pTo;
     }
     PeerMode m_mode;
     SOCKET m_s;
     bool m_fListening = false;
     std::thread m_thread;
+    std::mutex m_lock;
+    std::vector<BYTE> m_opcodes;
 };
 
 // Debian's obex_tcp in a host folder of its own, listening on 650 when made;
@@ -274,6 +300,103 @@ TEST_F(Beam, APeerThatRefusesVanishesOrKeepsSilentEndsTheAttemptWithItsMessage)
     }
 }
 
+namespace {
+// The handle a beam reads the file through (opened unshared, it is the only one).
+HANDLE HandleOf(const std::wstring &leaf)
+{
+    for (ULONG_PTR v = 4; v < 0x4000; v += 4) {
+        WCHAR sz[MAX_PATH];
+        HANDLE h = (HANDLE)v;
+        if (GetFileType(h) != FILE_TYPE_DISK)
+            continue;
+        DWORD cch = GetFinalPathNameByHandleW(h, sz, ARRAYSIZE(sz), 0);
+        std::wstring path(sz, cch < ARRAYSIZE(sz) ? cch : 0);
+        if (path.size() > leaf.size() && path.compare(path.size() - leaf.size() - 1, std::wstring::npos, L"\\" + leaf) == 0)
+            return h;
+    }
+    return nullptr;
+}
+
+// The peer's opcodes as letters: C connect, p put (a run of them), F the
+// final put, A abort, D disconnect, . the connection closed.
+std::string Story(const std::vector<BYTE> &opcodes)
+{
+    std::string story;
+    for (BYTE b : opcodes) {
+        char ch = b == OBEX_OP_CONNECT ? 'C' : b == OBEX_OP_PUT ? 'p' : b == OBEX_OP_PUT_FINAL ? 'F' :
+                  b == OBEX_OP_ABORT ? 'A' : b == OBEX_OP_DISCONNECT ? 'D' : b == 0 ? '.' : '?';
+        if (ch != 'p' || story.empty() || story.back() != 'p')
+            story += ch;
+    }
+    return story;
+}
+} // namespace
+
+// A read error mid-file aborts the put; a receiver that refuses the object
+// fails the beam; a file gone since it was chosen cannot be opened. Each
+// ends the connection (Disconnect) and says what failed.
+TEST_F(Beam, EveryFailureAfterConnectEndsTheConnectionAndSaysWhatFailed)
+{
+    struct Case {
+        PeerMode mode;
+        const wchar_t *pszFile;
+        const char *pszStory;
+        const wchar_t *pszMessage;
+    } kCases[] = {{PeerMode::Answer, L"unread.bin", "CpAD.", L"Fail to beam file."},
+                  {PeerMode::RefuseFinal, L"refused.bin", "CpFD.", L"Fail to beam file."},
+                  {PeerMode::Answer, L"gone.bin", "CD.", L"Fail to open \\My Documents\\gone.bin "}};
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.pszStory);
+        MessageBoxes::Reset();
+        ASSERT_TRUE(MakeFile(std::wstring(L"\\My Documents\\") + c.pszFile, std::string(30000, 'u')));
+        TestPeer peer(c.mode);
+        ASSERT_TRUE(peer.Listening());
+        SetDevices(nlohmann::json::array({Device("Laptop")}), 2000);
+        HANDLE hClosed = nullptr, hInItsPlace = nullptr;
+        if (std::wstring(c.pszFile) == L"unread.bin") {
+            // Its handle closed under it, the next read fails.
+            peer.midPut = [&] {
+                hClosed = HandleOf(c.pszFile);
+                if (hClosed && CloseHandle(hClosed))
+                    hInItsPlace = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            };
+        }
+        ASSERT_TRUE(OnBeamPage(c.pszFile, [&](HWND hdlg) {
+            if (std::wstring(c.pszFile) == L"gone.bin")
+                DeleteFileW(L"\\My Documents\\gone.bin");
+            BeamWhenArrived(hdlg);
+            // Ended while the page is still up.
+            EXPECT_TRUE(PumpUntil([&] { return Story(peer.Opcodes()) == c.pszStory; }, 3000));
+        }));
+        EXPECT_EQ(c.pszStory, Story(peer.Opcodes()));
+        EXPECT_EQ(std::vector<std::wstring>{c.pszMessage}, BoxTexts());
+        if (hInItsPlace && hInItsPlace != hClosed)
+            CloseHandle(hInItsPlace);
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+    }
+}
+
+// Each Beam binds afresh: the device of the attempt before is let go.
+TEST_F(Beam, EachAttemptLetsTheDeviceOfTheLastGo)
+{
+    MakeFile(L"\\My Documents\\r.bin", std::string(3000, 'r'));
+    TestPeer peer(PeerMode::Answer);
+    ASSERT_TRUE(peer.Listening());
+    SetDevices(nlohmann::json::array({Device("Laptop")}), 2000);
+    std::vector<LONG> bound;
+    ASSERT_TRUE(OnBeamPage(L"r.bin", [&](HWND hdlg) {
+        for (int i = 0; i < 3; ++i) {
+            BeamWhenArrived(hdlg);
+            bound.push_back(PlatObexDeviceCount());
+        }
+    }));
+    EXPECT_EQ((std::vector<LONG>{1, 1, 1}), bound);
+    EXPECT_EQ(0, PlatObexDeviceCount());
+    EXPECT_EQ("CpFD.CpFD.CpFD.", Story(peer.Opcodes()));
+    EXPECT_TRUE(MessageBoxes::calls.empty());
+}
+
 TEST_F(Beam, StripPercentageUsesTheWhole64BitSize)
 {
     const ULONGLONG k6GiB = 6ULL << 30;
@@ -334,7 +457,7 @@ TEST_F(ReceiveFromIr, EachServerStateHasItsMessage)
 TEST_F(ReceiveFromIr, StartingTheServerRemindsUntilAnsweredYes)
 {
     SetServer({{"state", 0}});
-    SetTavelDword(L"ControlPanel\\Tavel\\", L"Timeout", 200);
+    SetTavelDword(L"ControlPanel\\Tavel\\", L"Timeout", BEAM_TIMEOUT_MIN);
     OpenWindow(L"\\My Documents");
     MessageBoxes::answers = {IDOK, IDNO, IDYES};
     Command(IDM_RECEIVE_IR);
@@ -368,4 +491,39 @@ TEST_F(ReceiveFromIr, StartingTheServerRemindsUntilAnsweredYes)
     hwnd = nullptr;
     EXPECT_FALSE(IsReceiveReminderRunning());
     EXPECT_EQ(1, PlatProfileLoad(L"irda.json")["server"]["state"].get<int>());
+}
+
+namespace {
+// A box that stays up a while, as a user reading it would, counting how
+// many are up at once.
+int g_cBoxesUp, g_cMostBoxesUp;
+PLATMSGBOXHOOK g_pfnRecord;
+int CALLBACK SlowBox(HWND hwnd, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType)
+{
+    g_cMostBoxesUp = std::max(g_cMostBoxesUp, ++g_cBoxesUp);
+    if ((uType & MB_TYPEMASK) == MB_YESNO && g_cBoxesUp == 1)
+        Pump(BEAM_TIMEOUT_MIN * 3 / 2);  // the timer comes round while it is up
+    int iAnswer = g_pfnRecord(hwnd, pszText, pszCaption, uType);
+    --g_cBoxesUp;
+    return iAnswer;
+}
+} // namespace
+
+// A Timeout of 0 reads as the least period, and a reminder still up when
+// the next is due is not stacked with another.
+TEST_F(ReceiveFromIr, AZeroTimeoutRemindsOneBoxAtATime)
+{
+    SetServer({{"state", 0}});
+    SetTavelDword(L"ControlPanel\\Tavel\\", L"Timeout", 0);
+    EXPECT_EQ((DWORD)BEAM_TIMEOUT_MIN, ReadBeamTimeout());
+    OpenWindow(L"\\My Documents");
+    g_cBoxesUp = g_cMostBoxesUp = 0;
+    g_pfnRecord = PlatSetMessageBoxHook(SlowBox);
+    MessageBoxes::answers = {IDOK, IDNO, IDYES};
+    Command(IDM_RECEIVE_IR);
+    bool fEnded = PumpUntil([] { return !IsReceiveReminderRunning(); }, 15000);
+    PlatSetMessageBoxHook(g_pfnRecord);
+    EXPECT_TRUE(fEnded);
+    EXPECT_EQ(1, g_cMostBoxesUp);
+    EXPECT_EQ(3u, MessageBoxes::calls.size());
 }

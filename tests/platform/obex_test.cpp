@@ -6,8 +6,11 @@
 #include "support.h"
 #include "obex.h"
 #include "../../platform/src/obexwire.h"
+#include <tlhelp32.h>
 #include <algorithm>
+#include <atomic>
 #include <random>
+#include <thread>
 
 namespace {
 const wchar_t kFolder[] = L"\\My Documents";
@@ -51,6 +54,55 @@ void FilesOutside(const std::wstring &dir, std::vector<std::wstring> &found)
     FindClose(h);
 }
 
+// One packet of a put: its opcode and the headers asked for.
+std::vector<BYTE> PutPacket(BYTE bOp, const wchar_t *pszName, int iLength, BYTE hiBody, size_t cbBody)
+{
+    ObexPacket pkt(bOp);
+    if (pszName)
+        pkt.AddUnicode(OBEX_HI_NAME, pszName);
+    if (iLength >= 0)
+        pkt.AddDword(OBEX_HI_LENGTH, (DWORD)iLength);
+    std::string body(cbBody, 'b');
+    pkt.AddBytes(hiBody, (const BYTE *)body.data(), body.size());
+    return pkt.Bytes();
+}
+
+// The session's answers to the packets, one after another (Connect first).
+std::vector<BYTE> Answers(ObexServerSession &session, const std::vector<std::vector<BYTE>> &packets)
+{
+    std::vector<BYTE> codes, response;
+    session.Handle(Connect(), response);
+    for (const std::vector<BYTE> &pkt : packets) {
+        session.Handle(pkt, response);
+        codes.push_back(response[0]);
+    }
+    return codes;
+}
+
+// Where a handset path is on the host (the profile is on Wine's Z: drive, the host's root).
+std::wstring HostPath(const std::wstring &path)
+{
+    std::wstring host = std::wstring(PlatProfileDir()).substr(2) + L"\\store" + path;
+    std::replace(host.begin(), host.end(), L'\\', L'/');
+    return host;
+}
+
+// The files of a store folder (a handset path), by name.
+std::vector<std::wstring> FilesIn(const std::wstring &dir)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((StoreRoot() + dir.substr(1) + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(fd.cFileName);
+    while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
 // Replies scripted by the test instead of a socket.
 class ScriptedLink : public ObexLink {
 public:
@@ -89,6 +141,95 @@ TEST(ObexReceive, HostileNamesLandAsPlainNewFilesOfTheFolder)
     std::vector<std::wstring> outside;
     FilesOutside(L"", outside);
     EXPECT_TRUE(outside.empty()) << outside.size();
+}
+
+// Cut short on the way (fewer bytes than its Length), or more than it
+// said: refused, and nothing stored.
+TEST(ObexReceive, AnObjectWhoseBytesDifferFromItsLengthIsRefusedAndNotStored)
+{
+    ResetStore();
+    MakeDir(kFolder);
+    const BYTE F = OBEX_OP_PUT_FINAL, P = OBEX_OP_PUT, E = OBEX_HI_END_OF_BODY, B = OBEX_HI_BODY;
+    ObexServerSession session(kFolder);
+    EXPECT_EQ((std::vector<BYTE>{OBEX_RSP_BAD_REQUEST, OBEX_RSP_BAD_REQUEST, OBEX_RSP_CONTINUE, OBEX_RSP_BAD_REQUEST,
+                                 OBEX_RSP_CONTINUE, OBEX_RSP_SUCCESS}),
+              Answers(session, {PutPacket(F, L"short.txt", 1000, E, 3), PutPacket(F, L"long.txt", 3, E, 5),
+                                PutPacket(P, L"parts.txt", 2500, B, 1000), PutPacket(F, nullptr, -1, E, 1000),
+                                PutPacket(P, L"whole.txt", 2000, B, 1000), PutPacket(F, nullptr, -1, E, 1000)}));
+    EXPECT_EQ(std::vector<std::wstring>{L"whole.txt"}, FilesIn(kFolder));
+    EXPECT_EQ(2000u, ReadFileText(L"\\My Documents\\whole.txt").size());
+}
+
+// After an Abort the next object has no name of the last; after a
+// refusal (the card is full) a client that goes on gets no file of the
+// rest, until an object of its own begins.
+TEST(ObexReceive, AfterAnAbortOrARefusalEachObjectStartsClean)
+{
+    ResetStore();
+    MakeDir(kFolder);
+    MakeDir(L"\\Storage Card");
+    ASSERT_TRUE(PlatProfileSave(L"device.json", {{"cards", {{{"name", "Storage Card"}, {"capacity", 3000}}}}}));
+    const BYTE F = OBEX_OP_PUT_FINAL, P = OBEX_OP_PUT, E = OBEX_HI_END_OF_BODY, B = OBEX_HI_BODY;
+    const std::vector<BYTE> kAbort = ObexPacket(OBEX_OP_ABORT).Bytes();
+
+    ObexServerSession docs(kFolder);
+    EXPECT_EQ((std::vector<BYTE>{OBEX_RSP_CONTINUE, OBEX_RSP_SUCCESS, OBEX_RSP_SUCCESS}),
+              Answers(docs, {PutPacket(P, L"old.txt", -1, B, 10), kAbort, PutPacket(F, nullptr, -1, E, 4)}));
+    EXPECT_EQ(std::vector<std::wstring>{L"received"}, FilesIn(kFolder));
+
+    ObexServerSession card(L"\\Storage Card");
+    EXPECT_EQ((std::vector<BYTE>{OBEX_RSP_DATABASE_FULL, OBEX_RSP_CONTINUE, OBEX_RSP_DATABASE_FULL,
+                                 OBEX_RSP_DATABASE_FULL, OBEX_RSP_DATABASE_FULL, OBEX_RSP_SUCCESS}),
+              Answers(card, {PutPacket(F, L"declared.bin", 5000, E, 5000), PutPacket(P, L"big.bin", -1, B, 2000),
+                             PutPacket(P, nullptr, -1, B, 2000), PutPacket(P, nullptr, -1, B, 500),
+                             PutPacket(F, nullptr, -1, E, 10), PutPacket(F, L"small.txt", 20, E, 20)}));
+    EXPECT_EQ(std::vector<std::wstring>{L"small.txt"}, FilesIn(L"\\Storage Card"));
+    DeleteFileW(PlatProfilePath(L"device.json").c_str());
+}
+
+// What the host cannot store or would show otherwise is cleaned; a long
+// name of wide characters keeps its extension within the host's 255 bytes.
+TEST(ObexReceive, NamesAreCleanedAndShortenedToWhatTheHostStores)
+{
+    ResetStore();
+    MakeDir(kFolder);
+    const std::wstring kCjk(200, L'\x4E2D'), kSmiles = [] {
+        std::wstring t;
+        for (int i = 0; i < 100; ++i)
+            t += L"\xD83D\xDE00";
+        return t;
+    }();
+    const std::pair<std::wstring, std::wstring> kCases[] = {
+        {L"photo\x202Egpj.exe", L"photogpj.exe"},
+        {L"a\x200B" L"b\x200F\x2066" L"c\xFEFF.txt", L"abc.txt"},
+        {L"x\xD800y.txt", L"x_y.txt"},
+        {L"\xDC00z\xD83D.txt", L"_z_.txt"},
+        {L"smile \xD83D\xDE00.txt", L"smile \xD83D\xDE00.txt"},
+        {L"del\x7F\x85.txt", L"del__.txt"},
+        {kCjk + L".jpeg", kCjk.substr(0, 83) + L".jpeg"},
+        {kCjk + L".jpeg", kCjk.substr(0, 82) + L" (2).jpeg"},
+        {kSmiles + L".txt", kSmiles.substr(0, 2 * 62) + L".txt"},
+    };
+    for (const auto &c : kCases) {
+        ObexServerSession session(kFolder);
+        std::vector<BYTE> response;
+        session.Handle(Connect(), response);
+        session.Handle(PutFinal(c.first, "x"), response);
+        EXPECT_EQ(OBEX_RSP_SUCCESS, response[0]);
+        EXPECT_EQ(std::wstring(kFolder) + L"\\" + c.second, session.LastStored());
+        EXPECT_EQ("x", ReadFileText(session.LastStored()));
+    }
+
+    // Ten thousand taken: the next number, found at once.
+    RunHostShell(L"cd '" + HostPath(kFolder) +
+                 L"' && touch n.txt && seq -f 'n (%g).txt' 2 10000 | xargs -d '\\n' touch");
+    ASSERT_EQ(10000u + ARRAYSIZE(kCases), FilesIn(kFolder).size());
+    ObexServerSession session(kFolder);
+    std::vector<BYTE> response;
+    session.Handle(Connect(), response);
+    session.Handle(PutFinal(L"n.txt", "x"), response);
+    EXPECT_EQ(OBEX_RSP_SUCCESS, response[0]);
+    EXPECT_EQ(L"\\My Documents\\n (10001).txt", session.LastStored());
 }
 
 // A fixed seed: the same 100,000 packets every run.
@@ -203,6 +344,60 @@ bool Serving()
     closesocket(s);
     return true;
 }
+
+// The driver opened as programs open it, with the service started.
+HANDLE StartService()
+{
+    MakeDir(kFolder);
+    if (!PlatProfileSave(L"irda.json", {{"server", {{"state", 0}}}}))
+        return INVALID_HANDLE_VALUE;
+    HANDLE h = PlatCreateFileW(L"OBX0:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE && !Control(h, IOCTL_SERVICE_START)) {
+        CloseHandle(h);
+        return INVALID_HANDLE_VALUE;
+    }
+    return h;
+}
+
+void StopService(HANDLE h)
+{
+    Control(h, IOCTL_SERVICE_STOP);
+    CloseHandle(h);
+    DeleteFileW(PlatProfilePath(L"irda.json").c_str());
+}
+
+// Ends the service this process started, as the launcher ends it after a run.
+bool KillService()
+{
+    HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe = {};
+    pe.dwSize = sizeof(pe);
+    bool fKilled = false;
+    for (BOOL f = Process32FirstW(hSnap, &pe); f; f = Process32NextW(hSnap, &pe)) {
+        if (_wcsicmp(pe.szExeFile, L"obexsvc.exe") != 0 || pe.th32ParentProcessID != GetCurrentProcessId())
+            continue;
+        HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID);
+        if (hProcess) {
+            fKilled = TerminateProcess(hProcess, 9) && WaitForSingleObject(hProcess, 5000) == WAIT_OBJECT_0;
+            CloseHandle(hProcess);
+        }
+    }
+    CloseHandle(hSnap);
+    return fKilled;
+}
+
+// Temporaries of objects being received.
+size_t PartsReceiving()
+{
+    size_t c = 0;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(PlatProfilePath(L"obex-incoming\\*.part").c_str(), &fd);
+    for (BOOL f = h != INVALID_HANDLE_VALUE; f; f = FindNextFileW(h, &fd))
+        ++c;
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
+    return c;
+}
 } // namespace
 
 // Port 650 (the ctest lock keeps its other users away). The driver is opened as
@@ -225,11 +420,8 @@ TEST(ObexDriver, TheServiceStoresWhatObexftpPutsAndAServiceFoundOnServes)
     for (char &c : bytes)
         c = (char)rng();
     ASSERT_TRUE(MakeFile(L"\\My Documents\\sent.bin", bytes));  // taken by the put: kept, the new one beside it
-    // The profile is on Wine's Z: drive, the host's root.
-    std::wstring unixStore = std::wstring(PlatProfileDir()).substr(2) + L"\\store\\My Documents";
-    std::replace(unixStore.begin(), unixStore.end(), L'\\', L'/');
     // obexftp ends with 255 even after a good put: the bytes tell.
-    EXPECT_NE(-1, RunHostShell(L"cd '" + unixStore + L"' && obexftp -n 127.0.0.1 -U none -H -S -p sent.bin"));
+    EXPECT_NE(-1, RunHostShell(L"cd '" + HostPath(kFolder) + L"' && obexftp -n 127.0.0.1 -U none -H -S -p sent.bin"));
     EXPECT_TRUE(bytes == ReadFileText(L"\\My Documents\\sent (2).bin"));
     EXPECT_TRUE(bytes == ReadFileText(L"\\My Documents\\sent.bin"));
 
@@ -246,4 +438,69 @@ TEST(ObexDriver, TheServiceStoresWhatObexftpPutsAndAServiceFoundOnServes)
     EXPECT_TRUE(Control(h, IOCTL_SERVICE_STOP));
     CloseHandle(h);
     DeleteFileW(PlatProfilePath(L"irda.json").c_str());
+}
+
+// 5,000 bytes of a 100,000-byte put, then the service is ended: no file,
+// and the next start removes what it left.
+TEST(ObexDriver, APutCutShortByTheServicesEndLeavesNoFile)
+{
+    ResetStore();
+    HANDLE h = StartService();
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    {
+        SOCKET s = ObexDial("127.0.0.1", 650, 2000);
+        ASSERT_NE(INVALID_SOCKET, s);
+        ObexSocketLink link(s, 5000, TRUE);
+        std::vector<BYTE> response;
+        ASSERT_TRUE(link.Send(Connect()) && link.Receive(response));
+        ASSERT_TRUE(link.Send(PutPacket(OBEX_OP_PUT, L"big.bin", 100000, OBEX_HI_BODY, 5000)) &&
+                    link.Receive(response));
+        EXPECT_EQ(OBEX_RSP_CONTINUE, response[0]);
+        EXPECT_EQ(1u, PartsReceiving());
+        ASSERT_TRUE(KillService());
+    }
+    EXPECT_TRUE(FilesIn(kFolder).empty());
+    EXPECT_TRUE(Control(h, IOCTL_SERVICE_START));
+    EXPECT_EQ(0u, PartsReceiving());
+    StopService(h);
+}
+
+// A peer that keeps talking does not hold the service: the stop ends its
+// connection and the put in progress, and what it sends later is not stored.
+TEST(ObexDriver, StoppingEndsTheConnectionInProgress)
+{
+    ResetStore();
+    HANDLE h = StartService();
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SOCKET s = ObexDial("127.0.0.1", 650, 2000);
+    ASSERT_NE(INVALID_SOCKET, s);
+    ObexSocketLink link(s, 5000, TRUE);
+    std::vector<BYTE> response;
+    ASSERT_TRUE(link.Send(Connect()) && link.Receive(response));
+    ASSERT_TRUE(link.Send(PutPacket(OBEX_OP_PUT, L"held.bin", -1, OBEX_HI_BODY, 100)) && link.Receive(response));
+    std::atomic<int> cPackets{0};
+    std::atomic<bool> fStopped{false};
+    std::atomic<bool> fCut{false};
+    BYTE bLast = 0;
+    std::thread talker([&] {
+        std::vector<BYTE> r;
+        while (!fStopped) {
+            if (!link.Send(PutPacket(OBEX_OP_PUT, nullptr, -1, OBEX_HI_BODY, 100)) || !link.Receive(r)) {
+                fCut = true;
+                return;
+            }
+            ++cPackets;
+        }
+        if (link.Send(PutPacket(OBEX_OP_PUT_FINAL, nullptr, -1, OBEX_HI_END_OF_BODY, 10)) && link.Receive(r))
+            bLast = r[0];
+    });
+    EXPECT_TRUE(PumpUntil([&] { return cPackets >= 3; }, 5000));
+    EXPECT_TRUE(Control(h, IOCTL_SERVICE_STOP));
+    fStopped = true;
+    talker.join();
+    EXPECT_TRUE(fCut);
+    EXPECT_NE(OBEX_RSP_SUCCESS, bLast);
+    EXPECT_TRUE(FilesIn(kFolder).empty());
+    EXPECT_FALSE(Serving());
+    StopService(h);
 }
