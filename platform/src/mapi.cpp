@@ -6,7 +6,10 @@
 #include "cemapi.h"
 #include "platmapi.h"
 #include <atomic>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -190,12 +193,70 @@ PropList MessageProps(const json &message, DWORD iStore, DWORD iFolder)
             TextProp(PR_SUBJECT_W, PlatProfileText(message, "subject", kMaxText, L""))};
 }
 
-const json *FindMessage(const json &folder, DWORD dwId)
+// ---- the file as last read -------------------------------------------------
+
+LONG g_cReads;  // whole reads of the file, for the tests
+
+json ReadMessagesFile()
 {
-    for (const json &message : PlatProfileArray(folder, "messages"))
-        if (dwId && MessageId(message) == dwId)
-            return &message;
-    return nullptr;
+    InterlockedIncrement(&g_cReads);
+    return PlatProfileLoad(kFile);
+}
+
+// The file as this process last read it, with every folder's messages by id:
+// listing a folder opens each of its messages, and a large Inbox must not be
+// read whole again for each one. A new write time or size reads it anew.
+struct FileView {
+    WIN32_FILE_ATTRIBUTE_DATA stamp;
+    json j;
+    std::map<std::tuple<DWORD, DWORD, DWORD>, const json *> byId;  // store, folder, id
+};
+std::mutex g_mtxView;
+std::shared_ptr<const FileView> g_pView;
+
+WIN32_FILE_ATTRIBUTE_DATA FileStamp()
+{
+    WIN32_FILE_ATTRIBUTE_DATA fad = {};
+    if (!GetFileAttributesExW(PlatProfilePath(kFile).c_str(), GetFileExInfoStandard, &fad))
+        ZeroMemory(&fad, sizeof(fad));  // no file: an empty service
+    return fad;
+}
+
+bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA &a, const WIN32_FILE_ATTRIBUTE_DATA &b)
+{
+    return CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 && a.nFileSizeLow == b.nFileSizeLow &&
+           a.nFileSizeHigh == b.nFileSizeHigh;
+}
+
+std::shared_ptr<const FileView> CurrentFile()
+{
+    std::lock_guard<std::mutex> lock(g_mtxView);
+    // Stamped before the read: a write in between only brings one read more.
+    WIN32_FILE_ATTRIBUTE_DATA stamp = FileStamp();
+    if (g_pView && SameStamp(g_pView->stamp, stamp))
+        return g_pView;
+    auto pView = std::make_shared<FileView>();
+    pView->stamp = stamp;
+    pView->j = ReadMessagesFile();
+    const json &stores = PlatProfileArray(pView->j, "stores");
+    for (DWORD iStore = 0; iStore < stores.size(); ++iStore) {
+        for (DWORD iFolder = 0; stores[iStore].is_object() && iFolder < kFolderCount; ++iFolder) {
+            const json *pFolder = FolderAt(stores[iStore], iFolder);
+            if (!pFolder)
+                continue;
+            for (const json &message : PlatProfileArray(*pFolder, "messages"))
+                if (DWORD dwId = MessageId(message))
+                    pView->byId.emplace(std::make_tuple(iStore, iFolder, dwId), &message);  // the first keeps it
+        }
+    }
+    g_pView = pView;
+    return pView;
+}
+
+const json *FindMessage(const FileView &view, DWORD iStore, DWORD iFolder, DWORD dwId)
+{
+    auto it = view.byId.find(std::make_tuple(iStore, iFolder, dwId));
+    return it != view.byId.end() ? it->second : nullptr;
 }
 
 // ---- objects -------------------------------------------------------------
@@ -340,8 +401,8 @@ public:
         if (!lppTable)
             return MAPI_E_INVALID_PARAMETER;
         *lppTable = nullptr;
-        json j = PlatProfileLoad(kFile);
-        const json *pStore = StoreAt(j, m_iStore);
+        std::shared_ptr<const FileView> pView = CurrentFile();
+        const json *pStore = StoreAt(pView->j, m_iStore);
         const json *pFolder = pStore ? FolderAt(*pStore, m_iFolder) : nullptr;
         if (!pFolder)
             return MAPI_E_NOT_FOUND;
@@ -371,7 +432,7 @@ HRESULT Folder::DeleteMessages(LPENTRYLIST lpMsgList, ULONG_PTR, LPMAPIPROGRESS,
     if (!m_fModify)
         return kNoAccess;
     std::lock_guard<std::mutex> lock(g_mtxFile);
-    json j = PlatProfileLoad(kFile);
+    json j = ReadMessagesFile();
     const json *pStore = StoreAt(j, m_iStore);
     const json *pFolder = pStore ? FolderAt(*pStore, m_iFolder) : nullptr;
     if (!pFolder)
@@ -422,7 +483,8 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
     if (!lppUnk)
         return MAPI_E_INVALID_PARAMETER;
     *lppUnk = nullptr;
-    json j = PlatProfileLoad(kFile);
+    std::shared_ptr<const FileView> pView = CurrentFile();
+    const json &j = pView->j;
     const json *pStore = StoreAt(j, eb.iStore);
     if (!pStore)
         return MAPI_E_NOT_FOUND;
@@ -442,7 +504,7 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
             *lpulObjType = MAPI_FOLDER;
         return S_OK;
     }
-    const json *pMessage = eb.dwKind == kMessage ? FindMessage(*pFolder, eb.dwMessage) : nullptr;
+    const json *pMessage = eb.dwKind == kMessage ? FindMessage(*pView, eb.iStore, eb.iFolder, eb.dwMessage) : nullptr;
     if (!pMessage)
         return MAPI_E_NOT_FOUND;
     *lppUnk = new Message(MessageProps(*pMessage, eb.iStore, eb.iFolder));
@@ -465,7 +527,8 @@ public:
     {
         if (!lppTable)
             return MAPI_E_INVALID_PARAMETER;
-        json j = PlatProfileLoad(kFile);
+        std::shared_ptr<const FileView> pView = CurrentFile();
+        const json &j = pView->j;
         std::vector<PropList> rows;
         for (DWORD i = 0; i < PlatProfileArray(j, "stores").size(); ++i)
             if (StoreAt(j, i))  // an entry that is no object is no store
@@ -479,7 +542,8 @@ public:
         if (!lppMDB)
             return MAPI_E_INVALID_PARAMETER;
         *lppMDB = nullptr;
-        json j = PlatProfileLoad(kFile);
+        std::shared_ptr<const FileView> pView = CurrentFile();
+        const json &j = pView->j;
         EntryBytes eb;
         DWORD iStore;
         if (cb == 0)
@@ -515,7 +579,7 @@ public:
 HRESULT WINAPI MAPIInitialize(LPVOID lpMapiInit)
 {
     (void)lpMapiInit;
-    if (!PlatProfileFlag(PlatProfileLoad(kFile), "available", true))
+    if (!PlatProfileFlag(CurrentFile()->j, "available", true))
         return MAPI_E_CALL_FAILED;  // a handset without messaging
     InterlockedIncrement(&g_cInit);
     return S_OK;
@@ -536,7 +600,7 @@ HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPWSTR lpszProfileName, LPWSTR l
     *lppSession = nullptr;
     if (g_cInit <= 0)
         return MAPI_E_NOT_INITIALIZED;
-    if (PlatProfileFlag(PlatProfileLoad(kFile), "logonFails", false))
+    if (PlatProfileFlag(CurrentFile()->j, "logonFails", false))
         return MAPI_E_LOGON_FAILED;
     *lppSession = new Session;
     return S_OK;
@@ -550,4 +614,9 @@ LONG WINAPI PlatMapiObjectCount(void)
 LONG WINAPI PlatMapiSessionCount(void)
 {
     return g_cSessions;
+}
+
+LONG WINAPI PlatMapiFileReadCount(void)
+{
+    return g_cReads;
 }
