@@ -21,6 +21,18 @@ void PlatDefaultBack(HWND hwndTop);
 BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
 // Writes a file whole or not at all: a temp file beside it, renamed over it.
 BOOL PlatSaveFileAtomic(const std::wstring &path, const std::string &text);
+// A profile file's write time and size (all zero when it is missing); a
+// stamp taken before a read that still matches means the file is unchanged.
+struct PlatFileStamp {
+    ULONGLONG ullWrite;
+    ULONGLONG ullSize;
+    bool fExists;
+    bool operator==(const PlatFileStamp &o) const
+    {
+        return ullWrite == o.ullWrite && ullSize == o.ullSize && fExists == o.fExists;
+    }
+};
+PlatFileStamp PlatProfileStamp(const wchar_t *pszName);
 // Ends with a message naming the damaged profile file.
 void PlatProfileFatal(const std::wstring &path, const char *pszWhy);
 // Writes a line to the process's standard error (the launcher shows it).

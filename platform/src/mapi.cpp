@@ -207,33 +207,19 @@ json ReadMessagesFile()
 // listing a folder opens each of its messages, and a large Inbox must not be
 // read whole again for each one. A new write time or size reads it anew.
 struct FileView {
-    WIN32_FILE_ATTRIBUTE_DATA stamp;
+    PlatFileStamp stamp;
     json j;
     std::map<std::tuple<DWORD, DWORD, DWORD>, const json *> byId;  // store, folder, id
 };
 std::mutex g_mtxView;
 std::shared_ptr<const FileView> g_pView;
 
-WIN32_FILE_ATTRIBUTE_DATA FileStamp()
-{
-    WIN32_FILE_ATTRIBUTE_DATA fad = {};
-    if (!GetFileAttributesExW(PlatProfilePath(kFile).c_str(), GetFileExInfoStandard, &fad))
-        ZeroMemory(&fad, sizeof(fad));  // no file: an empty service
-    return fad;
-}
-
-bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA &a, const WIN32_FILE_ATTRIBUTE_DATA &b)
-{
-    return CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 && a.nFileSizeLow == b.nFileSizeLow &&
-           a.nFileSizeHigh == b.nFileSizeHigh;
-}
-
 std::shared_ptr<const FileView> CurrentFile()
 {
     std::lock_guard<std::mutex> lock(g_mtxView);
     // Stamped before the read: a write in between only brings one read more.
-    WIN32_FILE_ATTRIBUTE_DATA stamp = FileStamp();
-    if (g_pView && SameStamp(g_pView->stamp, stamp))
+    PlatFileStamp stamp = PlatProfileStamp(kFile);
+    if (g_pView && g_pView->stamp == stamp)
         return g_pView;
     auto pView = std::make_shared<FileView>();
     pView->stamp = stamp;

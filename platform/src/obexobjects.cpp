@@ -442,7 +442,15 @@ class ObexObject final : public RefCounted<IObex>, public IConnectionPointContai
     void Discover()
     {
         std::vector<DeviceInfo> known;
+        PlatFileStamp stampRead = {};
+        bool fRead = false;
         do {
+            // An unchanged file holds the same devices: a large one is not parsed again.
+            PlatFileStamp stamp = PlatProfileStamp(L"irda.json");
+            if (fRead && stamp == stampRead)
+                continue;
+            fRead = true;
+            stampRead = stamp;
             std::vector<DeviceInfo> now = DevicesInRange(nullptr);
             for (const DeviceInfo &d : known) {
                 bool fStill = false;
