@@ -159,10 +159,12 @@ static int FillRows(HWND hwndList, IPOutlookItemCollection *pItems, int cContact
             if (szNumber[0] && AddContactRow(hwndList, r, szName, szNumber, kNumberTypes[k]))
                 s_cContactRows = ++r;
         }
-        SetFocus(hwndList);
-        MarkRow(hwndList, 0);
         pContact->Release();
     }
+    // Marked once: marking clears every row's highlight, and doing it per
+    // contact would cost the square of a large Contacts folder.
+    SetFocus(hwndList);
+    MarkRow(hwndList, 0);
     return r;
 }
 

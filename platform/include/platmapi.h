@@ -12,6 +12,8 @@ LONG WINAPI PlatMapiBufferCount(void);
 LONG WINAPI PlatMapiObjectCount(void);
 // Sessions logged on and not yet logged off or released.
 LONG WINAPI PlatMapiSessionCount(void);
+// Whole reads of messages.json so far: a file read again only when it changed.
+LONG WINAPI PlatMapiFileReadCount(void);
 #ifdef __cplusplus
 }
 #endif

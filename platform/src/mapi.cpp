@@ -6,7 +6,10 @@
 #include "cemapi.h"
 #include "platmapi.h"
 #include <atomic>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -240,28 +243,69 @@ PropList MessageProps(const json &message, StoreRef ref, DWORD iFolder)
             TextProp(PR_SUBJECT_W, PlatProfileText(message, "subject", kMaxText, L""))};
 }
 
+// ---- the file as last read -------------------------------------------------
+
+LONG g_cReads;  // whole reads of the file, for the tests
+
 // The file as it is now; false, reported by the profile, when it is damaged.
 HRESULT ReadMessagesFile(json &j)
 {
+    InterlockedIncrement(&g_cReads);
     return PlatProfileRead(kFile, j) ? S_OK : MAPI_E_CORRUPT_DATA;
 }
 
-// The folder an object was opened on, in the file as it is now.
-HRESULT FolderNow(json &j, StoreRef ref, DWORD iFolder, DWORD *piStore, const json **ppFolder)
+// The folder an object was opened on, in the file as read.
+HRESULT FolderIn(const json &j, StoreRef ref, DWORD iFolder, DWORD *piStore, const json **ppFolder)
 {
-    HRESULT hr = ReadMessagesFile(j);
-    if (FAILED(hr))
-        return hr;
     *ppFolder = FindStore(j, ref, piStore) ? FolderAt(*StoreAt(j, *piStore), iFolder) : nullptr;
     return *ppFolder ? S_OK : MAPI_E_NOT_FOUND;
 }
 
-const json *FindMessage(const json &folder, DWORD dwId)
+// The file as this process last read it, with every folder's messages by id:
+// listing a folder opens each of its messages, and a large Inbox must not be
+// read whole again for each one. A new write time or size reads it anew.
+struct FileView {
+    PlatFileStamp stamp;
+    json j;
+    std::map<std::tuple<DWORD, DWORD, DWORD>, const json *> byId;  // store, folder, id
+};
+std::mutex g_mtxView;
+std::shared_ptr<const FileView> g_pView;
+
+HRESULT CurrentFile(std::shared_ptr<const FileView> *ppView)
 {
-    for (const json &message : PlatProfileArray(folder, "messages"))
-        if (dwId && MessageId(message) == dwId)
-            return &message;
-    return nullptr;
+    std::lock_guard<std::mutex> lock(g_mtxView);
+    // Stamped before the read: a write in between only brings one read more.
+    PlatFileStamp stamp = PlatStampOf(PlatProfilePath(kFile));
+    if (g_pView && !(g_pView->stamp != stamp)) {
+        *ppView = g_pView;
+        return S_OK;
+    }
+    auto pView = std::make_shared<FileView>();
+    pView->stamp = stamp;
+    HRESULT hr = ReadMessagesFile(pView->j);
+    if (FAILED(hr))
+        return hr;
+    const json &stores = PlatProfileArray(pView->j, "stores");
+    for (DWORD iStore = 0; iStore < stores.size(); ++iStore) {
+        for (DWORD iFolder = 0; stores[iStore].is_object() && iFolder < kFolderCount; ++iFolder) {
+            const json *pFolder = FolderAt(stores[iStore], iFolder);
+            if (!pFolder)
+                continue;
+            for (const json &message : PlatProfileArray(*pFolder, "messages"))
+                if (DWORD dwId = MessageId(message))
+                    pView->byId.emplace(std::make_tuple(iStore, iFolder, dwId), &message);  // the first keeps it
+        }
+    }
+    g_pView = pView;
+    *ppView = pView;
+    return S_OK;
+}
+
+const json *FindMessage(const FileView &view, DWORD iStore, DWORD iFolder, DWORD dwId)
+{
+    auto it = view.byId.find(std::make_tuple(iStore, iFolder, dwId));
+    return it != view.byId.end() ? it->second : nullptr;
 }
 
 // ---- objects -------------------------------------------------------------
@@ -407,10 +451,12 @@ public:
         if (!lppTable)
             return MAPI_E_INVALID_PARAMETER;
         *lppTable = nullptr;
-        json j;
+        std::shared_ptr<const FileView> pView;
         DWORD iStore = 0;
         const json *pFolder = nullptr;
-        HRESULT hr = FolderNow(j, m_ref, m_iFolder, &iStore, &pFolder);
+        HRESULT hr = CurrentFile(&pView);
+        if (SUCCEEDED(hr))
+            hr = FolderIn(pView->j, m_ref, m_iFolder, &iStore, &pFolder);
         if (FAILED(hr))
             return hr;
         std::vector<PropList> rows;
@@ -442,7 +488,9 @@ HRESULT Folder::DeleteMessages(LPENTRYLIST lpMsgList, ULONG_PTR, LPMAPIPROGRESS,
     json j;
     DWORD iStore = 0;
     const json *pFolder = nullptr;
-    HRESULT hr = FolderNow(j, m_ref, m_iFolder, &iStore, &pFolder);
+    HRESULT hr = ReadMessagesFile(j);  // read anew under the lock: it is written back
+    if (SUCCEEDED(hr))
+        hr = FolderIn(j, m_ref, m_iFolder, &iStore, &pFolder);
     if (FAILED(hr))
         return hr;
     if (PlatProfileFlag(*pFolder, "locked", false))
@@ -491,10 +539,11 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
     if (!lppUnk)
         return MAPI_E_INVALID_PARAMETER;
     *lppUnk = nullptr;
-    json j;
-    HRESULT hr = ReadMessagesFile(j);
+    std::shared_ptr<const FileView> pView;
+    HRESULT hr = CurrentFile(&pView);
     if (FAILED(hr))
         return hr;
+    const json &j = pView->j;
     StoreRef ref = {eb.iStore, eb.dwStoreKey};
     DWORD iStore = 0;
     if (!FindStore(j, ref, &iStore))
@@ -516,7 +565,7 @@ HRESULT OpenEntryIn(const EntryBytes &eb, ULONG ulFlags, ULONG *lpulObjType, LPU
             *lpulObjType = MAPI_FOLDER;
         return S_OK;
     }
-    const json *pMessage = eb.dwKind == kMessage ? FindMessage(*pFolder, eb.dwMessage) : nullptr;
+    const json *pMessage = eb.dwKind == kMessage ? FindMessage(*pView, iStore, eb.iFolder, eb.dwMessage) : nullptr;
     if (!pMessage)
         return MAPI_E_NOT_FOUND;
     *lppUnk = new Message(MessageProps(*pMessage, ref, eb.iFolder));
@@ -540,10 +589,11 @@ public:
         if (!lppTable)
             return MAPI_E_INVALID_PARAMETER;
         *lppTable = nullptr;
-        json j;
-        HRESULT hr = ReadMessagesFile(j);
+        std::shared_ptr<const FileView> pView;
+        HRESULT hr = CurrentFile(&pView);
         if (FAILED(hr))
             return hr;
+        const json &j = pView->j;
         std::vector<PropList> rows;
         for (DWORD i = 0; i < PlatProfileArray(j, "stores").size(); ++i)
             if (StoreAt(j, i))  // an entry that is no object is no store
@@ -557,10 +607,11 @@ public:
         if (!lppMDB)
             return MAPI_E_INVALID_PARAMETER;
         *lppMDB = nullptr;
-        json j;
-        HRESULT hr = ReadMessagesFile(j);
+        std::shared_ptr<const FileView> pView;
+        HRESULT hr = CurrentFile(&pView);
         if (FAILED(hr))
             return hr;
+        const json &j = pView->j;
         EntryBytes eb;
         DWORD iStore = DefaultStore(j);  // no identifier: the default store
         if (cb != 0 && !(ParseEntry(cb, peid, &eb) && eb.dwKind == kStore))
@@ -594,11 +645,11 @@ public:
 HRESULT WINAPI MAPIInitialize(LPVOID lpMapiInit)
 {
     (void)lpMapiInit;
-    json j;
-    HRESULT hr = ReadMessagesFile(j);
+    std::shared_ptr<const FileView> pView;
+    HRESULT hr = CurrentFile(&pView);
     if (FAILED(hr))
         return hr;
-    if (!PlatProfileFlag(j, "available", true))
+    if (!PlatProfileFlag(pView->j, "available", true))
         return MAPI_E_CALL_FAILED;  // a handset without messaging
     InterlockedIncrement(&g_cInit);
     return S_OK;
@@ -619,11 +670,11 @@ HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPWSTR lpszProfileName, LPWSTR l
     *lppSession = nullptr;
     if (g_cInit <= 0)
         return MAPI_E_NOT_INITIALIZED;
-    json j;
-    HRESULT hr = ReadMessagesFile(j);
+    std::shared_ptr<const FileView> pView;
+    HRESULT hr = CurrentFile(&pView);
     if (FAILED(hr))
         return hr;
-    if (PlatProfileFlag(j, "logonFails", false))
+    if (PlatProfileFlag(pView->j, "logonFails", false))
         return MAPI_E_LOGON_FAILED;
     *lppSession = new Session;
     return S_OK;
@@ -637,4 +688,9 @@ LONG WINAPI PlatMapiObjectCount(void)
 LONG WINAPI PlatMapiSessionCount(void)
 {
     return g_cSessions;
+}
+
+LONG WINAPI PlatMapiFileReadCount(void)
+{
+    return g_cReads;
 }

@@ -82,6 +82,11 @@ std::wstring TransportText(const std::wstring &given)
     return sz;
 }
 
+// Infrared reaches the few devices within a metre of the handset: a longer
+// list in the profile is cut here, so discovery and the beam page that hears
+// of each device stay as quick as with a short one.
+const size_t kMaxDevicesInRange = 32;
+
 std::vector<DeviceInfo> DevicesInRange(DWORD *pdwTimeoutMs)
 {
     nlohmann::json irda = PlatProfileLoad(L"irda.json");
@@ -103,6 +108,8 @@ std::vector<DeviceInfo> DevicesInRange(DWORD *pdwTimeoutMs)
         d.wPort = (WORD)PlatProfileNumber(j, "port", 1, 65535, OBEX_DEFAULT_PORT);
         if (!d.name.empty())
             devices.push_back(d);
+        if (devices.size() >= kMaxDevicesInRange)
+            break;
     }
     return devices;
 }
@@ -447,7 +454,15 @@ class ObexObject final : public RefCounted<IObex>, public IConnectionPointContai
     void Discover()
     {
         std::vector<DeviceInfo> known;
+        PlatFileStamp stampRead = {};
+        bool fRead = false;
         do {
+            // An unchanged file holds the same devices: a large one is not parsed again.
+            PlatFileStamp stamp = PlatStampOf(PlatProfilePath(L"irda.json"));
+            if (fRead && !(stamp != stampRead))
+                continue;
+            fRead = true;
+            stampRead = stamp;
             std::vector<DeviceInfo> now = DevicesInRange(nullptr);
             for (const DeviceInfo &d : known) {
                 bool fStill = false;

@@ -227,6 +227,25 @@ TEST_F(Beam, BeamIsGreyedUntilADeviceArrivesAndAgainAfterItLeaves)
     EXPECT_TRUE(MessageBoxes::calls.empty());
 }
 
+TEST_F(Beam, ALongDeviceListIsCutToTheFirst32AndThePageStaysUsable)
+{
+    nlohmann::json devices = nlohmann::json::array();
+    for (int i = 1; i <= 20000; ++i) {
+        std::string name = "Dev" + std::to_string(i);
+        devices.push_back(Device(name.c_str(), "irda", i));
+    }
+    SetDevices(devices);
+    MakeFile(L"\\My Documents\\a.txt", "a");
+    ASSERT_TRUE(OnBeamPage(L"a.txt", [&](HWND hdlg) {
+        // Each of the first 32 arrives in turn; the last of them holds the row.
+        EXPECT_TRUE(PumpUntil([&] { return Row(hdlg, 0) == L"Dev32 (IRDA)"; }, 5000));
+        Pump(600);
+        EXPECT_EQ(L"Dev32 (IRDA)", Row(hdlg, 0));
+        EXPECT_TRUE(BeamEnabled(hdlg));
+        EXPECT_EQ(L"Pending", std::wstring(GetBeamStripText()));
+    }));  // and Quit closes it
+}
+
 // An empty file, one of exactly two reads (an empty read and write end
 // it), and 1 MB with the percentages the strip showed on the way.
 TEST_F(Beam, FilesBeamedToObexTcpArriveByteForByte)

@@ -109,3 +109,47 @@ TEST_F(Messaging, DamagedMembersReadAsMissing)
     pTable->Release();
     pSent->Release();
 }
+
+TEST_F(Messaging, AMessageOpensAsTheFileHoldsItNow)
+{
+    LPMAPIFOLDER pInbox = OpenFolder(PR_CE_IPM_INBOX_ENTRYID, 0);
+    ASSERT_NE(nullptr, pInbox);
+    LPMAPITABLE pTable = nullptr;
+    ASSERT_EQ(S_OK, pInbox->GetContentsTable(0, &pTable));
+    LPSRowSet prows = nullptr;
+    ASSERT_EQ(S_OK, pTable->QueryRows(10, 0, &prows));
+    ASSERT_EQ(2u, prows->cRows);
+    auto subject = [&](ULONG iRow, std::wstring *pText) {
+        const SBinary &bin = prows->aRow[iRow].lpProps[0].Value.bin;
+        LPUNKNOWN pUnk = nullptr;
+        HRESULT hr = m_pSession->OpenEntry(bin.cb, (LPENTRYID)bin.lpb, nullptr, 0, nullptr, &pUnk);
+        if (FAILED(hr))
+            return hr;
+        SizedSPropTagArray(1, tags) = {1, {PR_SUBJECT_W}};
+        ULONG c = 0;
+        LPSPropValue pv = nullptr;
+        hr = ((LPMESSAGE)pUnk)->GetProps((LPSPropTagArray)&tags, MAPI_UNICODE, &c, &pv);
+        *pText = SUCCEEDED(hr) ? pv->Value.lpszW : L"";
+        MAPIFreeBuffer(pv);
+        pUnk->Release();
+        return hr;
+    };
+    std::wstring text;
+    LONG cReads = PlatMapiFileReadCount();
+    EXPECT_EQ(S_OK, subject(0, &text));
+    EXPECT_EQ(L"At 8", text);
+    EXPECT_EQ(S_OK, subject(1, &text));
+    EXPECT_EQ(cReads, PlatMapiFileReadCount());  // the file has not changed since the table was read
+
+    json j = PlatProfileLoad(L"messages.json");
+    json &messages = j["stores"][1]["folders"]["inbox"]["messages"];
+    messages.erase(messages.begin());
+    messages[1]["subject"] = "Photos, more";
+    ASSERT_TRUE(PlatProfileSave(L"messages.json", j));
+    EXPECT_EQ(MAPI_E_NOT_FOUND, subject(0, &text));
+    EXPECT_EQ(S_OK, subject(1, &text));
+    EXPECT_EQ(L"Photos, more", text);
+    FreeProws(prows);
+    pTable->Release();
+    pInbox->Release();
+}

@@ -357,6 +357,33 @@ TEST_F(SmsScreens, InboxListsShortMessagesAndCopiesTheTickedOne)
     EXPECT_EQ("See you at 8", stored[2]["text"]);
 }
 
+TEST_F(SmsScreens, ALargeInboxIsReadOnceAndCopiesTheTickedMessage)
+{
+    // 600 messages, every third from an e-mail address.
+    nlohmann::json inbox = nlohmann::json::array();
+    for (int i = 1; i <= 600; ++i)
+        inbox.push_back({{"id", i}, {"senderName", "S" + std::to_string(i)},
+                         {"senderAddress", i % 3 ? "+4470" + std::to_string(i) : "x@example.org"},
+                         {"subject", "text " + std::to_string(i)}});
+    LONG cReads = PlatMapiFileReadCount();
+    OpenInbox(inbox, Messages({1}));
+    // Opening each message no longer reads the whole file again.
+    EXPECT_GE(3, PlatMapiFileReadCount() - cReads);
+    std::vector<std::wstring> rows = Rows();
+    ASSERT_EQ(400u, rows.size());
+    EXPECT_EQ(L"S1", rows[0]);
+    EXPECT_EQ(L"S2", rows[1]);
+    EXPECT_EQ(L"S599", rows[399]);
+    Action(398);
+    Command(IDM_INBOX_START);
+    EXPECT_EQ((std::vector<std::wstring>{L"Message copied to SIM successfully."}), BoxTexts());
+    nlohmann::json stored = ReadSim()["sms"]["messages"];
+    ASSERT_EQ(2u, stored.size());
+    EXPECT_EQ("+4470598", stored[1]["number"]);
+    EXPECT_EQ("text 598", stored[1]["text"]);
+
+}
+
 TEST_F(SmsScreens, InboxTicksStayWithinTheFreeSlots)
 {
     auto five = Inbox({{"A", "1", "a"}, {"B", "2", "b"}, {"C", "3", "c"}, {"D", "4", "d"}, {"E", "5", "e"}});

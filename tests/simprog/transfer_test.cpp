@@ -189,6 +189,55 @@ TEST_F(Transfer, ContactsToSimMakesARowPerNumberUnderTheContactsName)
     EXPECT_TRUE(Fits(IDC_TRANSFER_COUNTER));
 }
 
+// Counts the messages that change a state of every row of a list at once.
+class AllRowsWatch {
+    static inline int s_c;
+    HHOOK m_hhook;
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp)
+    {
+        const CWPSTRUCT *p = (const CWPSTRUCT *)lp;
+        if (code == HC_ACTION && p->message == LVM_SETITEMSTATE && p->wParam == (WPARAM)-1)
+            ++s_c;
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+
+public:
+    AllRowsWatch() : m_hhook(SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId())) { s_c = 0; }
+    ~AllRowsWatch() { UnhookWindowsHookEx(m_hhook); }
+    int Count() const { return s_c; }
+};
+
+TEST_F(Transfer, ContactsToSimListsALargeFolderSweepingItsRowsOnce)
+{
+    Load(NumberedSlots(240));
+    std::vector<json> contacts;
+    for (int i = 1; i <= 600; ++i)
+        contacts.push_back({{"firstName", "C" + std::to_string(i)}, {"mobileTelephoneNumber", std::to_string(i)},
+                            {"carTelephoneNumber", i % 2 ? "" : "07" + std::to_string(i)}});
+    Contacts(contacts);
+    AllRowsWatch watch;
+    Open(IDD_TRANSFER, SaveContact2SIM);
+    // Marking row 0 once per contact swept the whole list each time.
+    EXPECT_GE(2, watch.Count());
+    std::vector<std::wstring> names = Cells(List());
+    ASSERT_EQ(900u, names.size());
+    EXPECT_EQ(L"C1 ", names[0]);
+    EXPECT_EQ(L"C600 ", names[899]);
+    EXPECT_EQ(L"c", Cells(List(), 1)[899]);
+    EXPECT_EQ(std::vector<int>{0}, Highlighted());
+    EXPECT_EQ(L"1", Number());
+
+    // The last row ticked is the one written.
+    SendMessageW(List(), LVM_SETSELECTIONMARK, 0, 899);
+    Key(VK_RETURN);
+    EXPECT_EQ(L"9", Counter());
+    Command(IDM_CONTACTS2SIM_START);
+    EXPECT_EQ(L"Successfully added the phone book entry.", LastBox());
+    json entries = SimEntries();
+    ASSERT_EQ(241u, entries.size());
+    EXPECT_EQ(json({"C600 ", "07600"}), json({entries[240]["name"], entries[240]["number"]}));
+}
+
 TEST_F(Transfer, ContactsToSimTicksNoMoreRowsThanTheSimHasFreeSlots)
 {
     Load(NumberedSlots(248));
