@@ -82,6 +82,12 @@ BOOL PlatStorePath(LPCWSTR pszPath, std::wstring *pHost)
     *pHost = L"\\\\?\\" PLAT_STORE_DRIVE;
     for (const WCHAR *p = pszPath; *p; ++p)
         *pHost += IsSeparator(*p) ? L'\\' : *p;  // "\\?\" takes no "/"
+    // As the handset's file system does, a name's trailing dots and blanks go
+    // ("u." is "u"); a name of dots alone stays, for Wine to refuse.
+    size_t iName = pHost->find_last_of(L'\\') + 1;
+    size_t iEnd = pHost->find_last_not_of(L". ");
+    if (iEnd != std::wstring::npos && iEnd >= iName && pHost->find_first_not_of(L'.', iName) != std::wstring::npos)
+        pHost->erase(iEnd + 1);
     return TRUE;
 }
 
@@ -176,7 +182,7 @@ extern "C" HANDLE WINAPI PlatFindFirstFileW(LPCWSTR pszPattern, LPWIN32_FIND_DAT
     HANDLE h = FindFirstFileW(host.c_str(), pfd);
     if (h == INVALID_HANDLE_VALUE)
         return h;
-    std::wstring mask = MaskOf(pszPattern);
+    std::wstring mask = MaskOf(host.c_str());  // the name as the store reads it
     if (!IsListed(mask, pfd) && !NextListed(h, mask, pfd)) {
         FindClose(h);
         SetLastError(ERROR_FILE_NOT_FOUND);  // nothing the handset lists: an empty folder

@@ -23,7 +23,7 @@ const int kMaxJsonDepth = 64;
 // Files whose damage stops a program at start, before it shows anything.
 const wchar_t *const g_apszKnown[] = {
     L"device.json", L"sim.json", L"contacts.json", L"messages.json",
-    L"irda.json", L"calllog.json", L"registry.json",
+    L"irda.json", L"calllog.json", L"registry.json", L"mail.json",
 };
 
 void ReadDirLocked()
