@@ -76,4 +76,8 @@ BOOL PlatSimRadioOn();
 // the whole reply; FALSE when its final result is an error (atmodem.cpp).
 BOOL PlatModemRun(const std::string &command, std::string *pReply);
 void PlatModemReset();
+// The radio's modem is the profile's own unless sim.json's "modem" names an
+// outside one; a process that serves the profile's SIM to AT clients calls
+// this first so that it always answers from the profile (modemlink.cpp).
+void PlatModemServeBuiltin();
 #endif
