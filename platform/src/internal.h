@@ -48,6 +48,8 @@ void PlatForgetDatabaseHandle(HANDLE h);
 #ifdef __cplusplus
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 // Time and size of a file (zero when it is missing): either changing means
 // it was written again.
 struct PlatFileStamp {
@@ -80,4 +82,29 @@ void PlatModemReset();
 // outside one; a process that serves the profile's SIM to AT clients calls
 // this first so that it always answers from the profile (modemlink.cpp).
 void PlatModemServeBuiltin();
+// sim.json's "modem" as written ("" when missing or no text).
+std::string PlatSimModemName();
+// An outside modem is named (by sim.json or the launcher) and this process
+// does not serve its own.
+BOOL PlatModemOutside();
+enum PlatAtResult {
+    PLATAT_OK,      // final result OK
+    PLATAT_ERROR,   // ERROR, +CME ERROR, +CMS ERROR, ...
+    PLATAT_SILENT,  // no final result in time
+    PLATAT_GONE,    // cannot be reached, or went away
+};
+// One exchange with the outside modem, connected and set up on first use,
+// all of it within dwTimeoutMs (nothing is sent once that has passed).
+// command: lines ending in CR, a +CMGW or +CMGS line followed by its data up
+// to Ctrl-Z. needs: settings ("+CSCS", "\"UCS2\"") the command relies on,
+// sent first when the connection holds another value. The reply holds the
+// commands' own lines and their final results, without echo or unsolicited
+// lines.
+PlatAtResult PlatModemExchange(const std::string &command, std::string *pReply, DWORD dwTimeoutMs,
+                               const std::vector<std::pair<std::string, std::string>> &needs = {});
+// Drops the connection (the next exchange connects again).
+void PlatModemDisconnect();
+// Appends one line to the profile's radio.log: kind, then the text with
+// control characters spelled out (radio.cpp).
+void PlatRadioLog(const char *pszKind, const std::string &text);
 #endif

@@ -1,13 +1,471 @@
 // The radio's modem: the profile's own, or an outside AT modem that sim.json's
-// "modem" names (a TCP address or a serial port).
+// "modem" (or the launcher's PHONE_MODEM) names: "tcp:HOST:PORT" or "COMn:".
+// One connection per process, set up once (echo off, verbose results,
+// numeric errors) and shared by the radio layer and the SIM service, one
+// exchange at a time. Real modems echo, talk out of turn and split replies;
+// what reaches the caller is the command's own lines and its final result.
 #include "internal.h"
+#include "obexwire.h"
+#include <ws2tcpip.h>
 #include <atomic>
+#include <map>
+#include <mutex>
 
 namespace {
 std::atomic<bool> g_fServeBuiltin{false};
+
+const DWORD kConnectMs = 3000;
+const size_t kMaxReply = 64 * 1024;  // a longer reply is no reply
+const char kEsc = 0x1B, kSub = 0x1A;
+
+struct Target {
+    enum Kind { Builtin, Tcp, Serial, Bad } kind = Builtin;
+    std::string name;  // as written, for messages
+    std::string host;
+    WORD wPort = 0;
+    int iCom = 0;
+};
+
+bool IsDigits(const std::string &s)
+{
+    if (s.empty() || s.size() > 5)
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+Target ParseTarget(const std::string &name)
+{
+    Target t;
+    t.name = name;
+    std::string lower;
+    for (char c : name)
+        lower += (char)tolower((unsigned char)c);
+    if (lower.empty() || lower == "builtin")
+        return t;
+    t.kind = Target::Bad;
+    if (lower.compare(0, 4, "tcp:") == 0) {
+        size_t iColon = name.rfind(':');
+        std::string host = name.substr(4, iColon > 4 ? iColon - 4 : 0), port = name.substr(iColon + 1);
+        bool fHostOk = !host.empty() && host.size() <= 253;
+        for (char c : host)
+            fHostOk = fHostOk && (isalnum((unsigned char)c) || c == '.' || c == '-');
+        if (fHostOk && IsDigits(port) && atoi(port.c_str()) >= 1 && atoi(port.c_str()) <= 65535) {
+            t.kind = Target::Tcp;
+            t.host = host;
+            t.wPort = (WORD)atoi(port.c_str());
+        }
+    } else if (lower.compare(0, 3, "com") == 0 && lower.size() >= 5 && lower.back() == ':') {
+        std::string n = lower.substr(3, lower.size() - 4);
+        if (IsDigits(n) && n.size() <= 3 && atoi(n.c_str()) >= 1 && atoi(n.c_str()) <= 255) {
+            t.kind = Target::Serial;
+            t.iCom = atoi(n.c_str());
+        }
+    }
+    return t;
+}
+
+Target CurrentTarget()
+{
+    if (g_fServeBuiltin)
+        return Target();
+    char sz[300];
+    DWORD cch = GetEnvironmentVariableA("PHONE_MODEM", sz, sizeof(sz));
+    if (cch > 0 && cch < sizeof(sz))
+        return ParseTarget(sz);
+    return ParseTarget(PlatSimModemName());
+}
+
+// fNumeric: the modem may still give numeric results (until ATV1 took).
+bool IsFinal(const std::string &line, bool fNumeric, bool *pfOk)
+{
+    static const char *const apszOk[] = {"OK", "0"};
+    static const char *const apszFail[] = {"ERROR", "4", "NO CARRIER", "3", "BUSY", "7", "NO ANSWER", "8",
+                                           "NO DIALTONE", "6"};
+    for (size_t i = 0; i < ARRAYSIZE(apszOk); i += fNumeric ? 1 : 2)
+        if (line == apszOk[i])
+            return *pfOk = true;
+    *pfOk = false;
+    for (size_t i = 0; i < ARRAYSIZE(apszFail); i += fNumeric ? 1 : 2)
+        if (line == apszFail[i])
+            return true;
+    return line.compare(0, 11, "+CME ERROR:") == 0 || line.compare(0, 11, "+CMS ERROR:") == 0;
+}
+
+// Lines a modem sends on its own, whatever it was asked.
+bool IsUnsolicited(const std::string &line)
+{
+    static const char *const apsz[] = {"RING", "+CRING:", "+CLIP:", "+CMTI:", "+CMT:", "+CDSI:", "+CDS:",
+                                       "+CBM:", "+CREG:", "+CGREG:", "+CEREG:", "+CUSD:", "+CIEV:", "^",
+                                       "+PACSP", "+CGEV:", "+CCWA:"};
+    for (const char *psz : apsz)
+        if (line.compare(0, strlen(psz), psz) == 0)
+            return true;
+    return false;
+}
+
+// The byte pipe to the modem: a socket or a serial port.
+class Pipe {
+public:
+    ~Pipe() { Close(); }
+    bool Open(const Target &t, std::string *pWhy, ULONGLONG ullDeadline);
+    void Close();
+    bool IsOpen() const { return m_s != INVALID_SOCKET || m_h != INVALID_HANDLE_VALUE; }
+    bool Send(const std::string &bytes);
+    // Appends what arrives within dwMs (at least one byte, or none on time-out);
+    // false when the modem went away.
+    bool Receive(std::string *pBuf, DWORD dwMs);
+
+private:
+    SOCKET m_s = INVALID_SOCKET;
+    HANDLE m_h = INVALID_HANDLE_VALUE;
+};
+
+bool Pipe::Open(const Target &t, std::string *pWhy, ULONGLONG ullDeadline)
+{
+    Close();
+    if (t.kind == Target::Tcp) {
+        if (!ObexStartSockets()) {
+            *pWhy = "no sockets";
+            return false;
+        }
+        addrinfo hints = {}, *pai = nullptr;
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_STREAM;
+        if (getaddrinfo(t.host.c_str(), nullptr, &hints, &pai) != 0 || !pai) {
+            *pWhy = "unknown host";
+            return false;
+        }
+        char szAddr[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &((sockaddr_in *)pai->ai_addr)->sin_addr, szAddr, sizeof(szAddr));
+        freeaddrinfo(pai);
+        ULONGLONG ullNow = GetTickCount64();
+        DWORD dwMs = ullNow < ullDeadline ? (DWORD)(ullDeadline - ullNow) : 1;
+        m_s = ObexDial(szAddr, t.wPort, dwMs < kConnectMs ? dwMs : kConnectMs);
+        if (m_s == INVALID_SOCKET) {
+            *pWhy = "nothing answers there";
+            return false;
+        }
+        BOOL fNoDelay = TRUE;
+        setsockopt(m_s, IPPROTO_TCP, TCP_NODELAY, (const char *)&fNoDelay, sizeof(fNoDelay));
+        return true;
+    }
+    WCHAR szPort[16];
+    wsprintfW(szPort, L"\\\\.\\COM%d", t.iCom);
+    m_h = CreateFileW(szPort, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (m_h == INVALID_HANDLE_VALUE) {
+        DWORD dw = GetLastError();
+        *pWhy = dw == ERROR_ACCESS_DENIED || dw == ERROR_SHARING_VIOLATION ? "the port is in use by another program"
+                                                                           : "no such port";
+        return false;
+    }
+    DCB dcb = {};
+    dcb.DCBlength = sizeof(dcb);
+    if (GetCommState(m_h, &dcb)) {
+        dcb.BaudRate = CBR_115200;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        SetCommState(m_h, &dcb);
+    }
+    return true;
+}
+
+void Pipe::Close()
+{
+    if (m_s != INVALID_SOCKET)
+        closesocket(m_s);
+    if (m_h != INVALID_HANDLE_VALUE)
+        CloseHandle(m_h);
+    m_s = INVALID_SOCKET;
+    m_h = INVALID_HANDLE_VALUE;
+}
+
+bool Pipe::Send(const std::string &bytes)
+{
+    size_t cbSent = 0;
+    while (cbSent < bytes.size()) {
+        int cb = 0;
+        if (m_s != INVALID_SOCKET) {
+            cb = send(m_s, bytes.data() + cbSent, (int)(bytes.size() - cbSent), 0);
+        } else {
+            DWORD dw = 0;
+            cb = WriteFile(m_h, bytes.data() + cbSent, (DWORD)(bytes.size() - cbSent), &dw, nullptr) ? (int)dw : -1;
+        }
+        if (cb <= 0)
+            return false;
+        cbSent += cb;
+    }
+    return true;
+}
+
+bool Pipe::Receive(std::string *pBuf, DWORD dwMs)
+{
+    char ab[1024];
+    if (m_s != INVALID_SOCKET) {
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(m_s, &fds);
+        timeval tv = {(long)(dwMs / 1000), (long)(dwMs % 1000) * 1000};
+        int iReady = select(0, &fds, nullptr, nullptr, &tv);
+        if (iReady == 0)
+            return true;
+        int cb = iReady > 0 ? recv(m_s, ab, sizeof(ab), 0) : -1;
+        if (cb <= 0)
+            return false;  // closed by the modem, or broken
+        pBuf->append(ab, cb);
+        return true;
+    }
+    COMMTIMEOUTS ct = {MAXDWORD, MAXDWORD, dwMs ? dwMs : 1, 0, 0};
+    SetCommTimeouts(m_h, &ct);
+    DWORD cb = 0;
+    if (!ReadFile(m_h, ab, sizeof(ab), &cb, nullptr))
+        return false;
+    pBuf->append(ab, cb);
+    return true;
+}
+
+struct Link {
+    std::mutex mtx;
+    Pipe pipe;
+    std::string targetName;               // what the pipe is open to
+    std::map<std::string, std::string> settings;  // this connection's settings
+    std::string unreachable;              // the last "cannot reach" said, not said again
+    std::string pending;                  // bytes received and not yet taken
+    bool fNumeric = true;                 // until ATV1 took, a bare digit may be a result
+};
+Link g_link;
+
+void Say(const std::string &text)
+{
+    PlatRadioLog("!", text);
+    fprintf(stderr, "%s\n", text.c_str());
+    fflush(stderr);
+}
+
+class Exchanger {
+public:
+    explicit Exchanger(Link &l) : m_l(l) {}
+    // One command line (without its CR) and, for +CMGW and +CMGS, its data
+    // (without Ctrl-Z): the reply's lines and the final result.
+    PlatAtResult Run(const std::string &line, const std::string *pData, ULONGLONG ullDeadline, std::string *pReply);
+
+private:
+    enum Got { Line, Prompt, Timeout, Gone };
+    Got Next(ULONGLONG ullDeadline, std::string *pLine);
+    Link &m_l;
+};
+
+Exchanger::Got Exchanger::Next(ULONGLONG ullDeadline, std::string *pLine)
+{
+    std::string &buf = m_l.pending;
+    for (;;) {
+        size_t iStart = buf.find_first_not_of("\r\n");
+        if (iStart == std::string::npos)
+            buf.clear();
+        else
+            buf.erase(0, iStart);
+        if (buf.compare(0, 2, "> ") == 0 || buf == ">") {
+            buf.erase(0, buf.size() == 1 ? 1 : 2);
+            return Prompt;
+        }
+        size_t iEnd = buf.find_first_of("\r\n");
+        if (iEnd != std::string::npos) {
+            pLine->assign(buf, 0, iEnd);
+            buf.erase(0, iEnd + 1);
+            return Line;
+        }
+        if (buf.size() > kMaxReply)
+            return Gone;
+        ULONGLONG ullNow = GetTickCount64();
+        if (ullNow >= ullDeadline)
+            return Timeout;
+        if (!m_l.pipe.Receive(&buf, (DWORD)(ullDeadline - ullNow)))
+            return Gone;
+    }
+}
+
+PlatAtResult Exchanger::Run(const std::string &line, const std::string *pData, ULONGLONG ullDeadline,
+                            std::string *pReply)
+{
+    // Whole lines that came between exchanges were nobody's: logged and
+    // dropped. A line still arriving is kept, to be known when it is whole.
+    for (size_t cb = (size_t)-1; cb != m_l.pending.size() && m_l.pending.size() <= kMaxReply;) {
+        cb = m_l.pending.size();
+        if (!m_l.pipe.Receive(&m_l.pending, 0))
+            break;
+    }
+    size_t iLast = m_l.pending.find_last_of("\r\n");
+    if (iLast != std::string::npos) {
+        PlatRadioLog("~", m_l.pending.substr(0, iLast + 1));
+        m_l.pending.erase(0, iLast + 1);
+    }
+    if (GetTickCount64() >= ullDeadline)
+        return PLATAT_SILENT;  // too late: the caller has given up
+    PlatRadioLog(">", line + "\r" + (pData ? *pData + kSub : std::string()));
+    if (!m_l.pipe.Send(line + "\r"))
+        return PLATAT_GONE;
+    bool fDataSent = !pData;
+    bool fAfterHeader = false;  // the line after +CMGR: or +CMGL: is data, whatever it reads
+    bool fSkipNext = false;     // the data line of an unsolicited +CMT:
+    std::string got;
+    for (;;) {
+        std::string l;
+        Got g = Next(ullDeadline, &l);
+        if (g == Gone)
+            return PLATAT_GONE;
+        if (g == Timeout) {
+            if (!fDataSent)
+                m_l.pipe.Send(std::string(1, kEsc));  // no data went: the modem drops the command
+            PlatRadioLog("!", got + "(no answer)");
+            return PLATAT_SILENT;
+        }
+        if (g == Prompt) {
+            if (!fDataSent) {
+                fDataSent = true;
+                if (!m_l.pipe.Send(*pData + kSub))
+                    return PLATAT_GONE;
+            }
+            continue;
+        }
+        got += l + "\r\n";
+        while (!l.empty() && l.back() == kSub)
+            l.pop_back();  // an echoed data line
+        bool fOk;
+        if (fSkipNext || (!fAfterHeader && (l == line || (pData && l == *pData)))) {
+            fSkipNext = false;  // the modem's echo
+            continue;
+        }
+        if (!fAfterHeader && IsFinal(l, m_l.fNumeric, &fOk)) {
+            if (!fDataSent && fOk)
+                continue;  // no prompt came, yet OK: not this command's end
+            PlatRadioLog(fOk ? "<" : "!", got);
+            *pReply += l + "\r\n";
+            return fOk ? PLATAT_OK : PLATAT_ERROR;
+        }
+        if (!fAfterHeader && IsUnsolicited(l)) {
+            fSkipNext = l.compare(0, 5, "+CMT:") == 0 || l.compare(0, 5, "+CDS:") == 0 || l.compare(0, 5, "+CBM:") == 0;
+            continue;
+        }
+        fAfterHeader = !fAfterHeader && (l.compare(0, 6, "+CMGR:") == 0 || l.compare(0, 6, "+CMGL:") == 0);
+        *pReply += l + "\r\n";
+    }
+}
+
+// The connection and its set-up, made when the first exchange needs it.
+PlatAtResult ConnectLocked(const Target &t, ULONGLONG ullDeadline)
+{
+    if (g_link.pipe.IsOpen() && g_link.targetName == t.name)
+        return PLATAT_OK;
+    g_link.pipe.Close();
+    g_link.settings.clear();
+    g_link.pending.clear();
+    g_link.fNumeric = true;
+    std::string why;
+    if (t.kind == Target::Bad)
+        why = "not builtin, tcp:HOST:PORT or COMn:";
+    else if (g_link.pipe.Open(t, &why, ullDeadline)) {
+        // Echo off first (its own reply may come echoed), then verbose
+        // results and numbered errors.
+        Exchanger x(g_link);
+        std::string reply;
+        PlatAtResult r = x.Run("ATE0", nullptr, ullDeadline, &reply);
+        if (r == PLATAT_OK)
+            r = x.Run("ATV1", nullptr, ullDeadline, &reply);
+        g_link.fNumeric = r != PLATAT_OK;
+        if (r == PLATAT_OK && x.Run("AT+CMEE=1", nullptr, ullDeadline, &reply) == PLATAT_GONE)
+            r = PLATAT_GONE;
+        if (r == PLATAT_OK) {
+            g_link.targetName = t.name;
+            g_link.unreachable.clear();
+            PlatRadioLog("=", "modem " + t.name + " set up");
+            return PLATAT_OK;
+        }
+        g_link.pipe.Close();
+        why = r == PLATAT_ERROR ? "it refuses AT commands" : "it does not answer AT commands";
+    }
+    std::string text = "modem \"" + t.name + "\" (sim.json \"modem\") cannot be reached: " + why;
+    if (g_link.unreachable != text)
+        Say(text);
+    g_link.unreachable = text;
+    return PLATAT_GONE;
+}
 } // namespace
 
 void PlatModemServeBuiltin()
 {
     g_fServeBuiltin = true;
+}
+
+BOOL PlatModemOutside()
+{
+    return CurrentTarget().kind != Target::Builtin;
+}
+
+PlatAtResult PlatModemExchange(const std::string &command, std::string *pReply, DWORD dwTimeoutMs,
+                               const std::vector<std::pair<std::string, std::string>> &needs)
+{
+    pReply->clear();
+    ULONGLONG ullDeadline = GetTickCount64() + dwTimeoutMs;
+    Target t = CurrentTarget();
+    std::lock_guard<std::mutex> lock(g_link.mtx);
+    PlatAtResult r = ConnectLocked(t, ullDeadline);
+    if (r != PLATAT_OK)
+        return r;
+    Exchanger x(g_link);
+    // Settings this exchange relies on, sent only when the connection has
+    // another value (refused settings fail the exchange).
+    for (const auto &n : needs) {
+        if (g_link.settings[n.first] == n.second)
+            continue;
+        std::string ignored;
+        r = x.Run("AT" + n.first + "=" + n.second, nullptr, ullDeadline, &ignored);
+        if (r != PLATAT_OK)
+            break;
+        g_link.settings[n.first] = n.second;
+    }
+    // A command line ends at CR; the data of +CMGW and +CMGS runs to Ctrl-Z.
+    size_t pos = 0;
+    while (r == PLATAT_OK && pos < command.size()) {
+        size_t iEnd = command.find('\r', pos);
+        std::string line = command.substr(pos, iEnd == std::string::npos ? std::string::npos : iEnd - pos);
+        pos = iEnd == std::string::npos ? command.size() : iEnd + 1;
+        if (line.empty())
+            continue;
+        std::string upper = line;
+        for (char &c : upper)
+            c = (char)toupper((unsigned char)c);
+        // A program that sets these itself changes what the connection holds.
+        for (const char *psz : {"+CSCS", "+CPBS", "+CPMS", "+CMGF"})
+            if (upper.find(psz) != std::string::npos)
+                g_link.settings.erase(psz);
+        std::string data;
+        bool fData = upper.find("+CMGW=") != std::string::npos || upper.find("+CMGS=") != std::string::npos;
+        if (fData) {
+            size_t iSub = command.find(kSub, pos);
+            if (iSub == std::string::npos)
+                return PLATAT_ERROR;
+            data = command.substr(pos, iSub - pos);
+            pos = iSub + 1;
+        }
+        r = x.Run(line, fData ? &data : nullptr, ullDeadline, pReply);
+    }
+    if (r == PLATAT_GONE || r == PLATAT_SILENT) {
+        // A late answer would be taken for the next command's: start afresh.
+        g_link.pipe.Close();
+        g_link.targetName.clear();
+        if (r == PLATAT_GONE)
+            PlatRadioLog("!", "modem " + t.name + " went away");
+    }
+    return r;
+}
+
+void PlatModemDisconnect()
+{
+    std::lock_guard<std::mutex> lock(g_link.mtx);
+    g_link.pipe.Close();
+    g_link.targetName.clear();
+    g_link.unreachable.clear();
 }

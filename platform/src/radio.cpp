@@ -24,6 +24,7 @@ struct Answer {
     DWORD dwCode;
     HRESULT hrId;
     std::string text;
+    bool fLogged;  // an outside modem's link logged it already
 };
 
 std::mutex g_mtx;
@@ -38,10 +39,14 @@ DWORD g_dwMode = PLATRADIO_NORMAL;
 DWORD g_dwDelayMs = 0;
 DWORD g_dwOpenDelayMs = 0;  // RIL_Initialize's delay, for tests
 DWORD g_cModeLeft = 0;  // commands the mode still applies to; 0: all
+DWORD g_cOutside = 0;   // outside modem exchanges under way
 std::string g_garbage = "\x7f+CMG?:,,\"\r\n%s%n\xff";
 std::mutex g_mtxLog;
 
 const size_t kMaxCommand = 65535;  // the block's 16-bit length
+// An outside modem's whole exchange, within the programs' own wait for an
+// answer, so that a late reply never lands after they reported failure.
+const DWORD kOutsideMs = 4000;
 
 // Control characters and bytes above 0x7E as <CR>, <LF>, <SUB> or <xx>.
 std::string Printable(const std::string &s)
@@ -64,7 +69,9 @@ std::string Printable(const std::string &s)
     return out;
 }
 
-void Log(const char *pszKind, const std::string &text)
+} // namespace
+
+void PlatRadioLog(const char *pszKind, const std::string &text)
 {
     if (!PlatProfileDir()[0])
         return;
@@ -79,6 +86,8 @@ void Log(const char *pszKind, const std::string &text)
     WriteFile(h, line.data(), (DWORD)line.size(), &cb, nullptr);
     CloseHandle(h);
 }
+
+namespace {
 
 void RadioThread()
 {
@@ -99,11 +108,13 @@ void RadioThread()
         Answer a = *it;
         g_pending.erase(it);
         if (!g_sessions.count(a.pSession)) {
-            Log("-", a.text);  // its session was closed: nobody to tell
+            if (!a.fLogged)
+                PlatRadioLog("-", a.text);  // its session was closed: nobody to tell
             g_cv.notify_all();
             continue;
         }
-        Log(a.dwCode == RIL_RESULT_OK ? "<" : "!", a.text);
+        if (!a.fLogged)
+            PlatRadioLog(a.dwCode == RIL_RESULT_OK ? "<" : "!", a.text);
         Session s = *a.pSession;
         g_pDelivering = a.pSession;
         lock.unlock();
@@ -144,8 +155,13 @@ HRESULT WINAPI RIL_Initialize(DWORD dwIndex, RILRESULTCALLBACK pfnResult, RILNOT
     *lphRil = nullptr;
     if (dwIndex != 1 || !pfnResult)
         return E_INVALIDARG;
-    if (!PlatSimRadioOn())
+    if (PlatModemOutside()) {
+        std::string ignored;
+        if (PlatModemExchange("", &ignored, kOutsideMs) != PLATAT_OK)
+            return E_FAIL;  // cannot be reached: said once by the link
+    } else if (!PlatSimRadioOn()) {
         return E_FAIL;
+    }
     DWORD dwOpenDelayMs;
     {
         std::lock_guard<std::mutex> lock(g_mtx);
@@ -187,7 +203,9 @@ HRESULT WINAPI RIL_DevSpecific(HRIL hRil, const BYTE *lpbParams, DWORD dwSize)
     }
     if (!lpbParams || dwSize < 8 || !CommandOf(lpbParams, &command))
         return E_INVALIDARG;
-    Log(">", command);
+    bool fOutside = PlatModemOutside() != FALSE;
+    if (!fOutside)
+        PlatRadioLog(">", command);  // the outside modem's link logs what it sends
     DWORD dwMode;
     DWORD dwDelayMs;
     std::string garbage;
@@ -206,12 +224,35 @@ HRESULT WINAPI RIL_DevSpecific(HRIL hRil, const BYTE *lpbParams, DWORD dwSize)
     }
     if (dwMode == PLATRADIO_SILENT)
         return hrId;
-    Answer a = {std::chrono::steady_clock::now(), p, RIL_RESULT_OK, hrId, std::string()};
+    Answer a = {std::chrono::steady_clock::now(), p, RIL_RESULT_OK, hrId, std::string(), fOutside};
     if (dwMode == PLATRADIO_ERROR) {
         a.dwCode = RIL_RESULT_ERROR;
         a.text = "4\r";
     } else if (dwMode == PLATRADIO_GARBAGE) {
         a.text = garbage;
+    } else if (fOutside) {
+        // The answer comes when the modem gives it, on a thread of its own.
+        {
+            std::lock_guard<std::mutex> lock(g_mtx);
+            ++g_cOutside;
+        }
+        std::thread([a, command, dwMode]() mutable {
+            bool fOpen;
+            {
+                std::lock_guard<std::mutex> lock(g_mtx);
+                fOpen = g_sessions.count(a.pSession) != 0;
+            }
+            // Nothing is sent for a session closed before its turn.
+            if (!fOpen || PlatModemExchange(command, &a.text, kOutsideMs, {{"+CSCS", "\"HEX\""}}) != PLATAT_OK)
+                a.dwCode = RIL_RESULT_ERROR;
+            std::lock_guard<std::mutex> lock(g_mtx);
+            --g_cOutside;
+            if (dwMode == PLATRADIO_PREFIXED)
+                a.text = g_garbage + a.text;
+            g_pending.push_back(a);
+            g_cv.notify_all();
+        }).detach();
+        return hrId;
     } else if (!PlatModemRun(command, &a.text)) {
         a.dwCode = RIL_RESULT_ERROR;
     }
@@ -258,7 +299,7 @@ BOOL WINAPI PlatRadioWaitIdle(DWORD dwTimeoutMs)
 {
     std::unique_lock<std::mutex> lock(g_mtx);
     return g_cv.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs),
-                         [] { return g_pending.empty() && !g_pDelivering; });
+                         [] { return g_pending.empty() && !g_pDelivering && !g_cOutside; });
 }
 
 LONG WINAPI PlatRadioSessionCount(void)

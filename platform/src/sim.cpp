@@ -4,6 +4,7 @@
 #include "internal.h"
 #include "simmgr.h"
 #include "platsim.h"
+#include "simat.h"
 #include <strsafe.h>
 #include <condition_variable>
 #include <deque>
@@ -271,7 +272,38 @@ HRESULT StoreLocked(json &sim, DWORD dwLocation, DWORD dwIndex, const SIMPHONEBO
     *pdwStored = dwIndex;
     return S_OK;
 }
+
+// With an outside modem the card is the modem's and sim.json only names it:
+// the handle is checked here, and the work is done over AT (simat.cpp)
+// without the service's lock. dwLocation 0: no phone-book storage.
+HRESULT OutsideCheck(HSIM hSim, DWORD dwFailBit, DWORD dwLocation, DWORD *pcCalls)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    if (pcCalls)
+        ++*pcCalls;
+    if (!g_handles.count(reinterpret_cast<SimHandle *>(hSim)))
+        return SIM_E_BADHANDLE;
+    if (g_dwFail & dwFailBit)
+        return SIM_E_SIMFAILURE;
+    if (dwLocation && dwLocation != SIM_PBSTORAGE_SIM && dwLocation != SIM_PBSTORAGE_OWNNUMBERS)
+        return E_INVALIDARG;
+    return S_OK;
+}
+
+void OutsideNotify(DWORD dwLocation, DWORD dwCode, DWORD dwEntry)
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    if (dwLocation == SIM_PBSTORAGE_SIM)
+        QueueLocked(dwCode, dwEntry);
+}
 } // namespace
+
+std::string PlatSimModemName()
+{
+    std::lock_guard<std::mutex> lock(g_mtx);
+    json *psim = SimLocked();
+    return psim ? Narrow(PlatProfileText(*psim, "modem", 300, L"").c_str()) : std::string();
+}
 
 HRESULT PlatSimSmsStorage(const std::function<bool(json &sms, DWORD dwTotal)> &fn)
 {
@@ -302,9 +334,12 @@ HRESULT WINAPI SimInitialize(DWORD dwFlags, SIMCALLBACK lpfnCallBack, DWORD dwPa
     if (!lphSim)
         return E_INVALIDARG;
     *lphSim = nullptr;
+    bool fOutside = PlatModemOutside() != FALSE;  // before the lock: it reads sim.json
+    HRESULT hr = fOutside ? SimAtCheckCard() : S_OK;
     std::lock_guard<std::mutex> lock(g_mtx);
     json *psim;
-    HRESULT hr = CardLocked(&psim);
+    if (SUCCEEDED(hr) && !fOutside)
+        hr = CardLocked(&psim);
     if (FAILED(hr))
         return hr;
     SimHandle *p = new SimHandle{lpfnCallBack, dwParam, (dwFlags & SIM_INIT_SIMCARD_NOTIFICATIONS) != 0};
@@ -331,11 +366,22 @@ HRESULT WINAPI SimGetDevCaps(HSIM hSim, DWORD dwCapsType, LPSIMCAPS lpSimCaps)
 {
     if (!lpSimCaps)
         return E_INVALIDARG;
+    Limits l;
+    bool fOutside = PlatModemOutside() != FALSE;
+    if (fOutside) {
+        HRESULT hr = OutsideCheck(hSim, 0, 0, nullptr);
+        if (SUCCEEDED(hr))
+            hr = SimAtCaps(&l.dwMin, &l.dwMax, &l.cchAddress, &l.cchText);
+        if (FAILED(hr))
+            return hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
-    HRESULT hr = CheckLocked(hSim);
-    if (FAILED(hr))
-        return hr;
-    Limits l = LimitsOf(g_sim);
+    if (!fOutside) {
+        HRESULT hr = CheckLocked(hSim);
+        if (FAILED(hr))
+            return hr;
+        l = LimitsOf(g_sim);
+    }
     ZeroMemory(lpSimCaps, sizeof(*lpSimCaps));
     lpSimCaps->cbSize = sizeof(*lpSimCaps);
     if (dwCapsType & SIM_CAPSTYPE_PBENTRYLENGTH) {
@@ -354,6 +400,17 @@ HRESULT WINAPI SimGetDevCaps(HSIM hSim, DWORD dwCapsType, LPSIMCAPS lpSimCaps)
 
 HRESULT WINAPI SimGetPhonebookStatus(HSIM hSim, DWORD dwLocation, LPDWORD lpdwUsed, LPDWORD lpdwTotal)
 {
+    if (PlatModemOutside()) {
+        DWORD dwUsed = 0, dwTotal = 0;
+        HRESULT hr = OutsideCheck(hSim, 0, dwLocation, nullptr);
+        if (SUCCEEDED(hr))
+            hr = SimAtBookStatus(dwLocation, &dwUsed, &dwTotal);
+        if (SUCCEEDED(hr) && lpdwUsed)
+            *lpdwUsed = dwUsed;
+        if (SUCCEEDED(hr) && lpdwTotal)
+            *lpdwTotal = dwTotal;
+        return hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
     HRESULT hr = CheckPhonebookLocked(hSim, 0, dwLocation);
     if (FAILED(hr))
@@ -380,6 +437,10 @@ HRESULT WINAPI SimReadPhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex,
 {
     if (!lpEntry)
         return E_INVALIDARG;
+    if (PlatModemOutside()) {
+        HRESULT hr = OutsideCheck(hSim, PLATSIM_FAIL_READ, dwLocation, &g_cReads);
+        return SUCCEEDED(hr) ? SimAtRead(dwLocation, dwIndex, lpEntry) : hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
     ++g_cReads;
     HRESULT hr = CheckPhonebookLocked(hSim, PLATSIM_FAIL_READ, dwLocation);
@@ -412,6 +473,15 @@ HRESULT WINAPI SimWritePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex
 {
     if (!lpEntry)
         return E_INVALIDARG;
+    if (PlatModemOutside()) {
+        DWORD dwStored = 0;
+        HRESULT hr = OutsideCheck(hSim, PLATSIM_FAIL_WRITE, dwLocation, &g_cWrites);
+        if (SUCCEEDED(hr))
+            hr = SimAtWrite(dwLocation, dwIndex, *lpEntry, &dwStored);
+        if (SUCCEEDED(hr))
+            OutsideNotify(dwLocation, SIM_NOTIFY_PBE_STORED, dwStored);
+        return hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
     ++g_cWrites;
     HRESULT hr = CheckPhonebookLocked(hSim, PLATSIM_FAIL_WRITE, dwLocation);
@@ -431,6 +501,14 @@ HRESULT WINAPI SimWritePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex
 
 HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwIndex)
 {
+    if (PlatModemOutside()) {
+        HRESULT hr = OutsideCheck(hSim, PLATSIM_FAIL_DELETE, dwLocation, &g_cDeletes);
+        if (SUCCEEDED(hr))
+            hr = SimAtDelete(dwLocation, dwIndex);
+        if (SUCCEEDED(hr))
+            OutsideNotify(dwLocation, SIM_NOTIFY_PBE_DELETED, dwIndex);
+        return hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
     ++g_cDeletes;
     HRESULT hr = CheckPhonebookLocked(hSim, PLATSIM_FAIL_DELETE, dwLocation);
@@ -456,6 +534,19 @@ HRESULT WINAPI SimDeletePhonebookEntry(HSIM hSim, DWORD dwLocation, DWORD dwInde
 
 HRESULT WINAPI SimGetSmsStorageStatus(HSIM hSim, DWORD dwStorage, LPDWORD lpdwUsed, LPDWORD lpdwTotal)
 {
+    if (PlatModemOutside()) {
+        DWORD dwUsed = 0, dwTotal = 0;
+        HRESULT hr = OutsideCheck(hSim, 0, 0, nullptr);
+        if (SUCCEEDED(hr) && dwStorage != SIM_SMSSTORAGE_SIM)
+            hr = E_INVALIDARG;
+        if (SUCCEEDED(hr))
+            hr = SimAtSmsStatus(&dwUsed, &dwTotal);
+        if (SUCCEEDED(hr) && lpdwUsed)
+            *lpdwUsed = dwUsed;
+        if (SUCCEEDED(hr) && lpdwTotal)
+            *lpdwTotal = dwTotal;
+        return hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
     HRESULT hr = CheckLocked(hSim);
     if (FAILED(hr))
@@ -475,6 +566,12 @@ HRESULT WINAPI SimGetSmsStorageStatus(HSIM hSim, DWORD dwStorage, LPDWORD lpdwUs
 
 HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
 {
+    if (PlatModemOutside()) {
+        HRESULT hr = OutsideCheck(hSim, PLATSIM_FAIL_SMSDELETE, 0, nullptr);
+        if (SUCCEEDED(hr) && dwStorage != SIM_SMSSTORAGE_SIM)
+            hr = E_INVALIDARG;
+        return SUCCEEDED(hr) ? SimAtDeleteMessage(dwIndex) : hr;
+    }
     std::lock_guard<std::mutex> lock(g_mtx);
     HRESULT hr = CheckLocked(hSim);
     if (FAILED(hr))

@@ -1,0 +1,187 @@
+// The handset on an outside AT modem: the SIM service and the programs' AT
+// commands go to a modem on a loopback port that behaves like real ones.
+#include "simtest.h"
+#include "simsms.h"
+#include "scriptedmodem.h"
+
+namespace {
+class OutsideModem : public SimTest {
+protected:
+    void TearDown() override
+    {
+        if (HasFailure())
+            printf("radio.log:\n%s\n", ReadRadioLog().c_str());
+        SimTest::TearDown();
+    }
+    void Use(const std::string &modem)
+    {
+        WriteSim({});
+        nlohmann::json sim = ReadSim();
+        sim["modem"] = modem;
+        ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+        PlatSimReload();
+    }
+    static SIMPHONEBOOKENTRY Entry(LPCWSTR pszName, LPCWSTR pszNumber)
+    {
+        SIMPHONEBOOKENTRY e = {sizeof(e), SIM_PARAM_PBE_ALL};
+        StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
+        StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
+        return e;
+    }
+    static HRESULT WriteMessage(LPCWSTR pszNumber, LPCWSTR pszText, DWORD *pdwIndex)
+    {
+        SIMMESSAGE msg = {};
+        StringCchCopyW(msg.lpszAddress, ARRAYSIZE(msg.lpszAddress), pszNumber);
+        StringCchCopyW(msg.lpszMessage, ARRAYSIZE(msg.lpszMessage), pszText);
+        return KORU_SimWriteMessage(g_hSim, SIM_SMSSTORAGE_SIM, pdwIndex, &msg);
+    }
+};
+} // namespace
+
+// Echo, numeric results, unsolicited lines around every reply and replies
+// in three-byte pieces: the phone book still reads and writes every character.
+TEST_F(OutsideModem, PhoneBookOnAnUntidyModemKeepsEveryCharacter)
+{
+    ScriptedModem m;
+    m.fUnsolicited = m.fSplit = true;
+    m.book[1] = {"+447700900001", L"Voicemail"};
+    m.book[2] = {"0207946000", L"Home"};
+    m.ownNumbers.push_back({"447700900321", L"Me"});
+    Use(m.Name());
+    ASSERT_TRUE(OpenSim()) << ReadRadioLog();
+
+    SIMCAPS caps = {sizeof(caps)};
+    ASSERT_HRESULT_SUCCEEDED(SimGetDevCaps(g_hSim, SIM_CAPSTYPE_ALL, &caps));
+    EXPECT_EQ(1u, caps.dwMinPBIndex);
+    EXPECT_EQ(20u, caps.dwMaxPBIndex);
+    EXPECT_EQ(14u, caps.dwMaxPBETextLength);
+
+    SIMPHONEBOOKENTRY e = Entry(L"Zoë Ñandú €ß", L"+447700900777");
+    ASSERT_HRESULT_SUCCEEDED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, SIM_PBINDEX_FIRSTAVAILABLE, &e));
+    {
+        auto lock = m.Lock();
+        ASSERT_EQ(1u, m.book.count(3));  // the first free slot
+        EXPECT_EQ(L"Zoë Ñandú €ß", m.book[3].name);
+    }
+    SIMPHONEBOOKENTRY back = {sizeof(back)};
+    ASSERT_HRESULT_SUCCEEDED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 3, &back));
+    EXPECT_STREQ(L"Zoë Ñandú €ß", back.lpszText);
+    EXPECT_STREQ(L"+447700900777", back.lpszAddress);
+    EXPECT_EQ((DWORD)SIM_E_NOTFOUND, (DWORD)SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 4, &back));
+    ASSERT_HRESULT_SUCCEEDED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_OWNNUMBERS, 1, &back));
+    EXPECT_STREQ(L"+447700900321", back.lpszAddress);  // type 145 without its "+"
+
+    DWORD dwUsed = 0, dwTotal = 0;
+    ASSERT_HRESULT_SUCCEEDED(SimGetPhonebookStatus(g_hSim, SIM_PBSTORAGE_SIM, &dwUsed, &dwTotal));
+    EXPECT_EQ(3u, dwUsed);
+    EXPECT_EQ(20u, dwTotal);
+    ASSERT_HRESULT_SUCCEEDED(SimDeletePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 3));
+    {
+        auto lock = m.Lock();
+        EXPECT_EQ(0u, m.book.count(3));
+        EXPECT_EQ(1, m.cConnections);
+    }
+    // Set up once for the connection: echo off, verbose, numbered errors, UCS2.
+    EXPECT_EQ(1, m.Count("ATE0"));
+    EXPECT_EQ(1, m.Count("AT+CMEE=1"));
+    EXPECT_EQ(1, m.Count("AT+CSCS=\"UCS2\""));
+}
+
+// What goes into a command is checked and quoted: a number that carries a
+// command never reaches the modem, a name with quotes and commas travels as
+// UCS2 and comes back whole.
+TEST_F(OutsideModem, NamesAndNumbersNeverBecomeCommands)
+{
+    ScriptedModem m;
+    Use(m.Name());
+    ASSERT_TRUE(OpenSim()) << ReadRadioLog();
+    for (LPCWSTR pszBad : {L"+44;ATD112;", L"112\r\nATD112", L"+44\"", L"12+34", L"", L"\x1A"}) {
+        SIMPHONEBOOKENTRY e = Entry(L"Help", pszBad);
+        EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 5, &e)));
+    }
+    EXPECT_EQ(0, m.Count("ATD"));
+    EXPECT_EQ(0, m.Count("+CPBW"));
+
+    SIMPHONEBOOKENTRY e = Entry(L"a\",\"b;\rATD", L"+44 (20) 7946-0000");
+    ASSERT_HRESULT_SUCCEEDED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 5, &e));
+    SIMPHONEBOOKENTRY back = {sizeof(back)};
+    ASSERT_HRESULT_SUCCEEDED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 5, &back));
+    EXPECT_STREQ(L"a\",\"b;\rATD", back.lpszText);
+    EXPECT_STREQ(L"+442079460000", back.lpszAddress);  // the blanks a user typed for reading are left out
+}
+
+// A modem that goes silent in a write, or hangs up: the call fails in time,
+// and the next one connects afresh and works.
+TEST_F(OutsideModem, SilenceAndHangUpFailTheCallAndTheNextConnectsAgain)
+{
+    ScriptedModem m;
+    Use(m.Name());
+    ASSERT_TRUE(OpenSim()) << ReadRadioLog();
+    m.silentOn = [](const std::string &l) { return l.find("+CPBW=6") != std::string::npos; };
+    m.dropOn = [](const std::string &l) { return l.find("+CPBW=7") != std::string::npos; };
+    SIMPHONEBOOKENTRY e = Entry(L"Late", L"123");
+    ULONGLONG ullStart = GetTickCount64();
+    EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 6, &e)));
+    EXPECT_LT(GetTickCount64() - ullStart, (ULONGLONG)AT_TIMEOUT_MS);
+    EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 7, &e)));
+    ASSERT_HRESULT_SUCCEEDED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 8, &e));
+    auto lock = m.Lock();
+    EXPECT_EQ(3, m.cConnections);
+    EXPECT_EQ(1u, m.book.size());
+}
+
+// A modem nobody answers for, or a name that is none: the SIM cannot be
+// opened, and the log says once where the modem was looked for.
+TEST_F(OutsideModem, AnUnreachableModemIsNamedOnce)
+{
+    std::string gone;
+    {
+        ScriptedModem m;
+        gone = m.Name();
+    }
+    Use(gone);
+    EXPECT_FALSE(OpenSim());
+    EXPECT_FALSE(OpenSim());
+    std::string log = ReadRadioLog();
+    size_t i = log.find("cannot be reached");
+    ASSERT_NE(std::string::npos, i);
+    EXPECT_NE(std::string::npos, log.find(gone));
+    EXPECT_EQ(std::string::npos, log.find("cannot be reached", i + 1));
+
+    Use("tcp:127.0.0.1");
+    EXPECT_FALSE(OpenSim());
+    EXPECT_NE(std::string::npos, ReadRadioLog().find("not builtin, tcp:HOST:PORT or COMn:"));
+}
+
+// The program's own message commands pass through: the write waits for the
+// modem's prompt, the read comes back without echo or unsolicited lines, in
+// the character set the program's hex data needs.
+TEST_F(OutsideModem, MessagesPassThroughTheRadio)
+{
+    ScriptedModem m;
+    m.fUnsolicited = true;
+    Use(m.Name());
+    ASSERT_TRUE(OpenSim()) << ReadRadioLog();
+    g_dwSmsTotal = 20;
+    SIMMESSAGE msg = {};
+    ASSERT_HRESULT_SUCCEEDED(KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 1, &msg));
+    EXPECT_STREQ(L"+447700900123", msg.lpszAddress);
+    EXPECT_STREQ(L"Hi", msg.lpszMessage);
+    DWORD dwIndex = 0;
+    ASSERT_HRESULT_SUCCEEDED(WriteMessage(L"+447700900999", L"Hi", &dwIndex));
+    EXPECT_EQ(4u, dwIndex);
+    EXPECT_EQ(1, m.Count("4869<SUB>"));
+    EXPECT_EQ(1, m.Count("AT+CSCS=\"HEX\""));
+
+    DWORD dwUsed = 0, dwTotal = 0;
+    ASSERT_HRESULT_SUCCEEDED(SimGetSmsStorageStatus(g_hSim, SIM_SMSSTORAGE_SIM, &dwUsed, &dwTotal));
+    EXPECT_EQ(3u, dwUsed);
+    EXPECT_EQ(20u, dwTotal);
+    EXPECT_HRESULT_SUCCEEDED(SimDeleteMessage(g_hSim, SIM_SMSSTORAGE_SIM, 2));
+    EXPECT_EQ(1, m.Count("AT+CMGD=2"));
+
+    // No prompt comes: the write is called off, its data never sent.
+    m.silentOn = [](const std::string &l) { return l.find("+CMGW=") != std::string::npos; };
+    EXPECT_TRUE(FAILED(WriteMessage(L"+447700900999", L"Lost", &dwIndex)));
+    EXPECT_EQ(0, m.Count("4C6F7374"));
+}
