@@ -31,6 +31,12 @@ LONG WINAPI PlatRadioSessionCount(void);
 DWORD WINAPI PlatRadioCommandCount(void);
 // Normal answers, counters cleared, the modem back in PDU mode.
 void WINAPI PlatRadioReset(void);
+// While set, an outside modem is this function rather than a connection:
+// it gets the bytes the handset sends and puts the modem's answer in pReply
+// (at most cbReply bytes), returning its length, or -1 to hang up. Null
+// ends it. Lets tests put many replies through without sockets.
+typedef int (CALLBACK *PLATMODEMPEER)(const char *pSent, int cbSent, char *pReply, int cbReply, void *pv);
+void WINAPI PlatRadioSetPeer(PLATMODEMPEER pfnPeer, void *pv);
 #ifdef __cplusplus
 }
 #endif

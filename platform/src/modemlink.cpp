@@ -6,6 +6,7 @@
 // what reaches the caller is the command's own lines and its final result.
 #include "internal.h"
 #include "obexwire.h"
+#include "platril.h"
 #include <ws2tcpip.h>
 #include <atomic>
 #include <map>
@@ -13,6 +14,8 @@
 
 namespace {
 std::atomic<bool> g_fServeBuiltin{false};
+std::atomic<PLATMODEMPEER> g_pfnPeer{nullptr};
+std::atomic<void *> g_pvPeer{nullptr};
 
 const DWORD kConnectMs = 3000;
 const size_t kMaxReply = 64 * 1024;  // a longer reply is no reply
@@ -112,7 +115,7 @@ public:
     ~Pipe() { Close(); }
     bool Open(const Target &t, std::string *pWhy, ULONGLONG ullDeadline);
     void Close();
-    bool IsOpen() const { return m_s != INVALID_SOCKET || m_h != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_s != INVALID_SOCKET || m_h != INVALID_HANDLE_VALUE || m_fPeer; }
     bool Send(const std::string &bytes);
     // Appends what arrives within dwMs (at least one byte, or none on time-out);
     // false when the modem went away.
@@ -121,11 +124,17 @@ public:
 private:
     SOCKET m_s = INVALID_SOCKET;
     HANDLE m_h = INVALID_HANDLE_VALUE;
+    bool m_fPeer = false;  // a test's function stands for the modem
+    std::string m_fromPeer;
 };
 
 bool Pipe::Open(const Target &t, std::string *pWhy, ULONGLONG ullDeadline)
 {
     Close();
+    if (g_pfnPeer) {
+        m_fPeer = true;
+        return true;
+    }
     if (t.kind == Target::Tcp) {
         if (!ObexStartSockets()) {
             *pWhy = "no sockets";
@@ -181,10 +190,21 @@ void Pipe::Close()
         CloseHandle(m_h);
     m_s = INVALID_SOCKET;
     m_h = INVALID_HANDLE_VALUE;
+    m_fPeer = false;
+    m_fromPeer.clear();
 }
 
 bool Pipe::Send(const std::string &bytes)
 {
+    if (m_fPeer) {
+        PLATMODEMPEER pfn = g_pfnPeer;
+        std::string reply(kMaxReply, '\0');
+        int cb = pfn ? pfn(bytes.data(), (int)bytes.size(), &reply[0], (int)reply.size(), g_pvPeer) : -1;
+        if (cb < 0 || cb > (int)reply.size())
+            return false;
+        m_fromPeer.append(reply, 0, cb);
+        return true;
+    }
     size_t cbSent = 0;
     while (cbSent < bytes.size()) {
         int cb = 0;
@@ -204,6 +224,15 @@ bool Pipe::Send(const std::string &bytes)
 bool Pipe::Receive(std::string *pBuf, DWORD dwMs)
 {
     char ab[1024];
+    if (m_fPeer) {
+        if (!g_pfnPeer)
+            return false;
+        if (m_fromPeer.empty() && dwMs)
+            Sleep(dwMs < 10 ? dwMs : 10);
+        pBuf->append(m_fromPeer);
+        m_fromPeer.clear();
+        return true;
+    }
     if (m_s != INVALID_SOCKET) {
         fd_set fds;
         FD_ZERO(&fds);
@@ -232,7 +261,7 @@ struct Link {
     Pipe pipe;
     std::string targetName;               // what the pipe is open to
     std::map<std::string, std::string> settings;  // this connection's settings
-    std::string unreachable;              // the last "cannot reach" said, not said again
+    std::string unreachable;              // the modem last said to be out of reach
     std::string pending;                  // bytes received and not yet taken
     bool fNumeric = true;                 // until ATV1 took, a bare digit may be a result
 };
@@ -299,7 +328,8 @@ PlatAtResult Exchanger::Run(const std::string &line, const std::string *pData, U
     }
     size_t iLast = m_l.pending.find_last_of("\r\n");
     if (iLast != std::string::npos) {
-        PlatRadioLog("~", m_l.pending.substr(0, iLast + 1));
+        if (m_l.pending.find_first_not_of("\r\n") < iLast)
+            PlatRadioLog("~", m_l.pending.substr(0, iLast + 1));
         m_l.pending.erase(0, iLast + 1);
     }
     if (GetTickCount64() >= ullDeadline)
@@ -308,8 +338,7 @@ PlatAtResult Exchanger::Run(const std::string &line, const std::string *pData, U
     if (!m_l.pipe.Send(line + "\r"))
         return PLATAT_GONE;
     bool fDataSent = !pData;
-    bool fAfterHeader = false;  // the line after +CMGR: or +CMGL: is data, whatever it reads
-    bool fSkipNext = false;     // the data line of an unsolicited +CMT:
+    bool fSkipNext = false;  // the data line of an unsolicited +CMT:
     std::string got;
     for (;;) {
         std::string l;
@@ -334,22 +363,23 @@ PlatAtResult Exchanger::Run(const std::string &line, const std::string *pData, U
         while (!l.empty() && l.back() == kSub)
             l.pop_back();  // an echoed data line
         bool fOk;
-        if (fSkipNext || (!fAfterHeader && (l == line || (pData && l == *pData)))) {
+        // Message data is hex here (PDU, or the HEX and UCS2 character sets),
+        // so no data line reads as a result code or an unsolicited line.
+        if (fSkipNext || l == line || (pData && l == *pData)) {
             fSkipNext = false;  // the modem's echo
             continue;
         }
-        if (!fAfterHeader && IsFinal(l, m_l.fNumeric, &fOk)) {
+        if (IsFinal(l, m_l.fNumeric, &fOk)) {
             if (!fDataSent && fOk)
                 continue;  // no prompt came, yet OK: not this command's end
             PlatRadioLog(fOk ? "<" : "!", got);
             *pReply += l + "\r\n";
             return fOk ? PLATAT_OK : PLATAT_ERROR;
         }
-        if (!fAfterHeader && IsUnsolicited(l)) {
+        if (IsUnsolicited(l)) {
             fSkipNext = l.compare(0, 5, "+CMT:") == 0 || l.compare(0, 5, "+CDS:") == 0 || l.compare(0, 5, "+CBM:") == 0;
             continue;
         }
-        fAfterHeader = !fAfterHeader && (l.compare(0, 6, "+CMGR:") == 0 || l.compare(0, 6, "+CMGL:") == 0);
         *pReply += l + "\r\n";
     }
 }
@@ -357,7 +387,8 @@ PlatAtResult Exchanger::Run(const std::string &line, const std::string *pData, U
 // The connection and its set-up, made when the first exchange needs it.
 PlatAtResult ConnectLocked(const Target &t, ULONGLONG ullDeadline)
 {
-    if (g_link.pipe.IsOpen() && g_link.targetName == t.name)
+    // A modem that hung up since the last exchange is connected afresh.
+    if (g_link.pipe.IsOpen() && g_link.targetName == t.name && g_link.pipe.Receive(&g_link.pending, 0))
         return PLATAT_OK;
     g_link.pipe.Close();
     g_link.settings.clear();
@@ -386,10 +417,10 @@ PlatAtResult ConnectLocked(const Target &t, ULONGLONG ullDeadline)
         g_link.pipe.Close();
         why = r == PLATAT_ERROR ? "it refuses AT commands" : "it does not answer AT commands";
     }
-    std::string text = "modem \"" + t.name + "\" (sim.json \"modem\") cannot be reached: " + why;
-    if (g_link.unreachable != text)
-        Say(text);
-    g_link.unreachable = text;
+    // Said once until the modem is reached, whatever the reason this time.
+    if (g_link.unreachable != t.name)
+        Say("modem \"" + t.name + "\" (sim.json \"modem\") cannot be reached: " + why);
+    g_link.unreachable = t.name;
     return PLATAT_GONE;
 }
 } // namespace
@@ -468,4 +499,11 @@ void PlatModemDisconnect()
     g_link.pipe.Close();
     g_link.targetName.clear();
     g_link.unreachable.clear();
+}
+
+void WINAPI PlatRadioSetPeer(PLATMODEMPEER pfnPeer, void *pv)
+{
+    g_pvPeer = pv;
+    g_pfnPeer = pfnPeer;
+    PlatModemDisconnect();
 }

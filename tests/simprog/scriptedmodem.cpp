@@ -97,6 +97,8 @@ void ScriptedModem::Serve()
             auto lock = Lock();
             ++cConnections;
         }
+        BOOL fNoDelay = TRUE;  // a serial line holds nothing back
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, (const char *)&fNoDelay, sizeof(fNoDelay));
         Talk(s);  // one client at a time, as a serial line has
         closesocket(s);
     }
