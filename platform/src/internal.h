@@ -80,4 +80,8 @@ void PlatModemReset();
 // outside one; a process that serves the profile's SIM to AT clients calls
 // this first so that it always answers from the profile (modemlink.cpp).
 void PlatModemServeBuiltin();
+// Appends one line to the profile's radio.log: the kind (">" received, "<"
+// answered OK, "!" answered with an error, "-" dropped) and the text with
+// control and non-ASCII bytes written as <CR>, <LF>, <SUB>, <xx> (radio.cpp).
+void PlatRadioLog(const char *pszKind, const std::string &text);
 #endif

@@ -39,46 +39,8 @@ DWORD g_dwDelayMs = 0;
 DWORD g_dwOpenDelayMs = 0;  // RIL_Initialize's delay, for tests
 DWORD g_cModeLeft = 0;  // commands the mode still applies to; 0: all
 std::string g_garbage = "\x7f+CMG?:,,\"\r\n%s%n\xff";
-std::mutex g_mtxLog;
 
 const size_t kMaxCommand = 65535;  // the block's 16-bit length
-
-// Control characters and bytes above 0x7E as <CR>, <LF>, <SUB> or <xx>.
-std::string Printable(const std::string &s)
-{
-    std::string out;
-    for (unsigned char c : s) {
-        if (c == '\r')
-            out += "<CR>";
-        else if (c == '\n')
-            out += "<LF>";
-        else if (c == 0x1A)
-            out += "<SUB>";
-        else if (c < 0x20 || c > 0x7E || c == '<') {
-            char sz[8];
-            snprintf(sz, sizeof(sz), "<%02X>", c);
-            out += sz;
-        } else
-            out += (char)c;
-    }
-    return out;
-}
-
-void Log(const char *pszKind, const std::string &text)
-{
-    if (!PlatProfileDir()[0])
-        return;
-    std::string line = std::string(pszKind) + " " + Printable(text) + "\n";
-    std::lock_guard<std::mutex> lock(g_mtxLog);
-    HANDLE h = CreateFileW(PlatProfilePath(L"radio.log").c_str(), FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    DWORD cb = 0;
-    WriteFile(h, line.data(), (DWORD)line.size(), &cb, nullptr);
-    CloseHandle(h);
-}
 
 void RadioThread()
 {
@@ -99,11 +61,11 @@ void RadioThread()
         Answer a = *it;
         g_pending.erase(it);
         if (!g_sessions.count(a.pSession)) {
-            Log("-", a.text);  // its session was closed: nobody to tell
+            PlatRadioLog("-", a.text);  // its session was closed: nobody to tell
             g_cv.notify_all();
             continue;
         }
-        Log(a.dwCode == RIL_RESULT_OK ? "<" : "!", a.text);
+        PlatRadioLog(a.dwCode == RIL_RESULT_OK ? "<" : "!", a.text);
         Session s = *a.pSession;
         g_pDelivering = a.pSession;
         lock.unlock();
@@ -130,7 +92,46 @@ bool CommandOf(const BYTE *pb, std::string *pText)
     pText->assign(psz, cb);
     return true;
 }
+
+std::mutex g_mtxLog;
+
+// Control characters and bytes above 0x7E as <CR>, <LF>, <SUB> or <xx>.
+std::string Printable(const std::string &s)
+{
+    std::string out;
+    for (unsigned char c : s) {
+        if (c == '\r')
+            out += "<CR>";
+        else if (c == '\n')
+            out += "<LF>";
+        else if (c == 0x1A)
+            out += "<SUB>";
+        else if (c < 0x20 || c > 0x7E || c == '<') {
+            char sz[8];
+            snprintf(sz, sizeof(sz), "<%02X>", c);
+            out += sz;
+        } else
+            out += (char)c;
+    }
+    return out;
+}
 } // namespace
+
+void PlatRadioLog(const char *pszKind, const std::string &text)
+{
+    if (!PlatProfileDir()[0])
+        return;
+    std::string line = std::string(pszKind) + " " + Printable(text) + "\n";
+    std::lock_guard<std::mutex> lock(g_mtxLog);
+    HANDLE h = CreateFileW(PlatProfilePath(L"radio.log").c_str(), FILE_APPEND_DATA,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    DWORD cb = 0;
+    WriteFile(h, line.data(), (DWORD)line.size(), &cb, nullptr);
+    CloseHandle(h);
+}
 
 extern "C" {
 
@@ -187,7 +188,7 @@ HRESULT WINAPI RIL_DevSpecific(HRIL hRil, const BYTE *lpbParams, DWORD dwSize)
     }
     if (!lpbParams || dwSize < 8 || !CommandOf(lpbParams, &command))
         return E_INVALIDARG;
-    Log(">", command);
+    PlatRadioLog(">", command);
     DWORD dwMode;
     DWORD dwDelayMs;
     std::string garbage;
