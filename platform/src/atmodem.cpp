@@ -253,8 +253,9 @@ Stored ReadStored(const json &j)
 
 json ToJson(int iIndex, int iStatus, const SmsMessage &m)
 {
-    json j = {{"index", iIndex}, {"status", kStatus[iStatus]}, {"number", m.number},
-              {"coding", m.iCoding}, {"text", Utf8(m.text)}};
+    // Unsigned, as the file reads them back: the profile's readers take no other.
+    json j = {{"index", (unsigned)iIndex}, {"status", kStatus[iStatus]}, {"number", m.number},
+              {"coding", (unsigned)m.iCoding}, {"text", Utf8(m.text)}};
     if (m.fDeliver && SmsIsTimeStamp(m.time))
         j["time"] = m.time;
     if (!m.udh.empty())
