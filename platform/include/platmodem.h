@@ -54,3 +54,13 @@ private:
     std::string m_data;
     bool m_fLastOk = true;
 };
+
+// The radio's own session (RIL_DevSpecific): runs a command text as received
+// and gives the whole reply; FALSE when its final result is an error.
+// PlatModemReset brings the session back to its start (PDU mode).
+BOOL PlatModemRun(const std::string &command, std::string *pReply);
+void PlatModemReset();
+// The radio's modem is the profile's own unless sim.json's "modem" names an
+// outside one; a process that serves the profile's SIM to AT clients calls
+// this first so that it always answers from the profile (modemlink.cpp).
+void PlatModemServeBuiltin();

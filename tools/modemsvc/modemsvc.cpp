@@ -9,10 +9,6 @@
 #include "platform.h"
 #include "platmodem.h"
 
-// The process serves its profile's own SIM even when sim.json names an
-// outside modem for the radio (modemlink.cpp).
-void PlatModemServeBuiltin();
-
 namespace {
 const int kDefaultPort = 7100;
 
