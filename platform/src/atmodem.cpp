@@ -863,11 +863,12 @@ struct PlatAtRun {
             *pcLength = GsmEncode(m.text).size();
             return ToTe(m.text, s.iCharset);
         }
-        *pcLength = m.iCoding == SMS_CODING_UCS2 ? m.text.size() : m.text.size();
-        return m.iCoding == SMS_CODING_UCS2 ? ToTe(m.text, CS_UCS2) : HexEncode(Utf8Octets(m.text));
+        *pcLength = m.text.size();  // UTF-16 units or octets
+        return m.iCoding == SMS_CODING_UCS2 ? ToTe(m.text, CS_UCS2) : HexEncode(Octets(m.text));
     }
 
-    static std::string Utf8Octets(const std::wstring &w)
+    // 8-bit data as its octets (one character each).
+    static std::string Octets(const std::wstring &w)
     {
         std::string o;
         for (WCHAR ch : w)
