@@ -74,14 +74,8 @@ void PlatSplitCommand(const std::wstring &command, std::wstring *pFile, std::wst
 HRESULT PlatSimSmsStorage(const std::function<bool(nlohmann::json &sms, DWORD dwTotal)> &fn);
 // The radio is on (sim.json's "radio").
 BOOL PlatSimRadioOn();
-// The AT modem behind the radio: runs a command text as received and gives
-// the whole reply; FALSE when its final result is an error (atmodem.cpp).
-BOOL PlatModemRun(const std::string &command, std::string *pReply);
-void PlatModemReset();
-// The radio's modem is the profile's own unless sim.json's "modem" names an
-// outside one; a process that serves the profile's SIM to AT clients calls
-// this first so that it always answers from the profile (modemlink.cpp).
-void PlatModemServeBuiltin();
+// The AT modem behind the radio, and serving it (platmodem.h).
+#include "platmodem.h"
 // sim.json's "modem" as written ("" when missing or no text).
 std::string PlatSimModemName();
 // An outside modem is named (by sim.json or the launcher) and this process
@@ -104,7 +98,8 @@ PlatAtResult PlatModemExchange(const std::string &command, std::string *pReply, 
                                const std::vector<std::pair<std::string, std::string>> &needs = {});
 // Drops the connection (the next exchange connects again).
 void PlatModemDisconnect();
-// Appends one line to the profile's radio.log: kind, then the text with
-// control characters spelled out (radio.cpp).
+// Appends one line to the profile's radio.log: the kind (">" received, "<"
+// answered OK, "!" answered with an error, "-" dropped) and the text with
+// control and non-ASCII bytes written as <CR>, <LF>, <SUB>, <xx> (radio.cpp).
 void PlatRadioLog(const char *pszKind, const std::string &text);
 #endif
