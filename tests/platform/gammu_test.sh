@@ -6,29 +6,10 @@
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TMP=$(mktemp -d)
-SERVER=
-stop() {
-    if [ -n "$SERVER" ]; then
-        kill "$SERVER" 2>/dev/null
-        wait "$SERVER" 2>/dev/null
-    fi
-    [ -n "${KEEP:-}" ] || rm -rf "$TMP"
-}
-trap stop EXIT
+. "$ROOT/tests/support/servemodem.sh"
+trap 'stop_modem; [ -n "${KEEP:-}" ] || rm -rf "$TMP"' EXIT
 cp -r "$ROOT/profiles/sample" "$TMP/p"
-"$ROOT/phone" modem serve --port 0 --profile "$TMP/p" > "$TMP/out" 2> "$TMP/err" &
-SERVER=$!
-for _ in $(seq 1200); do
-    grep -q '^listening on' "$TMP/out" && break
-    kill -0 "$SERVER" 2>/dev/null || break
-    sleep 0.1
-done
-PORT=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)\r\{0,1\}$/\1/p' "$TMP/out")
-if [ -z "$PORT" ]; then
-    echo "FAIL the modem did not start"
-    cat "$TMP/out" "$TMP/err"
-    exit 1
-fi
+serve_modem "$TMP/p" || exit 1
 printf '[gammu]\nconnection = proxyat\ndevice = socat STDIO TCP:127.0.0.1:%s\n' "$PORT" > "$TMP/gammurc"
 g() { timeout 120 gammu -c "$TMP/gammurc" "$@" < /dev/null 2>&1; }
 fails=0
