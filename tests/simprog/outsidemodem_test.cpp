@@ -133,6 +133,24 @@ TEST_F(OutsideModem, SilenceAndHangUpFailTheCallAndTheNextConnectsAgain)
     EXPECT_EQ(1u, m.book.size());
 }
 
+// Morlin's own edit on a modem that stops answering in the write: the
+// program's failure path, its list as before, nothing changed on the card.
+TEST_F(OutsideModem, AnEditTheModemNeverAnswersChangesNothing)
+{
+    ScriptedModem m;
+    m.book[3] = {"+4670", L"Anna"};
+    Use(m.Name());
+    ASSERT_TRUE(OpenSim());
+    ASSERT_TRUE(ReadAllPhoneBookEntryFromSIM());
+    m.silentOn = [](const std::string &l) { return l.find("+CPBW=") != std::string::npos; };
+    MessageBoxes::answers.push_back(IDYES);
+    EXPECT_FALSE(EditPhoneBook(3, L"Changed", L"999"));
+    EXPECT_STREQ(L"Anna", FindPhoneBookRecord(3)->lpszText);
+    auto lock = m.Lock();
+    EXPECT_EQ(L"Anna", m.book[3].name);
+    EXPECT_EQ("+4670", m.book[3].number);
+}
+
 // A modem nobody answers for, or a name that is none: the SIM cannot be
 // opened, and the log says once where the modem was looked for.
 TEST_F(OutsideModem, AnUnreachableModemIsNamedOnce)

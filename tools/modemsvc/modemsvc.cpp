@@ -100,6 +100,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         SOCKET s = accept(sListen, nullptr, nullptr);
         if (s == INVALID_SOCKET)
             break;
+        BOOL fNoDelay = TRUE;  // a serial line holds no answer back
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, (const char *)&fNoDelay, sizeof(fNoDelay));
         std::thread(ServeClient, s).detach();
     }
     closesocket(sListen);
