@@ -20,8 +20,10 @@ void PlatDefaultBack(HWND hwndTop);
 // A shell window (bar, strip) that Wine activated, because the window above
 // it ended, hands the front to the program window on top: the title strip
 // and the soft keys are then that window's again.
+// Such a window never takes activation from a click. Its procedure hands
+// each message here first: TRUE when it was handled, with its result.
 #define WM_PLAT_PASS_ACTIVATION (WM_APP + 0x2F1)
-void PlatPassActivation();
+BOOL PlatShellWindowActivation(HWND hwnd, UINT msg, WPARAM wp, LRESULT *plResult);
 // Moves the focus for UP/DOWN in a full-screen dialog; TRUE when it moved.
 BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
 // Writes a file whole or not at all: the temp file tmp (on the same disk,

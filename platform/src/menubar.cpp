@@ -95,18 +95,12 @@ LRESULT GetButtonInfo(BarData *pbar, UINT uCmd, TBBUTTONINFOW *ptbbi)
 LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     BarData *pbar = GetBar(hwnd);
+    LRESULT lr;
+    if (PlatShellWindowActivation(hwnd, msg, wp, &lr))
+        return lr;
     switch (msg) {
     case WM_PAINT:
         PaintBar(hwnd, pbar);
-        return 0;
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE)
-            PostMessageW(hwnd, WM_PLAT_PASS_ACTIVATION, 0, 0);
-        break;
-    case WM_PLAT_PASS_ACTIVATION:
-        PlatPassActivation();
         return 0;
     case WM_WINDOWPOSCHANGING:
         // Programs show bars with SW_SHOW; the handset's bar never takes activation.

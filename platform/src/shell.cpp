@@ -51,18 +51,12 @@ void RefreshStrip()
 
 LRESULT CALLBACK StripProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    LRESULT lr;
+    if (PlatShellWindowActivation(hwnd, msg, wp, &lr))
+        return lr;
     switch (msg) {
     case WM_TIMER:
         RefreshStrip();
-        return 0;
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE)
-            PostMessageW(hwnd, WM_PLAT_PASS_ACTIVATION, 0, 0);
-        break;
-    case WM_PLAT_PASS_ACTIVATION:
-        PlatPassActivation();
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -225,7 +219,7 @@ struct ShellInit {
 } g_shellInit;
 } // namespace
 
-void PlatPassActivation()
+static void PassActivation()
 {
     HWND hwndActive = GetActiveWindow();
     if (hwndActive && !IsShellWindow(hwndActive))
@@ -240,6 +234,24 @@ void PlatPassActivation()
             return;
         }
     }
+}
+
+BOOL PlatShellWindowActivation(HWND hwnd, UINT msg, WPARAM wp, LRESULT *plResult)
+{
+    switch (msg) {
+    case WM_MOUSEACTIVATE:
+        *plResult = MA_NOACTIVATE;
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE)
+            PostMessageW(hwnd, WM_PLAT_PASS_ACTIVATION, 0, 0);
+        return FALSE;  // the default handling goes on
+    case WM_PLAT_PASS_ACTIVATION:
+        PassActivation();
+        *plResult = 0;
+        return TRUE;
+    }
+    return FALSE;
 }
 
 void PlatDefaultBack(HWND hwndTop)
