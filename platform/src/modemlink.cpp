@@ -247,13 +247,22 @@ bool Pipe::Receive(std::string *pBuf, DWORD dwMs)
         pBuf->append(ab, cb);
         return true;
     }
-    COMMTIMEOUTS ct = {MAXDWORD, MAXDWORD, dwMs ? dwMs : 1, 0, 0};
+    // A read that takes what has come and returns at once, asked again every
+    // few milliseconds: the waiting read of serial timeouts is not to be
+    // relied on (Wine waits out the whole time even when bytes came).
+    COMMTIMEOUTS ct = {MAXDWORD, 0, 0, 0, 0};
     SetCommTimeouts(m_h, &ct);
-    DWORD cb = 0;
-    if (!ReadFile(m_h, ab, sizeof(ab), &cb, nullptr))
-        return false;
-    pBuf->append(ab, cb);
-    return true;
+    ULONGLONG ullEnd = GetTickCount64() + dwMs;
+    for (;;) {
+        DWORD cb = 0;
+        if (!ReadFile(m_h, ab, sizeof(ab), &cb, nullptr))
+            return false;
+        if (cb || GetTickCount64() >= ullEnd) {
+            pBuf->append(ab, cb);
+            return true;
+        }
+        Sleep(5);
+    }
 }
 
 struct Link {

@@ -43,6 +43,18 @@ check "the deleted entry leaves B's SIM, and only it" '15 not in book and len(bo
 run sms "SOFT2 DOWN DOWN DOWN DOWN DOWN ACTION WAIT=3000 SOFT1 WAIT=300 TEXT=+4412345 DOWN TEXT=[x]€5 SOFT1 WAIT=2500 ACTION"
 check "a message saved in Edit SMS is on B's SIM" \
     '[(m["index"], m["coding"], m["status"]) for m in msgs if (m.get("text"), m.get("number")) == ("[x]€5", "+4412345")] == [(4, 0, "STO UNSENT")]'
+# The same modem on a serial line: a pseudo-terminal in front of it, which
+# Wine knows as COM9 in the launcher's prefix.
+COM=${PHONE_BUILD_DIR:-$ROOT/build}/wine-run/dosdevices/com9
+socat PTY,link="$TMP/tty",raw,echo=0 TCP:127.0.0.1:$PORT &
+SOCAT=$!
+trap 'kill $SOCAT 2>/dev/null; rm -f "$COM"; stop_modem; [ -n "${KEEP:-}" ] || rm -rf "$TMP"' EXIT
+for _ in $(seq 50); do [ -e "$TMP/tty" ] && break; sleep 0.1; done
+ln -sfn "$TMP/tty" "$COM"
+"$ROOT/phone" run morlin --profile "$TMP/A" --modem COM9: --keys "SOFT1 TEXT=Sera DOWN TEXT=777 SOFT1" --shot "$TMP/com.png" \
+    || { echo "FAIL serial run"; fails=1; }
+check "over a serial port too" '[i for i, e in book.items() if e == ("Sera", "777")] == [8]'
+
 cmp -s "$TMP/A/sim.json" "$TMP/A-sim.json" && echo "ok   A's own SIM is untouched" || { echo "FAIL A's SIM changed"; fails=1; }
 
 printf '[gammu]\nconnection = proxyat\ndevice = socat STDIO TCP:127.0.0.1:%s\n' "$PORT" > "$TMP/gammurc"
