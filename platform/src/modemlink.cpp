@@ -18,7 +18,8 @@ std::atomic<PLATMODEMPEER> g_pfnPeer{nullptr};
 std::atomic<void *> g_pvPeer{nullptr};
 
 const DWORD kConnectMs = 3000;
-const size_t kMaxReply = 64 * 1024;  // a longer reply is no reply
+const size_t kMaxReply = 64 * 1024;  // a longer line is no line
+const size_t kMaxTotal = 1024 * 1024;  // nor a longer answer (a full phone book is ~80 KB)
 const char kEsc = 0x1B, kSub = 0x1A;
 
 struct Target {
@@ -369,6 +370,10 @@ PlatAtResult Exchanger::Run(const std::string &line, const std::string *pData, U
             continue;
         }
         got += l + "\r\n";
+        if (got.size() > kMaxTotal) {
+            PlatRadioLog("!", got.substr(0, 4096) + "(an answer without end)");
+            return PLATAT_GONE;
+        }
         while (!l.empty() && l.back() == kSub)
             l.pop_back();  // an echoed data line
         bool fOk;

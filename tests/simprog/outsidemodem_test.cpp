@@ -113,8 +113,8 @@ TEST_F(OutsideModem, NamesAndNumbersNeverBecomeCommands)
     EXPECT_STREQ(L"+442079460000", back.lpszAddress);  // the blanks a user typed for reading are left out
 }
 
-// A modem that goes silent in a write, or hangs up: the call fails in time,
-// and the next one connects afresh and works.
+// A modem that goes silent in a write, hangs up, or answers without end:
+// the call fails in time, and the next one connects afresh and works.
 TEST_F(OutsideModem, SilenceAndHangUpFailTheCallAndTheNextConnectsAgain)
 {
     ScriptedModem m;
@@ -127,9 +127,13 @@ TEST_F(OutsideModem, SilenceAndHangUpFailTheCallAndTheNextConnectsAgain)
     EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 6, &e)));
     EXPECT_LT(GetTickCount64() - ullStart, (ULONGLONG)AT_TIMEOUT_MS);
     EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 7, &e)));
+    m.floodOn = [](const std::string &l) { return l == "AT+CPBR=1"; };
+    ullStart = GetTickCount64();
+    EXPECT_TRUE(FAILED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 1, &e)));
+    EXPECT_LT(GetTickCount64() - ullStart, 2000u);  // cut off at its size, not waited out
     ASSERT_HRESULT_SUCCEEDED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 8, &e));
     auto lock = m.Lock();
-    EXPECT_EQ(3, m.cConnections);
+    EXPECT_EQ(4, m.cConnections);
     EXPECT_EQ(1u, m.book.size());
 }
 

@@ -152,6 +152,12 @@ void ScriptedModem::Talk(SOCKET s)
             return;
         if (silentOn && silentOn(line))
             continue;
+        if (floodOn && floodOn(line)) {
+            const std::string flood(4096, 'Z');
+            while (!m_fStop && send(s, (flood + "\r\n").data(), (int)flood.size() + 2, 0) > 0) {
+            }
+            return;
+        }
         if (Upper(line).find("+CMGW=") != std::string::npos) {
             // The data comes after the prompt, up to Ctrl-Z (ESC drops it).
             send_("\r\n> ");

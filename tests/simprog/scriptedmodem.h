@@ -31,6 +31,7 @@ public:
     bool fSplit = false;         // replies go out a few bytes at a time
     std::function<bool(const std::string &line)> silentOn;  // no answer to such a line
     std::function<bool(const std::string &line)> dropOn;    // the connection closes instead
+    std::function<bool(const std::string &line)> floodOn;   // answer lines without end instead
 
     // The card, guarded by Lock().
     std::map<int, Entry> book;
