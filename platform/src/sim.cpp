@@ -57,11 +57,30 @@ PlatFileStamp Stamp()
     return PlatProfileDir()[0] == 0 ? PlatFileStamp() : PlatStampOf(PlatProfilePath(kFile));
 }
 
+// A member of another type than the service keeps there (an object for a
+// list, a text for a section) reads as empty and is never written over: the
+// change that needed it fails at SaveLocked, and the file keeps what was
+// written in it.
+bool g_fMisshapen = false;
+
+json &Member(json &parent, const char *pszKey, json::value_t type)
+{
+    static json s_standIn;
+    if (!parent.contains(pszKey))
+        parent[pszKey] = json(type);
+    if (parent[pszKey].type() == type)
+        return parent[pszKey];
+    g_fMisshapen = true;
+    s_standIn = json(type);
+    return s_standIn;
+}
+
 // The file may be changed by another program: read it again when it did.
 // Null while it is damaged: the card cannot be read, and nothing is saved
 // over the file.
 json *SimLocked()
 {
+    g_fMisshapen = false;  // each call meets the members it needs afresh
     PlatFileStamp st = Stamp();
     if (!g_fLoaded || st != g_stampLoaded) {
         json sim;
@@ -80,6 +99,10 @@ json *SimLocked()
 // again from the file, and the caller reports the failure.
 HRESULT SaveLocked()
 {
+    if (g_fMisshapen) {
+        g_fLoaded = false;
+        return SIM_E_SIMFAILURE;  // what changed lay in a stand-in, not the card
+    }
     if (PlatProfileDir()[0] == 0)
         return S_OK;  // no profile: the card lives only as long as the process
     if (!PlatProfileSave(kFile, g_sim)) {
@@ -114,16 +137,12 @@ bool Flag(const json &j, const char *pszKey)
 
 json &Section(json &sim, const char *pszKey)
 {
-    if (!sim.contains(pszKey) || !sim[pszKey].is_object())
-        sim[pszKey] = json::object();
-    return sim[pszKey];
+    return Member(sim, pszKey, json::value_t::object);
 }
 
 json &Entries(json &book)
 {
-    if (!book.contains("entries") || !book["entries"].is_array())
-        book["entries"] = json::array();
-    return book["entries"];
+    return Member(book, "entries", json::value_t::array);
 }
 
 struct Limits {
@@ -313,9 +332,9 @@ HRESULT PlatSimSmsStorage(const std::function<bool(json &sms, DWORD dwTotal)> &f
     if (FAILED(hr))
         return hr;
     json &sms = Section(*psim, "sms");
-    if (!sms.contains("messages") || !sms["messages"].is_array())
-        sms["messages"] = json::array();
-    if (!fn(sms, (DWORD)PlatProfileNumber(sms, "total", 0, kMaxSmsSlots, 20)))
+    Member(sms, "messages", json::value_t::array);
+    json standIn = {{"messages", json::array()}};  // for a storage that is misshapen
+    if (!fn(g_fMisshapen ? standIn : sms, (DWORD)PlatProfileNumber(sms, "total", 0, kMaxSmsSlots, 20)))
         return S_OK;
     return SaveLocked();
 }
@@ -580,10 +599,7 @@ HRESULT WINAPI SimDeleteMessage(HSIM hSim, DWORD dwStorage, DWORD dwIndex)
         return E_INVALIDARG;
     if (g_dwFail & PLATSIM_FAIL_SMSDELETE)
         return SIM_E_SIMFAILURE;
-    json &sms = Section(g_sim, "sms");
-    if (!sms.contains("messages") || !sms["messages"].is_array())
-        return SIM_E_NOTFOUND;
-    json &msgs = sms["messages"];
+    json &msgs = Member(Section(g_sim, "sms"), "messages", json::value_t::array);
     for (size_t i = 0; i < msgs.size(); ++i) {
         if (Num(msgs[i], "index", 0) == dwIndex) {
             msgs.erase(msgs.begin() + i);

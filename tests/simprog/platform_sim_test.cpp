@@ -2,6 +2,7 @@
 // is not notified. Reads, writes, notifications and failures are driven
 // through Morlin's own tests.
 #include "simtest.h"
+#include "platmodem.h"
 #include <mutex>
 
 namespace {
@@ -46,4 +47,34 @@ TEST_F(SimTest, ChangesThatCannotBeSavedFailAndAreNotNotified)
     EXPECT_EQ(2u, ReadSim()["phonebook"]["entries"].size());
     EXPECT_EQ(std::vector<DWORD>{(DWORD)SIM_NOTIFY_PBE_STORED}, g_seen);
     SimDeinitialize(hSim);
+}
+
+// A list or section of another type in sim.json (a hand edit gone wrong)
+// reads as empty and is never written over: the changes that need it fail,
+// the radio's message write too, and the file keeps its bytes.
+TEST_F(SimTest, MisshapenMembersAreNeverWrittenOver)
+{
+    WriteSim({});
+    nlohmann::json sim = ReadSim();
+    sim["phonebook"]["entries"] = {{"1", "Anna"}};
+    sim["sms"]["messages"] = "kept by hand";
+    sim["ownNumbers"] = 7;
+    ASSERT_TRUE(PlatProfileSave(L"sim.json", sim));
+    PlatSimReload();
+    std::string bytes = ReadFileText(PlatProfilePath(L"sim.json"));
+    ASSERT_TRUE(OpenSim());
+    SIMPHONEBOOKENTRY e = {sizeof(e), SIM_PARAM_PBE_ALL, L"+4433", 0, 0, L"Carl"};
+    EXPECT_EQ(SIM_E_NOTFOUND, SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 1, &e));
+    EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 2, &e)));
+    EXPECT_TRUE(FAILED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_OWNNUMBERS, 1, &e)));
+    std::string reply;
+    EXPECT_FALSE(PlatModemRun("AT+CMGF=1;+CSMP=17,167,0,0\rAT+CMGW=\"+4412\",145\r4869\x1A", &reply));
+    PlatModemReset();
+    EXPECT_EQ(bytes, ReadFileText(PlatProfilePath(L"sim.json")));
+    // A change to a part in good shape still lands, the rest kept as it was.
+    ASSERT_TRUE(PlatSimSetPresent(TRUE, TRUE));
+    nlohmann::json after = ReadSim();
+    EXPECT_EQ(sim["phonebook"], after["phonebook"]);
+    EXPECT_EQ(sim["sms"], after["sms"]);
+    EXPECT_EQ(sim["ownNumbers"], after["ownNumbers"]);
 }
