@@ -23,8 +23,10 @@ int ReadState()
 BOOL WriteState(int iState)
 {
     nlohmann::json irda = PlatProfileLoad(L"irda.json");
-    if (!irda["server"].is_object())
+    if (!irda.contains("server"))
         irda["server"] = nlohmann::json::object();
+    if (!irda["server"].is_object())
+        return FALSE;  // the user's, never written over
     irda["server"]["state"] = iState;
     return PlatProfileSave(L"irda.json", irda);
 }

@@ -36,7 +36,7 @@ extern "C" LONG WINAPI tapiRequestMakeCall(LPCWSTR pszDestAddress, LPCWSTR pszAp
     {
         std::lock_guard<std::mutex> lock(g_mtxCalls);
         nlohmann::json log = PlatProfileLoad(L"calllog.json");
-        if (!log.contains("calls") || !log["calls"].is_array())
+        if (!log.contains("calls"))
             log["calls"] = nlohmann::json::array();
         nlohmann::json call = {{"number", Utf8(pszDestAddress)}, {"time", szTime}};
         if (pszCalledParty && pszCalledParty[0])
@@ -45,8 +45,11 @@ extern "C" LONG WINAPI tapiRequestMakeCall(LPCWSTR pszDestAddress, LPCWSTR pszAp
             call["app"] = Utf8(pszAppName);
         if (pszComment && pszComment[0])
             call["comment"] = Utf8(pszComment);
-        log["calls"].push_back(call);
-        PlatProfileSave(L"calllog.json", log);
+        // A "calls" that is no list is the user's, never written over.
+        if (log["calls"].is_array()) {
+            log["calls"].push_back(call);
+            PlatProfileSave(L"calllog.json", log);
+        }
     }
     WCHAR szText[300];
     StringCchCopyW(szText, ARRAYSIZE(szText), L"Calling ");
