@@ -166,16 +166,7 @@ Outcome PlatAtRun::Cpms(Type t, const std::vector<Arg> &a)
 
 Outcome PlatAtRun::Cmgf(Type t, const std::vector<Arg> &a)
 {
-    int i = 0;
-    if (t == TEST)
-        Add("+CMGF: (0,1)");
-    else if (t == READ)
-        Add("+CMGF: " + std::to_string(s.iFormat));
-    else if (t == SET && a.size() == 1 && ParseUint(a[0].s, &i) && i <= 1)
-        s.iFormat = i;
-    else
-        return Err();
-    return Ok();
+    return Setting(t, a, "+CMGF", "(0,1)", 1, &s.iFormat);
 }
 
 Outcome PlatAtRun::Csmp(Type t, const std::vector<Arg> &a)
@@ -203,16 +194,10 @@ Outcome PlatAtRun::Csmp(Type t, const std::vector<Arg> &a)
 
 Outcome PlatAtRun::Csdh(Type t, const std::vector<Arg> &a)
 {
-    int i = 0;
-    if (t == TEST)
-        Add("+CSDH: (0,1)");
-    else if (t == READ)
-        Add(std::string("+CSDH: ") + (s.fHeaders ? "1" : "0"));
-    else if (t == SET && a.size() == 1 && ParseUint(a[0].s, &i) && i <= 1)
-        s.fHeaders = i == 1;
-    else
-        return Err();
-    return Ok();
+    int iHeaders = s.fHeaders ? 1 : 0;
+    Outcome o = Setting(t, a, "+CSDH", "(0,1)", 1, &iHeaders);
+    s.fHeaders = iHeaders == 1;
+    return o;
 }
 
 // The message data in text mode: the TE character set for 7-bit text,

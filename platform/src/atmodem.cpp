@@ -351,18 +351,25 @@ Outcome PlatAtRun::Fun(Type t, const std::vector<Arg> &a)
     return Ok();
 }
 
-Outcome PlatAtRun::Cmee(Type t, const std::vector<Arg> &a)
+// A setting of one number from 0 to iMax: its range, its value, a new value.
+Outcome PlatAtRun::Setting(Type t, const std::vector<Arg> &a, const char *pszName, const char *pszRange, int iMax,
+                           int *pi)
 {
     int i = 0;
     if (t == TEST)
-        Add("+CMEE: (0-2)");
+        Add(std::string(pszName) + ": " + pszRange);
     else if (t == READ)
-        Add("+CMEE: " + std::to_string(s.iCmee));
-    else if (t == SET && a.size() == 1 && ParseUint(a[0].s, &i) && i <= 2)
-        s.iCmee = i;
+        Add(std::string(pszName) + ": " + std::to_string(*pi));
+    else if (t == SET && a.size() == 1 && ParseUint(a[0].s, &i) && i <= iMax)
+        *pi = i;
     else
         return Err();
     return Ok();
+}
+
+Outcome PlatAtRun::Cmee(Type t, const std::vector<Arg> &a)
+{
+    return Setting(t, a, "+CMEE", "(0-2)", 2, &s.iCmee);
 }
 
 Outcome PlatAtRun::Cscs(Type t, const std::vector<Arg> &a)

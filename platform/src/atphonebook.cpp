@@ -4,16 +4,40 @@
 
 using namespace atrun;
 
+namespace {
+// Hands fn each entry from dwFirst to dwLast, passing over empty ones; stops
+// at the first that cannot be read.
+Outcome EachEntry(HSIM h, DWORD dwStorage, DWORD dwFirst, DWORD dwLast,
+                  const std::function<void(DWORD, const SIMPHONEBOOKENTRY &)> &fn)
+{
+    for (DWORD i = dwFirst; i <= dwLast; ++i) {
+        SIMPHONEBOOKENTRY e = {};
+        e.cbSize = sizeof(e);
+        HRESULT hr = SimReadPhonebookEntry(h, dwStorage, i, &e);
+        if (hr == SIM_E_NOTFOUND)
+            continue;
+        if (FAILED(hr))
+            return CmeOf(hr);
+        fn(i, e);
+    }
+    return Ok();
+}
+} // namespace
+
 DWORD PlatAtRun::Storage() const { return s.fOwnBook ? SIM_PBSTORAGE_OWNNUMBERS : SIM_PBSTORAGE_SIM; }
 
-bool PlatAtRun::Caps(HSIM h, SIMCAPS *pCaps, DWORD *pdwMin, DWORD *pdwMax)
+// The SIM's limits and the index range of the chosen book; an outcome when
+// the SIM or its limits cannot be had.
+Outcome PlatAtRun::Caps(const SimSession &sim, SIMCAPS *pCaps, DWORD *pdwMin, DWORD *pdwMax)
 {
+    if (FAILED(sim.hr))
+        return CmeOf(sim.hr);
     pCaps->cbSize = sizeof(*pCaps);
-    if (FAILED(SimGetDevCaps(h, SIM_CAPSTYPE_ALL, pCaps)))
-        return false;
+    if (FAILED(SimGetDevCaps(sim.h, SIM_CAPSTYPE_ALL, pCaps)))
+        return Cme(13);
     *pdwMin = s.fOwnBook ? 1 : pCaps->dwMinPBIndex;
     *pdwMax = s.fOwnBook ? 4 : pCaps->dwMaxPBIndex;
-    return true;
+    return Ok();
 }
 
 std::string PlatAtRun::EntryLine(const char *pszPrefix, DWORD dwIndex, const SIMPHONEBOOKENTRY &e)
@@ -64,12 +88,11 @@ Outcome PlatAtRun::Cpbr(Type t, const std::vector<Arg> &a)
     if (t != TEST && t != SET)
         return Err();
     SimSession sim;
-    if (FAILED(sim.hr))
-        return CmeOf(sim.hr);
     SIMCAPS caps = {};
     DWORD dwMin, dwMax;
-    if (!Caps(sim.h, &caps, &dwMin, &dwMax))
-        return Cme(13);
+    Outcome o = Caps(sim, &caps, &dwMin, &dwMax);
+    if (o.kind != K_OK)
+        return o;
     if (t == TEST) {
         Add("+CPBR: (" + std::to_string(dwMin) + "-" + std::to_string(dwMax) + ")," +
             std::to_string(caps.dwMaxPBEAddressLength) + "," + std::to_string(caps.dwMaxPBETextLength));
@@ -83,17 +106,8 @@ Outcome PlatAtRun::Cpbr(Type t, const std::vector<Arg> &a)
         return Err();
     if ((DWORD)iFirst < dwMin || (DWORD)iLast > dwMax || iLast < iFirst)
         return Cme(21);
-    for (int i = iFirst; i <= iLast; ++i) {
-        SIMPHONEBOOKENTRY e = {};
-        e.cbSize = sizeof(e);
-        HRESULT hr = SimReadPhonebookEntry(sim.h, Storage(), i, &e);
-        if (hr == SIM_E_NOTFOUND)
-            continue;
-        if (FAILED(hr))
-            return CmeOf(hr);
-        Add(EntryLine("+CPBR: ", i, e));
-    }
-    return Ok();
+    return EachEntry(sim.h, Storage(), iFirst, iLast,
+                     [&](DWORD i, const SIMPHONEBOOKENTRY &e) { Add(EntryLine("+CPBR: ", i, e)); });
 }
 
 Outcome PlatAtRun::Cpbf(Type t, const std::vector<Arg> &a)
@@ -101,12 +115,11 @@ Outcome PlatAtRun::Cpbf(Type t, const std::vector<Arg> &a)
     if (t != TEST && t != SET)
         return Err();
     SimSession sim;
-    if (FAILED(sim.hr))
-        return CmeOf(sim.hr);
     SIMCAPS caps = {};
     DWORD dwMin, dwMax;
-    if (!Caps(sim.h, &caps, &dwMin, &dwMax))
-        return Cme(13);
+    Outcome o = Caps(sim, &caps, &dwMin, &dwMax);
+    if (o.kind != K_OK)
+        return o;
     if (t == TEST) {
         Add("+CPBF: " + std::to_string(caps.dwMaxPBEAddressLength) + "," +
             std::to_string(caps.dwMaxPBETextLength));
@@ -115,33 +128,24 @@ Outcome PlatAtRun::Cpbf(Type t, const std::vector<Arg> &a)
     std::wstring find;
     if (a.size() != 1 || !a[0].fQuoted || !FromTe(a[0].s, s.iCharset, &find))
         return Cme(25);
-    for (DWORD i = dwMin; i <= dwMax; ++i) {
-        SIMPHONEBOOKENTRY e = {};
-        e.cbSize = sizeof(e);
-        HRESULT hr = SimReadPhonebookEntry(sim.h, Storage(), i, &e);
-        if (hr == SIM_E_NOTFOUND)
-            continue;
-        if (FAILED(hr))
-            return CmeOf(hr);
+    return EachEntry(sim.h, Storage(), dwMin, dwMax, [&](DWORD i, const SIMPHONEBOOKENTRY &e) {
         std::wstring name = e.lpszText;
         if (name.size() >= find.size() &&
             CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), (int)find.size(), find.c_str(),
                            (int)find.size()) == CSTR_EQUAL)
             Add(EntryLine("+CPBF: ", i, e));
-    }
-    return Ok();
+    });
 }
 
 Outcome PlatAtRun::Cpbw(Type t, const std::vector<Arg> &a)
 {
     if (t == TEST || t == SET) {
         SimSession sim;
-        if (FAILED(sim.hr))
-            return CmeOf(sim.hr);
         SIMCAPS caps = {};
         DWORD dwMin, dwMax;
-        if (!Caps(sim.h, &caps, &dwMin, &dwMax))
-            return Cme(13);
+        Outcome o = Caps(sim, &caps, &dwMin, &dwMax);
+        if (o.kind != K_OK)
+            return o;
         if (t == TEST) {
             Add("+CPBW: (" + std::to_string(dwMin) + "-" + std::to_string(dwMax) + ")," +
                 std::to_string(caps.dwMaxPBEAddressLength) + ",(129,145)," +
@@ -201,15 +205,6 @@ Outcome PlatAtRun::Cnum(Type t)
     SimSession sim;
     if (FAILED(sim.hr))
         return CmeOf(sim.hr);
-    for (DWORD i = 1; i <= 4; ++i) {
-        SIMPHONEBOOKENTRY e = {};
-        e.cbSize = sizeof(e);
-        HRESULT hr = SimReadPhonebookEntry(sim.h, SIM_PBSTORAGE_OWNNUMBERS, i, &e);
-        if (hr == SIM_E_NOTFOUND)
-            continue;
-        if (FAILED(hr))
-            return CmeOf(hr);
-        Add(EntryLine("+CNUM: ", 0, e));
-    }
-    return Ok();
+    return EachEntry(sim.h, SIM_PBSTORAGE_OWNNUMBERS, 1, 4,
+                     [&](DWORD, const SIMPHONEBOOKENTRY &e) { Add(EntryLine("+CNUM: ", 0, e)); });
 }

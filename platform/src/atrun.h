@@ -58,6 +58,7 @@ struct PlatAtRun {
     typedef atrun::Outcome Outcome;
     typedef atrun::Arg Arg;
     typedef atrun::Stored Stored;
+    typedef atrun::SimSession SimSession;
 
     PlatAtModem &modem;
     PlatAtModem::Settings &s;
@@ -77,6 +78,8 @@ struct PlatAtRun {
     Outcome Imsi(Type t);
     Outcome Pin(Type t, const std::vector<Arg> &);
     Outcome Fun(Type t, const std::vector<Arg> &a);
+    Outcome Setting(Type t, const std::vector<Arg> &a, const char *pszName, const char *pszRange, int iMax,
+                    int *pi);
     Outcome Cmee(Type t, const std::vector<Arg> &a);
     Outcome Cscs(Type t, const std::vector<Arg> &a);
     Outcome Registration(Type t);
@@ -84,7 +87,7 @@ struct PlatAtRun {
 
     // The phone book (atphonebook.cpp).
     DWORD Storage() const;
-    bool Caps(HSIM h, SIMCAPS *pCaps, DWORD *pdwMin, DWORD *pdwMax);
+    Outcome Caps(const SimSession &sim, SIMCAPS *pCaps, DWORD *pdwMin, DWORD *pdwMax);
     std::string EntryLine(const char *pszPrefix, DWORD dwIndex, const SIMPHONEBOOKENTRY &e);
     Outcome Cpbs(Type t, const std::vector<Arg> &a);
     Outcome Cpbr(Type t, const std::vector<Arg> &a);
