@@ -8,7 +8,6 @@
 #include <pimstore.h>
 #include <cstdio>
 #include <string>
-#include <vector>
 #include "platform.h"
 #include "../benchtime.h"
 #include "kit.h"
@@ -87,34 +86,27 @@ int wmain()
     }
     HWND hwndParent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 20, 176, 180, nullptr, nullptr, g_hInst,
                                       nullptr);
-    double perContact1 = 0;
-    for (int cScale : {1, 10, 100}) {
-        int cContacts = kSample * cScale;
-        WriteContacts(cContacts);
-        int cRounds = cScale == 100 ? 3 : 5;
-        std::vector<double> vFill, vBare;
-        int cRows = 0, cRead = 0;
-        for (int r = 0; r < cRounds; ++r) {
-            // The dialog's own list, made afresh for each fill as the dialog does.
-            ListColumn cols[2] = {{120, LVCFMT_LEFT}, {23, LVCFMT_LEFT}};
-            HWND hwndList = CreateTransferControls(hwndParent, cols, 2, TRUE);
-            double t0 = Now();
-            FillContactsList(hwndList);
-            double t1 = Now();
-            cRead = BareCalls();
-            double t2 = Now();
-            cRows = ListView_GetItemCount(hwndList);
-            DestroyWindow(hwndList);
-            ReleaseTransferControls();
-            vFill.push_back(t1 - t0);
-            vBare.push_back(t2 - t1);
-        }
-        double perContact = Median(vFill) / cContacts;
-        if (cScale == 1)
-            perContact1 = perContact;
-        wprintf(L"%6d contacts (%d read, %d rows): fill / bare calls: %.2f; per contact against %d: %.2f\n",
-                cContacts, cRead, cRows, Median(vFill) / Median(vBare), kSample, perContact / perContact1);
-    }
+    int cRows = 0, cRead = 0;
+    RunScales(kSample, WriteContacts,
+              [&](double *pFill, double *pBare) {
+                  // The dialog's own list, made afresh for each fill as the dialog does.
+                  ListColumn cols[2] = {{120, LVCFMT_LEFT}, {23, LVCFMT_LEFT}};
+                  HWND hwndList = CreateTransferControls(hwndParent, cols, 2, TRUE);
+                  double t0 = Now();
+                  FillContactsList(hwndList);
+                  double t1 = Now();
+                  cRead = BareCalls();
+                  double t2 = Now();
+                  cRows = ListView_GetItemCount(hwndList);
+                  DestroyWindow(hwndList);
+                  ReleaseTransferControls();
+                  *pFill = t1 - t0;
+                  *pBare = t2 - t1;
+              },
+              [&](int cContacts, double ratio, double perContact) {
+                  wprintf(L"%6d contacts (%d read, %d rows): fill / bare calls: %.2f; per contact against %d: %.2f\n",
+                          cContacts, cRead, cRows, ratio, kSample, perContact);
+              });
     DestroyWindow(hwndParent);
     ClosePOOM();
     CoUninitialize();

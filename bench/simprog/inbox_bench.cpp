@@ -8,7 +8,6 @@
 #include <cemapi.h>
 #include <cstdio>
 #include <string>
-#include <vector>
 #include "platform.h"
 #include "../benchtime.h"
 #include "kit.h"
@@ -108,31 +107,24 @@ int wmain()
     ListView_SetExtendedListViewStyleEx(hwndList, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                                         LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     g_hwndSMS = hwndList;
-    double perRow1 = 0;
-    for (int cScale : {1, 10, 100}) {
-        int cMessages = kSample * cScale;
-        WriteInbox(cMessages);
-        int cRounds = cScale == 100 ? 3 : 5;
-        std::vector<double> vList, vBare;
-        int cRows = 0, cListed = 0;
-        for (int r = 0; r < cRounds; ++r) {
-            ListView_DeleteAllItems(hwndList);
-            double t0 = Now();
-            LoadInboxMessages(hwndList);
-            double t1 = Now();
-            cRows = BareCalls();
-            double t2 = Now();
-            cListed = ListView_GetItemCount(hwndList);
-            vList.push_back(t1 - t0);
-            vBare.push_back(t2 - t1);
-        }
-        double perRow = Median(vList) / cMessages;
-        if (cScale == 1)
-            perRow1 = perRow;
-        wprintf(L"%6d messages (%d listed, %d table rows): listing / bare calls: %.2f;"
-                L" per message against %d: %.2f\n",
-                cMessages, cListed, cRows, Median(vList) / Median(vBare), kSample, perRow / perRow1);
-    }
+    int cRows = 0, cListed = 0;
+    RunScales(kSample, WriteInbox,
+              [&](double *pList, double *pBare) {
+                  ListView_DeleteAllItems(hwndList);
+                  double t0 = Now();
+                  LoadInboxMessages(hwndList);
+                  double t1 = Now();
+                  cRows = BareCalls();
+                  double t2 = Now();
+                  cListed = ListView_GetItemCount(hwndList);
+                  *pList = t1 - t0;
+                  *pBare = t2 - t1;
+              },
+              [&](int cMessages, double ratio, double perMessage) {
+                  wprintf(L"%6d messages (%d listed, %d table rows): listing / bare calls: %.2f;"
+                          L" per message against %d: %.2f\n",
+                          cMessages, cListed, cRows, ratio, kSample, perMessage);
+              });
     ReleaseSmsRecords();
     DestroyWindow(hwndParent);
     return 0;

@@ -42,7 +42,7 @@ public:
     void Abandon(std::string *pOut);
 
 private:
-    friend struct PlatAtRun;  // the command interpreter (atmodem.cpp)
+    friend struct PlatAtRun;  // the command interpreter (atrun.h)
 
     Kind m_kind;
     bool m_fLog;

@@ -93,6 +93,9 @@ TEST_F(AtModem, ResultCodesEchoAndErrorFormsFollowTheSettings)
     Talk(m, "ATE0\r");
     EXPECT_EQ("\r\nERROR\r\n", Talk(m, "AT+CMGF=1;+CMGF=9;+CSDH=1\r"));
     EXPECT_EQ("\r\n+CMGF: 1\r\n+CSDH: 0\r\n\r\nOK\r\n", Talk(m, "AT+CMGF?;+CSDH?\r"));
+    // A single-number setting gives its range and keeps what was set.
+    EXPECT_EQ("\r\n+CSDH: (0,1)\r\n+CMEE: (0-2)\r\n\r\nOK\r\n", Talk(m, "AT+CSDH=?;+CMEE=?\r"));
+    EXPECT_EQ("\r\n+CSDH: 1\r\n\r\nOK\r\n", Talk(m, "AT+CSDH=1;+CSDH?;+CSDH=0\r"));
     // A line past its bound is answered ERROR, and the modem stays usable.
     std::string out = Talk(m, std::string(PlatAtModem::kMaxLine * 3, 'A') + "\r");
     EXPECT_EQ("\r\nERROR\r\n", out);
