@@ -26,7 +26,9 @@ protected:
     }
     static SIMPHONEBOOKENTRY Entry(LPCWSTR pszName, LPCWSTR pszNumber)
     {
-        SIMPHONEBOOKENTRY e = {sizeof(e), SIM_PARAM_PBE_ALL};
+        SIMPHONEBOOKENTRY e = {};
+        e.cbSize = sizeof(e);
+        e.dwParams = SIM_PARAM_PBE_ALL;
         StringCchCopyW(e.lpszText, ARRAYSIZE(e.lpszText), pszName);
         StringCchCopyW(e.lpszAddress, ARRAYSIZE(e.lpszAddress), pszNumber);
         return e;
@@ -53,7 +55,8 @@ TEST_F(OutsideModem, PhoneBookOnAnUntidyModemKeepsEveryCharacter)
     Use(m.Name());
     ASSERT_TRUE(OpenSim()) << ReadRadioLog();
 
-    SIMCAPS caps = {sizeof(caps)};
+    SIMCAPS caps = {};
+    caps.cbSize = sizeof(caps);
     ASSERT_HRESULT_SUCCEEDED(SimGetDevCaps(g_hSim, SIM_CAPSTYPE_ALL, &caps));
     EXPECT_EQ(1u, caps.dwMinPBIndex);
     EXPECT_EQ(20u, caps.dwMaxPBIndex);
@@ -66,7 +69,7 @@ TEST_F(OutsideModem, PhoneBookOnAnUntidyModemKeepsEveryCharacter)
         ASSERT_EQ(1u, m.book.count(3));  // the first free slot
         EXPECT_EQ(L"Zoë Ñandú €ß", m.book[3].name);
     }
-    SIMPHONEBOOKENTRY back = {sizeof(back)};
+    SIMPHONEBOOKENTRY back = {};
     ASSERT_HRESULT_SUCCEEDED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 3, &back));
     EXPECT_STREQ(L"Zoë Ñandú €ß", back.lpszText);
     EXPECT_STREQ(L"+447700900777", back.lpszAddress);
@@ -107,7 +110,7 @@ TEST_F(OutsideModem, NamesAndNumbersNeverBecomeCommands)
 
     SIMPHONEBOOKENTRY e = Entry(L"a\",\"b;\rATD", L"+44 (20) 7946-0000");
     ASSERT_HRESULT_SUCCEEDED(SimWritePhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 5, &e));
-    SIMPHONEBOOKENTRY back = {sizeof(back)};
+    SIMPHONEBOOKENTRY back = {};
     ASSERT_HRESULT_SUCCEEDED(SimReadPhonebookEntry(g_hSim, SIM_PBSTORAGE_SIM, 5, &back));
     EXPECT_STREQ(L"a\",\"b;\rATD", back.lpszText);
     EXPECT_STREQ(L"+442079460000", back.lpszAddress);  // the blanks a user typed for reading are left out
