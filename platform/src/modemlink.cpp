@@ -219,7 +219,9 @@ PlatAtResult ConnectLocked(const ModemTarget &t, ULONGLONG ullDeadline)
             return PLATAT_OK;
         }
         g_link.pipe.Close();
-        why = r == PLATAT_ERROR ? "it refuses AT commands" : "it does not answer AT commands";
+        why = r == PLATAT_ERROR  ? "it refuses AT commands"
+              : r == PLATAT_GONE ? "it hung up at once (is the modem held by another program?)"
+                                 : "it does not answer AT commands";
     }
     // Said once until the modem is reached, whatever the reason this time.
     if (g_link.unreachable != t.name)

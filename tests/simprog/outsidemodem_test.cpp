@@ -179,6 +179,13 @@ TEST_F(OutsideModem, AnUnreachableModemIsNamedOnce)
     Use("tcp:127.0.0.1");
     EXPECT_FALSE(OpenSim());
     EXPECT_NE(std::string::npos, ReadRadioLog().find("not builtin, tcp:HOST:PORT or COMn:"));
+
+    // A port whose modem another program holds: socat takes the call and hangs up.
+    ScriptedModem held;
+    held.dropOn = [](const std::string &) { return true; };
+    Use(held.Name());
+    EXPECT_FALSE(OpenSim());
+    EXPECT_NE(std::string::npos, ReadRadioLog().find("hung up at once"));
 }
 
 // The program's own message commands pass through: the write waits for the
