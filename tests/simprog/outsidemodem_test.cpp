@@ -215,6 +215,17 @@ TEST_F(OutsideModem, MessagesPassThroughTheRadio)
     EXPECT_HRESULT_SUCCEEDED(SimDeleteMessage(g_hSim, SIM_SMSSTORAGE_SIM, 2));
     EXPECT_EQ(1, m.Count("AT+CMGD=2"));
 
+    // A modem without the HEX set: the program's message commands fail, never sent.
+    {
+        ScriptedModem plain;
+        plain.fHexSet = false;
+        Use(plain.Name());
+        EXPECT_TRUE(FAILED(KORU_SimReadMessage(g_hSim, SIM_SMSSTORAGE_SIM, 1, &msg)));
+        EXPECT_TRUE(FAILED(WriteMessage(L"+447700900999", L"Hi", &dwIndex)));
+        EXPECT_EQ(0, plain.Count("+CMGR") + plain.Count("+CMGW"));
+    }
+    Use(m.Name());
+
     // No prompt comes: the write is called off, its data never sent.
     m.silentOn = [](const std::string &l) { return l.find("+CMGW=") != std::string::npos; };
     EXPECT_TRUE(FAILED(WriteMessage(L"+447700900999", L"Lost", &dwIndex)));

@@ -218,7 +218,7 @@ std::string ScriptedModem::Answer(const std::string &line, bool *pfEcho, bool *p
     }
     if (cmd.compare(0, 6, "+CSCS=") == 0) {
         *pfUcs2 = a[0] == "UCS2";
-        return a[0] == "UCS2" || a[0] == "GSM" || a[0] == "HEX" || a[0] == "IRA" ? "" : "ERROR";
+        return a[0] == "UCS2" || a[0] == "GSM" || (a[0] == "HEX" && fHexSet) || a[0] == "IRA" ? "" : "ERROR";
     }
     if (cmd == "+CPIN?")
         return "+CPIN: READY";

@@ -29,6 +29,7 @@ public:
     bool fNumeric = true;        // numeric results until ATV1
     bool fUnsolicited = false;   // RING, +CMTI, ^RSSI before and after every reply
     bool fSplit = false;         // replies go out a few bytes at a time
+    bool fHexSet = true;         // +CSCS knows "HEX"
     std::function<bool(const std::string &line)> silentOn;  // no answer to such a line
     std::function<bool(const std::string &line)> dropOn;    // the connection closes instead
     std::function<bool(const std::string &line)> floodOn;   // answer lines without end instead
