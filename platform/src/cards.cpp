@@ -180,6 +180,19 @@ BOOL MoveCard(LPCWSTR pszName, bool fInsert)
 }
 } // namespace
 
+BOOL PlatIsCardRoot(LPCWSTR pszPath)
+{
+    std::wstring host;
+    if (!pszPath || !PlatStorePath(pszPath, &host))
+        return FALSE;
+    while (!host.empty() && host.back() == L'\\')
+        host.pop_back();
+    for (const CardInfo &card : ProfileCards())
+        if (lstrcmpiW(StoreName(card.name).c_str(), host.c_str()) == 0)
+            return TRUE;
+    return FALSE;
+}
+
 BOOL WINAPI PlatInsertCard(LPCWSTR pszName)
 {
     return MoveCard(pszName, true);

@@ -215,6 +215,10 @@ extern "C" BOOL WINAPI PlatMoveFileW(LPCWSTR pszFrom, LPCWSTR pszTo)
     std::wstring from, to;
     if (!PlatStorePath(pszFrom, &from) || !PlatStorePath(pszTo, &to))
         return FALSE;
+    if (PlatIsCardRoot(pszFrom)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     return IsCaseChangeOnly(pszFrom, pszTo) ? MoveChangingCase(from.c_str(), to.c_str())
                                             : MoveFileW(from.c_str(), to.c_str());
 }
@@ -234,6 +238,10 @@ extern "C" BOOL WINAPI PlatCreateDirectoryW(LPCWSTR pszPath, LPSECURITY_ATTRIBUT
 extern "C" BOOL WINAPI PlatRemoveDirectoryW(LPCWSTR pszPath)
 {
     std::wstring host;
+    if (PlatIsCardRoot(pszPath)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     return PlatStorePath(pszPath, &host) && RemoveDirectoryW(host.c_str());
 }
 

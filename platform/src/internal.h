@@ -24,6 +24,9 @@ void PlatDefaultBack(HWND hwndTop);
 // each message here first: TRUE when it was handled, with its result.
 #define WM_PLAT_PASS_ACTIVATION (WM_APP + 0x2F1)
 BOOL PlatShellWindowActivation(HWND hwnd, UINT msg, WPARAM wp, LRESULT *plResult);
+// The path names a storage card's own folder, where the card is mounted
+// (cards.cpp): it is neither moved nor removed, as on the handset.
+BOOL PlatIsCardRoot(LPCWSTR pszPath);
 // Moves the focus for UP/DOWN in a full-screen dialog; TRUE when it moved.
 BOOL PlatDialogArrow(HWND hwndFocus, BOOL fUp);
 // Writes a file whole or not at all: the temp file tmp (on the same disk,

@@ -233,6 +233,28 @@ TEST_F(Cards, ACardsOwnFolderKeepsItsNameInTheListAndTheTree)
     EXPECT_TRUE(PumpUntil([] { return RowOf(L"CardA") < 0; }));
 }
 
+// A card's own folder is where the card is mounted: a delete takes what is
+// on it but leaves the card, and a move cannot carry the card away.
+TEST_F(Cards, ACardsOwnFolderIsNeitherRemovedNorMoved)
+{
+    ASSERT_TRUE(PlatInsertCard(L"CardA"));
+    ASSERT_TRUE(PumpUntil([] { return GetCardsSeenCount() == 1; }));
+    EXPECT_FALSE(PlatMoveFileW(L"\\CardA", L"\\Docs\\CardA"));
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_TRUE(Exists(L"\\CardA\\song.mid") && !Exists(L"\\Docs\\CardA"));
+    Open();
+    SelectRows({L"CardA"});
+    MessageBoxes::answers = {IDYES};
+    Command(IDM_DELETE);
+    EXPECT_EQ((std::vector<std::wstring>{L"Do you want to delete \\CardA ?",
+                                         L"Can't delete directory \\CardA. Access is denied."}),
+              BoxTexts());
+    EXPECT_FALSE(Exists(L"\\CardA\\song.mid") || Exists(L"\\CardA\\Music"));
+    EXPECT_TRUE(Exists(L"\\CardA"));
+    EXPECT_TRUE(PumpUntil([] { return RowOf(L"CardA") >= 0; }));
+    EXPECT_TRUE(PlatMoveFileW(L"\\CardAx", L"\\Docs\\CardAx") && PlatRemoveDirectoryW(L"\\Docs\\CardAx"));
+}
+
 // A card coming and one going are the window tests'; here the first of two by name and a swap.
 TEST(CardSets, ChangesAreTheFirstCardByNameAndASwapIsNoChange)
 {
