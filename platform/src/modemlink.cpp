@@ -16,6 +16,7 @@ std::atomic<bool> g_fServeBuiltin{false};
 const size_t kMaxReply = 64 * 1024;  // a longer line is no line
 const size_t kMaxTotal = 1024 * 1024;  // nor a longer answer (a full phone book is ~80 KB)
 const char kEsc = 0x1B, kSub = 0x1A;
+const DWORD kRetryMs = 2000;
 
 ModemTarget CurrentTarget()
 {
@@ -62,6 +63,7 @@ struct Link {
     std::string targetName;               // what the pipe is open to
     std::map<std::string, std::string> settings;  // this connection's settings
     std::string unreachable;              // the modem last said to be out of reach
+    ULONGLONG ullRetryAt = 0;             // and when it is tried again
     std::string pending;                  // bytes received and not yet taken
     bool fNumeric = true;                 // until ATV1 took, a bare digit may be a result
 };
@@ -198,6 +200,10 @@ PlatAtResult ConnectLocked(const ModemTarget &t, ULONGLONG ullDeadline)
     g_link.settings.clear();
     g_link.pending.clear();
     g_link.fNumeric = true;
+    // A modem just found out of reach is not dialled again at once: every
+    // call of a program would otherwise wait out its own time-out.
+    if (g_link.unreachable == t.name && GetTickCount64() < g_link.ullRetryAt)
+        return PLATAT_GONE;
     std::string why;
     if (t.kind == ModemTarget::Bad)
         why = "not builtin, tcp:HOST:PORT or COMn:";
@@ -227,6 +233,7 @@ PlatAtResult ConnectLocked(const ModemTarget &t, ULONGLONG ullDeadline)
     if (g_link.unreachable != t.name)
         Say("modem \"" + t.name + "\" (sim.json \"modem\") cannot be reached: " + why);
     g_link.unreachable = t.name;
+    g_link.ullRetryAt = GetTickCount64() + kRetryMs;
     return PLATAT_GONE;
 }
 } // namespace

@@ -186,6 +186,10 @@ TEST_F(OutsideModem, AnUnreachableModemIsNamedOnce)
     Use(held.Name());
     EXPECT_FALSE(OpenSim());
     EXPECT_NE(std::string::npos, ReadRadioLog().find("hung up at once"));
+    // Just found out of reach, it is not dialled again for every call.
+    EXPECT_FALSE(OpenSim());
+    auto lock = held.Lock();
+    EXPECT_EQ(1, held.cConnections);
 }
 
 // The program's own message commands pass through: the write waits for the
