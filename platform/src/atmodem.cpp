@@ -94,12 +94,7 @@ std::string ToTe(const std::wstring &text, int iCharset)
     case CS_HEX:
         return HexEncode(GsmEncode(text));
     case CS_UCS2:
-        for (WCHAR ch : text) {
-            const char kHex[] = "0123456789ABCDEF";
-            for (int k = 12; k >= 0; k -= 4)
-                out += kHex[(ch >> k) & 0xF];
-        }
-        return out;
+        return Ucs2HexEncode(text);
     default:
         for (WCHAR ch : text)
             out += ch < 0x80 ? (char)ch : '?';
@@ -117,11 +112,7 @@ bool FromTe(const std::string &te, int iCharset, std::wstring *pText)
     case CS_HEX:
         return HexDecode(te, &octets) && GsmDecode(octets, pText);
     case CS_UCS2:
-        if (te.size() % 4 || !HexDecode(te, &octets))
-            return false;
-        for (size_t i = 0; i < octets.size(); i += 2)
-            *pText += (WCHAR)((BYTE)octets[i] << 8 | (BYTE)octets[i + 1]);
-        return WellFormed(*pText);
+        return Ucs2HexDecode(te, pText) && WellFormed(*pText);
     default:
         for (char c : te) {
             if ((BYTE)c >= 0x80)

@@ -5,6 +5,7 @@
 #include "modempipe.h"
 #include "obexwire.h"
 #include "platril.h"
+#include <strsafe.h>
 #include <ws2tcpip.h>
 #include <atomic>
 
@@ -92,7 +93,7 @@ bool ModemPipe::Open(const ModemTarget &t, std::string *pWhy, ULONGLONG ullDeadl
         return true;
     }
     WCHAR szPort[16];
-    wsprintfW(szPort, L"\\\\.\\COM%d", t.iCom);
+    StringCchPrintfW(szPort, ARRAYSIZE(szPort), L"\\\\.\\COM%d", t.iCom);
     m_h = CreateFileW(szPort, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (m_h == INVALID_HANDLE_VALUE) {
         DWORD dw = GetLastError();

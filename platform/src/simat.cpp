@@ -5,6 +5,7 @@
 // quoted here: a number such as "+44;ATD112;" never reaches the modem.
 #include "internal.h"
 #include "simat.h"
+#include "smspdu.h"
 #include <strsafe.h>
 #include <algorithm>
 #include <mutex>
@@ -90,27 +91,14 @@ bool Number(const std::string &s, DWORD *pdw)
     return true;
 }
 
-const char kHex[] = "0123456789ABCDEF";
-
-std::string Ucs2Hex(const std::wstring &w)
-{
-    std::string s;
-    for (WCHAR ch : w)
-        for (int i = 3; i >= 0; --i)
-            s += kHex[(ch >> (4 * i)) & 0xF];
-    return s;
-}
-
 // A name the modem gave in UCS2; a modem that ignored the character set
 // gives it as it is.
 std::wstring NameOf(const std::string &s)
 {
     std::wstring w;
-    bool fHex = !s.empty() && s.size() % 4 == 0 && s.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos;
-    for (size_t i = 0; fHex && i < s.size(); i += 4)
-        w += (WCHAR)strtoul(s.substr(i, 4).c_str(), nullptr, 16);
-    if (fHex)
+    if (!s.empty() && Ucs2HexDecode(s, &w))
         return w;
+    w.clear();
     for (unsigned char c : s)
         w += c < 0x80 ? (WCHAR)c : L'?';
     return w;
@@ -326,7 +314,7 @@ HRESULT SimAtWrite(DWORD dwLocation, DWORD dwIndex, const SIMPHONEBOOKENTRY &ent
         ++cchName;
     std::string command = "AT+CPBW=" + std::to_string(dwIndex) + ",\"" + number + "\"," +
                           (number[0] == '+' ? "145" : "129") + ",\"" +
-                          Ucs2Hex(std::wstring(entry.lpszText, cchName)) + "\"";
+                          Ucs2HexEncode(std::wstring(entry.lpszText, cchName)) + "\"";
     std::string reply;
     hr = Exchange(command, &reply, BookNeeds(dwLocation));
     if (SUCCEEDED(hr))

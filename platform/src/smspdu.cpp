@@ -319,6 +319,27 @@ bool HexDecode(const std::string &hex, std::string *pOctets)
     return true;
 }
 
+std::string Ucs2HexEncode(const std::wstring &text)
+{
+    std::string octets;
+    for (WCHAR ch : text) {
+        octets += (char)(ch >> 8);
+        octets += (char)(ch & 0xFF);
+    }
+    return HexEncode(octets);
+}
+
+bool Ucs2HexDecode(const std::string &hex, std::wstring *pText)
+{
+    std::string octets;
+    if (hex.size() % 4 || !HexDecode(hex, &octets))
+        return false;
+    pText->clear();
+    for (size_t i = 0; i < octets.size(); i += 2)
+        *pText += (WCHAR)((BYTE)octets[i] << 8 | (BYTE)octets[i + 1]);
+    return true;
+}
+
 bool SmsIsTimeStamp(const std::string &t)
 {
     const char kShape[] = "99/99/99,99:99:99+99";

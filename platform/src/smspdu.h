@@ -27,6 +27,11 @@ bool GsmDecode(const std::string &codes, std::wstring *pText);
 // Octets as upper-case hex, and back (false on an odd length or a non-digit).
 std::string HexEncode(const std::string &octets);
 bool HexDecode(const std::string &hex, std::string *pOctets);
+// A text as UCS2 in hex, four digits per UTF-16 unit (the "UCS2" character
+// set of AT commands), and back (false on a length that is no multiple of
+// four or a non-digit).
+std::string Ucs2HexEncode(const std::wstring &text);
+bool Ucs2HexDecode(const std::string &hex, std::wstring *pText);
 
 // A received time stamp "yy/MM/dd,hh:mm:ss+zz" (zz: quarters of an hour,
 // or -zz), each field in its range.
